@@ -1,0 +1,183 @@
+#include "cli/CliOptions.h"
+
+#include <array>
+#include <string_view>
+
+namespace tarnwell::cli {
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return result;
+}
+
+// Looks up an item text; sizes are accepted in any letter case.
+template <std::size_t N>
+int FindItem(const std::array<std::string_view, N>& items, std::string_view text) {
+  const std::string wanted = Upper(text);
+  for (std::size_t i = 0; i < N; ++i) {
+    if (Upper(items[i]) == wanted) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+template <std::size_t N>
+std::string Choices(const std::array<std::string_view, N>& items) {
+  std::string list;
+  for (std::size_t i = 0; i < N; ++i) {
+    if (i > 0) list += ", ";
+    list += items[i];
+  }
+  return list;
+}
+
+}  // namespace
+
+RunChoices DefaultChoices(const std::string& folder) {
+  RunChoices choices;
+  choices.Folder = folder;
+  choices.FileSizeIndex = 3;   // "1MB"
+  choices.TotalSizeIndex = 0;  // "1MB"
+  choices.DeleteFiles = true;
+  choices.OneMegabyteBlocks = true;
+  choices.ReadOnly = false;
+  choices.ReadRandom = false;
+  choices.ReadPercentageIndex = ReadAllIndex;
+  choices.RepeatIndex = 0;
+  return choices;
+}
+
+void DeriveParameters(RunChoices& choices, int waitIndex) {
+  RunParameters& parameters = choices.Parameters;
+  parameters.WaitMSec = WaitMSecFor(waitIndex);
+  if (const std::optional<double> percent = ReadPercentFor(choices.ReadPercentageIndex)) {
+    parameters.ReadPercent = *percent;
+  }
+  // As the file-size close-up does: 1 MB blocks only for files of 1 MB or more.
+  if (choices.FileSizeIndex < 0 || choices.FileSizeIndex >= ItemCount ||
+      FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)] < OneMegabyte) {
+    choices.OneMegabyteBlocks = false;
+  }
+}
+
+ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const RunChoices& defaults) {
+  ParseResult result;
+  CliOptions& options = result.Options;
+  options.Choices = defaults;
+  RunChoices& choices = options.Choices;
+  std::optional<bool> blockMegabyte;
+
+  for (std::size_t a = 0; a < arguments.size(); ++a) {
+    std::string name = arguments[a];
+    std::optional<std::string> value;
+    if (const std::size_t equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name.resize(equals);
+    }
+    auto takeValue = [&]() -> std::optional<std::string> {
+      if (value) return value;
+      if (a + 1 < arguments.size()) return arguments[++a];
+      result.Error = name + " には値が必要です";
+      return std::nullopt;
+    };
+    auto flag = [&](bool& target, bool setting) {
+      if (value) {
+        result.Error = name + " は値を取りません";
+        return;
+      }
+      target = setting;
+    };
+    auto item = [&](const auto& items, int& target) {
+      const std::optional<std::string> text = takeValue();
+      if (!text) return;
+      const int index = FindItem(items, *text);
+      if (index < 0) {
+        result.Error = name + " の値 \"" + *text + "\" は次のどれかにしてください: " + Choices(items);
+        return;
+      }
+      target = index;
+    };
+
+    if (name == "--help" || name == "-h") {
+      flag(options.Help, true);
+    } else if (name == "--version") {
+      flag(options.Version, true);
+    } else if (name == "--json") {
+      flag(options.Json, true);
+    } else if (name == "--read-only") {
+      flag(choices.ReadOnly, true);
+    } else if (name == "--random") {
+      flag(choices.ReadRandom, true);
+    } else if (name == "--delete") {
+      flag(choices.DeleteFiles, true);
+    } else if (name == "--keep") {
+      flag(choices.DeleteFiles, false);
+    } else if (name == "--folder") {
+      if (const std::optional<std::string> folder = takeValue()) {
+        if (folder->empty()) {
+          result.Error = "--folder に空のフォルダは指定できません";
+        } else {
+          choices.Folder = *folder;
+        }
+      }
+    } else if (name == "--file-size") {
+      item(FileSizeItems, choices.FileSizeIndex);
+    } else if (name == "--total") {
+      item(TotalSizeItems, choices.TotalSizeIndex);
+    } else if (name == "--repeat") {
+      item(RepeatItems, choices.RepeatIndex);
+    } else if (name == "--wait") {
+      item(WaitItems, options.WaitIndex);
+    } else if (name == "--read-percent") {
+      item(ReadPercentageItems, choices.ReadPercentageIndex);
+    } else if (name == "--priority") {
+      item(PriorityItems, options.PriorityIndex);
+    } else if (name == "--block") {
+      static constexpr std::array<std::string_view, 2> BlockItems = {"1KB", "1MB"};
+      int index = -1;
+      item(BlockItems, index);
+      if (index >= 0) blockMegabyte = index == 1;
+    } else {
+      result.Error = "不明なオプションです: " + arguments[a];
+    }
+    if (!result.Error.empty()) return result;
+  }
+
+  if (blockMegabyte) choices.OneMegabyteBlocks = *blockMegabyte;
+  const bool smallFile = FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)] < OneMegabyte;
+  if (blockMegabyte.value_or(false) && smallFile) {
+    result.Error = "--block 1MB は 1MB 以上のファイルでのみ使えます";
+    return result;
+  }
+  DeriveParameters(choices, options.WaitIndex);
+  return result;
+}
+
+const char* UsageText() {
+  return "使い方: tarnwell-cli [オプション]\n"
+         "\n"
+         "ディスクにテストファイルを書き込み、読み戻して、その速度を測ります。\n"
+         "書き込みはファイルキャッシュを通さず (直接 I/O)、毎回デバイスまで書き込みます。\n"
+         "\n"
+         "  --folder DIR           テストフォルダ TRW_TEMP を作る場所 (既定: ホームフォルダ)\n"
+         "  --file-size SIZE       ファイルの大きさ: 1KB 10KB 100KB 1MB 5MB 10MB 50MB 100MB\n"
+         "  --total SIZE           総容量: 1MB 10MB 20MB 50MB 100MB 200MB 500MB 1GB\n"
+         "  --repeat N             繰り返し: 1 3 5 10\n"
+         "  --wait S               各段階の間の待機 (秒): 0 から 10\n"
+         "  --read-percent P       読み込む割合 (%): 0.1 0.2 0.5 1 2 5 10 20 50 100\n"
+         "  --block SIZE           1 回に読み書きする大きさ: 1KB または 1MB (1MB 以上のファイルのみ)\n"
+         "  --read-only            書き込まず、前回残したファイルを読み込むだけにする\n"
+         "  --random               ランダムな順で読み込む\n"
+         "  --delete / --keep      終了時にファイルとフォルダを削除する / 残す\n"
+         "  --priority CLASS       優先度: Idle Normal High Realtime\n"
+         "  --json                 結果を JSON で標準出力に書く\n"
+         "  --help                 この説明を表示する\n"
+         "  --version              バージョンを表示する\n"
+         "\n"
+         "終了コード: 0 完了, 1 メッセージで中止, 2 使い方の誤り, 130 中断 (Ctrl+C)\n";
+}
+
+}  // namespace tarnwell::cli

@@ -1,0 +1,41 @@
+// Command-line options of tarnwell-cli and how they map onto the choices the
+// main window would hold.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/BenchmarkRun.h"
+#include "platform/Priority.h"
+
+namespace tarnwell::cli {
+
+struct CliOptions {
+  RunChoices Choices;
+  int WaitIndex = 0;       // "0" seconds
+  int PriorityIndex = -1;  // -1: leave the priority as it is
+  bool Json = false;
+  bool Help = false;
+  bool Version = false;
+};
+
+struct ParseResult {
+  CliOptions Options;
+  std::string Error;  // empty when the arguments were accepted
+};
+
+// `defaults` holds the choices to start from (the window's first-start
+// defaults, with the folder set to the home folder).
+ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const RunChoices& defaults);
+
+// First-start defaults of the window, the folder being `folder`.
+RunChoices DefaultChoices(const std::string& folder);
+
+// Fills WaitMSec, ReadPercent and the block mode from the item indexes, as
+// the window's close-up handlers do.
+void DeriveParameters(RunChoices& choices, int waitIndex);
+
+const char* UsageText();
+
+}  // namespace tarnwell::cli

@@ -1,0 +1,216 @@
+// tarnwell-cli: the benchmark without a window. stdout receives the result
+// text as the window's memo shows it (LF line ends), growing as the run goes;
+// stderr receives a live progress line on a terminal, notices and the stop
+// message.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "cli/JsonReport.h"
+#include "engine/BenchmarkRun.h"
+#include "engine/UnitMSec.h"
+#include "platform/Paths.h"
+#include "platform/Priority.h"
+#include "platform/Signals.h"
+#include "platform/Terminal.h"
+
+#ifndef TARNWELL_VERSION
+#define TARNWELL_VERSION "0.0.0"
+#endif
+
+namespace tarnwell::cli {
+namespace {
+
+constexpr int ExitCompleted = 0;
+constexpr int ExitStopped = 1;
+constexpr int ExitUsage = 2;
+constexpr int ExitInterrupted = 130;
+
+// CR LF as the memo has it, LF as a terminal and a pipe want it.
+std::string WithLineFeeds(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    result += text[i];
+  }
+  return result;
+}
+
+const char* PhaseText(RunPhase phase) {
+  switch (phase) {
+    case RunPhase::Preparing:
+      return "準備";
+    case RunPhase::Writing:
+      return "書き込み";
+    case RunPhase::Waiting:
+      return "待機";
+    case RunPhase::Selecting:
+      return "読み込み順の選択";
+    case RunPhase::Reading:
+      return "読み込み";
+    case RunPhase::Deleting:
+      return "削除";
+    default:
+      return "";
+  }
+}
+
+class ConsoleObserver final : public RunObserver {
+public:
+  ConsoleObserver(bool printTable, std::mutex& console) : printTable_(printTable), console_(console) {}
+
+  void ResultTextChanged(const std::string& text) override {
+    if (!printTable_) return;
+    // The text only grows during a run (repetition 1 starts it afresh).
+    const std::string added = text.size() >= shown_ ? text.substr(shown_) : text;
+    shown_ = text.size();
+    std::lock_guard lock(console_);
+    ClearProgressLine();
+    std::fputs(WithLineFeeds(added).c_str(), stdout);
+    std::fflush(stdout);
+  }
+
+  void Notice(const std::string& text) override {
+    std::lock_guard lock(console_);
+    ClearProgressLine();
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+
+  // The memo shows the text as one more line.
+  void Finish() {
+    if (printTable_ && shown_ > 0) {
+      std::fputs("\n", stdout);
+      std::fflush(stdout);
+    }
+  }
+
+  bool ProgressShown = false;
+
+  void ClearProgressLine() {
+    if (!ProgressShown) return;
+    std::fputs("\r\033[K", stderr);
+    ProgressShown = false;
+  }
+
+private:
+  bool printTable_;
+  std::mutex& console_;
+  std::size_t shown_ = 0;
+};
+
+// Polls the run's progress a few times a second and redraws one line.
+class ProgressLine {
+public:
+  ProgressLine(const RunProgress& progress, ConsoleObserver& observer, std::mutex& console)
+      : progress_(progress), observer_(observer), console_(console), started_(PreciseNow()) {
+    thread_ = std::thread([this] { Loop(); });
+  }
+
+  ~ProgressLine() {
+    {
+      std::lock_guard lock(wake_);
+      done_ = true;
+    }
+    wakeup_.notify_all();
+    thread_.join();
+    std::lock_guard lock(console_);
+    observer_.ClearProgressLine();
+  }
+
+private:
+  void Loop() {
+    std::unique_lock lock(wake_);
+    while (!wakeup_.wait_for(lock, std::chrono::milliseconds(200), [this] { return done_; })) {
+      const RunPhase phase = progress_.Phase.load(std::memory_order_relaxed);
+      const char* text = PhaseText(phase);
+      if (*text == '\0') continue;
+      const double seconds = (PreciseNow() - started_) * 86400.0;
+      std::lock_guard consoleLock(console_);
+      std::fprintf(stderr, "\r\033[K%s  %d/%d 回目  ファイル %d/%d  経過 %.1f 秒", text,
+                   progress_.Repetition.load(std::memory_order_relaxed),
+                   progress_.Repetitions.load(std::memory_order_relaxed),
+                   progress_.File.load(std::memory_order_relaxed),
+                   progress_.Files.load(std::memory_order_relaxed), seconds);
+      std::fflush(stderr);
+      observer_.ProgressShown = true;
+    }
+  }
+
+  const RunProgress& progress_;
+  ConsoleObserver& observer_;
+  std::mutex& console_;
+  double started_;
+  std::mutex wake_;
+  std::condition_variable wakeup_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+int Main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const ParseResult parsed = ParseCliOptions(arguments, DefaultChoices(platform::HomeDirectory()));
+  if (!parsed.Error.empty()) {
+    std::fprintf(stderr, "tarnwell-cli: %s\n%s", parsed.Error.c_str(),
+                 "詳しくは tarnwell-cli --help を見てください。\n");
+    return ExitUsage;
+  }
+  const CliOptions& options = parsed.Options;
+  if (options.Help) {
+    std::fputs(UsageText(), stdout);
+    return ExitCompleted;
+  }
+  if (options.Version) {
+    std::printf("tarnwell-cli %s\n", TARNWELL_VERSION);
+    return ExitCompleted;
+  }
+  if (options.PriorityIndex >= 0 &&
+      !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))) {
+    std::fprintf(stderr, "%s\n", "優先度の設定に失敗しました");
+  }
+
+  PatternBuffer buffer;
+  Generator generator;
+  buffer.Fill(generator);
+
+  std::mutex console;
+  ConsoleObserver observer(!options.Json, console);
+  RunEnvironment environment;
+  BenchmarkRun run(options.Choices, buffer, generator, observer, environment);
+  platform::InstallStopSignals(run.StopFlag());
+
+  RunOutcome outcome;
+  {
+    std::optional<ProgressLine> progress;
+    if (platform::IsErrorStreamTerminal()) progress.emplace(run.Progress(), observer, console);
+    outcome = run.Execute();
+  }
+  observer.Finish();
+  if (options.Json) std::fputs(JsonReport(options, run, outcome).c_str(), stdout);
+  std::fflush(stdout);
+
+  switch (outcome.Result) {
+    case RunOutcome::Kind::Completed:
+      return ExitCompleted;
+    case RunOutcome::Kind::Interrupted:
+      std::fprintf(stderr, "%s\n", "中断しました");
+      return ExitInterrupted;
+    case RunOutcome::Kind::Stopped:
+      std::fprintf(stderr, "%s\n", outcome.Message.c_str());
+      return ExitStopped;
+    case RunOutcome::Kind::Ended:
+      return ExitStopped;
+  }
+  return ExitStopped;
+}
+
+}  // namespace
+}  // namespace tarnwell::cli
+
+int main(int argc, char** argv) { return tarnwell::cli::Main(argc, argv); }

@@ -1,0 +1,283 @@
+#include "engine/BenchmarkRun.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "engine/RandomOrder.h"
+#include "engine/RunFolder.h"
+#include "engine/UnitMSec.h"
+#include "platform/Paths.h"
+#include "platform/Sleep.h"
+
+namespace tarnwell {
+
+platform::FileSystem& RunEnvironment::Files() { return platform::SystemFileSystem(); }
+
+double RunEnvironment::Now() { return PreciseNow(); }
+
+bool RunEnvironment::Pause(std::int32_t milliseconds, const std::atomic<bool>& stop) {
+  return platform::SleepUnlessStopped(milliseconds, stop);
+}
+
+std::string RunEnvironment::RandomListPath() {
+  return platform::ProgramCacheDirectory() + platform::PathSeparator + "test.txt";
+}
+
+BenchmarkRun::BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Generator& generator,
+                           RunObserver& observer, RunEnvironment& environment,
+                           char decimalSeparator)
+    : choices_(choices),
+      observer_(observer),
+      environment_(environment),
+      generator_(generator),
+      parameters_(choices.Parameters),
+      table_(decimalSeparator),
+      transfers_(environment.Files(), buffer, stop_) {}
+
+void BenchmarkRun::EnterPhase(RunPhase phase, std::int32_t repetition) {
+  progress_.Phase.store(phase, std::memory_order_relaxed);
+  progress_.Repetition.store(repetition, std::memory_order_relaxed);
+  progress_.File.store(0, std::memory_order_relaxed);
+  observer_.PhaseChanged(phase, repetition);
+}
+
+BenchmarkRun::Step BenchmarkRun::Fail(MessageKind box, std::string message) {
+  outcome_.Result = RunOutcome::Kind::Stopped;
+  outcome_.Box = box;
+  outcome_.Message = std::move(message);
+  return Step::Stop;
+}
+
+BenchmarkRun::Step BenchmarkRun::Interrupt() {
+  outcome_.Result = RunOutcome::Kind::Interrupted;
+  // A stopped run leaves nothing behind when the user asked for deletion.
+  if (choices_.DeleteFiles) {
+    DeleteTestFiles();
+    environment_.Files().RemoveDirectory(runFolder_);
+  }
+  return Step::Stop;
+}
+
+void BenchmarkRun::SetPath(std::int32_t number) {
+  // The capacity was reserved up front: no allocation inside a timed phase.
+  char name[TestFileNameCapacity];
+  const int length = FormatTestFileName(number, name);
+  path_.resize(runFolder_.size());
+  path_.append(name, static_cast<std::size_t>(length));
+}
+
+TransferStatus BenchmarkRun::Transfer(bool write) {
+  const char* path = path_.c_str();
+  if (blockSize_ == OneMegabyte) {
+    return write ? transfers_.WriteTestFileMB(path, blocksPerFile_)
+                 : transfers_.ReadTestFileMB(path, blocksPerFile_);
+  }
+  return write ? transfers_.WriteTestFileKB(path, blocksPerFile_)
+               : transfers_.ReadTestFileKB(path, blocksPerFile_);
+}
+
+void BenchmarkRun::DeleteTestFiles() {
+  platform::FileSystem& files = environment_.Files();
+  for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
+    SetPath(j);
+    files.RemoveFile(path_.c_str());
+  }
+}
+
+void BenchmarkRun::NoticeFallbackOnce() {
+  // Said after the phase, never inside its timed interval.
+  if (noticeGiven_ || UsedDirectIo()) return;
+  noticeGiven_ = true;
+  observer_.Notice(RunMessages::DirectIoFallback);
+}
+
+BenchmarkRun::Step BenchmarkRun::Wait() {
+  EnterPhase(RunPhase::Waiting, progress_.Repetition.load(std::memory_order_relaxed));
+  if (!environment_.Pause(parameters_.WaitMSec, stop_)) return Interrupt();
+  return Step::Continue;
+}
+
+BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
+  EnterPhase(RunPhase::Writing, progress_.Repetition.load(std::memory_order_relaxed));
+  double start = environment_.Now();
+  for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
+    progress_.File.store(j, std::memory_order_relaxed);
+    if (stop_.load(std::memory_order_relaxed)) return Interrupt();
+    SetPath(j);
+    TransferStatus status = Transfer(true);
+    if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
+      transfers_.Mode = platform::IoMode::SyncBuffered;
+      // The refused attempt is not part of the measurement.
+      if (j == 1) start = environment_.Now();
+      status = Transfer(true);
+    }
+    if (status == TransferStatus::Stopped) return Interrupt();
+    if (status != TransferStatus::Done) {
+      Fail(MessageKind::Plain, path_ + RunMessages::CannotWrite);
+      // A full disk must not stay full of test files the user asked us to delete.
+      if (choices_.DeleteFiles) {
+        DeleteTestFiles();
+        environment_.Files().RemoveDirectory(runFolder_);
+      }
+      return Step::Stop;
+    }
+  }
+  elapsed = environment_.Now() - start;
+  return Step::Continue;
+}
+
+BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32_t count,
+                                           double& elapsed) {
+  EnterPhase(RunPhase::Reading, progress_.Repetition.load(std::memory_order_relaxed));
+  double start = environment_.Now();
+  for (std::int32_t k = 0; k < count; ++k) {
+    progress_.File.store(k + 1, std::memory_order_relaxed);
+    if (stop_.load(std::memory_order_relaxed)) return Interrupt();
+    SetPath(order != nullptr ? order[k] : k + 1);
+    TransferStatus status = Transfer(false);
+    if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
+      transfers_.Mode = platform::IoMode::SyncBuffered;
+      if (k == 0) start = environment_.Now();
+      status = Transfer(false);
+    }
+    switch (status) {
+      case TransferStatus::Done:
+        break;
+      case TransferStatus::Stopped:
+        return Interrupt();
+      case TransferStatus::OpenFailed:
+        return Fail(MessageKind::Plain, path_ + RunMessages::CannotOpen);
+      default:
+        return Fail(MessageKind::Plain, path_ + RunMessages::CannotRead);
+    }
+  }
+  elapsed = environment_.Now() - start;
+  return Step::Continue;
+}
+
+BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>& order) {
+  platform::FileSystem& files = environment_.Files();
+  const std::string listPath = environment_.RandomListPath();
+  auto failed = [&] {
+    std::vector<char> text(listPath.size() + 64);
+    std::snprintf(text.data(), text.size(), RunMessages::ListNotCreated, listPath.c_str());
+    return Fail(MessageKind::Error, text.data());
+  };
+  const std::size_t cut = listPath.find_last_of(platform::PathSeparator);
+  if (cut != std::string::npos && cut > 0 &&
+      !files.MakePrivateDirectories(listPath.substr(0, cut))) {
+    return failed();
+  }
+  const platform::OpenResult file = files.CreateText(listPath.c_str());
+  if (file.error != platform::IoError::None) return failed();
+
+  // One name per line, CR LF, in reading order; written in large pieces so
+  // that a million names need neither a million calls nor one huge string.
+  std::string chunk;
+  constexpr std::size_t ChunkBytes = 64 * 1024;
+  chunk.reserve(ChunkBytes + TestFileNameCapacity + 2);
+  bool written = true;
+  char name[TestFileNameCapacity];
+  for (std::size_t k = 0; k < order.size() && written; ++k) {
+    chunk.append(name, static_cast<std::size_t>(FormatTestFileName(order[k], name)));
+    chunk += "\r\n";
+    if (chunk.size() >= ChunkBytes || k + 1 == order.size()) {
+      written = files.Write(file.handle, chunk.data(), chunk.size()).error == platform::IoError::None;
+      chunk.clear();
+    }
+  }
+  if (!files.Close(file.handle) || !written) return failed();
+  return Step::Continue;
+}
+
+RunOutcome BenchmarkRun::Execute() {
+  outcome_ = RunOutcome {};
+  EnterPhase(RunPhase::Preparing, 0);
+  auto finish = [&] {
+    progress_.Phase.store(RunPhase::Finished, std::memory_order_relaxed);
+    observer_.PhaseChanged(RunPhase::Finished, progress_.Repetition.load());
+    return outcome_;
+  };
+
+  if (choices_.Folder.empty()) {
+    outcome_.Result = RunOutcome::Kind::Ended;
+    return finish();
+  }
+  runFolder_ = RunFolderFor(choices_.Folder);
+  if (!ForceDirectories(environment_.Files(), runFolder_)) {
+    Fail(MessageKind::Plain, RunMessages::FolderNotCreated);
+    return finish();
+  }
+  if (!ComputeFileCount(parameters_, choices_.FileSizeIndex, choices_.TotalSizeIndex)) {
+    Fail(MessageKind::Plain, RunMessages::FileLargerThanTotal);
+    return finish();
+  }
+  blockSize_ = BlockSizeFor(choices_.OneMegabyteBlocks, parameters_.FileSize);
+  blocksPerFile_ = parameters_.FileSize / blockSize_;
+  const std::optional<std::int32_t> repetitions = RepetitionsFor(choices_.RepeatIndex);
+  if (!repetitions) {
+    outcome_.Result = RunOutcome::Kind::Ended;
+    return finish();
+  }
+  repetitions_ = *repetitions;
+  progress_.Repetitions.store(repetitions_, std::memory_order_relaxed);
+  progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);
+  path_.reserve(runFolder_.size() + TestFileNameCapacity);
+  path_ = runFolder_;
+  table_.Reset();
+
+  const std::int64_t writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  std::int64_t readBytes = 0;
+  for (std::int32_t i = 1; i <= repetitions_; ++i) {
+    progress_.Repetition.store(i, std::memory_order_relaxed);
+    if (stop_.load()) {
+      Interrupt();
+      return finish();
+    }
+    if (parameters_.WaitMSec != 0 && i != 1 && Wait() == Step::Stop) return finish();
+
+    double elapsed = 0;  // a read-only run writes nothing and records 0
+    if (!choices_.ReadOnly && WritePhase(elapsed) == Step::Stop) return finish();
+    table_.AppendWriteHalf(i, elapsed, writeBytes);
+    observer_.ResultTextChanged(table_.Text());
+    NoticeFallbackOnce();
+
+    if (parameters_.WaitMSec != 0 && Wait() == Step::Stop) return finish();
+
+    readCount_ = ReadCountFor(parameters_.FileCount, parameters_.ReadPercent,
+                              choices_.ReadPercentageIndex);
+    if (readCount_ < 1) {
+      Fail(MessageKind::Plain, RunMessages::ReadShareTooSmall);
+      return finish();
+    }
+    readBytes = static_cast<std::int64_t>(parameters_.FileSize) * readCount_;
+    progress_.Files.store(readCount_, std::memory_order_relaxed);
+
+    elapsed = 0;
+    if (choices_.ReadRandom) {
+      EnterPhase(RunPhase::Selecting, i);
+      const std::vector<std::int32_t> order =
+          SelectRandomOrder(generator_, parameters_.FileCount, readCount_);
+      if (SaveRandomList(order) == Step::Stop) return finish();
+      if (ReadPhase(order.data(), readCount_, elapsed) == Step::Stop) return finish();
+    } else if (ReadPhase(nullptr, readCount_, elapsed) == Step::Stop) {
+      return finish();
+    }
+    table_.AppendReadHalf(i, elapsed, readBytes);
+    observer_.ResultTextChanged(table_.Text());
+    NoticeFallbackOnce();
+    progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);
+
+    if (choices_.DeleteFiles) {
+      EnterPhase(RunPhase::Deleting, i);
+      DeleteTestFiles();
+    }
+  }
+
+  table_.AppendSummaries(repetitions_, choices_.ReadOnly, writeBytes, readBytes);
+  observer_.ResultTextChanged(table_.Text());
+  if (choices_.DeleteFiles) environment_.Files().RemoveDirectory(runFolder_);
+  return finish();
+}
+
+}  // namespace tarnwell

@@ -1,0 +1,165 @@
+// One benchmark run: from the snapshot of the user's choices to the result
+// table. For each repetition it writes the test files, pauses, reads back all
+// or a share of them (in name order or random order), times both phases and
+// reports each half row; after the last repetition it adds the summaries.
+//
+// The run never touches a window. It reports through a RunObserver and ends
+// with a RunOutcome that carries any message the window must show, so it can
+// run on a worker thread and never waits for a person. A stop request (from
+// any thread) ends it between two blocks or inside a pause.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/Generator.h"
+#include "engine/PatternBuffer.h"
+#include "engine/ResultTable.h"
+#include "engine/RunParameters.h"
+#include "engine/TestFiles.h"
+#include "platform/FileSystem.h"
+
+namespace tarnwell {
+
+// What the run reads from the window, taken once before it starts.
+struct RunChoices {
+  std::string Folder;
+  int FileSizeIndex = 3;
+  int TotalSizeIndex = 0;
+  bool OneMegabyteBlocks = true;
+  int RepeatIndex = 0;
+  bool ReadOnly = false;
+  bool ReadRandom = false;
+  int ReadPercentageIndex = ReadAllIndex;
+  bool DeleteFiles = true;
+  // FileSize and FileCount as the window holds them (the run derives them
+  // afresh); WaitMSec and ReadPercent are taken as they stand.
+  RunParameters Parameters;
+};
+
+enum class RunPhase { Idle, Preparing, Writing, Waiting, Selecting, Reading, Deleting, Finished };
+
+// Where the run is; published with relaxed atomics so that a display thread
+// can poll it without ever slowing a timed phase.
+struct RunProgress {
+  std::atomic<RunPhase> Phase {RunPhase::Idle};
+  std::atomic<std::int32_t> Repetition {0};
+  std::atomic<std::int32_t> Repetitions {0};
+  std::atomic<std::int32_t> File {0};
+  std::atomic<std::int32_t> Files {0};
+};
+
+enum class MessageKind {
+  Plain,  // the plain message box
+  Error,  // the error box
+};
+
+struct RunOutcome {
+  enum class Kind {
+    Completed,
+    // Ended with a message for the user.
+    Stopped,
+    // Ended early without a message: empty folder text, no repetition choice.
+    Ended,
+    // Ended by a stop request.
+    Interrupted,
+  };
+  Kind Result = Kind::Completed;
+  MessageKind Box = MessageKind::Plain;
+  std::string Message;  // empty unless Stopped
+};
+
+class RunObserver {
+public:
+  virtual ~RunObserver() = default;
+  // The result text so far, after each half row and after the summaries.
+  virtual void ResultTextChanged(const std::string& text) = 0;
+  // The run entered another phase (never called inside a timed interval).
+  virtual void PhaseChanged(RunPhase /*phase*/, std::int32_t /*repetition*/) {}
+  // Something the user must know about the measurement itself.
+  virtual void Notice(const std::string& /*text*/) {}
+};
+
+// The services a run uses, replaceable in tests.
+class RunEnvironment {
+public:
+  virtual ~RunEnvironment() = default;
+  virtual platform::FileSystem& Files();
+  virtual double Now();
+  // False when the pause was cut short by a stop request.
+  virtual bool Pause(std::int32_t milliseconds, const std::atomic<bool>& stop);
+  // Where the random read order is saved.
+  virtual std::string RandomListPath();
+};
+
+// Messages of the run, as the user reads them.
+namespace RunMessages {
+inline constexpr const char* FolderNotCreated = "テンポラリ・ディレクトリを作成できませんでした";
+inline constexpr const char* FileLargerThanTotal = "1ファイルの大きさが総容量を超えています";
+inline constexpr const char* ReadShareTooSmall = "ファイルの数に比べて、読み込み％が過小です";
+inline constexpr const char* CannotOpen = "を開けません";
+inline constexpr const char* CannotWrite = "に書き込めません";
+inline constexpr const char* CannotRead = "を読み込めません";
+inline constexpr const char* ListNotCreated = "ファイル %s を作成できません.";
+inline constexpr const char* DirectIoFallback =
+    "このファイルシステムは直接 I/O (O_DIRECT) に対応していません。"
+    "同期書き込みとキャッシュの破棄に切り替えて測定します。";
+}  // namespace RunMessages
+
+class BenchmarkRun {
+public:
+  BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Generator& generator,
+               RunObserver& observer, RunEnvironment& environment, char decimalSeparator = '.');
+
+  RunOutcome Execute();
+  // Safe from any thread, and from a signal handler through StopFlag().
+  void RequestStop() { stop_.store(true); }
+  std::atomic<bool>& StopFlag() { return stop_; }
+
+  // FileSize and FileCount as the run derived them; the rest as given.
+  const RunParameters& Parameters() const { return parameters_; }
+  const ResultTable& Table() const { return table_; }
+  const RunProgress& Progress() const { return progress_; }
+  std::int32_t Repetitions() const { return repetitions_; }
+  std::int32_t ReadCount() const { return readCount_; }
+  // False once the file system refused direct I/O and the run fell back.
+  bool UsedDirectIo() const { return transfers_.Mode == platform::IoMode::Direct; }
+
+private:
+  enum class Step { Continue, Stop };
+
+  Step Wait();
+  Step WritePhase(double& elapsed);
+  Step ReadPhase(const std::int32_t* order, std::int32_t count, double& elapsed);
+  Step SaveRandomList(const std::vector<std::int32_t>& order);
+  TransferStatus Transfer(bool write);
+  void SetPath(std::int32_t number);
+  void DeleteTestFiles();
+  void EnterPhase(RunPhase phase, std::int32_t repetition);
+  void NoticeFallbackOnce();
+  Step Fail(MessageKind box, std::string message);
+  Step Interrupt();
+
+  RunChoices choices_;
+  RunObserver& observer_;
+  RunEnvironment& environment_;
+  Generator& generator_;
+  RunParameters parameters_;
+  ResultTable table_;
+  RunProgress progress_;
+  std::atomic<bool> stop_ {false};
+  TestFileTransfers transfers_;
+  RunOutcome outcome_;
+
+  std::string runFolder_;
+  std::string path_;  // run folder + the current test file's name
+  std::int32_t blocksPerFile_ = 0;
+  std::int32_t blockSize_ = 0;
+  std::int32_t repetitions_ = 0;
+  std::int32_t readCount_ = 0;
+  bool noticeGiven_ = false;
+};
+
+}  // namespace tarnwell

@@ -1,0 +1,48 @@
+#include "engine/RunParameters.h"
+
+#include <cmath>
+
+namespace tarnwell {
+
+bool ComputeFileCount(RunParameters& parameters, int fileSizeIndex, int totalSizeIndex) {
+  if (fileSizeIndex < 0 || fileSizeIndex >= ItemCount) return false;
+  parameters.FileSize = static_cast<std::int32_t>(FileSizeTable[fileSizeIndex]);
+  if (totalSizeIndex < 0 || totalSizeIndex >= ItemCount) return false;
+  const auto total = static_cast<std::int32_t>(TotalSizeTable[totalSizeIndex]);
+  if (total < parameters.FileSize) return false;
+  parameters.FileCount = total / parameters.FileSize;
+  return true;
+}
+
+std::int32_t WaitMSecFor(int waitIndex) {
+  if (waitIndex < 0 || waitIndex >= static_cast<int>(WaitItems.size())) return 0;
+  return waitIndex * 1000;
+}
+
+std::optional<double> ReadPercentFor(int readPercentageIndex) {
+  if (readPercentageIndex < 0 || readPercentageIndex >= static_cast<int>(ReadPercentageTable.size())) {
+    return std::nullopt;
+  }
+  return ReadPercentageTable[readPercentageIndex];
+}
+
+std::optional<std::int32_t> RepetitionsFor(int repeatIndex) {
+  if (repeatIndex < 0 || repeatIndex >= static_cast<int>(RepeatTable.size())) return std::nullopt;
+  return RepeatTable[repeatIndex];
+}
+
+std::int32_t ReadCountFor(std::int32_t fileCount, double readPercent, int readPercentageIndex) {
+  if (readPercentageIndex == ReadAllIndex) return fileCount;
+  // Extended precision throughout, truncated toward zero.
+  const long double share = static_cast<long double>(readPercent) / 100.0L;
+  const long double count = std::trunc(static_cast<long double>(fileCount) * share);
+  if (!(count >= 0)) return 0;
+  if (count > fileCount) return fileCount;
+  return static_cast<std::int32_t>(count);
+}
+
+std::int32_t BlockSizeFor(bool oneMegabyteBlocks, std::int32_t fileSize) {
+  return oneMegabyteBlocks && fileSize >= OneMegabyte ? OneMegabyte : OneKilobyte;
+}
+
+}  // namespace tarnwell

@@ -1,0 +1,62 @@
+// Test files: their names and the four timed transfers (write or read a whole
+// file in 1 KB or 1 MB blocks) through the platform's file system.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "engine/PatternBuffer.h"
+#include "platform/FileSystem.h"
+
+namespace tarnwell {
+
+// Room for any test-file name and its terminator.
+inline constexpr int TestFileNameCapacity = 24;
+
+// "%.8d.bin" of `number` into `out`; returns the length written.
+int FormatTestFileName(std::int32_t number, char* out);
+std::string TestFileName(std::int32_t number);
+
+enum class TransferStatus {
+  Done,
+  // The file would not open for reading (missing, no permission, ...).
+  OpenFailed,
+  // Not created, a block refused or short, the flush or close refused.
+  WriteFailed,
+  // A block refused or shorter than asked for.
+  ReadFailed,
+  // The file system refused direct I/O; nothing useful was transferred.
+  DirectUnsupported,
+  // A stop request arrived between two blocks.
+  Stopped,
+};
+
+class TestFileTransfers {
+public:
+  TestFileTransfers(platform::FileSystem& fileSystem, PatternBuffer& buffer,
+                    const std::atomic<bool>& stop)
+      : fileSystem_(fileSystem), buffer_(buffer), stop_(stop) {}
+
+  // Direct until the file system refuses it, then synchronous buffered.
+  platform::IoMode Mode = platform::IoMode::Direct;
+
+  platform::OpenResult FileOpenUnbuffered(const char* path);
+
+  TransferStatus WriteTestFileKB(const char* path, std::int32_t blocks);
+  TransferStatus WriteTestFileMB(const char* path, std::int32_t blocks);
+  TransferStatus ReadTestFileKB(const char* path, std::int32_t blocks);
+  TransferStatus ReadTestFileMB(const char* path, std::int32_t blocks);
+
+private:
+  TransferStatus WriteBlocks(const char* path, std::int32_t blocks, const void* block,
+                             std::size_t blockSize);
+  TransferStatus ReadBlocks(const char* path, std::int32_t blocks, void* block,
+                            std::size_t blockSize);
+
+  platform::FileSystem& fileSystem_;
+  PatternBuffer& buffer_;
+  const std::atomic<bool>& stop_;
+};
+
+}  // namespace tarnwell

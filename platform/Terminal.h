@@ -1,0 +1,8 @@
+// Whether the standard streams are interactive terminals.
+#pragma once
+
+namespace tarnwell::platform {
+
+bool IsErrorStreamTerminal();
+
+}  // namespace tarnwell::platform

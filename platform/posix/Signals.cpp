@@ -1,0 +1,30 @@
+// SIGINT and SIGTERM set a stop flag; a second one ends the process at once.
+#include "platform/Signals.h"
+
+#include <csignal>
+
+namespace tarnwell::platform {
+namespace {
+
+std::atomic<bool>* stopFlag = nullptr;
+
+extern "C" void OnStopSignal(int signalNumber) {
+  if (stopFlag != nullptr && !stopFlag->exchange(true)) return;
+  // Asked twice: the user wants out now.
+  std::signal(signalNumber, SIG_DFL);
+  std::raise(signalNumber);
+}
+
+}  // namespace
+
+void InstallStopSignals(std::atomic<bool>& stop) {
+  stopFlag = &stop;
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: let a blocked call return promptly
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace tarnwell::platform

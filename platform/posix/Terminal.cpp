@@ -1,0 +1,10 @@
+// Terminal detection for the standard streams.
+#include "platform/Terminal.h"
+
+#include <unistd.h>
+
+namespace tarnwell::platform {
+
+bool IsErrorStreamTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+}  // namespace tarnwell::platform
