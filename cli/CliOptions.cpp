@@ -73,7 +73,8 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Run
   for (std::size_t a = 0; a < arguments.size(); ++a) {
     std::string name = arguments[a];
     std::optional<std::string> value;
-    if (const std::size_t equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
+    if (const std::size_t equals = name.find('=');
+        name.rfind("--", 0) == 0 && equals != std::string::npos) {
       value = name.substr(equals + 1);
       name.resize(equals);
     }
@@ -95,7 +96,8 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Run
       if (!text) return;
       const int index = FindItem(items, *text);
       if (index < 0) {
-        result.Error = name + " の値 \"" + *text + "\" は次のどれかにしてください: " + Choices(items);
+        result.Error =
+            name + " の値 \"" + *text + "\" は次のどれかにしてください: " + Choices(items);
         return;
       }
       target = index;
@@ -147,7 +149,8 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Run
   }
 
   if (blockMegabyte) choices.OneMegabyteBlocks = *blockMegabyte;
-  const bool smallFile = FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)] < OneMegabyte;
+  const bool smallFile =
+      FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)] < OneMegabyte;
   if (blockMegabyte.value_or(false) && smallFile) {
     result.Error = "--block 1MB は 1MB 以上のファイルでのみ使えます";
     return result;
@@ -168,7 +171,8 @@ const char* UsageText() {
          "  --repeat N             繰り返し: 1 3 5 10\n"
          "  --wait S               各段階の間の待機 (秒): 0 から 10\n"
          "  --read-percent P       読み込む割合 (%): 0.1 0.2 0.5 1 2 5 10 20 50 100\n"
-         "  --block SIZE           1 回に読み書きする大きさ: 1KB または 1MB (1MB 以上のファイルのみ)\n"
+         "  --block SIZE           1 回に読み書きする大きさ: 1KB または 1MB (1MB "
+         "以上のファイルのみ)\n"
          "  --read-only            書き込まず、前回残したファイルを読み込むだけにする\n"
          "  --random               ランダムな順で読み込む\n"
          "  --delete / --keep      終了時にファイルとフォルダを削除する / 残す\n"

@@ -15,12 +15,14 @@ std::string Number(double value) {
 std::string Bool(bool value) { return value ? "true" : "false"; }
 
 std::string Phase(double seconds, std::int64_t bytes) {
-  return "{\"seconds\": " + Number(seconds) + ", \"mbps\": " + Number(ResultTable::Mbps(bytes, seconds)) +
+  return "{\"seconds\": " + Number(seconds) +
+         ", \"mbps\": " + Number(ResultTable::Mbps(bytes, seconds)) +
          ", \"mbPerSecond\": " + Number(ResultTable::MBPerSecond(bytes, seconds)) + "}";
 }
 
 std::string Summary(const ResultTable::PhaseSummary& summary, std::int64_t bytes) {
-  return "{\"bytes\": " + std::to_string(bytes) + ", \"meanSeconds\": " + Number(summary.MeanSeconds) +
+  return "{\"bytes\": " + std::to_string(bytes) +
+         ", \"meanSeconds\": " + Number(summary.MeanSeconds) +
          ", \"variance\": " + Number(summary.Variance) + ", \"mbps\": " + Number(summary.Mbps) +
          ", \"mbPerSecond\": " + Number(summary.MBPerSecond) + "}";
 }
@@ -74,18 +76,23 @@ std::string JsonString(const std::string& text) {
   return quoted + "\"";
 }
 
-std::string JsonReport(const CliOptions& options, const BenchmarkRun& run, const RunOutcome& outcome) {
+std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
+                       const RunOutcome& outcome) {
   const RunChoices& choices = options.Choices;
   const RunParameters& parameters = run.Parameters();
   const ResultTable& table = run.Table();
-  const std::int64_t writeBytes = static_cast<std::int64_t>(parameters.FileSize) * parameters.FileCount;
+  const std::int64_t writeBytes =
+      static_cast<std::int64_t>(parameters.FileSize) * parameters.FileCount;
   const std::int64_t readBytes = static_cast<std::int64_t>(parameters.FileSize) * run.ReadCount();
 
   std::string json = "{\n  \"choices\": {";
   json += "\"folder\": " + JsonString(choices.Folder);
-  json += ", \"fileSize\": " + JsonString(std::string(FileSizeItems[static_cast<std::size_t>(choices.FileSizeIndex)]));
-  json += ", \"total\": " + JsonString(std::string(TotalSizeItems[static_cast<std::size_t>(choices.TotalSizeIndex)]));
-  json += ", \"repeat\": " + std::string(RepeatItems[static_cast<std::size_t>(choices.RepeatIndex)]);
+  json += ", \"fileSize\": " +
+          JsonString(std::string(FileSizeItems[static_cast<std::size_t>(choices.FileSizeIndex)]));
+  json += ", \"total\": " +
+          JsonString(std::string(TotalSizeItems[static_cast<std::size_t>(choices.TotalSizeIndex)]));
+  json +=
+      ", \"repeat\": " + std::string(RepeatItems[static_cast<std::size_t>(choices.RepeatIndex)]);
   json += ", \"waitSeconds\": " + std::to_string(parameters.WaitMSec / 1000);
   json += ", \"readPercent\": " +
           std::string(ReadPercentageItems[static_cast<std::size_t>(choices.ReadPercentageIndex)]);
@@ -93,9 +100,11 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run, const
   json += ", \"readOnly\": " + Bool(choices.ReadOnly);
   json += ", \"random\": " + Bool(choices.ReadRandom);
   json += ", \"delete\": " + Bool(choices.DeleteFiles);
-  json += ", \"priority\": " + (options.PriorityIndex >= 0
-                                    ? JsonString(std::string(PriorityItems[static_cast<std::size_t>(options.PriorityIndex)]))
-                                    : std::string("null"));
+  json +=
+      ", \"priority\": " +
+      (options.PriorityIndex >= 0
+           ? JsonString(std::string(PriorityItems[static_cast<std::size_t>(options.PriorityIndex)]))
+           : std::string("null"));
   json += "},\n";
   json += "  \"fileSizeBytes\": " + std::to_string(parameters.FileSize) + ",\n";
   json += "  \"fileCount\": " + std::to_string(parameters.FileCount) + ",\n";
@@ -105,8 +114,10 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run, const
   for (int i = 1; i <= table.WriteHalves(); ++i) {
     json += i == 1 ? "\n    " : ",\n    ";
     json += "{\"repetition\": " + std::to_string(i);
-    json += ", \"write\": " + (choices.ReadOnly ? std::string("null") : Phase(table.WriteSeconds(i), writeBytes));
-    json += ", \"read\": " + (i <= table.ReadHalves() ? Phase(table.ReadSeconds(i), readBytes) : std::string("null"));
+    json += ", \"write\": " +
+            (choices.ReadOnly ? std::string("null") : Phase(table.WriteSeconds(i), writeBytes));
+    json += ", \"read\": " + (i <= table.ReadHalves() ? Phase(table.ReadSeconds(i), readBytes)
+                                                      : std::string("null"));
     json += "}";
   }
   json += table.WriteHalves() > 0 ? "\n  ],\n" : "],\n";
@@ -120,9 +131,13 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run, const
       reads.push_back(table.ReadSeconds(i));
     }
     json += "{\"write\": " +
-            (choices.ReadOnly ? std::string("null")
-                              : Summary(ResultTable::Summarize(writes.data(), run.Repetitions(), writeBytes), writeBytes));
-    json += ", \"read\": " + Summary(ResultTable::Summarize(reads.data(), run.Repetitions(), readBytes), readBytes) + "}";
+            (choices.ReadOnly
+                 ? std::string("null")
+                 : Summary(ResultTable::Summarize(writes.data(), run.Repetitions(), writeBytes),
+                           writeBytes));
+    json += ", \"read\": " +
+            Summary(ResultTable::Summarize(reads.data(), run.Repetitions(), readBytes), readBytes) +
+            "}";
   } else {
     json += "null";
   }

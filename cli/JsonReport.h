@@ -9,7 +9,8 @@
 
 namespace tarnwell::cli {
 
-std::string JsonReport(const CliOptions& options, const BenchmarkRun& run, const RunOutcome& outcome);
+std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
+                       const RunOutcome& outcome);
 
 // `text` as a JSON string literal, quotes included.
 std::string JsonString(const std::string& text);

@@ -64,7 +64,8 @@ const char* PhaseText(RunPhase phase) {
 
 class ConsoleObserver final : public RunObserver {
 public:
-  ConsoleObserver(bool printTable, std::mutex& console) : printTable_(printTable), console_(console) {}
+  ConsoleObserver(bool printTable, std::mutex& console)
+      : printTable_(printTable), console_(console) {}
 
   void ResultTextChanged(const std::string& text) override {
     if (!printTable_) return;

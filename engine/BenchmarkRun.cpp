@@ -182,7 +182,8 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
     chunk.append(name, static_cast<std::size_t>(FormatTestFileName(order[k], name)));
     chunk += "\r\n";
     if (chunk.size() >= ChunkBytes || k + 1 == order.size()) {
-      written = files.Write(file.handle, chunk.data(), chunk.size()).error == platform::IoError::None;
+      written =
+          files.Write(file.handle, chunk.data(), chunk.size()).error == platform::IoError::None;
       chunk.clear();
     }
   }
@@ -191,7 +192,7 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
 }
 
 RunOutcome BenchmarkRun::Execute() {
-  outcome_ = RunOutcome {};
+  outcome_ = RunOutcome{};
   EnterPhase(RunPhase::Preparing, 0);
   auto finish = [&] {
     progress_.Phase.store(RunPhase::Finished, std::memory_order_relaxed);
@@ -226,7 +227,8 @@ RunOutcome BenchmarkRun::Execute() {
   path_ = runFolder_;
   table_.Reset();
 
-  const std::int64_t writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  const std::int64_t writeBytes =
+      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
   std::int64_t readBytes = 0;
   for (std::int32_t i = 1; i <= repetitions_; ++i) {
     progress_.Repetition.store(i, std::memory_order_relaxed);
@@ -244,8 +246,8 @@ RunOutcome BenchmarkRun::Execute() {
 
     if (parameters_.WaitMSec != 0 && Wait() == Step::Stop) return finish();
 
-    readCount_ = ReadCountFor(parameters_.FileCount, parameters_.ReadPercent,
-                              choices_.ReadPercentageIndex);
+    readCount_ =
+        ReadCountFor(parameters_.FileCount, parameters_.ReadPercent, choices_.ReadPercentageIndex);
     if (readCount_ < 1) {
       Fail(MessageKind::Plain, RunMessages::ReadShareTooSmall);
       return finish();

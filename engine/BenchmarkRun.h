@@ -44,11 +44,11 @@ enum class RunPhase { Idle, Preparing, Writing, Waiting, Selecting, Reading, Del
 // Where the run is; published with relaxed atomics so that a display thread
 // can poll it without ever slowing a timed phase.
 struct RunProgress {
-  std::atomic<RunPhase> Phase {RunPhase::Idle};
-  std::atomic<std::int32_t> Repetition {0};
-  std::atomic<std::int32_t> Repetitions {0};
-  std::atomic<std::int32_t> File {0};
-  std::atomic<std::int32_t> Files {0};
+  std::atomic<RunPhase> Phase{RunPhase::Idle};
+  std::atomic<std::int32_t> Repetition{0};
+  std::atomic<std::int32_t> Repetitions{0};
+  std::atomic<std::int32_t> File{0};
+  std::atomic<std::int32_t> Files{0};
 };
 
 enum class MessageKind {
@@ -149,7 +149,7 @@ private:
   RunParameters parameters_;
   ResultTable table_;
   RunProgress progress_;
-  std::atomic<bool> stop_ {false};
+  std::atomic<bool> stop_{false};
   TestFileTransfers transfers_;
   RunOutcome outcome_;
 

@@ -32,8 +32,8 @@ double ResultTable::MBPerSecond(std::int64_t bytes, double seconds) {
 void ResultTable::AppendFixed(double value, int decimals, int width) {
   // std::to_chars ignores the C locale, so the separator is ours to choose.
   char digits[64];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value,
-                                    std::chars_format::fixed, decimals);
+  const auto result =
+      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
   const int length = static_cast<int>(result.ptr - digits);
   if (length < width) text_.append(static_cast<std::size_t>(width - length), ' ');
   for (const char* c = digits; c != result.ptr; ++c) text_.push_back(*c == '.' ? separator_ : *c);

@@ -57,8 +57,7 @@ public:
   static const char* const Header;
 
 private:
-  void AppendSummary(const char* title, const double* seconds, int repetitions,
-                     std::int64_t bytes);
+  void AppendSummary(const char* title, const double* seconds, int repetitions, std::int64_t bytes);
   void AppendFixed(double value, int decimals, int width);
   // Appends time, Mbps and MB/s; returns the recorded seconds.
   double AppendHalf(double elapsedDays, std::int64_t bytes);
@@ -67,8 +66,8 @@ private:
   std::string text_;
   int writeHalves_ = 0;
   int readHalves_ = 0;
-  std::array<double, MaxRepetitions> writeSeconds_ {};
-  std::array<double, MaxRepetitions> readSeconds_ {};
+  std::array<double, MaxRepetitions> writeSeconds_{};
+  std::array<double, MaxRepetitions> readSeconds_{};
 };
 
 }  // namespace tarnwell

@@ -20,7 +20,8 @@ std::int32_t WaitMSecFor(int waitIndex) {
 }
 
 std::optional<double> ReadPercentFor(int readPercentageIndex) {
-  if (readPercentageIndex < 0 || readPercentageIndex >= static_cast<int>(ReadPercentageTable.size())) {
+  if (readPercentageIndex < 0 ||
+      readPercentageIndex >= static_cast<int>(ReadPercentageTable.size())) {
     return std::nullopt;
   }
   return ReadPercentageTable[readPercentageIndex];

@@ -39,7 +39,8 @@ const double AnchorTime = EncodeDateTime(platform::LocalTimeNow());
 double PreciseNow() {
   const std::int64_t frequency = platform::CounterFrequency();
   const std::int64_t counter = platform::CounterNow();
-  const long double elapsed = static_cast<long double>(counter) - static_cast<long double>(AnchorCount);
+  const long double elapsed =
+      static_cast<long double>(counter) - static_cast<long double>(AnchorCount);
   const long double days = elapsed / (static_cast<long double>(frequency) * 86400.0L);
   return static_cast<double>(days + static_cast<long double>(AnchorTime));
 }

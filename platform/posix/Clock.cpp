@@ -8,9 +8,9 @@ namespace tarnwell::platform {
 namespace {
 
 CalendarTime Calendar(bool local) {
-  timespec now {};
+  timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  std::tm parts {};
+  std::tm parts{};
   if (local) {
     ::localtime_r(&now.tv_sec, &parts);
   } else {
@@ -30,7 +30,7 @@ CalendarTime Calendar(bool local) {
 }  // namespace
 
 std::int64_t CounterNow() {
-  timespec now {};
+  timespec now{};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }

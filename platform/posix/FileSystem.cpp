@@ -2,12 +2,13 @@
 // writes, a synchronous buffered fallback, and plain folder operations.
 #include "platform/FileSystem.h"
 
-#include <cerrno>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <string>
 
 namespace tarnwell::platform {
 namespace {
@@ -109,9 +110,7 @@ public:
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
   }
 
-  bool MakeDirectory(const std::string& path) override {
-    return ::mkdir(path.c_str(), 0755) == 0;
-  }
+  bool MakeDirectory(const std::string& path) override { return ::mkdir(path.c_str(), 0755) == 0; }
 
   bool MakePrivateDirectories(const std::string& path) override {
     if (path.empty()) return false;

@@ -3,11 +3,12 @@
 // set the class itself.
 #include "platform/Priority.h"
 
-#include <cerrno>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace tarnwell::platform {
 namespace {
@@ -23,13 +24,11 @@ int IoPriority(int ioClass, int level) { return (ioClass << IoprioClassShift) | 
 
 int GetIoPriority() { return static_cast<int>(::syscall(SYS_ioprio_get, IoprioWhoProcess, 0)); }
 
-bool SetIoPriority(int value) {
-  return ::syscall(SYS_ioprio_set, IoprioWhoProcess, 0, value) == 0;
-}
+bool SetIoPriority(int value) { return ::syscall(SYS_ioprio_set, IoprioWhoProcess, 0, value) == 0; }
 
 struct ThreadPriority {
   int policy = SCHED_OTHER;
-  sched_param param {};
+  sched_param param{};
   int nice = 0;
   int io = 0;
 };
@@ -45,7 +44,7 @@ ThreadPriority Current() {
 }
 
 bool Apply(int policy, int rtPriority, int nice, int io) {
-  sched_param param {};
+  sched_param param{};
   param.sched_priority = rtPriority;
   if (::sched_setscheduler(0, policy, &param) != 0) return false;
   // nice has no meaning under SCHED_IDLE and real-time classes; set it anyway

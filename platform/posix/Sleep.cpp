@@ -10,7 +10,7 @@ namespace tarnwell::platform {
 
 bool SleepUnlessStopped(int milliseconds, const std::atomic<bool>& stop) {
   constexpr long SliceNanoseconds = 20L * 1000 * 1000;
-  timespec deadline {};
+  timespec deadline{};
   ::clock_gettime(CLOCK_MONOTONIC, &deadline);
   deadline.tv_sec += milliseconds / 1000;
   deadline.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000000;
@@ -20,7 +20,7 @@ bool SleepUnlessStopped(int milliseconds, const std::atomic<bool>& stop) {
   }
   for (;;) {
     if (stop.load(std::memory_order_relaxed)) return false;
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     if (now.tv_sec > deadline.tv_sec ||
         (now.tv_sec == deadline.tv_sec && now.tv_nsec >= deadline.tv_nsec)) {

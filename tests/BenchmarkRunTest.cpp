@@ -1,0 +1,369 @@
+// The run end to end against an in-memory file system: the order of phases,
+// pauses, reads and deletions, every stop and its message, and the faults a
+// real disk produces.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/BenchmarkRun.h"
+#include "engine/RandomOrder.h"
+#include "tests/FakeFileSystem.h"
+
+namespace tarnwell {
+namespace {
+
+using testing::FakeFileSystem;
+using Call = FakeFileSystem::Call;
+
+class FakeEnvironment : public RunEnvironment {
+public:
+  FakeFileSystem FileSystem;
+  std::vector<std::int32_t> Pauses;
+  int StopAtPause = 0;  // cut the n-th pause short
+  double Clock = 46000.0;
+  double Tick = 0.050 / 86400.0 + 1e-12;  // each stamp 50 ms after the last
+
+  platform::FileSystem& Files() override { return FileSystem; }
+  double Now() override {
+    const double now = Clock;
+    Clock += Tick;
+    return now;
+  }
+  bool Pause(std::int32_t milliseconds, const std::atomic<bool>&) override {
+    Pauses.push_back(milliseconds);
+    return static_cast<int>(Pauses.size()) != StopAtPause;
+  }
+  std::string RandomListPath() override { return "/cache/tarnwell/test.txt"; }
+};
+
+class Recorder : public RunObserver {
+public:
+  std::vector<std::string> Texts;
+  std::vector<std::string> Notices;
+  std::vector<RunPhase> Phases;
+  void ResultTextChanged(const std::string& text) override { Texts.push_back(text); }
+  void PhaseChanged(RunPhase phase, std::int32_t) override { Phases.push_back(phase); }
+  void Notice(const std::string& text) override { Notices.push_back(text); }
+};
+
+class RunTest : public ::testing::Test {
+protected:
+  RunTest() {
+    Choices.Folder = "/data";
+    Choices.FileSizeIndex = 2;   // 100KB
+    Choices.TotalSizeIndex = 0;  // 1MB: ten files
+    Choices.OneMegabyteBlocks = false;
+    Choices.RepeatIndex = 0;
+    Choices.ReadPercentageIndex = ReadAllIndex;
+    Choices.Parameters.ReadPercent = 100;
+    Choices.DeleteFiles = false;
+    Environment.FileSystem.Directories.insert("/data");
+    Generator.RandomSeed = 99;
+  }
+
+  RunOutcome Run() {
+    BenchmarkRun run(Choices, Buffer, Generator, Observer, Environment);
+    if (StopOnCall) {
+      Environment.FileSystem.Hook = [&](Call call, int n) {
+        if (call == StopOnCall->first && n == StopOnCall->second) run.RequestStop();
+      };
+    }
+    const RunOutcome outcome = run.Execute();
+    Parameters = run.Parameters();
+    ReadCount = run.ReadCount();
+    Environment.FileSystem.Hook = nullptr;
+    return outcome;
+  }
+
+  const std::string& LastText() const { return Observer.Texts.back(); }
+  bool HasFile(const std::string& name) const {
+    return Environment.FileSystem.Files.count("/data/TRW_TEMP/" + name) > 0;
+  }
+  bool HasRunFolder() const {
+    return Environment.FileSystem.Directories.count("/data/TRW_TEMP") > 0;
+  }
+
+  RunChoices Choices;
+  PatternBuffer Buffer;
+  tarnwell::Generator Generator;
+  Recorder Observer;
+  FakeEnvironment Environment;
+  RunParameters Parameters;
+  std::int32_t ReadCount = 0;
+  std::optional<std::pair<Call, int>> StopOnCall;
+};
+
+TEST_F(RunTest, CompleteRunReportsEveryHalfRowThenTheSummaries) {
+  Choices.RepeatIndex = 1;  // three repetitions
+  Choices.Parameters.WaitMSec = 2000;
+  const RunOutcome outcome = Run();
+  EXPECT_EQ(outcome.Result, RunOutcome::Kind::Completed);
+  EXPECT_EQ(Parameters.FileSize, 102400);
+  EXPECT_EQ(Parameters.FileCount, 10);
+  // 2N - 1 pauses: none before the first write phase.
+  EXPECT_EQ(Environment.Pauses, std::vector<std::int32_t>(5, 2000));
+  ASSERT_EQ(Observer.Texts.size(), 7u);
+  EXPECT_TRUE(Observer.Texts[0].ends_with("\r\n1\t0.050\t  163.840\t   19.531\t"));
+  EXPECT_TRUE(Observer.Texts[1].ends_with("\t0.050\t  163.840\t   19.531\r\n"));
+  EXPECT_TRUE(LastText().starts_with(ResultTable::Header));
+  EXPECT_NE(LastText().find("\r\n3\t0.050\t"), std::string::npos);
+  EXPECT_TRUE(LastText().ends_with("平均転送速度（MB/秒）：19.531\r\n"));
+  // Each file holds the 1 KB block a hundred times.
+  const std::vector<char>& file = Environment.FileSystem.Files.at("/data/TRW_TEMP/00000010.bin");
+  ASSERT_EQ(file.size(), 102400u);
+  EXPECT_EQ(0, std::memcmp(file.data() + 99 * 1024, Buffer.KilobyteBlock(), 1024));
+  EXPECT_EQ(Environment.FileSystem.OpenHandles(), 0);
+  // Direct I/O throughout, nothing to tell the user.
+  EXPECT_TRUE(Observer.Notices.empty());
+  for (platform::IoMode mode : Environment.FileSystem.Modes)
+    EXPECT_EQ(mode, platform::IoMode::Direct);
+}
+
+TEST_F(RunTest, DeletionRemovesTestFilesEachRepetitionAndTheRunFolderAtTheEnd) {
+  Choices.DeleteFiles = true;
+  Choices.RepeatIndex = 1;
+  Choices.Folder = "/data/new/deeper/";
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  EXPECT_EQ(Environment.FileSystem.Removed.size(), 30u);
+  EXPECT_TRUE(Environment.FileSystem.Files.empty());
+  EXPECT_FALSE(Environment.FileSystem.Directories.count("/data/new/deeper/TRW_TEMP"));
+  // Folders above the run folder that the run made stay.
+  EXPECT_TRUE(Environment.FileSystem.Directories.count("/data/new/deeper"));
+}
+
+TEST_F(RunTest, EarlyEndsWithoutAMessage) {
+  Choices.Folder = "";
+  EXPECT_EQ(Run().Result, RunOutcome::Kind::Ended);
+  EXPECT_TRUE(Observer.Texts.empty());
+
+  Choices.Folder = "/data";
+  Choices.RepeatIndex = 4;  // no selection
+  EXPECT_EQ(Run().Result, RunOutcome::Kind::Ended);
+  EXPECT_TRUE(HasRunFolder());
+  EXPECT_TRUE(Observer.Texts.empty());
+}
+
+TEST_F(RunTest, StopsBeforeAnyPhaseWithTheirMessages) {
+  Environment.FileSystem.Files["/data/TRW_TEMP"] = {};  // a file in the way
+  RunOutcome outcome = Run();
+  EXPECT_EQ(outcome.Result, RunOutcome::Kind::Stopped);
+  EXPECT_EQ(outcome.Message, "テンポラリ・ディレクトリを作成できませんでした");
+  EXPECT_EQ(outcome.Box, MessageKind::Plain);
+
+  Environment.FileSystem.Files.clear();
+  Choices.FileSizeIndex = 4;  // 5MB into 1MB
+  Choices.Parameters.FileCount = 33;
+  outcome = Run();
+  EXPECT_EQ(outcome.Message, "1ファイルの大きさが総容量を超えています");
+  EXPECT_TRUE(HasRunFolder());
+  EXPECT_EQ(Parameters.FileSize, 5242880);
+  EXPECT_EQ(Parameters.FileCount, 33);
+  EXPECT_TRUE(Observer.Texts.empty());
+}
+
+TEST_F(RunTest, ReadShareTooSmallStopsAfterTheFirstWriteAndItsPause) {
+  Choices.FileSizeIndex = 3;  // one 1MB file
+  Choices.OneMegabyteBlocks = true;
+  Choices.ReadPercentageIndex = 8;
+  Choices.Parameters.ReadPercent = 50;
+  Choices.Parameters.WaitMSec = 2000;
+  Choices.DeleteFiles = true;
+  const RunOutcome outcome = Run();
+  EXPECT_EQ(outcome.Message, "ファイルの数に比べて、読み込み％が過小です");
+  EXPECT_EQ(Environment.Pauses.size(), 1u);
+  ASSERT_EQ(Observer.Texts.size(), 1u);
+  EXPECT_TRUE(LastText().ends_with("\t"));
+  EXPECT_TRUE(HasFile("00000001.bin"));  // the file written stays
+}
+
+TEST_F(RunTest, ReadShareReadsTheFirstFilesInNameOrder) {
+  Choices.ReadPercentageIndex = 6;  // 10 % of ten files
+  Choices.Parameters.ReadPercent = 10;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  EXPECT_EQ(ReadCount, 1);
+  EXPECT_EQ(Environment.FileSystem.Opened, std::vector<std::string>{"/data/TRW_TEMP/00000001.bin"});
+  // Read bytes are one file's worth; write bytes all ten.
+  EXPECT_NE(LastText().find("\t0.050\t  163.840\t   19.531\t0.050\t   16.384\t    1.953\r\n"),
+            std::string::npos);
+}
+
+TEST_F(RunTest, ReadOnlyRunsReadWhatAnEarlierRunLeft) {
+  Choices.ReadOnly = true;
+  RunOutcome outcome = Run();
+  EXPECT_EQ(outcome.Message, "/data/TRW_TEMP/00000001.binを開けません");
+  ASSERT_EQ(Observer.Texts.size(), 1u);
+  EXPECT_TRUE(LastText().ends_with("\r\n1\t0.000\t    0.000\t    0.000\t"));
+
+  // Leave files, then read them twice with deletion: the second repetition
+  // finds nothing.
+  Choices.ReadOnly = false;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  Choices.ReadOnly = true;
+  Choices.DeleteFiles = true;
+  Choices.RepeatIndex = 1;
+  outcome = Run();
+  EXPECT_EQ(outcome.Message, "/data/TRW_TEMP/00000001.binを開けません");
+  EXPECT_EQ(Environment.FileSystem.Count(Call::CreateForWrite), 10);  // only the middle run wrote
+  EXPECT_EQ(LastText().find("●"), std::string::npos);
+}
+
+TEST_F(RunTest, ReadsLandInTheBlocksWritesTakeFrom) {
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  const std::uint32_t written = Buffer.KilobyteBlock()[0];
+  Buffer.KilobyteBlock()[0] = written + 1;
+  Choices.ReadOnly = true;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  EXPECT_EQ(Buffer.KilobyteBlock()[0], written);
+  // A read-only run has no write summary.
+  EXPECT_EQ(LastText().find("●書き込み"), std::string::npos);
+  EXPECT_NE(LastText().find("●読み込み"), std::string::npos);
+}
+
+TEST_F(RunTest, RandomOrderIsSavedAndReadInTheDrawnOrder) {
+  Choices.ReadRandom = true;
+  Choices.RepeatIndex = 1;
+  tarnwell::Generator expected;
+  expected.RandomSeed = Generator.RandomSeed;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+
+  std::vector<std::string> reads;
+  for (int repetition = 0; repetition < 3; ++repetition) {
+    for (std::int32_t number : SelectRandomOrder(expected, 10, 10)) {
+      reads.push_back("/data/TRW_TEMP/" + TestFileName(number));
+    }
+  }
+  EXPECT_EQ(Environment.FileSystem.Opened, reads);
+  // The list holds the last repetition's order, CR LF after each name.
+  std::string list;
+  for (std::size_t k = 20; k < 30; ++k) list += reads[k].substr(15) + "\r\n";
+  const std::vector<char>& saved = Environment.FileSystem.Files.at("/cache/tarnwell/test.txt");
+  EXPECT_EQ(std::string(saved.begin(), saved.end()), list);
+  EXPECT_TRUE(Environment.FileSystem.Directories.count("/cache/tarnwell"));
+  // Each repetition drew a new selection.
+  EXPECT_NE(std::vector<std::string>(reads.begin(), reads.begin() + 10),
+            std::vector<std::string>(reads.begin() + 10, reads.begin() + 20));
+}
+
+TEST_F(RunTest, RandomListThatCannotBeMadeStopsWithTheErrorBox) {
+  Choices.ReadRandom = true;
+  Environment.FileSystem.FailAt[Call::CreateText] = 1;
+  const RunOutcome outcome = Run();
+  EXPECT_EQ(outcome.Box, MessageKind::Error);
+  EXPECT_EQ(outcome.Message, "ファイル /cache/tarnwell/test.txt を作成できません.");
+  EXPECT_TRUE(Environment.FileSystem.Opened.empty());
+  EXPECT_EQ(Observer.Texts.size(), 1u);
+
+  // A link planted at the list's name is not followed.
+  Environment.FileSystem.FailAt.clear();
+  Environment.FileSystem.Links.insert("/cache/tarnwell/test.txt");
+  EXPECT_EQ(Run().Box, MessageKind::Error);
+}
+
+TEST_F(RunTest, WriteFailuresStopTheRunInsteadOfReportingFalseSpeed) {
+  struct Fault {
+    Call call;
+    int at;
+    std::string file;
+  };
+  // 100 blocks per file: write call 150 is in file 2.
+  for (const Fault& fault :
+       {Fault{Call::CreateForWrite, 3, "00000003.bin"}, Fault{Call::Write, 150, "00000002.bin"},
+        Fault{Call::Flush, 10, "00000010.bin"}, Fault{Call::Close, 1, "00000001.bin"}}) {
+    Environment.FileSystem = FakeFileSystem{};
+    Environment.FileSystem.Directories = {"/", "/data"};
+    Environment.FileSystem.FailAt[fault.call] = fault.at;
+    Observer.Texts.clear();
+    const RunOutcome outcome = Run();
+    EXPECT_EQ(outcome.Result, RunOutcome::Kind::Stopped);
+    EXPECT_EQ(outcome.Message, "/data/TRW_TEMP/" + fault.file + "に書き込めません");
+    EXPECT_TRUE(Observer.Texts.empty()) << "no row for a phase that failed";
+    EXPECT_EQ(Environment.FileSystem.OpenHandles(), 0);
+  }
+}
+
+TEST_F(RunTest, ShortWritesAndPlantedLinksAreWriteFailures) {
+  Environment.FileSystem.TransferLimit = 512;
+  EXPECT_EQ(Run().Message, "/data/TRW_TEMP/00000001.binに書き込めません");
+
+  Environment.FileSystem.TransferLimit = SIZE_MAX;
+  Environment.FileSystem.Links.insert("/data/TRW_TEMP/00000004.bin");
+  Choices.DeleteFiles = true;
+  EXPECT_EQ(Run().Message, "/data/TRW_TEMP/00000004.binに書き込めません");
+  // With deletion chosen a failed run leaves nothing behind.
+  EXPECT_TRUE(Environment.FileSystem.Files.empty());
+  EXPECT_FALSE(HasRunFolder());
+}
+
+TEST_F(RunTest, ShortOrFailedReadsStopTheRun) {
+  Choices.RepeatIndex = 1;
+  Environment.FileSystem.Hook = nullptr;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  Environment.FileSystem.Files["/data/TRW_TEMP/00000005.bin"].resize(1000);
+  Choices.ReadOnly = true;
+  EXPECT_EQ(Run().Message, "/data/TRW_TEMP/00000005.binを読み込めません");
+
+  Environment.FileSystem.Files["/data/TRW_TEMP/00000005.bin"].resize(102400);
+  Environment.FileSystem.FailAt[Call::Read] = Environment.FileSystem.Count(Call::Read) + 1;
+  EXPECT_EQ(Run().Message, "/data/TRW_TEMP/00000001.binを読み込めません");
+}
+
+TEST_F(RunTest, MegabyteBlocksNeverLeaveSmallFilesEmpty) {
+  Choices.OneMegabyteBlocks = true;  // left ticked with a 100KB file
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  EXPECT_EQ(Environment.FileSystem.Files.at("/data/TRW_TEMP/00000001.bin").size(), 102400u);
+
+  Choices.FileSizeIndex = 4;  // 5MB in 1 MB blocks
+  Choices.TotalSizeIndex = 1;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  const std::vector<char>& file = Environment.FileSystem.Files.at("/data/TRW_TEMP/00000002.bin");
+  ASSERT_EQ(file.size(), 5242880u);
+  EXPECT_EQ(0, std::memcmp(file.data() + 4 * 1048576, Buffer.MegabyteBlock(), 1048576));
+}
+
+TEST_F(RunTest, FallsBackToSynchronousBufferedIoAndSaysSoOnce) {
+  for (bool atOpen : {true, false}) {
+    Environment.FileSystem = FakeFileSystem{};
+    Environment.FileSystem.Directories = {"/", "/data"};
+    Environment.FileSystem.RefuseDirectAtOpen = atOpen;
+    Environment.FileSystem.RefuseDirectTransfers = !atOpen;
+    Observer.Notices.clear();
+    Choices.RepeatIndex = 1;
+    ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+    ASSERT_EQ(Observer.Notices.size(), 1u);
+    EXPECT_NE(Observer.Notices[0].find("O_DIRECT"), std::string::npos);
+    // Every file after the refusal is moved synchronously through the cache,
+    // and its cached pages are dropped after writing and before reading.
+    const auto& modes = Environment.FileSystem.Modes;
+    EXPECT_EQ(std::count(modes.begin(), modes.end(), platform::IoMode::SyncBuffered), 60);
+    EXPECT_EQ(Environment.FileSystem.CacheDrops, 30);
+    // The refused attempt is not timed: every phase shows the clean 50 ms.
+    EXPECT_NE(LastText().find("\r\n1\t0.050\t"), std::string::npos);
+  }
+}
+
+TEST_F(RunTest, StopRequestEndsTheRunWithoutAHalfRowAndCleansUp) {
+  Choices.RepeatIndex = 3;
+  Choices.DeleteFiles = true;
+  // During the read phase of repetition 1 (block 550 = file 6).
+  StopOnCall = std::make_pair(Call::Read, 550);
+  EXPECT_EQ(Run().Result, RunOutcome::Kind::Interrupted);
+  ASSERT_EQ(Observer.Texts.size(), 1u);
+  EXPECT_TRUE(LastText().ends_with("\t"));
+  EXPECT_TRUE(Environment.FileSystem.Files.empty());
+  EXPECT_FALSE(HasRunFolder());
+  EXPECT_EQ(Environment.FileSystem.OpenHandles(), 0);
+
+  // During a pause, files kept when deletion is off.
+  StopOnCall.reset();
+  Choices.DeleteFiles = false;
+  Choices.Parameters.WaitMSec = 1000;
+  Environment.StopAtPause = 2;
+  Observer.Texts.clear();
+  EXPECT_EQ(Run().Result, RunOutcome::Kind::Interrupted);
+  EXPECT_EQ(Observer.Texts.size(), 2u);  // repetition 1 complete, nothing after
+  EXPECT_TRUE(HasFile("00000010.bin"));
+}
+
+}  // namespace
+}  // namespace tarnwell

@@ -1,0 +1,176 @@
+// An in-memory file system for driving the run in tests, with faults that can
+// be planted at a chosen call.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace tarnwell::testing {
+
+class FakeFileSystem : public platform::FileSystem {
+public:
+  enum class Call {
+    CreateForWrite,
+    OpenForRead,
+    CreateText,
+    Write,
+    Read,
+    Flush,
+    Close,
+    MakeDirectory
+  };
+
+  std::map<std::string, std::vector<char>> Files;
+  std::set<std::string> Directories{"/"};
+  std::set<std::string> Links;  // paths that are symbolic links
+  std::vector<std::string> Removed;
+  std::vector<std::string> Opened;  // every test file opened, in order
+  std::string TextFileName;         // last file made by CreateText
+
+  // Fail the n-th call (1-based) of `call`; 0 never.
+  std::map<Call, int> FailAt;
+  // Refuse direct I/O at open (EINVAL at open) or at the first transfer.
+  bool RefuseDirectAtOpen = false;
+  bool RefuseDirectTransfers = false;
+  // Reads and writes move at most this many bytes per call (a short transfer).
+  std::size_t TransferLimit = SIZE_MAX;
+  std::vector<platform::IoMode> Modes;  // mode of every test-file open
+  // Called at the start of every call, e.g. to request a stop mid-phase.
+  std::function<void(Call, int)> Hook;
+
+  platform::OpenResult CreateForWrite(const char* path, platform::IoMode mode) override {
+    if (Fails(Call::CreateForWrite) || Links.count(path) || !ParentExists(path)) return Failed();
+    if (RefuseDirectAtOpen && mode == platform::IoMode::Direct) {
+      return {platform::InvalidHandle, platform::IoError::DirectUnsupported};
+    }
+    Modes.push_back(mode);
+    Files[path].clear();
+    return OpenHandle(path, mode);
+  }
+
+  platform::OpenResult OpenForRead(const char* path, platform::IoMode mode) override {
+    Opened.push_back(path);
+    if (Fails(Call::OpenForRead) || Links.count(path)) return Failed();
+    if (!Files.count(path)) return {platform::InvalidHandle, platform::IoError::NotFound};
+    if (RefuseDirectAtOpen && mode == platform::IoMode::Direct) {
+      return {platform::InvalidHandle, platform::IoError::DirectUnsupported};
+    }
+    Modes.push_back(mode);
+    return OpenHandle(path, mode);
+  }
+
+  platform::OpenResult CreateText(const char* path) override {
+    if (Fails(Call::CreateText) || Links.count(path) || !ParentExists(path)) return Failed();
+    Files[path].clear();
+    TextFileName = path;
+    return OpenHandle(path, platform::IoMode::SyncBuffered);
+  }
+
+  platform::TransferResult Write(platform::FileHandle file, const void* data,
+                                 std::size_t size) override {
+    if (Fails(Call::Write)) return {0, platform::IoError::Failed};
+    Handle& handle = handles_.at(file);
+    if (RefuseDirectTransfers && handle.Mode == platform::IoMode::Direct) {
+      return {0, platform::IoError::DirectUnsupported};
+    }
+    const std::size_t n = std::min(size, TransferLimit);
+    const char* bytes = static_cast<const char*>(data);
+    Files[handle.Path].insert(Files[handle.Path].end(), bytes, bytes + n);
+    return {n, platform::IoError::None};
+  }
+
+  platform::TransferResult Read(platform::FileHandle file, void* data, std::size_t size) override {
+    if (Fails(Call::Read)) return {0, platform::IoError::Failed};
+    Handle& handle = handles_.at(file);
+    if (RefuseDirectTransfers && handle.Mode == platform::IoMode::Direct) {
+      return {0, platform::IoError::DirectUnsupported};
+    }
+    const std::vector<char>& contents = Files[handle.Path];
+    std::size_t n = std::min({size, TransferLimit, contents.size() - handle.Offset});
+    std::memcpy(data, contents.data() + handle.Offset, n);
+    handle.Offset += n;
+    return {n, platform::IoError::None};
+  }
+
+  bool Flush(platform::FileHandle) override { return !Fails(Call::Flush); }
+  void DropCache(platform::FileHandle) override { ++CacheDrops; }
+  bool Close(platform::FileHandle file) override {
+    handles_.erase(file);
+    return !Fails(Call::Close);
+  }
+
+  bool IsDirectory(const std::string& path) override { return Directories.count(Trim(path)) > 0; }
+  bool MakeDirectory(const std::string& path) override {
+    if (Fails(Call::MakeDirectory) || Files.count(path) || !ParentExists(path)) return false;
+    return Directories.insert(Trim(path)).second;
+  }
+  bool MakePrivateDirectories(const std::string& path) override {
+    std::string partial;
+    for (std::size_t i = 1; i <= path.size(); ++i) {
+      if (i == path.size() || path[i] == '/') Directories.insert(path.substr(0, i));
+    }
+    return true;
+  }
+  bool RemoveFile(const char* path) override {
+    Removed.push_back(path);
+    return Files.erase(path) > 0;
+  }
+  bool RemoveDirectory(const std::string& path) override {
+    const std::string folder = Trim(path);
+    for (const auto& [name, contents] : Files) {
+      if (name.rfind(folder + "/", 0) == 0) return false;  // not empty
+    }
+    return Directories.erase(folder) > 0;
+  }
+
+  int OpenHandles() const { return static_cast<int>(handles_.size()); }
+  int Count(Call call) const {
+    const auto found = counts_.find(call);
+    return found == counts_.end() ? 0 : found->second;
+  }
+  int CacheDrops = 0;
+
+private:
+  struct Handle {
+    std::string Path;
+    platform::IoMode Mode;
+    std::size_t Offset = 0;
+  };
+
+  static std::string Trim(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+  }
+  bool ParentExists(const std::string& path) const {
+    const std::size_t cut = Trim(path).find_last_of('/');
+    return cut == std::string::npos || Directories.count(cut == 0 ? "/" : path.substr(0, cut)) > 0;
+  }
+  bool Fails(Call call) {
+    const int n = ++counts_[call];
+    if (Hook) Hook(call, n);
+    const auto planted = FailAt.find(call);
+    return planted != FailAt.end() && planted->second == n;
+  }
+  static platform::OpenResult Failed() {
+    return {platform::InvalidHandle, platform::IoError::Failed};
+  }
+  platform::OpenResult OpenHandle(const std::string& path, platform::IoMode mode) {
+    const platform::FileHandle handle = nextHandle_++;
+    handles_[handle] = Handle{path, mode};
+    return {handle, platform::IoError::None};
+  }
+
+  std::map<platform::FileHandle, Handle> handles_;
+  std::map<Call, int> counts_;
+  platform::FileHandle nextHandle_ = 3;
+};
+
+}  // namespace tarnwell::testing
