@@ -1,0 +1,23 @@
+// Replacing a small file all at once: readers, a crash or a full disk see
+// either the old contents or the new, never a mixture or an empty file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarnwell::platform {
+
+// Writes `contents` to a temporary file in the folder of `path`, forces it to
+// the device and renames it over `path`. The temporary file is named after
+// `path` plus ".tmp" (".tmp1", ".tmp2", ... when that name is taken); it is
+// always created afresh, never through an existing file or link, and removed
+// again when anything fails. An existing file keeps its permission bits; an
+// existing file that this process may not write is left alone (the user
+// protected it), as is a path that names a folder. A symbolic link at `path`
+// is replaced by the new file, not followed.
+//
+// Returns false when the file was not replaced; `path` then holds what it
+// held before.
+bool ReplaceFileAtomically(const std::string& path, std::string_view contents);
+
+}  // namespace tarnwell::platform

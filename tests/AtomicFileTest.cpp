@@ -1,0 +1,128 @@
+// Replacing files atomically: the old file survives every failure, no
+// temporary file is left behind, and nothing planted in the folder is
+// followed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/AtomicFile.h"
+
+namespace tarnwell::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::random_device random;
+    folder_ = fs::temp_directory_path() / ("tarnwell-atomic-" + std::to_string(random()));
+    fs::create_directories(folder_);
+    path_ = (folder_ / "tarnwell.INI").string();
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(folder_, ignored);
+  }
+  static std::string Contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  static void Put(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  // Names in the folder, so a stray temporary file shows up.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // Whether file permissions bind this process (not so for root).
+  bool PermissionsApply() const {
+    const fs::path probe = folder_ / "probe";
+    fs::create_directory(probe);
+    fs::permissions(probe, fs::perms::owner_read | fs::perms::owner_exec);
+    const bool applies = !std::ofstream(probe / "x").good();
+    fs::permissions(probe, fs::perms::owner_all);
+    fs::remove_all(probe);
+    return applies;
+  }
+
+  fs::path folder_;
+  std::string path_;
+};
+
+TEST_F(AtomicFileTest, CreatesAndReplacesWithoutLeftovers) {
+  ASSERT_TRUE(ReplaceFileAtomically(path_, "first\n"));
+  EXPECT_EQ(Contents(path_), "first\n");
+  ASSERT_TRUE(ReplaceFileAtomically(path_, ""));
+  EXPECT_EQ(Contents(path_), "");
+  ASSERT_TRUE(ReplaceFileAtomically(path_, std::string(1 << 20, 'x')));
+  EXPECT_EQ(fs::file_size(path_), 1u << 20);
+  EXPECT_EQ(Names(), std::vector<std::string>{"tarnwell.INI"});
+}
+
+TEST_F(AtomicFileTest, KeepsTheModeOfAnExistingFile) {
+  Put(path_, "old");
+  fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_TRUE(ReplaceFileAtomically(path_, "new"));
+  EXPECT_EQ(fs::status(path_).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(AtomicFileTest, LinkAtTheTemporaryNameIsNotFollowed) {
+  const fs::path victim = folder_ / "victim";
+  Put(victim, "untouched");
+  fs::create_symlink(victim, path_ + ".tmp");
+  Put(path_ + ".tmp1", "someone else's");
+  Put(path_, "old");
+
+  ASSERT_TRUE(ReplaceFileAtomically(path_, "new"));
+  EXPECT_EQ(Contents(path_), "new");
+  EXPECT_EQ(Contents(victim), "untouched");
+  // What was planted stays as it was; ours is gone.
+  EXPECT_TRUE(fs::is_symlink(path_ + ".tmp"));
+  EXPECT_EQ(Contents(path_ + ".tmp1"), "someone else's");
+  EXPECT_FALSE(fs::exists(path_ + ".tmp2"));
+}
+
+TEST_F(AtomicFileTest, FailedRenameRemovesTheTemporaryFile) {
+  fs::create_directory(path_);
+  Put(fs::path(path_) / "inside", "kept");
+  EXPECT_FALSE(ReplaceFileAtomically(path_, "new"));
+  EXPECT_EQ(Contents(fs::path(path_) / "inside"), "kept");
+  EXPECT_EQ(Names(), std::vector<std::string>{"tarnwell.INI"});
+
+  EXPECT_FALSE(ReplaceFileAtomically((folder_ / "missing" / "x.INI").string(), "new"));
+  EXPECT_FALSE(ReplaceFileAtomically("", "new"));
+}
+
+TEST_F(AtomicFileTest, ReadOnlyFolderOrFileLeavesTheOldFile) {
+  if (!PermissionsApply()) GTEST_SKIP() << "permissions do not apply (root)";
+  Put(path_, "old");
+
+  fs::permissions(path_, fs::perms::owner_read);
+  EXPECT_FALSE(ReplaceFileAtomically(path_, "new"));
+  EXPECT_EQ(Contents(path_), "old");
+  fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+
+  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(ReplaceFileAtomically(path_, "new"));
+  fs::permissions(folder_, fs::perms::owner_all);
+  EXPECT_EQ(Contents(path_), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"tarnwell.INI"});
+}
+
+}  // namespace
+}  // namespace tarnwell::platform
