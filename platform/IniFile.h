@@ -21,6 +21,8 @@ namespace tarnwell::platform {
 class IniFile {
 public:
   // Reads `path` if it exists; a missing or unreadable file reads as empty.
+  // An unreadable one (no permission, not a plain file, absurdly large) is
+  // then never overwritten: UpdateFile() refuses, so nothing is lost.
   explicit IniFile(std::string path);
 
   // The document parsed from text, bound to no file (tests, fuzzing).
@@ -33,32 +35,48 @@ public:
   int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
   bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
+  // Line breaks and NULs in names and values become blanks. Names are the
+  // program's own: a key that is empty, holds "=" or starts with "[" or ";",
+  // or a section name with "]", cannot be stored and the write is ignored.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, int value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
 
-  // Replaces the file with the document, atomically. False when that failed;
-  // the file on disk is then the one from before.
+  // Replaces the file with the document, atomically. False when that failed
+  // (or the object is bound to no file, or the file could not be read); the
+  // file on disk is then the one from before.
   bool UpdateFile();
 
-  // The document as the file would hold it.
+  // The document as the file would hold it: LF line ends, no BOM.
   std::string ToText() const;
 
 private:
-  struct Entry {
-    std::string Key;
-    std::string Value;
+  // One line of the file. Lines that are not "key=value" (comments, blank
+  // lines, anything unrecognised) are kept as they stand and written back.
+  struct Line {
+    std::string Text;   // the line as written, without its line end
+    std::string Key;    // trimmed key name; empty when not an entry
+    std::string Value;  // trimmed value text as stored (quotes not removed)
+    bool IsEntry = false;
   };
   struct Section {
     std::string Name;
-    std::vector<Entry> Entries;
+    bool HasHeader = false;  // false for lines before the first header
+    std::string Header;      // the header line as written
+    std::vector<Line> Lines;
   };
 
   void Parse(std::string_view text);
-  const Entry* Find(std::string_view section, std::string_view key) const;
+  Section* FindSection(std::string_view section);
+  const Section* FindSection(std::string_view section) const;
+  const Line* Find(std::string_view section, std::string_view key) const;
+  // The stored value as a reader sees it, or nothing when absent.
+  bool Lookup(std::string_view section, std::string_view key, std::string& value) const;
 
   std::string path_;
   std::vector<Section> sections_;
+  // The file exists but could not be read; saving would lose its contents.
+  bool readFailed_ = false;
 };
 
 }  // namespace tarnwell::platform
