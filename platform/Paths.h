@@ -1,4 +1,5 @@
-// Where things live on this system: path separator, home and cache folders.
+// Where things live on this system: path separator, home, cache and
+// configuration folders, the running executable.
 #pragma once
 
 #include <string>
@@ -11,5 +12,12 @@ inline constexpr char PathSeparator = '/';
 std::string HomeDirectory();
 // The per-user cache folder for this program (no closing separator).
 std::string ProgramCacheDirectory();
+// The per-user configuration folder for this program (no closing separator),
+// empty when no home folder is known. It may not exist yet.
+std::string ProgramConfigDirectory();
+// The absolute path of the running executable, or empty when unknown.
+std::string ExecutablePath();
+// Whether this process may create files in the folder `path`.
+bool IsDirectoryWritable(const std::string& path);
 
 }  // namespace tarnwell::platform

@@ -1,4 +1,4 @@
-// XDG-style locations of the user's folders.
+// XDG-style locations of the user's folders and the executable's own path.
 #include "platform/Paths.h"
 
 #include <cstdlib>
@@ -37,6 +37,37 @@ std::string ProgramCacheDirectory() {
     return StripClosingSlashes(cache) + "/tarnwell";
   }
   return HomeDirectory() + "/.cache/tarnwell";
+}
+
+std::string ProgramConfigDirectory() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/') {
+    return StripClosingSlashes(config) + "/tarnwell";
+  }
+  const std::string home = HomeDirectory();
+  // Without a home folder there is no per-user place; "/.config" would be
+  // a folder shared by everyone.
+  if (home.empty()) return {};
+  return (home == "/" ? std::string() : home) + "/.config/tarnwell";
+}
+
+std::string ExecutablePath() {
+  std::vector<char> buffer(256);
+  for (;;) {
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length < 0) return {};
+    // readlink does not say when it truncated; a full buffer might have.
+    if (static_cast<std::size_t>(length) < buffer.size()) {
+      return std::string(buffer.data(), static_cast<std::size_t>(length));
+    }
+    if (buffer.size() >= 1u << 20) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+bool IsDirectoryWritable(const std::string& path) {
+  // Creating a file needs both write and search permission on the folder;
+  // access() also answers EROFS for a read-only mount.
+  return !path.empty() && ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
 }  // namespace tarnwell::platform

@@ -1,0 +1,63 @@
+// Naming and placing the settings file; pure path text apart from the
+// lookups made by SettingsFilePath().
+#include "platform/SettingsPath.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+
+namespace tarnwell::platform {
+namespace {
+
+constexpr const char* Extension = ".INI";
+// The name used when the executable's own path is unknown.
+constexpr const char* FallbackName = "tarnwell.INI";
+
+std::size_t NameStart(const std::string& path) {
+  const std::size_t separator = path.rfind(PathSeparator);
+  return separator == std::string::npos ? 0 : separator + 1;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t start = NameStart(path);
+  if (start == 0) return ".";
+  if (start == 1) return std::string(1, PathSeparator);
+  return path.substr(0, start - 1);
+}
+
+}  // namespace
+
+std::string IniPathForExecutable(const std::string& exePath) {
+  if (exePath.empty()) return {};
+  const std::size_t nameStart = NameStart(exePath);
+  const std::size_t dot = exePath.rfind('.');
+  if (dot != std::string::npos && dot > nameStart) {
+    return exePath.substr(0, dot) + Extension;
+  }
+  return exePath + Extension;
+}
+
+std::string SettingsFilePathFor(const std::string& exePath, bool exeFolderWritable,
+                                const std::string& configDirectory) {
+  const std::string besideExecutable = IniPathForExecutable(exePath);
+  if (!besideExecutable.empty() && exeFolderWritable) return besideExecutable;
+  if (configDirectory.empty()) return besideExecutable;
+  const std::string name = besideExecutable.empty()
+                               ? std::string(FallbackName)
+                               : besideExecutable.substr(NameStart(besideExecutable));
+  return configDirectory + PathSeparator + name;
+}
+
+std::string SettingsFilePath() {
+  const std::string exePath = ExecutablePath();
+  const std::string besideExecutable = IniPathForExecutable(exePath);
+  const bool writable =
+      !besideExecutable.empty() && IsDirectoryWritable(FolderOf(besideExecutable));
+  const std::string configDirectory = ProgramConfigDirectory();
+  const std::string path = SettingsFilePathFor(exePath, writable, configDirectory);
+  if (!writable && !configDirectory.empty()) {
+    SystemFileSystem().MakePrivateDirectories(configDirectory);
+  }
+  return path;
+}
+
+}  // namespace tarnwell::platform
