@@ -1,0 +1,163 @@
+// tarnwell-cli as a script sees it: exit codes, stdout holding the table with
+// LF line ends, usage errors, the JSON report, and Ctrl+C mid-run.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "tests/TempFolder.h"
+
+namespace tarnwell {
+namespace {
+
+using testing::TempFolder;
+
+struct Result {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the CLI with `arguments`; `interruptAfter` > 0 sends SIGINT once that
+// many bytes of stdout have arrived.
+Result RunCli(const std::vector<std::string>& arguments, const std::string& home,
+              std::size_t interruptAfter = 0) {
+  int outPipe[2], errPipe[2];
+  if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(outPipe[1], 1);
+    ::dup2(errPipe[1], 2);
+    ::close(outPipe[0]);
+    ::close(errPipe[0]);
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
+    std::vector<char*> argv{const_cast<char*>(TARNWELL_CLI)};
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execv(TARNWELL_CLI, argv.data());
+    ::_exit(127);
+  }
+  ::close(outPipe[1]);
+  ::close(errPipe[1]);
+  Result result;
+  std::thread errReader([&] {
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(errPipe[0], chunk, sizeof chunk)) > 0;) result.err.append(chunk, n);
+  });
+  char chunk[4096];
+  bool interrupted = false;
+  for (ssize_t n; (n = ::read(outPipe[0], chunk, sizeof chunk)) > 0;) {
+    result.out.append(chunk, static_cast<std::size_t>(n));
+    if (interruptAfter > 0 && !interrupted && result.out.size() >= interruptAfter) {
+      ::kill(child, SIGINT);
+      interrupted = true;
+    }
+  }
+  errReader.join();
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ::close(outPipe[0]);
+  ::close(errPipe[0]);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+TEST(Cli, PrintsTheTableAsItGrowsWithLineFeedsAndCleansUp) {
+  TempFolder home;
+  const Result result =
+      RunCli({"--folder", home.Path(), "--file-size", "100kb", "--total", "1MB", "--repeat", "3"},
+             home.Path());
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_TRUE(result.out.starts_with(
+      "回数\t時間\t書き(Mbps）\t書き（MB/秒）\t時間\t読み（Mbps）\t読み（MB/秒）\n1\t"));
+  EXPECT_EQ(result.out.find('\r'), std::string::npos);
+  EXPECT_NE(result.out.find("\n3\t"), std::string::npos);
+  // The memo's own closing line follows the last summary line.
+  EXPECT_NE(result.out.find("平均転送速度（MB/秒）："), std::string::npos);
+  EXPECT_TRUE(result.out.ends_with("\n\n"));
+  EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+}
+
+TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
+  TempFolder home;
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--file-size", "2MB"},
+                                                    {"--total"},
+                                                    {"--repeat", "2"},
+                                                    {"--wait", "11"},
+                                                    {"--read-percent", "0,5"},
+                                                    {"--bogus"},
+                                                    {"--folder", ""},
+                                                    {"--json=yes"},
+                                                    {"--file-size", "100KB", "--block", "1MB"},
+                                                    {"--priority", "Urgent"}}) {
+    const Result result = RunCli(arguments, home.Path());
+    EXPECT_EQ(result.exitCode, 2) << arguments[0];
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_NE(result.err.find("tarnwell-cli: "), std::string::npos);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(home.Path()));
+  const Result help = RunCli({"--help"}, home.Path());
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--read-percent"), std::string::npos);
+}
+
+TEST(Cli, StopsWithTheRunsMessageAndExitCodeOne) {
+  TempFolder home;
+  const Result result = RunCli(
+      {"--folder", home.Path(), "--read-percent", "50", "--file-size", "1MB", "--total", "1MB"},
+      home.Path());
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("ファイルの数に比べて、読み込み％が過小です"), std::string::npos);
+  // The write half that was reported stays on stdout.
+  EXPECT_NE(result.out.find("\n1\t"), std::string::npos);
+
+  const Result readOnly =
+      RunCli({"--folder", home / "empty", "--read-only", "--json"}, home.Path());
+  EXPECT_EQ(readOnly.exitCode, 1);
+  EXPECT_NE(readOnly.out.find("\"result\": \"stopped\""), std::string::npos);
+  EXPECT_NE(readOnly.out.find("00000001.binを開けません"), std::string::npos);
+}
+
+TEST(Cli, JsonReportsChoicesRowsAndSummaries) {
+  TempFolder home;
+  const Result result =
+      RunCli({"--folder", home / "quote\"d", "--file-size", "10KB", "--total", "1MB", "--random",
+              "--read-percent", "10", "--repeat", "3", "--json"},
+             home.Path());
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_TRUE(result.out.starts_with("{\n"));
+  EXPECT_NE(result.out.find("\"folder\": \"" + home.Path() + "/quote\\\"d\""), std::string::npos);
+  EXPECT_NE(result.out.find("\"fileCount\": 102"), std::string::npos);
+  EXPECT_NE(result.out.find("\"readCount\": 10,"), std::string::npos);
+  EXPECT_NE(result.out.find("{\"repetition\": 3, \"write\": {\"seconds\": "), std::string::npos);
+  EXPECT_NE(result.out.find("\"summary\": {\"write\": {\"bytes\": 1044480, "), std::string::npos);
+  EXPECT_NE(result.out.find("\"outcome\": {\"result\": \"completed\"}"), std::string::npos);
+  EXPECT_EQ(result.out.find("回数"), std::string::npos);  // no table in JSON mode
+  EXPECT_TRUE(std::filesystem::exists(home / "cache/tarnwell/test.txt"));
+}
+
+TEST(Cli, InterruptEndsTheRunPromptlyAndRemovesItsFiles) {
+  TempFolder home;
+  const auto start = std::chrono::steady_clock::now();
+  // Ten-second pauses: interrupted right after the first write half arrives.
+  const Result result =
+      RunCli({"--folder", home.Path(), "--wait", "10", "--repeat", "3", "--delete"}, home.Path(),
+             /*interruptAfter=*/100);
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(result.exitCode, 130);
+  EXPECT_LT(seconds, 9.0);
+  EXPECT_NE(result.err.find("中断しました"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+}
+
+}  // namespace
+}  // namespace tarnwell
