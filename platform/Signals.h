@@ -6,7 +6,8 @@
 namespace tarnwell::platform {
 
 // After this call, an interrupt (Ctrl+C) or termination request sets `stop`
-// instead of ending the process. `stop` must outlive the process's run.
+// instead of ending the process (a second one still does), and a closed
+// output pipe no longer kills it. `stop` must outlive the process's run.
 void InstallStopSignals(std::atomic<bool>& stop);
 
 }  // namespace tarnwell::platform

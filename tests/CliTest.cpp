@@ -26,8 +26,10 @@ struct Result {
 
 // Runs the CLI with `arguments`; `interruptAfter` > 0 sends SIGINT once that
 // many bytes of stdout have arrived.
+// `closeAfter` > 0 closes the reading end of stdout after that many bytes,
+// as `| head -c N` does.
 Result RunCli(const std::vector<std::string>& arguments, const std::string& home,
-              std::size_t interruptAfter = 0) {
+              std::size_t interruptAfter = 0, std::size_t closeAfter = 0) {
   int outPipe[2], errPipe[2];
   if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return {};
   const pid_t child = ::fork();
@@ -60,11 +62,16 @@ Result RunCli(const std::vector<std::string>& arguments, const std::string& home
       ::kill(child, SIGINT);
       interrupted = true;
     }
+    if (closeAfter > 0 && result.out.size() >= closeAfter) {
+      ::close(outPipe[0]);
+      outPipe[0] = -1;
+      break;
+    }
   }
   errReader.join();
   int status = 0;
   ::waitpid(child, &status, 0);
-  ::close(outPipe[0]);
+  if (outPipe[0] >= 0) ::close(outPipe[0]);
   ::close(errPipe[0]);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return result;
@@ -156,6 +163,15 @@ TEST(Cli, InterruptEndsTheRunPromptlyAndRemovesItsFiles) {
   EXPECT_EQ(result.exitCode, 130);
   EXPECT_LT(seconds, 9.0);
   EXPECT_NE(result.err.find("中断しました"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+}
+
+TEST(Cli, AReaderThatGoesAwayDoesNotLeaveTestFilesBehind) {
+  TempFolder home;
+  const Result result =
+      RunCli({"--folder", home.Path(), "--repeat", "3", "--wait", "1", "--delete"}, home.Path(), 0,
+             /*closeAfter=*/1);
+  EXPECT_EQ(result.exitCode, 0);
   EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
 }
 

@@ -1,4 +1,5 @@
 // SIGINT and SIGTERM set a stop flag; a second one ends the process at once.
+// SIGPIPE is ignored.
 #include "platform/Signals.h"
 
 #include <csignal>
@@ -25,6 +26,9 @@ void InstallStopSignals(std::atomic<bool>& stop) {
   action.sa_flags = 0;  // no SA_RESTART: let a blocked call return promptly
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  // A reader that goes away (`| head`) must not kill a run halfway and leave
+  // its test files behind; the failed write is simply lost.
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace tarnwell::platform
