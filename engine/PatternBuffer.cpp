@@ -1,6 +1,5 @@
 #include "engine/PatternBuffer.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -14,11 +13,14 @@ constexpr std::size_t StorageBytes = KilobyteSlotBytes + MegabyteBytes;
 
 }  // namespace
 
-void PatternBuffer::Free::operator()(void* p) const { std::free(p); }
+// Aligned operator new rather than aligned_alloc: every compiler we target
+// (including the Windows one) has it.
+void PatternBuffer::Free::operator()(void* p) const {
+  ::operator delete (p, std::align_val_t{Alignment});
+}
 
 PatternBuffer::PatternBuffer() {
-  void* memory = std::aligned_alloc(Alignment, StorageBytes);
-  if (memory == nullptr) throw std::bad_alloc();
+  void* memory = ::operator new (StorageBytes, std::align_val_t{Alignment});
   std::memset(memory, 0, StorageBytes);
   storage_.reset(static_cast<std::uint32_t*>(memory));
   kilobyte_ = storage_.get();
