@@ -155,9 +155,11 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
     readFailed_ = true;
     return;
   }
-  std::string text(MaxFileBytes + 1, '\0');
+  // One byte more than the size, to notice a file that grew meanwhile: its
+  // contents are then uncertain and it is better left alone.
+  std::string text(static_cast<std::size_t>(size) + 1, '\0');
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) > MaxFileBytes) {
+  if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) > size) {
     readFailed_ = true;
     return;
   }
@@ -173,7 +175,9 @@ IniFile IniFile::FromText(std::string_view text) {
 
 void IniFile::Parse(std::string_view text) {
   sections_.clear();
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  // The text is written back without a BOM, so every BOM at the start goes:
+  // a second one would otherwise turn into the first on the next read.
+  while (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   sections_.push_back(Section{});  // lines before the first header
   std::size_t start = 0;
   while (start < text.size()) {

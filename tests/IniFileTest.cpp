@@ -193,7 +193,7 @@ TEST(IniFileWrite, UnrepresentableNamesAreIgnored) {
 
 TEST(IniFileParse, HostileAndForeignText) {
   const std::string text =
-      "\xEF\xBB\xBF[Main]\r\nA=1\r\nB=2\rC=3\n"
+      "\xEF\xBB\xBF\xEF\xBB\xBF[Main]\r\nA=1\r\nB=2\rC=3\n"
       "no equals sign\n"
       "=no key\n"
       "[Unclosed\nD=4\n"

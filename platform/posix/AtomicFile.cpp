@@ -96,8 +96,16 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
   if (fd < 0) return false;
 
   bool ok = WriteAll(fd, contents);
-  // The mode passed to open() went through the umask; give back the old bits.
-  if (ok && keepMode) ok = ::fchmod(fd, mode) == 0;
+  if (ok && keepMode) {
+    // Run by root on a user's file, keep the user as its owner. Others cannot
+    // change the owner and need not: the new file is already theirs.
+    if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+      [[maybe_unused]] const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
+    }
+    // The mode passed to open() went through the umask; give back the old
+    // bits (after fchown, which may clear set-id bits).
+    ok = ::fchmod(fd, mode) == 0;
+  }
   if (ok) ok = SyncFile(fd);
   // close() reports late write errors on some file systems (NFS).
   if (::close(fd) != 0) ok = false;
