@@ -1,0 +1,149 @@
+// In-memory controls and the application assembled from them.
+#include "MemoryControls.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "ui/HandlerGuard.h"
+
+namespace tarnwell::ui::test {
+
+void MemoryDropDownList::SetItemIndex(int index) {
+  // A binding is never asked for anything else; catch a form that does.
+  EXPECT_TRUE(index >= -1 && index < Count()) << "index " << index;
+  index_ = index;
+}
+
+void MemoryGuiThread::Post(std::function<void()> task) {
+  {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+  }
+  posted_.notify_all();
+}
+
+void MemoryGuiThread::StartTicker(int /*milliseconds*/, std::function<void()> tick) {
+  ticker_ = std::move(tick);
+}
+
+bool MemoryGuiThread::PumpUntil(const std::function<bool()>& done,
+                                std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    std::function<void()> task;
+    {
+      std::unique_lock lock(mutex_);
+      if (!posted_.wait_until(lock, deadline, [&] { return !tasks_.empty(); })) return done();
+      task = std::move(tasks_.front());
+      tasks_.pop_front();
+    }
+    task();
+  }
+  return true;
+}
+
+bool TestServices::SetPriority(platform::PriorityClass priority) {
+  std::lock_guard lock(priorityMutex);
+  priorityCalls.emplace_back(priority, std::this_thread::get_id() == guiThread);
+  return !refusePriority.load();
+}
+
+TempFolder::TempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tarnwell-ui-XXXXXX").string();
+  const char* made = ::mkdtemp(pattern.data());
+  EXPECT_NE(made, nullptr);
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+namespace {
+
+const ControlLayout& LayoutOf(std::string_view name) { return *FindControlLayout(name); }
+
+}  // namespace
+
+MemoryApplication::MemoryApplication(const std::string& settingsPath)
+    : services(settingsPath),
+      comboBoxFileSize(LayoutOf("ComboBoxFileSize")),
+      comboBoxTotalSize(LayoutOf("ComboBoxTotalSize")),
+      comboBoxRepeat(LayoutOf("ComboBoxRepeat")),
+      comboBoxPriority(LayoutOf("ComboBoxPriority")),
+      comboBoxWait(LayoutOf("ComboBoxWait")),
+      comboBoxReadPercentage(LayoutOf("ComboBoxReadPercentage")) {
+  formMain = std::make_unique<TFormMain>(
+      TFormMainControls{
+          .Form = mainWindow,
+          .MenuFExit = menuFExit,
+          .MenuHelpWeb = menuHelpWeb,
+          .MenuHelpReadme = menuHelpReadme,
+          .MenuHelpVersion = menuHelpVersion,
+          .MenuHelpStartMenu = menuHelpStartMenu,
+          .MemoResult = memoResult,
+          .EditFolder = editFolder,
+          .ButtonFolder = buttonFolder,
+          .ButtonStart = buttonStart,
+          .ComboBoxFileSize = comboBoxFileSize,
+          .ComboBoxTotalSize = comboBoxTotalSize,
+          .LabelFileTotal = labelFileTotal,
+          .CheckBoxDeleteFile = checkBoxDeleteFile,
+          .ComboBoxRepeat = comboBoxRepeat,
+          .ComboBoxPriority = comboBoxPriority,
+          .ComboBoxWait = comboBoxWait,
+          .CheckBox1MB = checkBox1MB,
+          .CheckBoxReadOnly = checkBoxReadOnly,
+          .CheckBoxReadRandom = checkBoxReadRandom,
+          .ComboBoxReadPercentage = comboBoxReadPercentage,
+          .LabelProgress = labelProgress,
+          .Boxes = boxes,
+          .Gui = gui,
+      },
+      services);
+  formStartMenu = std::make_unique<TFormStartMenu>(
+      TFormStartMenuControls{.Form = startMenuWindow, .Boxes = boxes});
+  formFolder = std::make_unique<TFormFolder>(
+      TFormFolderControls{.Form = folderWindow, .Boxes = boxes}, services);
+  formMain->AttachForms(*formFolder, *formStartMenu);
+}
+
+MemoryApplication::~MemoryApplication() {
+  // The form stops its run before the queue its tasks went to is gone.
+  formMain.reset();
+}
+
+void MemoryApplication::Start() {
+  formMain->Handle(&TFormMain::FormCreate);
+  RunHandler(boxes, [&] { formStartMenu->FormCreate(); });
+  RunHandler(boxes, [&] { formFolder->FormCreate(); });
+}
+
+MemoryDropDownList& MemoryApplication::List(std::string_view name) {
+  if (name == "ComboBoxFileSize") return comboBoxFileSize;
+  if (name == "ComboBoxTotalSize") return comboBoxTotalSize;
+  if (name == "ComboBoxRepeat") return comboBoxRepeat;
+  if (name == "ComboBoxPriority") return comboBoxPriority;
+  if (name == "ComboBoxWait") return comboBoxWait;
+  return comboBoxReadPercentage;
+}
+
+}  // namespace tarnwell::ui::test

@@ -1,0 +1,223 @@
+// In-memory controls, services and GUI queue that drive the forms' logic in
+// tests exactly as a toolkit binding would, plus a main window assembled
+// from them.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui/AppServices.h"
+#include "ui/Controls.h"
+#include "ui/FormMainLayout.h"
+#include "ui/frmFolder.h"
+#include "ui/frmMain.h"
+#include "ui/frmSMenu.h"
+
+namespace tarnwell::ui::test {
+
+// Adds the enabled state to a control interface.
+template <class Interface>
+class MemoryControl : public Interface {
+public:
+  bool Enabled() const override { return enabled_; }
+  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+
+private:
+  bool enabled_ = true;
+};
+
+class MemoryDropDownList : public MemoryControl<DropDownList> {
+public:
+  explicit MemoryDropDownList(const ControlLayout& layout) : index_(layout.ItemIndex) {
+    for (std::string_view item : layout.Items) items_.emplace_back(item);
+  }
+  int ItemIndex() const override { return index_; }
+  void SetItemIndex(int index) override;
+  int Count() const override { return static_cast<int>(items_.size()); }
+  std::string Item(int index) const override { return items_.at(static_cast<std::size_t>(index)); }
+
+private:
+  std::vector<std::string> items_;
+  int index_;
+};
+
+class MemoryCheckBox : public MemoryControl<CheckBox> {
+public:
+  bool Checked() const override { return checked_; }
+  void SetChecked(bool checked) override { checked_ = checked; }
+
+private:
+  bool checked_ = false;
+};
+
+class MemoryEdit : public MemoryControl<Edit> {
+public:
+  std::string Text() const override { return text_; }
+  void SetText(const std::string& text) override { text_ = text; }
+
+private:
+  std::string text_ = "EditFolder";
+};
+
+class MemoryLabel : public Label {
+public:
+  explicit MemoryLabel(std::string caption = {}) : caption_(std::move(caption)) {}
+  std::string Caption() const override { return caption_; }
+  void SetCaption(const std::string& caption) override { caption_ = caption; }
+
+private:
+  std::string caption_;
+};
+
+class MemoryMemo : public Memo {
+public:
+  std::string Text() const override { return text_; }
+  void SetText(const std::string& text) override {
+    text_ = text;
+    history.push_back(text);
+  }
+  std::vector<std::string> history;  // every text it was given, in order
+
+private:
+  std::string text_;
+};
+
+class MemoryButton : public MemoryControl<Button> {
+public:
+  explicit MemoryButton(std::string caption) : caption_(std::move(caption)) {}
+  std::string Caption() const override { return caption_; }
+  void SetCaption(const std::string& caption) override { caption_ = caption; }
+
+private:
+  std::string caption_;
+};
+
+class MemoryMenuItem : public MemoryControl<MenuItem> {};
+
+class MemoryWindow : public Window {
+public:
+  void SetCaption(const std::string& caption) override { this->caption = caption; }
+  Bounds GetBounds() const override { return bounds; }
+  void SetLeft(int left) override { bounds.Left = left; }
+  void SetTop(int top) override { bounds.Top = top; }
+  void SetWidth(int width) override { bounds.Width = width; }
+  void SetHeight(int height) override { bounds.Height = height; }
+  void Close() override { ++closeRequests; }
+  void ShowModal() override { ++modalShows; }
+
+  std::string caption;
+  Bounds bounds;
+  int closeRequests = 0;
+  int modalShows = 0;
+};
+
+class MemoryBoxes : public MessageBoxes {
+public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  std::vector<std::string> messages;
+  std::vector<std::string> errors;
+};
+
+// Tasks posted from any thread run when the test pumps the queue.
+class MemoryGuiThread : public GuiThread {
+public:
+  void Post(std::function<void()> task) override;
+  void StartTicker(int milliseconds, std::function<void()> tick) override;
+  void StopTicker() override { ticker_ = nullptr; }
+
+  // Runs queued tasks until `done` holds; false on timeout.
+  bool PumpUntil(const std::function<bool()>& done,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(60));
+  void Tick() {
+    if (ticker_) ticker_();
+  }
+  bool Ticking() const { return ticker_ != nullptr; }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable posted_;
+  std::deque<std::function<void()>> tasks_;
+  std::function<void()> ticker_;
+};
+
+class TestEnvironment : public RunEnvironment {
+public:
+  std::string RandomListPath() override {
+    return randomListPath.empty() ? RunEnvironment::RandomListPath() : randomListPath;
+  }
+  std::string randomListPath;
+};
+
+class TestServices : public AppServices {
+public:
+  explicit TestServices(std::string settingsPath) : settingsPath(std::move(settingsPath)) {}
+  std::string SettingsPath() override { return settingsPath; }
+  std::string DefaultFolder() override { return "/home/someone"; }
+  bool SetPriority(platform::PriorityClass priority) override;
+  RunEnvironment& Environment() override { return environment; }
+  char DecimalSeparator() override { return '.'; }
+
+  std::string settingsPath;
+  TestEnvironment environment;
+  std::atomic<bool> refusePriority{false};
+  // Every class asked for, with whether the asking thread was the test's.
+  std::mutex priorityMutex;
+  std::vector<std::pair<platform::PriorityClass, bool>> priorityCalls;
+  std::thread::id guiThread = std::this_thread::get_id();
+};
+
+// A temporary folder removed with everything in it.
+class TempFolder {
+public:
+  TempFolder();
+  ~TempFolder();
+  const std::filesystem::path& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+  std::filesystem::path path_;
+};
+
+std::string ReadFileText(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
+
+// The three windows made from in-memory controls, in start-up order.
+class MemoryApplication {
+public:
+  explicit MemoryApplication(const std::string& settingsPath);
+  ~MemoryApplication();
+  // FormCreate of each window, as the entry point runs them.
+  void Start();
+
+  MemoryDropDownList& List(std::string_view name);
+
+  TestServices services;
+  MemoryBoxes boxes;
+  MemoryGuiThread gui;
+  MemoryWindow mainWindow, folderWindow, startMenuWindow;
+  MemoryMenuItem menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion, menuHelpStartMenu;
+  MemoryMemo memoResult;
+  MemoryEdit editFolder;
+  MemoryButton buttonFolder{"参照..."};
+  MemoryButton buttonStart{"開始"};
+  MemoryDropDownList comboBoxFileSize, comboBoxTotalSize, comboBoxRepeat, comboBoxPriority,
+      comboBoxWait, comboBoxReadPercentage;
+  MemoryLabel labelFileTotal{"LabelFileTotal"};
+  MemoryLabel labelProgress;
+  MemoryCheckBox checkBoxDeleteFile, checkBox1MB, checkBoxReadOnly, checkBoxReadRandom;
+  std::unique_ptr<TFormMain> formMain;
+  std::unique_ptr<TFormStartMenu> formStartMenu;
+  std::unique_ptr<TFormFolder> formFolder;
+};
+
+}  // namespace tarnwell::ui::test

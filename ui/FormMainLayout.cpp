@@ -1,0 +1,76 @@
+// The main window's control and menu tables.
+#include "ui/FormMainLayout.h"
+
+#include <array>
+
+#include "engine/RunParameters.h"
+
+namespace tarnwell::ui {
+namespace {
+
+constexpr std::span<const std::string_view> NoItems{};
+
+constexpr std::array<ControlLayout, 21> Controls = {{
+    {"LabelFolder", ControlKind::Label, 8, 8, 91, 12, "フォルダ作成場所", NoItems, -1, -1,
+     "フォルダ作成場所"},
+    {"EditFolder", ControlKind::Edit, 104, 8, 233, 20, "EditFolder", NoItems, -1, 0,
+     "フォルダ作成場所"},
+    {"ButtonFolder", ControlKind::Button, 344, 8, 65, 25, "参照...", NoItems, -1, 1, "参照"},
+    {"LabelFileSize", ControlKind::Label, 8, 40, 84, 12, "ファイルの大きさ", NoItems, -1, -1,
+     "ファイルの大きさ"},
+    {"ComboBoxFileSize", ControlKind::DropDownList, 96, 40, 65, 20, "", FileSizeItems, 3, 2,
+     "ファイルの大きさ"},
+    {"LabelTotalSize", ControlKind::Label, 168, 40, 36, 12, "総容量", NoItems, -1, -1, "総容量"},
+    {"ComboBoxTotalSize", ControlKind::DropDownList, 208, 40, 65, 20, "", TotalSizeItems, 0, 3,
+     "総容量"},
+    {"LabelFileTotal", ControlKind::Label, 280, 40, 72, 12, "LabelFileTotal", NoItems, -1, -1,
+     "ファイル数"},
+    {"LabelReadPercentage", ControlKind::Label, 384, 40, 60, 12, "読み込み％", NoItems, -1, -1,
+     "読み込み％"},
+    {"ComboBoxReadPercentage", ControlKind::DropDownList, 448, 40, 57, 20, "", ReadPercentageItems,
+     9, 12, "読み込み％"},
+    {"CheckBoxDeleteFile", ControlKind::CheckBox, 8, 64, 297, 17,
+     "終了時にファイルとフォルダを削除する", NoItems, -1, 4,
+     "終了時にファイルとフォルダを削除する"},
+    {"CheckBox1MB", ControlKind::CheckBox, 240, 64, 145, 17, "1MBずつ読み書きする", NoItems, -1, 5,
+     "1MBずつ読み書きする"},
+    {"CheckBoxReadOnly", ControlKind::CheckBox, 384, 64, 97, 17, "読み込みのみ", NoItems, -1, 10,
+     "読み込みのみ"},
+    {"CheckBoxReadRandom", ControlKind::CheckBox, 480, 64, 113, 17, "ランダム読み込み", NoItems, -1,
+     11, "ランダム読み込み"},
+    {"LabelRepeat", ControlKind::Label, 8, 88, 42, 12, "繰り返し", NoItems, -1, -1, "繰り返し"},
+    {"ComboBoxRepeat", ControlKind::DropDownList, 56, 88, 73, 20, "", RepeatItems, -1, 6,
+     "繰り返し"},
+    {"LabelPriority", ControlKind::Label, 136, 88, 36, 12, "優先度", NoItems, -1, -1, "優先度"},
+    {"ComboBoxPriority", ControlKind::DropDownList, 176, 88, 73, 20, "", PriorityItems, 1, 7,
+     "優先度"},
+    {"LabelWait", ControlKind::Label, 256, 88, 24, 12, "待機", NoItems, -1, -1, "待機"},
+    {"ComboBoxWait", ControlKind::DropDownList, 288, 88, 49, 20, "", WaitItems, -1, 8, "待機"},
+    {"ButtonStart", ControlKind::Button, 344, 88, 65, 25, "開始", NoItems, -1, 9, "開始"},
+}};
+
+constexpr std::array<MenuLayout, 8> Menu = {{
+    {"MenuF", "ファイル(&F)", ""},
+    {"MenuFExit", "終了(&X)", "MenuF"},
+    {"MenuHelp", "ヘルプなど(&H)", ""},
+    {"MenuHelpStartMenu", "スタートメニューに登録(&S)...", "MenuHelp"},
+    {"MenuHelpSep1", "", "MenuHelp"},
+    {"MenuHelpReadme", "README.TXTを開く(&R)", "MenuHelp"},
+    {"MenuHelpWeb", "Webサイトを開く(&W)...", "MenuHelp"},
+    {"MenuHelpVersion", "バージョン情報(&V)...", "MenuHelp"},
+}};
+
+}  // namespace
+
+std::span<const ControlLayout> FormMainControls() { return Controls; }
+
+const ControlLayout* FindControlLayout(std::string_view name) {
+  for (const ControlLayout& control : Controls) {
+    if (control.Name == name) return &control;
+  }
+  return nullptr;
+}
+
+std::span<const MenuLayout> FormMainMenu() { return Menu; }
+
+}  // namespace tarnwell::ui

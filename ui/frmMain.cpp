@@ -1,0 +1,364 @@
+// The main window's logic.
+#include "ui/frmMain.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "platform/IniFile.h"
+#include "ui/HandlerGuard.h"
+#include "ui/frmFolder.h"
+#include "ui/frmSMenu.h"
+
+namespace tarnwell::ui {
+namespace {
+
+constexpr const char* WindowSection = "Window";
+constexpr const char* MainSection = "Main";
+
+struct WindowDefaults {
+  static constexpr int Top = 100;
+  static constexpr int Left = 100;
+  static constexpr int Width = 720;
+  static constexpr int Height = 500;
+};
+
+// A stored index outside the list leaves it without a selection.
+void SelectStoredIndex(DropDownList& list, int index) {
+  list.SetItemIndex(index >= 0 && index < list.Count() ? index : -1);
+}
+
+const char* PhaseText(RunPhase phase) {
+  switch (phase) {
+    case RunPhase::Idle:
+    case RunPhase::Preparing:
+      return "準備中";
+    case RunPhase::Writing:
+      return "書き込み中";
+    case RunPhase::Waiting:
+      return "待機中";
+    case RunPhase::Selecting:
+      return "読み込み順の選択中";
+    case RunPhase::Reading:
+      return "読み込み中";
+    case RunPhase::Deleting:
+      return "削除中";
+    case RunPhase::Finished:
+      return "終了";
+  }
+  return "";
+}
+
+}  // namespace
+
+// Carries the run's reports from the worker to the GUI thread. It never
+// waits for the GUI, so a timed phase is never held up by the window.
+class TFormMain::Reporter : public RunObserver {
+public:
+  Reporter(TFormMain& form, std::uint64_t serial) : form_(form), serial_(serial) {}
+
+  void ResultTextChanged(const std::string& text) override {
+    // The memo holds the result text as one more line.
+    form_.c_.Gui.Post([&form = form_, serial = serial_, memo = text + "\r\n"] {
+      if (serial == form.serial_) form.c_.MemoResult.SetText(memo);
+    });
+  }
+
+  void Notice(const std::string& text) override {
+    form_.c_.Gui.Post([&form = form_, serial = serial_, text] {
+      if (serial != form.serial_) return;
+      form.notice_ = text;
+      form.ShowProgress();
+    });
+  }
+
+  void Ended() {
+    form_.c_.Gui.Post([&form = form_, serial = serial_] { form.FinishRun(serial); });
+  }
+
+private:
+  TFormMain& form_;
+  std::uint64_t serial_;
+};
+
+TFormMain::TFormMain(const TFormMainControls& controls, AppServices& services)
+    : c_(controls), services_(services) {}
+
+TFormMain::~TFormMain() {
+  if (worker_.joinable()) {
+    run_->RequestStop();
+    worker_.join();
+  }
+}
+
+void TFormMain::AttachForms(TFormFolder& folder, TFormStartMenu& startMenu) {
+  folder_ = &folder;
+  startMenu_ = &startMenu;
+}
+
+void TFormMain::Handle(void (TFormMain::*handler)()) {
+  RunHandler(c_.Boxes, [&] { (this->*handler)(); });
+}
+
+// ---- creation and closing ---------------------------------------------------
+
+void TFormMain::FormCreate() {
+  c_.Form.SetCaption("Tarnwell");
+  LoadSettings();
+  patternBuffer_.Fill(generator_);  // seeds the generator first
+  ComboBoxFileSizeCloseUp();
+  ComboBoxWaitCloseUp();
+  CheckBoxDeleteFileClick();
+}
+
+void TFormMain::LoadSettings() {
+  const platform::IniFile ini(services_.SettingsPath());
+  c_.Form.SetTop(ini.ReadInteger(WindowSection, "Top", WindowDefaults::Top));
+  c_.Form.SetLeft(ini.ReadInteger(WindowSection, "Left", WindowDefaults::Left));
+  c_.Form.SetWidth(ini.ReadInteger(WindowSection, "Width", WindowDefaults::Width));
+  c_.Form.SetHeight(ini.ReadInteger(WindowSection, "Height", WindowDefaults::Height));
+
+  c_.EditFolder.SetText(ini.ReadString(MainSection, "Folder", services_.DefaultFolder()));
+  SelectStoredIndex(c_.ComboBoxFileSize, ini.ReadInteger(MainSection, "FileSize", 3));
+  SelectStoredIndex(c_.ComboBoxTotalSize, ini.ReadInteger(MainSection, "TotalSize", 0));
+  c_.CheckBoxDeleteFile.SetChecked(ini.ReadBool(MainSection, "DeleteAfterWrite", true));
+  c_.CheckBox1MB.SetChecked(ini.ReadBool(MainSection, "WriteRead1MB", true));
+  c_.CheckBoxReadOnly.SetChecked(ini.ReadBool(MainSection, "ReadOnly", false));
+  CheckBoxReadOnlyClick();
+  c_.CheckBoxReadRandom.SetChecked(ini.ReadBool(MainSection, "ReadRandom", false));
+  SelectStoredIndex(c_.ComboBoxReadPercentage,
+                    ini.ReadInteger(MainSection, "ReadPercentage", ReadAllIndex));
+  ComboBoxReadPercentageCloseUp();
+  SelectStoredIndex(c_.ComboBoxRepeat, ini.ReadInteger(MainSection, "Repeat", 0));
+  SelectStoredIndex(c_.ComboBoxPriority, ini.ReadInteger(MainSection, "Priority", 1));
+  SelectStoredIndex(c_.ComboBoxWait, ini.ReadInteger(MainSection, "Wait", 0));
+}
+
+void TFormMain::FormClose() {
+  if (worker_.joinable()) {
+    // The run must not outlive its window; it stops between two blocks.
+    run_->RequestStop();
+    FinishRun(serial_);
+  }
+  if (!SaveSettings()) c_.Boxes.ShowMessage(FormMainTexts::SaveFailed);
+}
+
+bool TFormMain::SaveSettings() {
+  try {
+    platform::IniFile ini(services_.SettingsPath());
+    const Bounds bounds = c_.Form.GetBounds();
+    ini.WriteInteger(WindowSection, "Top", bounds.Top);
+    ini.WriteInteger(WindowSection, "Left", bounds.Left);
+    ini.WriteInteger(WindowSection, "Width", bounds.Width);
+    ini.WriteInteger(WindowSection, "Height", bounds.Height);
+    ini.WriteString(MainSection, "Folder", c_.EditFolder.Text());
+    ini.WriteInteger(MainSection, "FileSize", c_.ComboBoxFileSize.ItemIndex());
+    ini.WriteInteger(MainSection, "TotalSize", c_.ComboBoxTotalSize.ItemIndex());
+    ini.WriteBool(MainSection, "DeleteAfterWrite", c_.CheckBoxDeleteFile.Checked());
+    ini.WriteBool(MainSection, "WriteRead1MB", c_.CheckBox1MB.Checked());
+    ini.WriteBool(MainSection, "ReadOnly", c_.CheckBoxReadOnly.Checked());
+    ini.WriteBool(MainSection, "ReadRandom", c_.CheckBoxReadRandom.Checked());
+    ini.WriteInteger(MainSection, "ReadPercentage", c_.ComboBoxReadPercentage.ItemIndex());
+    ini.WriteInteger(MainSection, "Repeat", c_.ComboBoxRepeat.ItemIndex());
+    ini.WriteInteger(MainSection, "Priority", c_.ComboBoxPriority.ItemIndex());
+    ini.WriteInteger(MainSection, "Wait", c_.ComboBoxWait.ItemIndex());
+    return ini.UpdateFile();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// ---- menu -------------------------------------------------------------------
+
+void TFormMain::MenuFExitClick() { c_.Form.Close(); }
+
+void TFormMain::MenuHelpVersionClick() {}
+
+void TFormMain::MenuHelpWebClick() {}
+
+void TFormMain::MenuHelpReadmeClick() {}
+
+void TFormMain::MenuHelpStartMenuClick() {
+  if (startMenu_ != nullptr) startMenu_->ShowModal();
+}
+
+void TFormMain::ButtonFolderClick() {
+  if (folder_ != nullptr) folder_->ShowModal();
+}
+
+// ---- run parameters ---------------------------------------------------------
+
+bool TFormMain::ComputeFileCount() {
+  return tarnwell::ComputeFileCount(parameters_, c_.ComboBoxFileSize.ItemIndex(),
+                                    c_.ComboBoxTotalSize.ItemIndex());
+}
+
+void TFormMain::ComboBoxFileSizeCloseUp() {
+  if (ComputeFileCount()) {
+    c_.LabelFileTotal.SetCaption(std::to_string(parameters_.FileCount) + FormMainTexts::Files);
+  } else {
+    c_.LabelFileTotal.SetCaption(FormMainTexts::NoFileCount);
+  }
+  if (parameters_.FileSize >= OneMegabyte) {
+    c_.CheckBox1MB.SetEnabled(true);
+  } else {
+    c_.CheckBox1MB.SetChecked(false);
+    c_.CheckBox1MB.SetEnabled(false);
+  }
+}
+
+void TFormMain::CheckBoxDeleteFileClick() {
+  // The run reads the check mark itself.
+}
+
+void TFormMain::CheckBoxReadOnlyClick() {
+  // The run reads the check mark itself.
+}
+
+void TFormMain::ComboBoxWaitCloseUp() {
+  parameters_.WaitMSec = WaitMSecFor(c_.ComboBoxWait.ItemIndex());
+}
+
+void TFormMain::ComboBoxReadPercentageCloseUp() {
+  // Without a selection the share keeps its value.
+  if (const std::optional<double> percent = ReadPercentFor(c_.ComboBoxReadPercentage.ItemIndex())) {
+    parameters_.ReadPercent = *percent;
+  }
+}
+
+void TFormMain::ComboBoxPriorityCloseUp() {
+  const int index = c_.ComboBoxPriority.ItemIndex();
+  if (index < 0 || index >= static_cast<int>(PriorityItems.size())) {
+    c_.Boxes.ShowMessage(FormMainTexts::PriorityFailed);
+    return;
+  }
+  const auto priority = static_cast<platform::PriorityClass>(index);
+  if (!services_.SetPriority(priority)) {
+    c_.Boxes.ShowMessage(FormMainTexts::PriorityFailed);
+    return;
+  }
+  // Priorities belong to threads here: each run's worker takes this class.
+  priority_ = priority;
+}
+
+// ---- the run ----------------------------------------------------------------
+
+void TFormMain::ButtonStartClick() {
+  if (Running()) {
+    run_->RequestStop();
+    stopRequested_ = true;
+    ShowProgress();
+    return;
+  }
+  StartRun();
+}
+
+RunChoices TFormMain::TakeChoices() const {
+  RunChoices choices;
+  choices.Folder = c_.EditFolder.Text();
+  choices.FileSizeIndex = c_.ComboBoxFileSize.ItemIndex();
+  choices.TotalSizeIndex = c_.ComboBoxTotalSize.ItemIndex();
+  choices.OneMegabyteBlocks = c_.CheckBox1MB.Checked();
+  choices.RepeatIndex = c_.ComboBoxRepeat.ItemIndex();
+  choices.ReadOnly = c_.CheckBoxReadOnly.Checked();
+  choices.ReadRandom = c_.CheckBoxReadRandom.Checked();
+  choices.ReadPercentageIndex = c_.ComboBoxReadPercentage.ItemIndex();
+  choices.DeleteFiles = c_.CheckBoxDeleteFile.Checked();
+  choices.Parameters = parameters_;
+  return choices;
+}
+
+void TFormMain::StartRun() {
+  const RunChoices choices = TakeChoices();
+  // An empty folder text does nothing at all.
+  if (choices.Folder.empty()) return;
+
+  ++serial_;
+  reporter_ = std::make_unique<Reporter>(*this, serial_);
+  run_ = std::make_unique<BenchmarkRun>(choices, patternBuffer_, generator_, *reporter_,
+                                        services_.Environment(), services_.DecimalSeparator());
+  outcome_ = RunOutcome{};
+  notice_.clear();
+  stopRequested_ = false;
+  runStarted_ = std::chrono::steady_clock::now();
+  SetRunning(true);
+  ShowProgress();
+
+  worker_ = std::thread([this, run = run_.get(), reporter = reporter_.get(), priority = priority_] {
+    // Threads keep their own priority here; take the one the user chose.
+    if (priority) services_.SetPriority(*priority);
+    RunOutcome outcome;
+    try {
+      outcome = run->Execute();
+    } catch (const std::exception& error) {
+      outcome.Result = RunOutcome::Kind::Stopped;
+      outcome.Box = MessageKind::Error;
+      outcome.Message = error.what();
+    }
+    outcome_ = std::move(outcome);
+    reporter->Ended();
+  });
+}
+
+void TFormMain::FinishRun(std::uint64_t serial) {
+  // The end of a run that FormClose already finished arrives late: ignore it.
+  if (serial != serial_ || !worker_.joinable()) return;
+  worker_.join();
+  parameters_.FileSize = run_->Parameters().FileSize;
+  parameters_.FileCount = run_->Parameters().FileCount;
+  const RunOutcome outcome = std::move(outcome_);
+  run_.reset();
+  c_.Gui.StopTicker();
+  SetRunning(false);
+  c_.LabelProgress.SetCaption(notice_);
+  if (outcome.Result != RunOutcome::Kind::Stopped) return;
+  if (outcome.Box == MessageKind::Error) {
+    c_.Boxes.ShowError(ErrorBoxText(outcome.Message));
+  } else {
+    c_.Boxes.ShowMessage(outcome.Message);
+  }
+}
+
+void TFormMain::SetRunning(bool running) {
+  if (running) {
+    // Nothing the run reads may change, and nothing may start another run
+    // or open a dialog over it; the window itself can still be closed.
+    Control* const controls[] = {
+        &c_.EditFolder,        &c_.ButtonFolder,       &c_.ComboBoxFileSize,
+        &c_.ComboBoxTotalSize, &c_.CheckBoxDeleteFile, &c_.CheckBox1MB,
+        &c_.CheckBoxReadOnly,  &c_.CheckBoxReadRandom, &c_.ComboBoxReadPercentage,
+        &c_.ComboBoxRepeat,    &c_.ComboBoxPriority,   &c_.ComboBoxWait,
+        &c_.MenuHelpStartMenu, &c_.MenuHelpVersion,
+    };
+    disabled_.clear();
+    for (Control* control : controls) {
+      disabled_.emplace_back(control, control->Enabled());
+      control->SetEnabled(false);
+    }
+    c_.ButtonStart.SetCaption(FormMainTexts::Stop);
+    c_.Gui.StartTicker(200, [this] { ShowProgress(); });
+  } else {
+    for (const auto& [control, enabled] : disabled_) control->SetEnabled(enabled);
+    disabled_.clear();
+    c_.ButtonStart.SetCaption(FormMainTexts::Start);
+  }
+}
+
+void TFormMain::ShowProgress() {
+  if (!Running()) return;
+  const RunProgress& progress = run_->Progress();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - runStarted_).count();
+  char text[256];
+  std::snprintf(text, sizeof text, "%s　繰り返し %d/%d　ファイル %d/%d　経過 %.1f 秒",
+                stopRequested_ ? FormMainTexts::Stopping
+                               : PhaseText(progress.Phase.load(std::memory_order_relaxed)),
+                static_cast<int>(progress.Repetition.load(std::memory_order_relaxed)),
+                static_cast<int>(progress.Repetitions.load(std::memory_order_relaxed)),
+                static_cast<int>(progress.File.load(std::memory_order_relaxed)),
+                static_cast<int>(progress.Files.load(std::memory_order_relaxed)), seconds);
+  std::string line = text;
+  if (!notice_.empty()) line += "　" + notice_;
+  c_.LabelProgress.SetCaption(line);
+}
+
+}  // namespace tarnwell::ui

@@ -1,0 +1,149 @@
+// The main window's logic: the run state, the settings it loads and saves,
+// and every handler of its controls and menu. A benchmark run executes on a
+// worker thread; its reports reach the window through the GUI thread's
+// queue, and the controls the run depends on stay disabled until it ends.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "engine/BenchmarkRun.h"
+#include "engine/Generator.h"
+#include "engine/PatternBuffer.h"
+#include "engine/RunParameters.h"
+#include "platform/Priority.h"
+#include "ui/AppServices.h"
+#include "ui/Controls.h"
+
+namespace tarnwell::ui {
+
+class TFormFolder;
+class TFormStartMenu;
+
+// The texts the main window shows.
+namespace FormMainTexts {
+inline constexpr const char* Files = "ファイル";
+inline constexpr const char* NoFileCount = "---";
+inline constexpr const char* Start = "開始";
+inline constexpr const char* Stop = "中止";
+inline constexpr const char* PriorityFailed = "優先度の設定に失敗しました";
+inline constexpr const char* SaveFailed = "INIファイルへの書き込みを中止します";
+inline constexpr const char* Stopping = "中止しています...";
+}  // namespace FormMainTexts
+
+struct TFormMainControls {
+  Window& Form;
+  MenuItem& MenuFExit;
+  MenuItem& MenuHelpWeb;
+  MenuItem& MenuHelpReadme;
+  MenuItem& MenuHelpVersion;
+  MenuItem& MenuHelpStartMenu;
+  Memo& MemoResult;
+  Edit& EditFolder;
+  Button& ButtonFolder;
+  Button& ButtonStart;
+  DropDownList& ComboBoxFileSize;
+  DropDownList& ComboBoxTotalSize;
+  Label& LabelFileTotal;
+  CheckBox& CheckBoxDeleteFile;
+  DropDownList& ComboBoxRepeat;
+  DropDownList& ComboBoxPriority;
+  DropDownList& ComboBoxWait;
+  CheckBox& CheckBox1MB;
+  CheckBox& CheckBoxReadOnly;
+  CheckBox& CheckBoxReadRandom;
+  DropDownList& ComboBoxReadPercentage;
+  // The line under the memo that shows how far a run has come.
+  Label& LabelProgress;
+  MessageBoxes& Boxes;
+  GuiThread& Gui;
+};
+
+class TFormMain {
+public:
+  TFormMain(const TFormMainControls& controls, AppServices& services);
+  // Stops and waits for a run still going.
+  ~TFormMain();
+  TFormMain(const TFormMain&) = delete;
+  TFormMain& operator=(const TFormMain&) = delete;
+
+  // The secondary windows, created after this one.
+  void AttachForms(TFormFolder& folder, TFormStartMenu& startMenu);
+
+  // Event handlers. A binding calls them through Handle() so that whatever
+  // they throw reaches the error box.
+  void FormCreate();
+  void MenuFExitClick();
+  void MenuHelpVersionClick();
+  void MenuHelpWebClick();
+  void MenuHelpReadmeClick();
+  void FormClose();
+  void MenuHelpStartMenuClick();
+  void ButtonFolderClick();
+  void ButtonStartClick();
+  void ComboBoxFileSizeCloseUp();
+  void CheckBoxDeleteFileClick();
+  void ComboBoxPriorityCloseUp();
+  void ComboBoxWaitCloseUp();
+  void CheckBoxReadOnlyClick();
+  void ComboBoxReadPercentageCloseUp();
+
+  void Handle(void (TFormMain::*handler)());
+
+  // The run state.
+  const RunParameters& Parameters() const { return parameters_; }
+  std::int32_t FileSize() const { return parameters_.FileSize; }
+  std::int32_t FileCount() const { return parameters_.FileCount; }
+  std::int32_t WaitMSec() const { return parameters_.WaitMSec; }
+  double ReadPercent() const { return parameters_.ReadPercent; }
+  const tarnwell::PatternBuffer& PatternBuffer() const { return patternBuffer_; }
+  // The class the last close-up of the priority list set, if any.
+  std::optional<platform::PriorityClass> Priority() const { return priority_; }
+  bool Running() const { return run_ != nullptr; }
+
+  // Refreshes the progress line; the ticker calls it while a run lasts.
+  void ShowProgress();
+
+private:
+  class Reporter;
+
+  bool ComputeFileCount();
+  RunChoices TakeChoices() const;
+  void StartRun();
+  void SetRunning(bool running);
+  // Waits for the worker, takes the run's results and shows its message.
+  void FinishRun(std::uint64_t serial);
+  void LoadSettings();
+  bool SaveSettings();
+
+  TFormMainControls c_;
+  AppServices& services_;
+  TFormFolder* folder_ = nullptr;
+  TFormStartMenu* startMenu_ = nullptr;
+
+  RunParameters parameters_;
+  tarnwell::PatternBuffer patternBuffer_;
+  Generator generator_;
+  std::optional<platform::PriorityClass> priority_;
+
+  // One run at a time. The worker owns the run's engine objects until it
+  // has posted its end; the GUI thread only reads the progress atomics and
+  // may ask it to stop.
+  std::unique_ptr<Reporter> reporter_;
+  std::unique_ptr<BenchmarkRun> run_;
+  std::thread worker_;
+  RunOutcome outcome_;  // written by the worker before it posts its end
+  std::uint64_t serial_ = 0;
+  std::chrono::steady_clock::time_point runStarted_;
+  bool stopRequested_ = false;
+  std::string notice_;
+  std::vector<std::pair<Control*, bool>> disabled_;
+};
+
+}  // namespace tarnwell::ui
