@@ -36,8 +36,9 @@ std::string Choices(const std::array<std::string_view, N>& items) {
 
 }  // namespace
 
-RunChoices DefaultChoices(const std::string& folder) {
-  RunChoices choices;
+CliOptions DefaultOptions(const std::string& folder) {
+  CliOptions options;
+  RunChoices& choices = options.Choices;
   choices.Folder = folder;
   choices.FileSizeIndex = 3;   // "1MB"
   choices.TotalSizeIndex = 0;  // "1MB"
@@ -47,7 +48,20 @@ RunChoices DefaultChoices(const std::string& folder) {
   choices.ReadRandom = false;
   choices.ReadPercentageIndex = ReadAllIndex;
   choices.RepeatIndex = 0;
-  return choices;
+  options.WaitIndex = 0;
+  return options;
+}
+
+std::optional<std::string> SettingsArgument(const std::vector<std::string>& arguments) {
+  std::optional<std::string> file;
+  for (std::size_t a = 0; a < arguments.size(); ++a) {
+    if (arguments[a].rfind("--settings=", 0) == 0) {
+      file = arguments[a].substr(11);
+    } else if (arguments[a] == "--settings" && a + 1 < arguments.size()) {
+      file = arguments[++a];
+    }
+  }
+  return file;
 }
 
 void DeriveParameters(RunChoices& choices, int waitIndex) {
@@ -63,10 +77,10 @@ void DeriveParameters(RunChoices& choices, int waitIndex) {
   }
 }
 
-ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const RunChoices& defaults) {
+ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const CliOptions& defaults) {
   ParseResult result;
   CliOptions& options = result.Options;
-  options.Choices = defaults;
+  options = defaults;
   RunChoices& choices = options.Choices;
   std::optional<bool> blockMegabyte;
 
@@ -117,6 +131,8 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Run
       flag(choices.DeleteFiles, true);
     } else if (name == "--keep") {
       flag(choices.DeleteFiles, false);
+    } else if (name == "--settings") {
+      takeValue();  // read before the defaults were made
     } else if (name == "--folder") {
       if (const std::optional<std::string> folder = takeValue()) {
         if (folder->empty()) {
@@ -177,6 +193,8 @@ const char* UsageText() {
          "  --random               ランダムな順で読み込む\n"
          "  --delete / --keep      終了時にファイルとフォルダを削除する / 残す\n"
          "  --priority CLASS       優先度: Idle Normal High Realtime\n"
+         "  --settings FILE        既定値をこの設定ファイルから読む (既定: "
+         "ウィンドウ版の設定ファイル)\n"
          "  --json                 結果を JSON で標準出力に書く\n"
          "  --help                 この説明を表示する\n"
          "  --version              バージョンを表示する\n"

@@ -25,12 +25,15 @@ struct ParseResult {
   std::string Error;  // empty when the arguments were accepted
 };
 
-// `defaults` holds the choices to start from (the window's first-start
-// defaults, with the folder set to the home folder).
-ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const RunChoices& defaults);
+// `defaults` holds the choices to start from: the window's saved choices,
+// or its first-start defaults.
+ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const CliOptions& defaults);
 
 // First-start defaults of the window, the folder being `folder`.
-RunChoices DefaultChoices(const std::string& folder);
+CliOptions DefaultOptions(const std::string& folder);
+
+// The value of --settings, if given (it must be known before the defaults).
+std::optional<std::string> SettingsArgument(const std::vector<std::string>& arguments);
 
 // Fills WaitMSec, ReadPercent and the block mode from the item indexes, as
 // the window's close-up handlers do.

@@ -13,8 +13,10 @@
 
 #include "cli/CliOptions.h"
 #include "cli/JsonReport.h"
+#include "cli/SavedChoices.h"
 #include "engine/BenchmarkRun.h"
 #include "engine/UnitMSec.h"
+#include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "platform/Priority.h"
 #include "platform/Signals.h"
@@ -156,7 +158,14 @@ private:
 
 int Main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  const ParseResult parsed = ParseCliOptions(arguments, DefaultChoices(platform::HomeDirectory()));
+  CliOptions defaults = DefaultOptions(platform::HomeDirectory());
+  const std::optional<std::string> settingsFile = SettingsArgument(arguments);
+  if (settingsFile && !platform::IsReadableFile(*settingsFile)) {
+    std::fprintf(stderr, "tarnwell-cli: 設定ファイル %s を読めません\n", settingsFile->c_str());
+    return ExitUsage;
+  }
+  ApplySavedChoices(platform::IniFile(settingsFile.value_or(WindowSettingsPath())), defaults);
+  const ParseResult parsed = ParseCliOptions(arguments, defaults);
   if (!parsed.Error.empty()) {
     std::fprintf(stderr, "tarnwell-cli: %s\n%s", parsed.Error.c_str(),
                  "詳しくは tarnwell-cli --help を見てください。\n");

@@ -20,4 +20,7 @@ std::string ExecutablePath();
 // Whether this process may create files in the folder `path`.
 bool IsDirectoryWritable(const std::string& path);
 
+// Whether `path` names a file (not a folder) this process may read.
+bool IsReadableFile(const std::string& path);
+
 }  // namespace tarnwell::platform

@@ -6,8 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -164,6 +167,31 @@ TEST(Cli, InterruptEndsTheRunPromptlyAndRemovesItsFiles) {
   EXPECT_LT(seconds, 9.0);
   EXPECT_NE(result.err.find("中断しました"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+}
+
+TEST(Cli, TakesItsDefaultsFromTheWindowsSettingsWithoutWritingThem) {
+  TempFolder home;
+  const std::string settings = home / "tarnwell.INI";
+  const std::string text =
+      "[Window]\nTop=5\n[main]\nfolder=" + home.Path() +
+      "/saved\nFileSize=1\nTotalSize=0\nRepeat=1\nWait=11\nReadPercentage=-1\nDeleteAfterWrite=0\n";
+  std::ofstream(settings) << text;
+  const Result result = RunCli({"--settings", settings, "--json"}, home.Path());
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  // Out-of-range saved indexes fall back to the defaults (no wait, read all).
+  EXPECT_NE(result.out.find(
+                "\"fileSize\": \"10KB\", \"total\": \"1MB\", \"repeat\": 3, \"waitSeconds\": 0, "
+                "\"readPercent\": 100"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(home / "saved/TRW_TEMP/00000102.bin"));  // kept
+  std::ifstream reread(settings);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reread), {}), text);
+
+  // Options still win over the file; a named file that is missing is an error.
+  const Result overridden =
+      RunCli({"--settings=" + settings, "--repeat", "1", "--json"}, home.Path());
+  EXPECT_NE(overridden.out.find("\"repeat\": 1,"), std::string::npos);
+  EXPECT_EQ(RunCli({"--settings", home / "none.INI"}, home.Path()).exitCode, 2);
 }
 
 TEST(Cli, AReaderThatGoesAwayDoesNotLeaveTestFilesBehind) {

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -68,6 +69,13 @@ bool IsDirectoryWritable(const std::string& path) {
   // Creating a file needs both write and search permission on the folder;
   // access() also answers EROFS for a read-only mount.
   return !path.empty() && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+bool IsReadableFile(const std::string& path) {
+  struct stat info {};
+  // Devices count: /dev/null is the natural way to ask for no settings.
+  return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) &&
+         ::access(path.c_str(), R_OK) == 0;
 }
 
 }  // namespace tarnwell::platform

@@ -1,0 +1,45 @@
+#include "cli/SavedChoices.h"
+
+#include "platform/Paths.h"
+#include "platform/SettingsPath.h"
+
+namespace tarnwell::cli {
+namespace {
+
+constexpr const char* Main = "Main";
+
+void ReadIndex(const platform::IniFile& settings, const char* key, int items, int& index) {
+  const int saved = settings.ReadInteger(Main, key, index);
+  if (saved >= 0 && saved < items) index = saved;
+}
+
+}  // namespace
+
+std::string WindowSettingsPath() {
+  const std::string executable = platform::ExecutablePath();
+  const std::size_t cut = executable.rfind(platform::PathSeparator);
+  const std::string folder = cut == std::string::npos ? "." : executable.substr(0, cut);
+  return platform::SettingsFilePathFor(folder + platform::PathSeparator + "tarnwell",
+                                       platform::IsDirectoryWritable(folder),
+                                       platform::ProgramConfigDirectory());
+}
+
+void ApplySavedChoices(const platform::IniFile& settings, CliOptions& options) {
+  RunChoices& choices = options.Choices;
+  const std::string folder = settings.ReadString(Main, "Folder", choices.Folder);
+  if (!folder.empty()) choices.Folder = folder;
+  ReadIndex(settings, "FileSize", ItemCount, choices.FileSizeIndex);
+  ReadIndex(settings, "TotalSize", ItemCount, choices.TotalSizeIndex);
+  choices.DeleteFiles = settings.ReadBool(Main, "DeleteAfterWrite", choices.DeleteFiles);
+  choices.OneMegabyteBlocks = settings.ReadBool(Main, "WriteRead1MB", choices.OneMegabyteBlocks);
+  choices.ReadOnly = settings.ReadBool(Main, "ReadOnly", choices.ReadOnly);
+  choices.ReadRandom = settings.ReadBool(Main, "ReadRandom", choices.ReadRandom);
+  ReadIndex(settings, "ReadPercentage", static_cast<int>(ReadPercentageItems.size()),
+            choices.ReadPercentageIndex);
+  ReadIndex(settings, "Repeat", static_cast<int>(RepeatItems.size()), choices.RepeatIndex);
+  ReadIndex(settings, "Wait", static_cast<int>(WaitItems.size()), options.WaitIndex);
+  // The saved priority is shown by the window but applied only on request;
+  // the runner likewise applies one only when --priority asks for it.
+}
+
+}  // namespace tarnwell::cli
