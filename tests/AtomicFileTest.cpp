@@ -6,40 +6,21 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "tests/TempFolder.h"
 
 namespace tarnwell::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Contents;
+using testing::Put;
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::random_device random;
-    folder_ = fs::temp_directory_path() / ("tarnwell-atomic-" + std::to_string(random()));
-    fs::create_directories(folder_);
-    path_ = (folder_ / "tarnwell.INI").string();
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(folder_, ignored);
-  }
-  static std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
-  static void Put(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
   // Names in the folder, so a stray temporary file shows up.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
@@ -60,8 +41,9 @@ protected:
     return applies;
   }
 
-  fs::path folder_;
-  std::string path_;
+  testing::TempFolder temp_;
+  fs::path folder_ = temp_.Path();
+  std::string path_ = (folder_ / "tarnwell.INI").string();
 };
 
 TEST_F(AtomicFileTest, CreatesAndReplacesWithoutLeftovers) {

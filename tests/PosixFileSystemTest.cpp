@@ -21,12 +21,8 @@
 namespace tarnwell {
 namespace {
 
+using testing::Contents;
 using testing::TempFolder;
-
-std::string Contents(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 TEST(PosixFileSystem, TestFilesCarryThePatternAndReadBackIntoIt) {
   TempFolder folder;
