@@ -1,9 +1,11 @@
-// Errors that escape a handler reach the error box with its text rules.
+// Errors that escape a handler reach the error box with its text rules,
+// captioned with the application title.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "MemoryControls.h"
+#include "ui/ApplicationTitle.h"
 #include "ui/HandlerGuard.h"
 
 namespace tarnwell::ui::test {
@@ -29,6 +31,13 @@ TEST(HandlerGuardTest, AnEscapingErrorEndsTheHandlerAndTheProgramGoesOn) {
   RunHandler(boxes, [&] { ++after; });
   EXPECT_EQ(boxes.errors, std::vector<std::string>{"boom."});
   EXPECT_EQ(after, 1);
+}
+
+TEST(HandlerGuardTest, ApplicationTitleComesFromTheExecutableName) {
+  EXPECT_EQ(ApplicationTitle("tarnwell"), "tarnwell");
+  EXPECT_EQ(ApplicationTitle("TARNWELL.bin"), "Tarnwell");
+  EXPECT_EQ(ApplicationTitle("Tarn.Well.exe"), "Tarn");
+  EXPECT_EQ(ApplicationTitle("ÄBC"), "Äbc");
 }
 
 }  // namespace

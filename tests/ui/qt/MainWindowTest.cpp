@@ -1,0 +1,297 @@
+// The Qt binding under the offscreen platform: the layout a user and a
+// screen reader meet, the close-up notification, real runs started and
+// stopped from the window, closing during a run, and the settings on close.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "../MemoryControls.h"
+#include "ui/FormMainLayout.h"
+#include "ui/qt/QtControls.h"
+#include "ui/qt/Windows.h"
+
+namespace tarnwell::ui::test {
+namespace {
+
+using qt::MainWindow;
+using qt::Windows;
+
+// Processes events until `done` holds; false after `milliseconds`.
+bool WaitFor(const std::function<bool()>& done, int milliseconds = 60000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > milliseconds) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    WriteFileText(SettingsPath(), "[Main]\nFolder=" + temp.Path().string() + "\n");
+    services = std::make_unique<TestServices>(SettingsPath());
+    windows = std::make_unique<Windows>(*services, boxes);
+    Main().show();
+  }
+  void TearDown() override { windows.reset(); }
+
+  std::string SettingsPath() const { return temp / "tarnwell.INI"; }
+  MainWindow& Main() { return windows->Main(); }
+  template <class Widget>
+  Widget* Child(const char* name) {
+    auto* widget = Main().findChild<Widget*>(QLatin1String(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QString Memo() { return Child<QPlainTextEdit>("MemoResult")->toPlainText(); }
+  QPushButton* Start() { return Child<QPushButton>("ButtonStart"); }
+  bool Idle() { return !Main().Form().Running(); }
+  // Picks an item with the list open, as a user does.
+  void Pick(const char* name, int index) {
+    auto* list = Child<QComboBox>(name);
+    list->showPopup();
+    list->setCurrentIndex(index);
+    list->hidePopup();
+    QCoreApplication::processEvents();
+  }
+
+  TempFolder temp;
+  MemoryBoxes boxes;
+  std::unique_ptr<TestServices> services;
+  std::unique_ptr<Windows> windows;
+};
+
+TEST_F(MainWindowTest, LayoutTextsAndTabOrderAreAsDesigned) {
+  EXPECT_EQ(Main().windowTitle(), QStringLiteral("Tarnwell"));
+  EXPECT_EQ(Child<QLabel>("LabelFolder")->text(), QStringLiteral("フォルダ作成場所"));
+  EXPECT_EQ(Child<QPushButton>("ButtonFolder")->text(), QStringLiteral("参照..."));
+  EXPECT_EQ(Start()->text(), QStringLiteral("開始"));
+  EXPECT_EQ(Child<QLabel>("LabelFileTotal")->text(), QStringLiteral("1ファイル"));
+  EXPECT_EQ(Child<QComboBox>("ComboBoxWait")->count(), 11);
+  EXPECT_EQ(Child<QComboBox>("ComboBoxPriority")->currentText(), QStringLiteral("Normal"));
+  EXPECT_FALSE(Start()->isDefault());
+
+  QStringList menu;
+  for (QAction* action : Main().menuBar()->actions()) {
+    menu << action->text();
+    for (QAction* item : action->menu()->actions()) menu << item->text();
+  }
+  EXPECT_EQ(menu, (QStringList{"ファイル(&F)", "終了(&X)", "ヘルプなど(&H)",
+                               "スタートメニューに登録(&S)...", "", "README.TXTを開く(&R)",
+                               "Webサイトを開く(&W)...", "バージョン情報(&V)..."}));
+
+  // Keyboard order: the panel's controls as designed, then the memo.
+  QStringList order;
+  QWidget* widget = Child<QWidget>("EditFolder");
+  for (int i = 0; i < 14; ++i) {
+    order << widget->objectName();
+    do {
+      widget = widget->nextInFocusChain();
+    } while (!(widget->focusPolicy() & Qt::TabFocus) || widget->objectName().isEmpty());
+  }
+  EXPECT_EQ(order,
+            (QStringList{"EditFolder", "ButtonFolder", "ComboBoxFileSize", "ComboBoxTotalSize",
+                         "CheckBoxDeleteFile", "CheckBox1MB", "ComboBoxRepeat", "ComboBoxPriority",
+                         "ComboBoxWait", "ButtonStart", "CheckBoxReadOnly", "CheckBoxReadRandom",
+                         "ComboBoxReadPercentage", "MemoResult"}));
+}
+
+TEST_F(MainWindowTest, NoTextIsClippedOrHiddenUnderANeighbour) {
+  std::vector<QWidget*> panel;
+  for (const ControlLayout& control : FormMainControls()) {
+    auto* widget = Child<QWidget>(std::string(control.Name).c_str());
+    // Wide enough for its whole text in the font really used.
+    EXPECT_GE(widget->width(), widget->sizeHint().width()) << control.Name;
+    EXPECT_LE(widget->geometry().right(), widget->parentWidget()->width()) << control.Name;
+    for (QWidget* other : panel) {
+      EXPECT_FALSE(widget->geometry().intersects(other->geometry()))
+          << control.Name << " overlaps " << other->objectName().toStdString();
+    }
+    panel.push_back(widget);
+  }
+  // Positions follow the design, scaled by the real font's height.
+  const double scale = Main().Scale();
+  EXPECT_NEAR(Child<QWidget>("ButtonStart")->x(), 344 * scale, 1);
+  EXPECT_NEAR(Child<QWidget>("ComboBoxReadPercentage")->y(), 40 * scale, 1);
+}
+
+TEST_F(MainWindowTest, ScreenReadersCanNameEveryControl) {
+  auto name = [](QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible != nullptr ? accessible->text(QAccessible::Name) : QString();
+  };
+  // A drop-down list is announced with its choice and the label beside it.
+  auto labelledBy = [](QWidget* widget) {
+    QStringList labels;
+    const auto relations =
+        QAccessible::queryAccessibleInterface(widget)->relations(QAccessible::Label);
+    for (const auto& [label, relation] : relations) labels << label->text(QAccessible::Name);
+    return labels;
+  };
+  EXPECT_EQ(labelledBy(Child<QWidget>("ComboBoxFileSize")),
+            QStringList{QStringLiteral("ファイルの大きさ")});
+  EXPECT_EQ(labelledBy(Child<QWidget>("ComboBoxReadPercentage")),
+            QStringList{QStringLiteral("読み込み％")});
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Child<QWidget>("ComboBoxPriority"))
+                ->text(QAccessible::Value),
+            QStringLiteral("Normal"));
+  EXPECT_EQ(name(Child<QWidget>("EditFolder")), QStringLiteral("フォルダ作成場所"));
+  EXPECT_EQ(name(Child<QWidget>("MemoResult")), QStringLiteral("結果"));
+  EXPECT_EQ(name(Child<QWidget>("CheckBox1MB")), QStringLiteral("1MBずつ読み書きする"));
+  EXPECT_EQ(name(Child<QWidget>("LabelFileTotal")), QStringLiteral("1ファイル"));
+  EXPECT_EQ(Child<QLabel>("LabelWait")->buddy(), Child<QWidget>("ComboBoxWait"));
+}
+
+TEST_F(MainWindowTest, CloseUpIsWhatDerivesTheValues) {
+  auto* size = Child<QComboBox>("ComboBoxFileSize");
+  size->setCurrentIndex(0);  // keyboard or wheel: the list never opened
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Child<QLabel>("LabelFileTotal")->text(), QStringLiteral("1ファイル"));
+  size->showPopup();
+  size->hidePopup();  // closed without a change still counts
+  ASSERT_TRUE(WaitFor([&] { return Child<QLabel>("LabelFileTotal")->text() != "1ファイル"; }));
+  EXPECT_EQ(Child<QLabel>("LabelFileTotal")->text(), QStringLiteral("1024ファイル"));
+  EXPECT_FALSE(Child<QCheckBox>("CheckBox1MB")->isEnabled());
+
+  Pick("ComboBoxWait", 3);
+  EXPECT_EQ(Main().Form().WaitMSec(), 3000);
+}
+
+TEST_F(MainWindowTest, StartRunsABenchmarkAndTheMemoHoldsTheTable) {
+  Child<QComboBox>("ComboBoxRepeat")->setCurrentIndex(1);  // three repetitions
+  Start()->click();
+  EXPECT_EQ(Start()->text(), QStringLiteral("中止"));
+  EXPECT_FALSE(Child<QLineEdit>("EditFolder")->isEnabled());
+  ASSERT_TRUE(WaitFor([&] { return Idle(); }));
+  EXPECT_EQ(Start()->text(), QStringLiteral("開始"));
+  EXPECT_TRUE(Child<QLineEdit>("EditFolder")->isEnabled());
+  EXPECT_TRUE(boxes.messages.empty() && boxes.errors.empty());
+
+  const QStringList lines = Memo().split(QLatin1Char('\n'));
+  // Header, three rows, then per phase an empty line, a title and four
+  // lines, then the memo's own empty last line.
+  ASSERT_EQ(lines.size(), 1 + 3 + 6 + 6 + 2) << Memo().toStdString();
+  EXPECT_TRUE(lines[0].startsWith(QStringLiteral("回数\t時間\t書き(Mbps）")));
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_EQ(lines[i].split(QLatin1Char('\t')).size(), 7);
+    EXPECT_TRUE(lines[i].startsWith(QString::number(i) + QLatin1Char('\t')));
+  }
+  EXPECT_EQ(lines[5], QStringLiteral("●書き込み"));
+  EXPECT_EQ(lines[11], QStringLiteral("●読み込み"));
+  EXPECT_TRUE(lines[12].startsWith(QStringLiteral("平均所要時間（秒）：")));
+  EXPECT_EQ(lines.last(), QString());
+  // The memo gives its text back with the line ends the result text has.
+  qt::QtMemo memo(Child<QPlainTextEdit>("MemoResult"));
+  EXPECT_EQ(memo.Text().substr(memo.Text().size() - 4), "\r\n\r\n");
+}
+
+TEST_F(MainWindowTest, TheWindowStaysAliveDuringARunAndStopStopsIt) {
+  Pick("ComboBoxWait", 10);
+  Start()->click();
+  // The write half arrives, the progress line keeps moving: events flow.
+  ASSERT_TRUE(WaitFor([&] { return Memo().endsWith(QStringLiteral("\t\n")); }));
+  auto* progress = Child<QLabel>("LabelProgress");
+  ASSERT_TRUE(WaitFor([&] { return progress->text().contains(QStringLiteral("待機中")); }));
+  const QString before = progress->text();
+  ASSERT_TRUE(WaitFor([&] { return progress->text() != before; }, 5000));
+  EXPECT_FALSE(Child<QComboBox>("ComboBoxWait")->isEnabled());
+
+  QElapsedTimer stopping;
+  stopping.start();
+  Start()->click();  // "中止"
+  ASSERT_TRUE(WaitFor([&] { return Idle(); }, 5000));
+  EXPECT_LT(stopping.elapsed(), 5000);
+  EXPECT_TRUE(Child<QComboBox>("ComboBoxWait")->isEnabled());
+  EXPECT_TRUE(boxes.messages.empty());
+  EXPECT_TRUE(Memo().endsWith(QStringLiteral("\t\n")));
+}
+
+TEST_F(MainWindowTest, ClosingDuringARunStopsItAndSavesTheChoices) {
+  Pick("ComboBoxWait", 10);
+  Child<QComboBox>("ComboBoxRepeat")->setCurrentIndex(2);
+  Start()->click();
+  ASSERT_TRUE(WaitFor([&] { return Memo().endsWith(QStringLiteral("\t\n")); }));
+  QElapsedTimer closing;
+  closing.start();
+  EXPECT_TRUE(Main().close());
+  EXPECT_LT(closing.elapsed(), 5000);
+  EXPECT_TRUE(Idle());
+  const std::string saved = ReadFileText(SettingsPath());
+  EXPECT_NE(saved.find("Wait=10"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("Repeat=2"), std::string::npos) << saved;
+  // Events the run left queued find nothing to do.
+  QCoreApplication::processEvents();
+}
+
+TEST_F(MainWindowTest, ClosingWritesTheSettingsAndExitMenuCloses) {
+  Child<QLineEdit>("EditFolder")->setText(QStringLiteral("/srv/ベンチ"));
+  Child<QCheckBox>("CheckBoxReadRandom")->setChecked(true);
+  Pick("ComboBoxTotalSize", 7);
+  Main().move(30, 40);
+  Main().resize(650, 460);
+  Main().findChild<QAction*>(QStringLiteral("MenuFExit"))->trigger();
+  EXPECT_FALSE(Main().isVisible());
+  const std::string saved = ReadFileText(SettingsPath());
+  for (const char* line :
+       {"Folder=/srv/ベンチ", "ReadRandom=1", "TotalSize=7", "Width=650", "Height=460"}) {
+    EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
+  }
+
+  // The next start shows them again.
+  windows.reset();
+  windows = std::make_unique<Windows>(*services, boxes);
+  EXPECT_EQ(Child<QLineEdit>("EditFolder")->text(), QStringLiteral("/srv/ベンチ"));
+  EXPECT_EQ(Child<QComboBox>("ComboBoxTotalSize")->currentIndex(), 7);
+  EXPECT_EQ(Main().size(), QSize(650, 460));
+}
+
+TEST(MainWindowMessageBoxTest, ARunsMessageAppearsInABoxCaptionedWithTheTitle) {
+  TempFolder temp;
+  WriteFileText(temp / "tarnwell.INI",
+                "[Main]\nFolder=" + temp.Path().string() + "\nFileSize=4\nTotalSize=0\n");
+  TestServices services(temp / "tarnwell.INI");
+  qt::QtMessageBoxes boxes("Tarnwell-test");
+  Windows windows(services, boxes);
+  windows.Main().show();
+
+  QString title, text;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      title = box->windowTitle();
+      text = box->text();
+      box->accept();
+    }
+  });
+  watcher.start(20);
+  windows.Main().findChild<QPushButton*>(QStringLiteral("ButtonStart"))->click();
+  ASSERT_TRUE(WaitFor([&] { return !text.isEmpty(); }));
+  EXPECT_EQ(title, QStringLiteral("Tarnwell-test"));
+  EXPECT_EQ(text, QStringLiteral("1ファイルの大きさが総容量を超えています"));
+}
+
+}  // namespace
+}  // namespace tarnwell::ui::test
+
+int main(int argc, char** argv) {
+  // No display needed: the tests draw offscreen unless told otherwise.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,274 @@
+// The main window on Qt Widgets.
+#include "ui/qt/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "ui/FormMainLayout.h"
+#include "ui/qt/Fonts.h"
+
+namespace tarnwell::ui::qt {
+namespace {
+
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+struct MainWindow::Adapters {
+  QtWindow window;
+  QtMenuItem menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion, menuHelpStartMenu;
+  QtMemo memoResult;
+  QtEdit editFolder;
+  QtButton buttonFolder, buttonStart;
+  QtDropDownList comboBoxFileSize, comboBoxTotalSize, comboBoxRepeat, comboBoxPriority,
+      comboBoxWait, comboBoxReadPercentage;
+  QtLabel labelFileTotal, labelProgress;
+  QtCheckBox checkBoxDeleteFile, checkBox1MB, checkBoxReadOnly, checkBoxReadRandom;
+  QtGuiThread gui;
+};
+
+template <class Widget>
+Widget* MainWindow::Find(std::string_view name) const {
+  return findChild<Widget*>(FromView(name));
+}
+
+MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
+  setObjectName(QStringLiteral("FormMain"));
+  const QFont font = WindowFont();
+  setFont(font);
+  scale_ = LayoutScale(font);
+  auto scaled = [this](int value) { return static_cast<int>(std::lround(value * scale_)); };
+
+  auto* client = new QWidget(this);
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  auto* panel = new QFrame(client);
+  panel->setObjectName(QStringLiteral("PanelTop"));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel->setFixedHeight(scaled(FormMainDesign::PanelTopHeight));
+  layout->addWidget(panel);
+  auto* memo = new QPlainTextEdit(client);
+  memo->setObjectName(QStringLiteral("MemoResult"));
+  memo->setAccessibleName(FromView(FormMainDesign::MemoAccessibleName));
+  memo->setFont(MemoFont());
+  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo->setTabStopDistance(QFontMetrics(memo->font()).horizontalAdvance(QLatin1Char(' ')) * 8);
+  layout->addWidget(memo, 1);
+  setCentralWidget(client);
+  BuildControls(panel);
+
+  auto* progress = new QLabel(this);
+  progress->setObjectName(QStringLiteral("LabelProgress"));
+  progress->setAccessibleDescription(FromView(FormMainDesign::ProgressAccessibleName));
+  statusBar()->addWidget(progress, 1);
+  statusBar()->setSizeGripEnabled(true);
+  BuildMenu();
+
+  setWindowTitle(FromView(FormMainDesign::LayoutCaption));
+  move(FormMainDesign::Left, FormMainDesign::Top);
+  resize(scaled(FormMainDesign::Width), scaled(FormMainDesign::Height));
+
+  auto action = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
+  adapters_.reset(new Adapters{
+      QtWindow(this),
+      QtMenuItem(action("MenuFExit")),
+      QtMenuItem(action("MenuHelpWeb")),
+      QtMenuItem(action("MenuHelpReadme")),
+      QtMenuItem(action("MenuHelpVersion")),
+      QtMenuItem(action("MenuHelpStartMenu")),
+      QtMemo(memo),
+      QtEdit(Find<QLineEdit>("EditFolder")),
+      QtButton(Find<QPushButton>("ButtonFolder")),
+      QtButton(Find<QPushButton>("ButtonStart")),
+      QtDropDownList(Find<QComboBox>("ComboBoxFileSize")),
+      QtDropDownList(Find<QComboBox>("ComboBoxTotalSize")),
+      QtDropDownList(Find<QComboBox>("ComboBoxRepeat")),
+      QtDropDownList(Find<QComboBox>("ComboBoxPriority")),
+      QtDropDownList(Find<QComboBox>("ComboBoxWait")),
+      QtDropDownList(Find<QComboBox>("ComboBoxReadPercentage")),
+      QtLabel(Find<QLabel>("LabelFileTotal"), true),
+      QtLabel(progress, false),
+      QtCheckBox(Find<QCheckBox>("CheckBoxDeleteFile")),
+      QtCheckBox(Find<QCheckBox>("CheckBox1MB")),
+      QtCheckBox(Find<QCheckBox>("CheckBoxReadOnly")),
+      QtCheckBox(Find<QCheckBox>("CheckBoxReadRandom")),
+      QtGuiThread(this),
+  });
+  Adapters& a = *adapters_;
+  form_ = std::make_unique<TFormMain>(
+      TFormMainControls{
+          .Form = a.window,
+          .MenuFExit = a.menuFExit,
+          .MenuHelpWeb = a.menuHelpWeb,
+          .MenuHelpReadme = a.menuHelpReadme,
+          .MenuHelpVersion = a.menuHelpVersion,
+          .MenuHelpStartMenu = a.menuHelpStartMenu,
+          .MemoResult = a.memoResult,
+          .EditFolder = a.editFolder,
+          .ButtonFolder = a.buttonFolder,
+          .ButtonStart = a.buttonStart,
+          .ComboBoxFileSize = a.comboBoxFileSize,
+          .ComboBoxTotalSize = a.comboBoxTotalSize,
+          .LabelFileTotal = a.labelFileTotal,
+          .CheckBoxDeleteFile = a.checkBoxDeleteFile,
+          .ComboBoxRepeat = a.comboBoxRepeat,
+          .ComboBoxPriority = a.comboBoxPriority,
+          .ComboBoxWait = a.comboBoxWait,
+          .CheckBox1MB = a.checkBox1MB,
+          .CheckBoxReadOnly = a.checkBoxReadOnly,
+          .CheckBoxReadRandom = a.checkBoxReadRandom,
+          .ComboBoxReadPercentage = a.comboBoxReadPercentage,
+          .LabelProgress = a.labelProgress,
+          .Boxes = boxes,
+          .Gui = a.gui,
+      },
+      services);
+  Connect();
+  Find<QLineEdit>("EditFolder")->setFocus();
+}
+
+// The form first: it stops a run before the controls it reports to go.
+MainWindow::~MainWindow() { form_.reset(); }
+
+void MainWindow::BuildControls(QWidget* panel) {
+  auto scaled = [this](int value) { return static_cast<int>(std::lround(value * scale_)); };
+  std::vector<std::pair<int, QWidget*>> tabOrder;
+  std::vector<std::pair<const ControlLayout*, QLabel*>> labels;
+  for (const ControlLayout& control : FormMainControls()) {
+    QWidget* widget = nullptr;
+    const QString text = FromView(control.Text);
+    switch (control.Kind) {
+      case ControlKind::Label: {
+        auto* label = new QLabel(text, panel);
+        labels.emplace_back(&control, label);
+        widget = label;
+        break;
+      }
+      case ControlKind::Edit:
+        widget = new QLineEdit(text, panel);
+        break;
+      case ControlKind::Button: {
+        auto* button = new QPushButton(text, panel);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        widget = button;
+        break;
+      }
+      case ControlKind::DropDownList: {
+        auto* list = new CloseUpComboBox(panel);
+        for (std::string_view item : control.Items) list->addItem(FromView(item));
+        list->setCurrentIndex(control.ItemIndex);
+        widget = list;
+        break;
+      }
+      case ControlKind::CheckBox:
+        widget = new QCheckBox(text, panel);
+        break;
+    }
+    widget->setObjectName(FromView(control.Name));
+    // Labels, buttons and check boxes are announced by their own text.
+    if (control.Kind == ControlKind::Edit || control.Kind == ControlKind::DropDownList) {
+      widget->setAccessibleName(FromView(control.AccessibleName));
+    }
+    // Never narrower or lower than the text needs: the real font may be
+    // wider than the one the layout was drawn for.
+    const QSize hint = widget->sizeHint();
+    widget->setGeometry(scaled(control.Left), scaled(control.Top),
+                        std::max(scaled(control.Width), hint.width()),
+                        std::max(scaled(control.Height), hint.height()));
+    if (control.Kind == ControlKind::Label) {
+      widget->resize(hint);  // labels size themselves to their text
+      widget->setFocusPolicy(Qt::NoFocus);
+    } else if (control.Kind == ControlKind::CheckBox) {
+      // As wide as box and text: a wider one would reach under its right
+      // neighbour and take its clicks.
+      widget->resize(hint.width(), widget->height());
+    }
+    if (control.TabOrder >= 0) tabOrder.emplace_back(control.TabOrder, widget);
+  }
+  // A label names the control it stands beside; its access reaches it.
+  for (const auto& [layout, label] : labels) {
+    for (const ControlLayout& control : FormMainControls()) {
+      if (&control != layout && control.Kind != ControlKind::Label &&
+          control.AccessibleName == layout->AccessibleName) {
+        label->setBuddy(Find<QWidget>(control.Name));
+      }
+    }
+  }
+  std::sort(tabOrder.begin(), tabOrder.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  QWidget* previous = nullptr;
+  for (const auto& [order, widget] : tabOrder) {
+    if (previous != nullptr) setTabOrder(previous, widget);
+    previous = widget;
+  }
+  if (previous != nullptr) setTabOrder(previous, Find<QWidget>("MemoResult"));
+}
+
+void MainWindow::BuildMenu() {
+  for (const MenuLayout& item : FormMainMenu()) {
+    const QString name = FromView(item.Name);
+    if (item.Parent.empty()) {
+      QMenu* menu = menuBar()->addMenu(FromView(item.Caption));
+      menu->setObjectName(name);
+      menu->menuAction()->setObjectName(name + QStringLiteral("Action"));
+      continue;
+    }
+    QMenu* parent = menuBar()->findChild<QMenu*>(FromView(item.Parent));
+    QAction* action =
+        item.Caption.empty() ? parent->addSeparator() : parent->addAction(FromView(item.Caption));
+    action->setObjectName(name);
+    action->setParent(this);  // so that findChild reaches it from the window
+  }
+}
+
+void MainWindow::Connect() {
+  TFormMain* form = form_.get();
+  auto handler = [form](void (TFormMain::*method)()) {
+    return [form, method] { form->Handle(method); };
+  };
+  auto closeUp = [&](const char* name, void (TFormMain::*method)()) {
+    static_cast<CloseUpComboBox*>(findChild<QComboBox*>(QLatin1String(name)))->onCloseUp =
+        handler(method);
+  };
+  closeUp("ComboBoxFileSize", &TFormMain::ComboBoxFileSizeCloseUp);
+  closeUp("ComboBoxTotalSize", &TFormMain::ComboBoxFileSizeCloseUp);
+  closeUp("ComboBoxPriority", &TFormMain::ComboBoxPriorityCloseUp);
+  closeUp("ComboBoxWait", &TFormMain::ComboBoxWaitCloseUp);
+  closeUp("ComboBoxReadPercentage", &TFormMain::ComboBoxReadPercentageCloseUp);
+
+  auto click = [&]<class Widget>(const char* name, void (Widget::*signal)(bool),
+                                 void (TFormMain::*method)()) {
+    connect(findChild<Widget*>(QLatin1String(name)), signal, this, handler(method));
+  };
+  click("CheckBoxDeleteFile", &QCheckBox::clicked, &TFormMain::CheckBoxDeleteFileClick);
+  click("CheckBoxReadOnly", &QCheckBox::clicked, &TFormMain::CheckBoxReadOnlyClick);
+  click("ButtonFolder", &QPushButton::clicked, &TFormMain::ButtonFolderClick);
+  click("ButtonStart", &QPushButton::clicked, &TFormMain::ButtonStartClick);
+  click("MenuFExit", &QAction::triggered, &TFormMain::MenuFExitClick);
+  click("MenuHelpStartMenu", &QAction::triggered, &TFormMain::MenuHelpStartMenuClick);
+  click("MenuHelpReadme", &QAction::triggered, &TFormMain::MenuHelpReadmeClick);
+  click("MenuHelpWeb", &QAction::triggered, &TFormMain::MenuHelpWebClick);
+  click("MenuHelpVersion", &QAction::triggered, &TFormMain::MenuHelpVersionClick);
+}
+
+void MainWindow::Create() { form_->Handle(&TFormMain::FormCreate); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  form_->Handle(&TFormMain::FormClose);
+  event->accept();
+}
+
+}  // namespace tarnwell::ui::qt

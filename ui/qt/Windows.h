@@ -1,0 +1,37 @@
+// The program's three windows on Qt, created in start-up order: the main
+// window, then the Start-menu dialog, then the folder chooser, each running
+// its creation handler as soon as its controls exist.
+#pragma once
+
+#include <memory>
+
+#include "ui/AppServices.h"
+#include "ui/Controls.h"
+#include "ui/frmFolder.h"
+#include "ui/frmSMenu.h"
+#include "ui/qt/MainWindow.h"
+#include "ui/qt/ModalWindow.h"
+#include "ui/qt/QtControls.h"
+
+namespace tarnwell::ui::qt {
+
+class Windows {
+public:
+  Windows(AppServices& services, MessageBoxes& boxes);
+  ~Windows();
+
+  MainWindow& Main() { return *main_; }
+  ModalWindow& FolderWindow() { return *folderWindow_; }
+  ModalWindow& StartMenuWindow() { return *startMenuWindow_; }
+
+private:
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<ModalWindow> startMenuWindow_;
+  std::unique_ptr<QtWindow> startMenuAdapter_;
+  std::unique_ptr<TFormStartMenu> formStartMenu_;
+  std::unique_ptr<ModalWindow> folderWindow_;
+  std::unique_ptr<QtWindow> folderAdapter_;
+  std::unique_ptr<TFormFolder> formFolder_;
+};
+
+}  // namespace tarnwell::ui::qt
