@@ -1,0 +1,49 @@
+// Locating and creating the desktop's application-menu folders.
+#include "platform/ProgramsFolder.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+
+namespace tarnwell::platform {
+namespace {
+
+bool IsDirectory(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string UserDataHome() {
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
+    std::string path = data;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+  }
+  const std::string home = HomeDirectory();
+  if (home.empty()) return {};
+  return (home == "/" ? std::string() : home) + "/.local/share";
+}
+
+}  // namespace
+
+std::string ProgramsFolder(bool allUsers) {
+  if (allUsers) {
+    const std::string folder = AllUsersProgramsFolder;
+    // Only the last level is made: /usr/local/share belongs to the system,
+    // and a menu folder there must be readable by everyone.
+    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return {};
+    return IsDirectory(folder) ? folder : std::string();
+  }
+  const std::string dataHome = UserDataHome();
+  if (dataHome.empty()) return {};
+  const std::string folder = (dataHome == "/" ? std::string() : dataHome) + "/applications";
+  // The user's own data folders are private, as the XDG rules ask of them.
+  if (!IsDirectory(folder) && !SystemFileSystem().MakePrivateDirectories(folder)) return {};
+  return IsDirectory(folder) ? folder : std::string();
+}
+
+}  // namespace tarnwell::platform

@@ -1,0 +1,24 @@
+// Texts and addresses of the Help menu's commands.
+#include "sysinfo/HelpCommands.h"
+
+#ifndef TARNWELL_WEB_ADDRESS
+#error "TARNWELL_WEB_ADDRESS is set by CMake"
+#endif
+
+namespace tarnwell {
+
+std::string WebAddress() { return TARNWELL_WEB_ADDRESS; }
+
+std::string ReadmeOpenFailedMessage(const std::string& readmePath) {
+  return readmePath + "を開けませんでした。\r\nテキストエディタなどで開いてみてください";
+}
+
+std::string WebOpenFailedMessage(const std::string& address) {
+  return address + "を開けませんでした";
+}
+
+std::string ShortcutPath(const std::string& programsFolder) {
+  return programsFolder + "/" + ShortcutFileName;
+}
+
+}  // namespace tarnwell

@@ -1,0 +1,39 @@
+// The login user's name, the machine's name and the application-menu entry
+// that starts the program, with the exceptions they raise.
+#pragma once
+
+#include <string>
+
+#include "sysinfo/Exception.h"
+
+namespace tarnwell {
+
+// Raised with "Failed to call GetUserName" by GetLoginUserName, and with
+// "Failed to call IPersistFile.Save" by CreateShortcut.
+class EkvGetUserName : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// Raised with "Failed to call GetComputerName" by GetMachineName.
+class EkvGetComputerName : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// The effective user's login name; raises EkvGetUserName when the user has
+// no entry in the password database or the name exceeds 256 bytes.
+std::string GetLoginUserName();
+
+// The machine's host name, whole; raises EkvGetComputerName on failure.
+std::string GetMachineName();
+
+// Writes, all at once, a desktop entry at `linkPath` that starts `targetPath`
+// in the target's folder, named and described by `description`. An existing
+// entry is replaced. Raises EkvGetUserName with "Failed to call
+// IPersistFile.Save" when the entry cannot be written or cannot express the
+// texts (see DesktopEntryText).
+void CreateShortcut(const std::string& linkPath, const std::string& targetPath,
+                    const std::string& description);
+
+}  // namespace tarnwell
