@@ -283,20 +283,36 @@ void TFormMain::StartRun() {
   SetRunning(true);
   ShowProgress();
 
-  worker_ = std::thread([this, run = run_.get(), reporter = reporter_.get(), priority = priority_] {
-    // Threads keep their own priority here; take the one the user chose.
-    if (priority) services_.SetPriority(*priority);
-    RunOutcome outcome;
-    try {
-      outcome = run->Execute();
-    } catch (const std::exception& error) {
-      outcome.Result = RunOutcome::Kind::Stopped;
-      outcome.Box = MessageKind::Error;
-      outcome.Message = error.what();
-    }
-    outcome_ = std::move(outcome);
-    reporter->Ended();
-  });
+  try {
+    worker_ = std::thread(&TFormMain::Work, this, run_.get(), reporter_.get(), priority_);
+  } catch (...) {
+    // No thread, no run: the window must not stay locked.
+    run_.reset();
+    c_.Gui.StopTicker();
+    SetRunning(false);
+    c_.LabelProgress.SetCaption("");
+    throw;
+  }
+}
+
+void TFormMain::Work(BenchmarkRun* run, Reporter* reporter,
+                     std::optional<platform::PriorityClass> priority) {
+  // Threads keep their own priority here; take the one the user chose.
+  if (priority) services_.SetPriority(*priority);
+  RunOutcome outcome;
+  try {
+    outcome = run->Execute();
+  } catch (const std::exception& error) {
+    outcome.Result = RunOutcome::Kind::Stopped;
+    outcome.Box = MessageKind::Error;
+    outcome.Message = error.what();
+  } catch (...) {
+    outcome.Result = RunOutcome::Kind::Stopped;
+    outcome.Box = MessageKind::Error;
+    outcome.Message = "不明なエラーが発生しました";
+  }
+  outcome_ = std::move(outcome);
+  reporter->Ended();
 }
 
 void TFormMain::FinishRun(std::uint64_t serial) {

@@ -116,6 +116,8 @@ private:
   bool ComputeFileCount();
   RunChoices TakeChoices() const;
   void StartRun();
+  // The worker thread's body: the run, then its end posted to the window.
+  void Work(BenchmarkRun* run, Reporter* reporter, std::optional<platform::PriorityClass> priority);
   void SetRunning(bool running);
   // Waits for the worker, takes the run's results and shows its message.
   void FinishRun(std::uint64_t serial);
