@@ -95,7 +95,13 @@ TEST_F(FormMainRunTest, ControlsAreLockedDuringARunAndRestoredAfterIt) {
   // The progress line tells where the run is.
   ASSERT_TRUE(a.gui.PumpUntil([&] { return a.memoResult.history.size() == 1; }));
   ASSERT_TRUE(a.gui.Ticking());
-  a.gui.Tick();
+  // The worker enters the pause right after it has reported the write half.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  do {
+    std::this_thread::yield();
+    a.gui.Tick();
+  } while (a.labelProgress.Caption().find("待機中") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline);
   EXPECT_NE(a.labelProgress.Caption().find("待機中"), std::string::npos)
       << a.labelProgress.Caption();
   EXPECT_NE(a.labelProgress.Caption().find("繰り返し 1/3"), std::string::npos);

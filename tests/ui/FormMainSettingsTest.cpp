@@ -246,7 +246,11 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FileCountTest,
                                            SizeCase{4, 7, "204ファイル", 204},
                                            SizeCase{7, 7, "10ファイル", 10},
                                            // too large: the count stays as it was
-                                           SizeCase{4, 0, "---", 1}));
+                                           SizeCase{4, 0, "---", 1}),
+                         [](const ::testing::TestParamInfo<SizeCase>& info) {
+                           return "Size" + std::to_string(info.param.fileSize) + "Total" +
+                                  std::to_string(info.param.totalSize);
+                         });
 
 TEST_F(FormMainSettingsTest, OneMegabyteBlocksFollowTheFileSizeAtCloseUp) {
   MemoryApplication& a = StartWith("");
