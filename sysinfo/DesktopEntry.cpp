@@ -120,7 +120,7 @@ std::optional<std::string> DesktopEntryText(const std::string& targetPath,
   }
   std::string text = "[Desktop Entry]\n";
   text += "Type=Application\n";
-  text += "Version=1.5\n";
+  text += "Version=1.4\n";
   text += "Name=" + ValueText(description) + "\n";
   text += "Comment=" + ValueText(description) + "\n";
   text += "Exec=" + ValueText(ExecArgument(targetPath)) + "\n";
@@ -129,7 +129,7 @@ std::optional<std::string> DesktopEntryText(const std::string& targetPath,
   }
   text += std::string("Icon=") + ProgramIconName + "\n";
   text += "Terminal=false\n";
-  text += "Categories=System;Utility;\n";
+  text += "Categories=System;\n";
   return text;
 }
 

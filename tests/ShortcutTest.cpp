@@ -26,14 +26,14 @@ using testing::TempFolder;
 std::string EntryFor(const std::string& exec, const std::string& folderLine) {
   return "[Desktop Entry]\n"
          "Type=Application\n"
-         "Version=1.5\n"
+         "Version=1.4\n"
          "Name=Tarnwell\n"
          "Comment=Tarnwell\n"
          "Exec=" +
          exec + "\n" + folderLine +
          "Icon=tarnwell\n"
          "Terminal=false\n"
-         "Categories=System;Utility;\n";
+         "Categories=System;\n";
 }
 
 TEST(DesktopEntry, PlainPathIsWrittenAsItIs) {
