@@ -1,0 +1,113 @@
+# Installation and the Debian package: both programs, the desktop entry and
+# icons, README.TXT, the HTML manual and the man page of tarnwell-cli.
+# Included at the end of the root CMakeLists.txt, after every target exists.
+
+include(GNUInstallDirs)
+
+# ---- files made at build time ------------------------------------------------
+
+# README.TXT beside the executables, where the Help menu looks for it first.
+add_custom_command(
+  OUTPUT ${PROJECT_BINARY_DIR}/README.TXT
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/doc/README.TXT
+          ${PROJECT_BINARY_DIR}/README.TXT
+  DEPENDS ${PROJECT_SOURCE_DIR}/doc/README.TXT
+  COMMENT "Placing README.TXT beside the executables"
+  VERBATIM)
+
+# The man page compressed as Debian wants it; -n keeps the archive the same
+# from one build to the next.
+find_program(TARNWELL_GZIP gzip REQUIRED)
+set(tarnwell_man_page ${PROJECT_BINARY_DIR}/man/tarnwell-cli.1)
+add_custom_command(
+  OUTPUT ${tarnwell_man_page}.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/doc/tarnwell-cli.1 ${tarnwell_man_page}
+  COMMAND ${TARNWELL_GZIP} -9nf ${tarnwell_man_page}
+  DEPENDS ${PROJECT_SOURCE_DIR}/doc/tarnwell-cli.1
+  COMMENT "Compressing the man page of tarnwell-cli"
+  VERBATIM)
+
+# Bitmap icons for the icon theme, drawn from the one SVG (librsvg2-bin).
+find_program(TARNWELL_RSVG_CONVERT rsvg-convert REQUIRED)
+set(TARNWELL_ICON_SIZES 16 32 48 64 128 256)
+set(tarnwell_icons)
+foreach(size IN LISTS TARNWELL_ICON_SIZES)
+  set(icon ${PROJECT_BINARY_DIR}/icons/${size}x${size}/tarnwell.png)
+  add_custom_command(
+    OUTPUT ${icon}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/icons/${size}x${size}
+    COMMAND ${TARNWELL_RSVG_CONVERT} --width ${size} --height ${size} --format png
+            --output ${icon} ${PROJECT_SOURCE_DIR}/data/tarnwell.svg
+    DEPENDS ${PROJECT_SOURCE_DIR}/data/tarnwell.svg
+    COMMENT "Drawing the ${size}x${size} icon"
+    VERBATIM)
+  list(APPEND tarnwell_icons ${icon})
+endforeach()
+
+add_custom_target(tarnwell_data ALL
+  DEPENDS ${PROJECT_BINARY_DIR}/README.TXT ${tarnwell_man_page}.gz ${tarnwell_icons})
+
+# ---- installation ------------------------------------------------------------
+
+install(TARGETS tarnwell-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The window comes from ui/; a build without it still installs the rest.
+if(TARGET tarnwell)
+  install(TARGETS tarnwell RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size IN LISTS TARNWELL_ICON_SIZES)
+  install(FILES ${PROJECT_BINARY_DIR}/icons/${size}x${size}/tarnwell.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+
+# README.TXT where the installed program looks for it (bin/../share/tarnwell);
+# the HTML manual where the web address points by default.
+install(FILES ${PROJECT_SOURCE_DIR}/doc/README.TXT DESTINATION ${CMAKE_INSTALL_DATADIR}/tarnwell)
+install(FILES ${PROJECT_SOURCE_DIR}/doc/manual.html
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell)
+install(FILES ${tarnwell_man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# ---- Debian package ----------------------------------------------------------
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tarnwell)
+set(CPACK_PACKAGE_VENDOR "Tarnwell")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Tarnwell maintainers <maintainers@tarnwell.invalid>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "disk benchmark writing and reading whole files")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tarnwell writes test files of a chosen size around the file cache (direct
+I/O, every write forced to the device), reads them back in name order or at
+random, and shows per repetition the seconds taken and the throughput, then
+the mean time, its variance and the mean throughput.
+
+The package holds the window (tarnwell, Qt 6, Japanese) and the headless
+runner (tarnwell-cli) with its man page.")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Library dependencies come from dpkg-shlibdeps (dpkg-dev). Qt finds its
+# display plug-ins at run time, so shlibdeps cannot see that package.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(TARGET tarnwell)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+endif()
+# xdg-open opens README.TXT and the manual; the texts want a Japanese font.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-ipafont-gothic | fonts-noto-cjk")
+set(CPACK_STRIP_FILES ON)
+include(CPack)
+
+# ---- package test --------------------------------------------------------------
+
+# Builds the package and runs what it installs. Not under the sanitizers: the
+# package is what is tested there, not memory safety.
+if(TARNWELL_BUILD_TESTS AND NOT TARNWELL_SANITIZE)
+  add_test(NAME package
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/package/test-package ${PROJECT_BINARY_DIR})
+  set_tests_properties(package PROPERTIES LABELS package TIMEOUT 600)
+endif()
