@@ -27,6 +27,8 @@ TEST(HelpCommands, FailureMessagesNameWhatCouldNotBeOpened) {
   EXPECT_EQ(WebOpenFailedMessage("https://example.org/t/"),
             "https://example.org/t/を開けませんでした");
   EXPECT_FALSE(WebAddress().empty());
+  EXPECT_STREQ(ProgramsFolderFailedMessage, "エラー：SHGetSpecialFolderPathの実行に失敗しました");
+  EXPECT_STREQ(ShortcutFailedMessage, "エラー：ショートカットを作成できませんでした");
 }
 
 TEST(HelpCommands, ReadmeIsFoundBesideTheExecutableOrInTheInstallTree) {
