@@ -1,0 +1,58 @@
+// The folder services the folder chooser needs: listing sub-folders,
+// renaming, making and trashing folders, and the places a tree of the
+// user's folders starts from (the desktop folder, the mounted file systems).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwell::platform {
+
+// The names of the folders inside `path`, in no particular order: folders
+// and links to folders, without names that begin with "." (hidden ones and
+// the "." and ".." entries). Empty optional when `path` cannot be listed.
+std::optional<std::vector<std::string>> ListSubFolders(const std::string& path);
+
+// Whether `path` holds at least one folder that ListSubFolders would list.
+// Stops at the first one.
+bool HasSubFolders(const std::string& path);
+
+// Whether `name` can name a folder inside another: not empty, not "." or
+// "..", no "/" and no NUL.
+bool IsValidFolderName(const std::string& name);
+
+// Renames the folder `from` to `to` (both full paths). Never replaces
+// anything that already exists at `to`. False when refused.
+bool RenameFolder(const std::string& from, const std::string& to);
+
+// Makes a new folder inside `parent` named `baseName`, or `baseName` followed
+// by " (2)", " (3)" and so on when that name is taken. The name it got, or
+// empty when no folder could be made.
+std::string MakeUniqueFolder(const std::string& parent, const std::string& baseName);
+
+// Moves the file or folder at the absolute path `path` into the user's
+// trash ($XDG_DATA_HOME/Trash, with an info file recording where it came
+// from and when), as desktop file managers do, so it can be restored. Only
+// within one file system: anything on another device is refused, never
+// copied and never deleted. False when nothing was moved.
+bool MoveToTrash(const std::string& path);
+
+// The user's desktop folder as `xdg-user-dir DESKTOP` names it, when that
+// folder exists; empty otherwise.
+std::string DesktopDirectory();
+
+// The mount points of real file systems (disks and network shares, not the
+// kernel's virtual file systems or packaged images), "/" always first.
+std::vector<std::string> MountPoints();
+
+// The value of XDG_DESKTOP_DIR in the text of a user-dirs.dirs file, with
+// "$HOME" expanded to `home`; empty when the text sets none or sets one
+// that is neither absolute nor relative to "$HOME".
+std::string ParseDesktopDirectory(const std::string& userDirs, const std::string& home);
+
+// The mount points of real file systems listed in the text of a
+// /proc/<pid>/mountinfo file, escapes decoded, "/" first and each once.
+std::vector<std::string> ParseMountPoints(const std::string& mountInfo);
+
+}  // namespace tarnwell::platform
