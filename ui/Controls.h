@@ -4,6 +4,7 @@
 // UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -88,6 +89,46 @@ public:
   virtual void Close() = 0;
   // Shows the window modally and returns when it has been closed (hidden).
   virtual void ShowModal() = 0;
+};
+
+// A tree of labelled items, each known by a number its form chooses; the
+// binding reports expansions and confirmed label edits back to the form
+// and never changes an item's label itself.
+using TreeItem = std::uint64_t;
+inline constexpr TreeItem NoTreeItem = 0;
+
+enum class TreeIcon { Desktop, Home, Computer, Drive, Folder };
+
+struct TreeItemData {
+  std::string Label;
+  TreeIcon Icon = TreeIcon::Folder;
+  // Shows an expand button, also before the children are known.
+  bool Expandable = false;
+  // The label may be edited in place.
+  bool Editable = false;
+};
+
+class TreeView {
+public:
+  virtual ~TreeView() = default;
+  // Inserts `item` as child number `index` of `parent`; NoTreeItem as the
+  // parent makes it a top-level item.
+  virtual void InsertItem(TreeItem parent, int index, TreeItem item, const TreeItemData& data) = 0;
+  // Removes the item and everything below it.
+  virtual void RemoveItem(TreeItem item) = 0;
+  // Moves the item, with everything below it, to child number `index` of
+  // its parent.
+  virtual void MoveItem(TreeItem item, int index) = 0;
+  virtual void SetLabel(TreeItem item, const std::string& label) = 0;
+  virtual void SetExpandable(TreeItem item, bool expandable) = 0;
+  virtual void Expand(TreeItem item) = 0;
+  // NoTreeItem when nothing is selected.
+  virtual TreeItem Selected() const = 0;
+  virtual void Select(TreeItem item) = 0;
+  // Opens the in-place editor on the item's label.
+  virtual void EditLabel(TreeItem item) = 0;
+  // The hourglass pointer while true.
+  virtual void SetBusy(bool busy) = 0;
 };
 
 // Modal boxes captioned with the application title.

@@ -1,31 +1,93 @@
 // The folder chooser window's logic. It lives from start-up to exit, is
-// shown modally on request and keeps its bounds in the settings file.
+// shown modally on request, keeps its bounds in the settings file and holds
+// the folder tree, whose expanded branches and selection carry over from
+// one showing to the next. "OK" hands the chosen folder to the main
+// window's folder box.
 #pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "ui/AppServices.h"
 #include "ui/Controls.h"
+#include "ui/FolderTree.h"
 
 namespace tarnwell::ui {
 
+// The texts the folder chooser shows.
+namespace FormFolderTexts {
+inline constexpr const char* Caption = "フォルダ選択";
+inline constexpr const char* OK = "OK";
+inline constexpr const char* Cancel = "キャンセル";
+inline constexpr const char* Tree = "フォルダ";
+// "%s" stands for the refused new name.
+inline constexpr const char* RenameFailed = "%s に名前を変更できませんでした。";
+inline constexpr const char* NewFolderName = "新しいフォルダ";
+inline constexpr const char* Rename = "名前の変更(&M)";
+inline constexpr const char* NewFolder = "新しいフォルダ(&W)";
+inline constexpr const char* Trash = "ごみ箱に移動(&D)";
+inline constexpr const char* Open = "ファイルマネージャで開く(&O)";
+}  // namespace FormFolderTexts
+
+// The commands of a folder's context menu.
+enum class FolderCommand { Rename, NewFolder, Trash, Open };
+
 struct TFormFolderControls {
   Window& Form;
+  TreeView& ShellTreeViewMain;
+  // The main window's folder box, which "OK" fills.
+  Edit& EditFolder;
   MessageBoxes& Boxes;
 };
 
 class TFormFolder {
 public:
-  TFormFolder(const TFormFolderControls& controls, AppServices& services);
+  // `roots` says where the tree starts; it is asked once, by FormCreate.
+  TFormFolder(const TFormFolderControls& controls, AppServices& services,
+              std::function<FolderRoots()> roots = SystemFolderRoots);
+  ~TFormFolder();
+  TFormFolder(const TFormFolder&) = delete;
+  TFormFolder& operator=(const TFormFolder&) = delete;
 
-  // Reads the window's bounds from the settings file.
+  // Reads the window's bounds from the settings file, then builds the tree
+  // with its root expanded and selected.
   void FormCreate();
   // Saves the bounds. A failed save is reported and never keeps the window
   // from closing: a modal window that cannot close would lock the program.
   void FormClose();
+  // Writes the selected folder's path into the main window's folder box,
+  // then closes.
+  void ButtonOKClick();
+  // Closes, leaving the folder box as it is.
+  void ButtonCancelClick();
   void ShowModal();
 
+  // The user opens an item: its children are read the first time.
+  void ShellTreeViewMainExpanding(TreeItem item);
+  // The user confirmed `text` as the item's new label. A refused rename is
+  // reported and the label keeps the old name.
+  void ShellTreeViewMainEdited(TreeItem item, const std::string& text);
+  // The commands the item's context menu offers, in menu order.
+  std::vector<FolderCommand> ShellTreeViewMainCommands(TreeItem item) const;
+  // Carries out a context-menu command; a failed one changes nothing.
+  void ShellTreeViewMainCommand(TreeItem item, FolderCommand command);
+
+  // What "OK" would write now.
+  std::string SelectedPath() const;
+  // The tree; nullptr before FormCreate.
+  FolderTree* Tree() { return tree_.get(); }
+
 private:
+  FolderNode* Node(TreeItem item) const;
+  void Show(const FolderNode& node);
+  void LoadChildren(FolderNode& node);
+
   TFormFolderControls c_;
   AppServices& services_;
+  std::function<FolderRoots()> roots_;
+  std::unique_ptr<FolderTree> tree_;
 };
 
 }  // namespace tarnwell::ui

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -77,6 +78,61 @@ void WriteFileText(const std::string& path, const std::string& text) {
   out << text;
 }
 
+void MemoryTreeView::InsertItem(TreeItem parent, int index, TreeItem item,
+                                const TreeItemData& data) {
+  items[item] = Item{.parent = parent, .data = data, .children = {}, .expanded = false};
+  std::vector<TreeItem>& siblings = parent == NoTreeItem ? top : items.at(parent).children;
+  siblings.insert(siblings.begin() + std::min<std::ptrdiff_t>(index, std::ssize(siblings)), item);
+}
+
+std::vector<TreeItem>& MemoryTreeView::Siblings(TreeItem item) {
+  const TreeItem parent = items.at(item).parent;
+  return parent == NoTreeItem ? top : items.at(parent).children;
+}
+
+void MemoryTreeView::RemoveItem(TreeItem item) {
+  for (const TreeItem child : std::vector<TreeItem>(items.at(item).children)) RemoveItem(child);
+  std::erase(Siblings(item), item);
+  items.erase(item);
+  if (selected == item) selected = NoTreeItem;
+}
+
+void MemoryTreeView::MoveItem(TreeItem item, int index) {
+  std::vector<TreeItem>& siblings = Siblings(item);
+  std::erase(siblings, item);
+  siblings.insert(siblings.begin() + std::min<std::ptrdiff_t>(index, std::ssize(siblings)), item);
+}
+
+void MemoryTreeView::SetLabel(TreeItem item, const std::string& label) {
+  items.at(item).data.Label = label;
+}
+
+void MemoryTreeView::SetExpandable(TreeItem item, bool expandable) {
+  items.at(item).data.Expandable = expandable;
+}
+
+void MemoryTreeView::Expand(TreeItem item) { items.at(item).expanded = true; }
+
+void MemoryTreeView::SetBusy(bool busy) {
+  busyDepth += busy ? 1 : -1;
+  if (busy) ++busyTimes;
+}
+
+std::vector<std::string> MemoryTreeView::Labels(TreeItem parent) const {
+  std::vector<std::string> labels;
+  for (const TreeItem child : parent == NoTreeItem ? top : items.at(parent).children) {
+    labels.push_back(items.at(child).data.Label);
+  }
+  return labels;
+}
+
+TreeItem MemoryTreeView::Child(TreeItem parent, const std::string& label) const {
+  for (const TreeItem child : parent == NoTreeItem ? top : items.at(parent).children) {
+    if (items.at(child).data.Label == label) return child;
+  }
+  return NoTreeItem;
+}
+
 namespace {
 
 const ControlLayout& LayoutOf(std::string_view name) { return *FindControlLayout(name); }
@@ -85,6 +141,10 @@ const ControlLayout& LayoutOf(std::string_view name) { return *FindControlLayout
 
 MemoryApplication::MemoryApplication(const std::string& settingsPath)
     : services(settingsPath),
+      folderRoots{.DesktopPath = std::filesystem::path(settingsPath).parent_path().string(),
+                  .DesktopLabel = DesktopName,
+                  .HomePath = std::filesystem::path(settingsPath).parent_path().string(),
+                  .MountPoints = {"/"}},
       comboBoxFileSize(LayoutOf("ComboBoxFileSize")),
       comboBoxTotalSize(LayoutOf("ComboBoxTotalSize")),
       comboBoxRepeat(LayoutOf("ComboBoxRepeat")),
@@ -121,8 +181,12 @@ MemoryApplication::MemoryApplication(const std::string& settingsPath)
       services);
   formStartMenu = std::make_unique<TFormStartMenu>(
       TFormStartMenuControls{.Form = startMenuWindow, .Boxes = boxes});
-  formFolder = std::make_unique<TFormFolder>(
-      TFormFolderControls{.Form = folderWindow, .Boxes = boxes}, services);
+  formFolder =
+      std::make_unique<TFormFolder>(TFormFolderControls{.Form = folderWindow,
+                                                        .ShellTreeViewMain = shellTreeViewMain,
+                                                        .EditFolder = editFolder,
+                                                        .Boxes = boxes},
+                                    services, [this] { return folderRoots; });
   formMain->AttachForms(*formFolder, *formStartMenu);
 }
 

@@ -9,6 +9,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -120,6 +121,43 @@ public:
   int modalShows = 0;
 };
 
+// A tree kept as a map from item to its data, parent and ordered children.
+class MemoryTreeView : public TreeView {
+public:
+  struct Item {
+    TreeItem parent = NoTreeItem;
+    TreeItemData data;
+    std::vector<TreeItem> children;
+    bool expanded = false;
+  };
+
+  void InsertItem(TreeItem parent, int index, TreeItem item, const TreeItemData& data) override;
+  void RemoveItem(TreeItem item) override;
+  void MoveItem(TreeItem item, int index) override;
+  void SetLabel(TreeItem item, const std::string& label) override;
+  void SetExpandable(TreeItem item, bool expandable) override;
+  void Expand(TreeItem item) override;
+  TreeItem Selected() const override { return selected; }
+  void Select(TreeItem item) override { selected = item; }
+  void EditLabel(TreeItem item) override { editing = item; }
+  void SetBusy(bool busy) override;
+
+  // The labels of the item's children (NoTreeItem: the top level), in order.
+  std::vector<std::string> Labels(TreeItem parent) const;
+  // The child of `parent` labelled `label`; NoTreeItem when there is none.
+  TreeItem Child(TreeItem parent, const std::string& label) const;
+
+  std::map<TreeItem, Item> items;
+  std::vector<TreeItem> top;
+  TreeItem selected = NoTreeItem;
+  TreeItem editing = NoTreeItem;
+  int busyDepth = 0;
+  int busyTimes = 0;  // how often the hourglass appeared
+
+private:
+  std::vector<TreeItem>& Siblings(TreeItem item);
+};
+
 class MemoryBoxes : public MessageBoxes {
 public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
@@ -205,6 +243,10 @@ public:
   MemoryBoxes boxes;
   MemoryGuiThread gui;
   MemoryWindow mainWindow, folderWindow, startMenuWindow;
+  MemoryTreeView shellTreeViewMain;
+  // Where the folder tree starts: by default the settings file's folder,
+  // standing in for both the desktop and home.
+  FolderRoots folderRoots;
   MemoryMenuItem menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion, menuHelpStartMenu;
   MemoryMemo memoResult;
   MemoryEdit editFolder;

@@ -1,11 +1,15 @@
 // The program's three windows on Qt.
 #include "ui/qt/Windows.h"
 
+#include <QLineEdit>
+#include <utility>
+
 #include "ui/HandlerGuard.h"
 
 namespace tarnwell::ui::qt {
 
-Windows::Windows(AppServices& services, MessageBoxes& boxes) {
+Windows::Windows(AppServices& services, MessageBoxes& boxes,
+                 std::function<FolderRoots()> folderRoots) {
   main_ = std::make_unique<MainWindow>(services, boxes);
   main_->Create();
 
@@ -16,15 +20,12 @@ Windows::Windows(AppServices& services, MessageBoxes& boxes) {
       TFormStartMenuControls{.Form = *startMenuAdapter_, .Boxes = boxes});
   RunHandler(boxes, [&] { formStartMenu_->FormCreate(); });
 
-  folderWindow_ = std::make_unique<ModalWindow>(main_.get());
-  folderWindow_->setObjectName(QStringLiteral("FormFolder"));
-  folderAdapter_ = std::make_unique<QtWindow>(folderWindow_.get());
-  formFolder_ = std::make_unique<TFormFolder>(
-      TFormFolderControls{.Form = *folderAdapter_, .Boxes = boxes}, services);
-  RunHandler(boxes, [&] { formFolder_->FormCreate(); });
-  folderWindow_->onClose = [this, &boxes] { RunHandler(boxes, [&] { formFolder_->FormClose(); }); };
+  folderWindow_ = std::make_unique<FolderDialog>(
+      main_.get(), services, boxes, main_->findChild<QLineEdit*>(QStringLiteral("EditFolder")),
+      std::move(folderRoots));
+  folderWindow_->Create();
 
-  main_->Form().AttachForms(*formFolder_, *formStartMenu_);
+  main_->Form().AttachForms(folderWindow_->Form(), *formStartMenu_);
 }
 
 Windows::~Windows() {

@@ -3,12 +3,15 @@
 // its creation handler as soon as its controls exist.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "ui/AppServices.h"
 #include "ui/Controls.h"
+#include "ui/FolderTree.h"
 #include "ui/frmFolder.h"
 #include "ui/frmSMenu.h"
+#include "ui/qt/FolderDialog.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/ModalWindow.h"
 #include "ui/qt/QtControls.h"
@@ -17,11 +20,13 @@ namespace tarnwell::ui::qt {
 
 class Windows {
 public:
-  Windows(AppServices& services, MessageBoxes& boxes);
+  // `folderRoots` says where the folder chooser's tree starts.
+  Windows(AppServices& services, MessageBoxes& boxes,
+          std::function<FolderRoots()> folderRoots = SystemFolderRoots);
   ~Windows();
 
   MainWindow& Main() { return *main_; }
-  ModalWindow& FolderWindow() { return *folderWindow_; }
+  FolderDialog& FolderWindow() { return *folderWindow_; }
   ModalWindow& StartMenuWindow() { return *startMenuWindow_; }
 
 private:
@@ -29,9 +34,7 @@ private:
   std::unique_ptr<ModalWindow> startMenuWindow_;
   std::unique_ptr<QtWindow> startMenuAdapter_;
   std::unique_ptr<TFormStartMenu> formStartMenu_;
-  std::unique_ptr<ModalWindow> folderWindow_;
-  std::unique_ptr<QtWindow> folderAdapter_;
-  std::unique_ptr<TFormFolder> formFolder_;
+  std::unique_ptr<FolderDialog> folderWindow_;
 };
 
 }  // namespace tarnwell::ui::qt
