@@ -1,0 +1,165 @@
+// The folder chooser's tree on a real, temporary folder hierarchy: what it
+// lists and in which order, when it reads, what "OK" would write for each
+// kind of node, and renames the system refuses.
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <locale>
+
+#include "MemoryControls.h"
+#include "ui/FolderTree.h"
+#include "ui/NaturalOrder.h"
+
+namespace tarnwell::ui::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Names(const FolderNode& node) {
+  std::vector<std::string> names;
+  for (const auto& child : node.Children) names.push_back(child->Name);
+  return names;
+}
+
+FolderNode* ChildNamed(FolderNode& node, const std::string& name) {
+  for (auto& child : node.Children) {
+    if (child->Name == name) return child.get();
+  }
+  return nullptr;
+}
+
+class FolderTreeTest : public ::testing::Test {
+protected:
+  FolderRoots Roots() const {
+    return FolderRoots{.DesktopPath = (temp.Path() / "desk").string(),
+                       .DesktopLabel = DesktopName,
+                       .HomePath = (temp.Path() / "home").string(),
+                       .MountPoints = {"/", "/mnt/data"}};
+  }
+  void Make(const std::string& relative) { fs::create_directories(temp.Path() / relative); }
+
+  TempFolder temp;
+};
+
+TEST_F(FolderTreeTest, RootListsHomeComputerThenDesktopFoldersInNaturalOrder) {
+  for (const char* name : {"desk/b10", "desk/b9", "desk/B2", "desk/a", "desk/Zeta", "desk/日本",
+                           "desk/7z", "desk/.hidden", "home/sub"}) {
+    Make(name);
+  }
+  WriteFileText((temp.Path() / "desk/file.txt").string(), "not a folder");
+  fs::create_directory_symlink(temp.Path() / "home", temp.Path() / "desk/home-link");
+
+  FolderTree tree(Roots());
+  FolderNode& root = tree.Root();
+  EXPECT_EQ(root.Name, DesktopName);
+  EXPECT_TRUE(root.Loaded);
+  EXPECT_EQ(Names(root), (std::vector<std::string>{"home", ComputerName, "7z", "a", "B2", "b9",
+                                                   "b10", "home-link", "Zeta", "日本"}));
+  EXPECT_EQ(root.Children[0]->Kind, FolderKind::Home);
+  EXPECT_TRUE(root.Children[0]->Expandable);
+  EXPECT_FALSE(ChildNamed(root, "a")->Expandable);
+  EXPECT_TRUE(ChildNamed(root, "home-link")->Expandable);
+
+  FolderNode& computer = *root.Children[1];
+  EXPECT_TRUE(computer.Path.empty());
+  EXPECT_TRUE(tree.Load(computer));
+  EXPECT_EQ(Names(computer), (std::vector<std::string>{"/", "/mnt/data"}));
+}
+
+TEST(NaturalOrder, NumbersByValueCaseOnlyAsTieBreak) {
+  const NaturalOrder order(std::locale::classic());
+  EXPECT_LT(order.Compare("file2", "file10"), 0);
+  EXPECT_LT(order.Compare("x99999999999999999999998", "x99999999999999999999999"), 0);
+  EXPECT_LT(order.Compare("apple", "Banana"), 0);
+  EXPECT_NE(order.Compare("a", "A"), 0);
+  EXPECT_EQ(order.Compare("a", "A"), -order.Compare("A", "a"));
+  EXPECT_NE(order.Compare("1", "01"), 0);
+  EXPECT_EQ(order.Compare("same", "same"), 0);
+}
+
+TEST_F(FolderTreeTest, ChildrenAreReadOnceOnFirstExpansion) {
+  Make("desk/a/x/deep");
+  FolderTree tree(Roots());
+  FolderNode& a = *ChildNamed(tree.Root(), "a");
+  EXPECT_FALSE(a.Loaded);
+  EXPECT_TRUE(a.Children.empty());
+
+  Make("desk/a/y");  // before the first expansion: it shows
+  EXPECT_TRUE(tree.Load(a));
+  Make("desk/a/z");  // after it: the tree does not watch the file system
+  EXPECT_FALSE(tree.Load(a));
+  EXPECT_EQ(Names(a), (std::vector<std::string>{"x", "y"}));
+  EXPECT_TRUE(ChildNamed(a, "x")->Expandable);
+  EXPECT_FALSE(ChildNamed(a, "y")->Expandable);
+
+  // A folder that looked expandable but has nothing inside loses its button.
+  Make("desk/b/gone");
+  FolderTree again(Roots());
+  FolderNode& b = *ChildNamed(again.Root(), "b");
+  fs::remove(temp.Path() / "desk/b/gone");
+  EXPECT_TRUE(b.Expandable);
+  again.Load(b);
+  EXPECT_FALSE(b.Expandable);
+}
+
+TEST_F(FolderTreeTest, UnreadableFolderShowsNoChildren) {
+  Make("desk/locked/inside");
+  const fs::path locked = temp.Path() / "desk/locked";
+  fs::permissions(locked, fs::perms::none);
+  // The superuser reads any folder; there is nothing to see then.
+  DIR* probe = ::opendir(locked.c_str());
+  if (probe != nullptr) {
+    ::closedir(probe);
+    fs::permissions(locked, fs::perms::owner_all);
+    GTEST_SKIP() << "permissions do not apply to this user";
+  }
+  FolderTree tree(Roots());
+  FolderNode& node = *ChildNamed(tree.Root(), "locked");
+  tree.Load(node);
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_TRUE(node.Children.empty());
+  EXPECT_FALSE(node.Expandable);
+}
+
+TEST_F(FolderTreeTest, PathRulesForEachKindOfNode) {
+  Make("desk/a/x");
+  FolderRoots roots = Roots();
+  roots.DesktopPath += "/";
+  FolderTree tree(roots);
+  FolderNode& root = tree.Root();
+  EXPECT_EQ(FolderTree::PathOf(&root), (temp.Path() / "desk").string());
+  FolderNode& a = *ChildNamed(root, "a");
+  tree.Load(a);
+  EXPECT_EQ(FolderTree::PathOf(a.Children[0].get()), (temp.Path() / "desk/a/x").string());
+
+  FolderNode& computer = *ChildNamed(root, ComputerName);
+  tree.Load(computer);
+  EXPECT_EQ(FolderTree::PathOf(&computer), ComputerName);
+  EXPECT_EQ(FolderTree::PathOf(computer.Children[0].get()), "/");
+  EXPECT_EQ(FolderTree::PathOf(nullptr), "");
+}
+
+TEST_F(FolderTreeTest, RenameFollowsThroughOrRefusesWithoutChange) {
+  Make("desk/a/x");
+  Make("desk/b");
+  FolderTree tree(Roots());
+  FolderNode& a = *ChildNamed(tree.Root(), "a");
+  tree.Load(a);
+
+  for (const std::string name : {"b", "", "..", "x/y"}) {
+    EXPECT_FALSE(tree.Rename(a, name)) << name;
+    EXPECT_EQ(a.Name, "a");
+  }
+  EXPECT_TRUE(fs::is_directory(temp.Path() / "desk/a/x"));
+  // Fixed entries stay what they are.
+  EXPECT_FALSE(tree.Rename(*tree.Root().Children[0], "other"));
+
+  ASSERT_TRUE(tree.Rename(a, "c"));
+  EXPECT_EQ(Names(tree.Root()), (std::vector<std::string>{"home", ComputerName, "b", "c"}));
+  EXPECT_EQ(a.Children[0]->Path, (temp.Path() / "desk/c/x").string());
+  EXPECT_TRUE(fs::is_directory(temp.Path() / "desk/c/x"));
+}
+
+}  // namespace
+}  // namespace tarnwell::ui::test
