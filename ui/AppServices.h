@@ -1,13 +1,14 @@
 // What the forms need from the system besides their controls: where the
 // settings file lives, the default folder, the priority class, the services
-// a benchmark run uses and the regional decimal separator. Tests substitute
-// their own.
+// a benchmark run uses, the regional decimal separator, the system's
+// identity and the desktop's menu and opener. Tests substitute their own.
 #pragma once
 
 #include <string>
 
 #include "engine/BenchmarkRun.h"
 #include "platform/Priority.h"
+#include "sysinfo/kvUnitWindowsVersion.h"
 
 namespace tarnwell::ui {
 
@@ -23,6 +24,21 @@ public:
   virtual bool SetPriority(platform::PriorityClass priority) = 0;
   virtual RunEnvironment& Environment() = 0;
   virtual char DecimalSeparator() = 0;
+
+  // The system's identity; each throws its own exception on failure.
+  virtual TkvWindowsVersion WindowsVersion() = 0;
+  virtual std::string LoginUserName() = 0;
+  virtual std::string MachineName() = 0;
+  // The application-menu folder; empty when it can be neither found nor made.
+  virtual std::string ProgramsFolder(bool allUsers) = 0;
+  // Writes the menu entry; throws on failure.
+  virtual void CreateShortcut(const std::string& linkPath, const std::string& targetPath,
+                              const std::string& description) = 0;
+  virtual std::string ExecutablePath() = 0;
+  virtual std::string ReadmePath() = 0;
+  virtual std::string WebAddress() = 0;
+  // Opens a file or address with the desktop's default application.
+  virtual bool OpenWithDesktop(const std::string& target) = 0;
 };
 
 // The real system.
@@ -34,6 +50,16 @@ public:
   bool SetPriority(platform::PriorityClass priority) override;
   RunEnvironment& Environment() override { return environment_; }
   char DecimalSeparator() override { return decimalSeparator_; }
+  TkvWindowsVersion WindowsVersion() override { return TkvWindowsVersion(); }
+  std::string LoginUserName() override;
+  std::string MachineName() override;
+  std::string ProgramsFolder(bool allUsers) override;
+  void CreateShortcut(const std::string& linkPath, const std::string& targetPath,
+                      const std::string& description) override;
+  std::string ExecutablePath() override;
+  std::string ReadmePath() override;
+  std::string WebAddress() override;
+  bool OpenWithDesktop(const std::string& target) override;
 
 private:
   RunEnvironment environment_;

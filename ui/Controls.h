@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tarnwell::ui {
 
@@ -64,6 +65,15 @@ public:
 };
 
 class MenuItem : public Control {};
+
+// Mutually exclusive choices in a captioned frame; -1 is "none chosen".
+class RadioGroup : public Control {
+public:
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual void SetItems(const std::vector<std::string>& items) = 0;
+  virtual int ItemIndex() const = 0;
+  virtual void SetItemIndex(int index) = 0;
+};
 
 // Outer bounds of a top-level window, in pixels, screen coordinates.
 struct Bounds {

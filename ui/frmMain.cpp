@@ -5,6 +5,8 @@
 #include <exception>
 
 #include "platform/IniFile.h"
+#include "sysinfo/AboutText.h"
+#include "sysinfo/HelpCommands.h"
 #include "ui/HandlerGuard.h"
 #include "ui/frmFolder.h"
 #include "ui/frmSMenu.h"
@@ -171,14 +173,43 @@ bool TFormMain::SaveSettings() {
 
 void TFormMain::MenuFExitClick() { c_.Form.Close(); }
 
-void TFormMain::MenuHelpVersionClick() {}
+void TFormMain::MenuHelpVersionClick() {
+  // A failed query ends the command in the error box, with no about text.
+  const TkvWindowsVersion version = services_.WindowsVersion();
+  const std::string user = services_.LoginUserName();
+  const std::string machine = services_.MachineName();
+  c_.Boxes.ShowMessage(AboutText(version.VersionText, user, machine, services_.DecimalSeparator()));
+}
 
-void TFormMain::MenuHelpWebClick() {}
+void TFormMain::MenuHelpWebClick() {
+  const std::string address = services_.WebAddress();
+  if (!services_.OpenWithDesktop(address)) c_.Boxes.ShowMessage(WebOpenFailedMessage(address));
+}
 
-void TFormMain::MenuHelpReadmeClick() {}
+void TFormMain::MenuHelpReadmeClick() {
+  const std::string readme = services_.ReadmePath();
+  if (!services_.OpenWithDesktop(readme)) c_.Boxes.ShowMessage(ReadmeOpenFailedMessage(readme));
+}
 
 void TFormMain::MenuHelpStartMenuClick() {
-  if (startMenu_ != nullptr) startMenu_->ShowModal();
+  bool allUsers = false;
+  if (services_.WindowsVersion().IsNT && startMenu_ != nullptr) {
+    const Bounds bounds = c_.Form.GetBounds();
+    startMenu_->ShowModalAt(bounds.Left + 40, bounds.Top + 40);
+    if (startMenu_->Cancelled) return;
+    allUsers = startMenu_->AllUsers;
+  }
+  const std::string folder = services_.ProgramsFolder(allUsers);
+  if (folder.empty()) {
+    c_.Boxes.ShowMessage(ProgramsFolderFailedMessage);
+    return;
+  }
+  try {
+    services_.CreateShortcut(ShortcutPath(folder), services_.ExecutablePath(), ShortcutDescription);
+  } catch (const std::exception&) {
+    // The reason stays unnamed: the user can only try another folder.
+    c_.Boxes.ShowMessage(ShortcutFailedMessage);
+  }
 }
 
 void TFormMain::ButtonFolderClick() {

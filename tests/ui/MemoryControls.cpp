@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "sysinfo/kvUnit01.h"
 #include "ui/HandlerGuard.h"
 
 namespace tarnwell::ui::test {
@@ -50,6 +51,22 @@ bool TestServices::SetPriority(platform::PriorityClass priority) {
   std::lock_guard lock(priorityMutex);
   priorityCalls.emplace_back(priority, std::this_thread::get_id() == guiThread);
   return !refusePriority.load();
+}
+
+TkvWindowsVersion TestServices::WindowsVersion() {
+  if (versionFails) throw EkvWindowsVersion("Failed to call GetVersionEx");
+  return TkvWindowsVersion(version);
+}
+
+std::string TestServices::LoginUserName() {
+  if (userName.empty()) throw EkvGetUserName("Failed to call GetUserName");
+  return userName;
+}
+
+void TestServices::CreateShortcut(const std::string& linkPath, const std::string& targetPath,
+                                  const std::string& description) {
+  if (shortcutFails) throw EkvGetUserName("Failed to call IPersistFile.Save");
+  shortcuts.push_back({linkPath, targetPath, description});
 }
 
 TempFolder::TempFolder() {
@@ -179,8 +196,14 @@ MemoryApplication::MemoryApplication(const std::string& settingsPath)
           .Gui = gui,
       },
       services);
-  formStartMenu = std::make_unique<TFormStartMenu>(
-      TFormStartMenuControls{.Form = startMenuWindow, .Boxes = boxes});
+  formStartMenu =
+      std::make_unique<TFormStartMenu>(TFormStartMenuControls{.Form = startMenuWindow,
+                                                              .RadioGroupMain = radioGroupMain,
+                                                              .ButtonOK = buttonOK,
+                                                              .ButtonCancel = buttonCancel,
+                                                              .Boxes = boxes},
+                                       services);
+  startMenuWindow.onClose = [this] { formStartMenu->FormClose(); };
   formFolder =
       std::make_unique<TFormFolder>(TFormFolderControls{.Form = folderWindow,
                                                         .ShellTreeViewMain = shellTreeViewMain,

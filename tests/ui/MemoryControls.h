@@ -104,6 +104,21 @@ private:
 
 class MemoryMenuItem : public MemoryControl<MenuItem> {};
 
+class MemoryRadioGroup : public MemoryControl<RadioGroup> {
+public:
+  void SetCaption(const std::string& caption) override { this->caption = caption; }
+  void SetItems(const std::vector<std::string>& items) override {
+    this->items = items;
+    index = -1;
+  }
+  int ItemIndex() const override { return index; }
+  void SetItemIndex(int index) override { this->index = index; }
+
+  std::string caption;
+  std::vector<std::string> items;
+  int index = -1;
+};
+
 class MemoryWindow : public Window {
 public:
   void SetCaption(const std::string& caption) override { this->caption = caption; }
@@ -112,13 +127,23 @@ public:
   void SetTop(int top) override { bounds.Top = top; }
   void SetWidth(int width) override { bounds.Width = width; }
   void SetHeight(int height) override { bounds.Height = height; }
-  void Close() override { ++closeRequests; }
-  void ShowModal() override { ++modalShows; }
+  // As a toolkit does: a close request reaches the form's close handler.
+  void Close() override {
+    ++closeRequests;
+    if (onClose) onClose();
+  }
+  // The user's part while the window is shown, if any.
+  void ShowModal() override {
+    ++modalShows;
+    if (whileShown) whileShown();
+  }
 
   std::string caption;
   Bounds bounds;
   int closeRequests = 0;
   int modalShows = 0;
+  std::function<void()> onClose;
+  std::function<void()> whileShown;
 };
 
 // A tree kept as a map from item to its data, parent and ordered children.
@@ -203,10 +228,42 @@ public:
   std::string DefaultFolder() override { return "/home/someone"; }
   bool SetPriority(platform::PriorityClass priority) override;
   RunEnvironment& Environment() override { return environment; }
-  char DecimalSeparator() override { return '.'; }
+  char DecimalSeparator() override { return decimalSeparator; }
+  TkvWindowsVersion WindowsVersion() override;
+  std::string LoginUserName() override;
+  std::string MachineName() override { return machineName; }
+  std::string ProgramsFolder(bool allUsers) override {
+    return allUsers ? allUsersFolder : currentUserFolder;
+  }
+  void CreateShortcut(const std::string& linkPath, const std::string& targetPath,
+                      const std::string& description) override;
+  std::string ExecutablePath() override { return "/opt/tarnwell/bin/tarnwell"; }
+  std::string ReadmePath() override { return "/opt/tarnwell/bin/README.TXT"; }
+  std::string WebAddress() override { return "file:///opt/tarnwell/manual.html"; }
+  bool OpenWithDesktop(const std::string& target) override {
+    opened.push_back(target);
+    return openSucceeds;
+  }
 
   std::string settingsPath;
   TestEnvironment environment;
+  char decimalSeparator = '.';
+  // The system's identity; an empty user name makes its query fail.
+  platform::VersionRecord version{.MajorVersion = 6,
+                                  .MinorVersion = 1,
+                                  .BuildNumber = 2,
+                                  .PlatformId = platform::PlatformLinux,
+                                  .CSDVersion = "Debian GNU/Linux 12 (bookworm)"};
+  bool versionFails = false;
+  std::string userName = "someone";
+  std::string machineName = "bench-host";
+  std::string currentUserFolder = "/home/someone/.local/share/applications";
+  std::string allUsersFolder = "/usr/local/share/applications";
+  bool shortcutFails = false;
+  // Every entry written: link path, target, description.
+  std::vector<std::vector<std::string>> shortcuts;
+  bool openSucceeds = true;
+  std::vector<std::string> opened;
   std::atomic<bool> refusePriority{false};
   // Every class asked for, with whether the asking thread was the test's.
   std::mutex priorityMutex;
@@ -243,6 +300,8 @@ public:
   MemoryBoxes boxes;
   MemoryGuiThread gui;
   MemoryWindow mainWindow, folderWindow, startMenuWindow;
+  MemoryRadioGroup radioGroupMain;
+  MemoryButton buttonOK{"Button1"}, buttonCancel{"Button2"};
   MemoryTreeView shellTreeViewMain;
   // Where the folder tree starts: by default the settings file's folder,
   // standing in for both the desktop and home.

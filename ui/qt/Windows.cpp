@@ -13,19 +13,15 @@ Windows::Windows(AppServices& services, MessageBoxes& boxes,
   main_ = std::make_unique<MainWindow>(services, boxes);
   main_->Create();
 
-  startMenuWindow_ = std::make_unique<ModalWindow>(main_.get());
-  startMenuWindow_->setObjectName(QStringLiteral("FormStartMenu"));
-  startMenuAdapter_ = std::make_unique<QtWindow>(startMenuWindow_.get());
-  formStartMenu_ = std::make_unique<TFormStartMenu>(
-      TFormStartMenuControls{.Form = *startMenuAdapter_, .Boxes = boxes});
-  RunHandler(boxes, [&] { formStartMenu_->FormCreate(); });
+  startMenuWindow_ = std::make_unique<StartMenuDialog>(main_.get(), services, boxes);
+  startMenuWindow_->Create();
 
   folderWindow_ = std::make_unique<FolderDialog>(
       main_.get(), services, boxes, main_->findChild<QLineEdit*>(QStringLiteral("EditFolder")),
       std::move(folderRoots));
   folderWindow_->Create();
 
-  main_->Form().AttachForms(folderWindow_->Form(), *formStartMenu_);
+  main_->Form().AttachForms(folderWindow_->Form(), startMenuWindow_->Form());
 }
 
 Windows::~Windows() {

@@ -13,8 +13,7 @@
 #include "ui/frmSMenu.h"
 #include "ui/qt/FolderDialog.h"
 #include "ui/qt/MainWindow.h"
-#include "ui/qt/ModalWindow.h"
-#include "ui/qt/QtControls.h"
+#include "ui/qt/StartMenuDialog.h"
 
 namespace tarnwell::ui::qt {
 
@@ -27,13 +26,11 @@ public:
 
   MainWindow& Main() { return *main_; }
   FolderDialog& FolderWindow() { return *folderWindow_; }
-  ModalWindow& StartMenuWindow() { return *startMenuWindow_; }
+  StartMenuDialog& StartMenuWindow() { return *startMenuWindow_; }
 
 private:
   std::unique_ptr<MainWindow> main_;
-  std::unique_ptr<ModalWindow> startMenuWindow_;
-  std::unique_ptr<QtWindow> startMenuAdapter_;
-  std::unique_ptr<TFormStartMenu> formStartMenu_;
+  std::unique_ptr<StartMenuDialog> startMenuWindow_;
   std::unique_ptr<FolderDialog> folderWindow_;
 };
 
