@@ -45,25 +45,6 @@ std::string WithLineFeeds(const std::string& text) {
   return result;
 }
 
-const char* PhaseText(RunPhase phase) {
-  switch (phase) {
-    case RunPhase::Preparing:
-      return "準備";
-    case RunPhase::Writing:
-      return "書き込み";
-    case RunPhase::Waiting:
-      return "待機";
-    case RunPhase::Selecting:
-      return "読み込み順の選択";
-    case RunPhase::Reading:
-      return "読み込み";
-    case RunPhase::Deleting:
-      return "削除";
-    default:
-      return "";
-  }
-}
-
 class ConsoleObserver final : public RunObserver {
 public:
   ConsoleObserver(bool printTable, std::mutex& console)
@@ -132,8 +113,8 @@ private:
     std::unique_lock lock(wake_);
     while (!wakeup_.wait_for(lock, std::chrono::milliseconds(200), [this] { return done_; })) {
       const RunPhase phase = progress_.Phase.load(std::memory_order_relaxed);
-      const char* text = PhaseText(phase);
-      if (*text == '\0') continue;
+      if (phase == RunPhase::Idle || phase == RunPhase::Finished) continue;
+      const char* text = RunPhaseText(phase);
       const double seconds = (PreciseNow() - started_) * 86400.0;
       std::lock_guard consoleLock(console_);
       std::fprintf(stderr, "\r\033[K%s  %d/%d 回目  ファイル %d/%d  経過 %.1f 秒", text,

@@ -11,6 +11,27 @@
 
 namespace tarnwell {
 
+const char* RunPhaseText(RunPhase phase) {
+  switch (phase) {
+    case RunPhase::Idle:
+    case RunPhase::Preparing:
+      return "準備中";
+    case RunPhase::Writing:
+      return "書き込み中";
+    case RunPhase::Waiting:
+      return "待機中";
+    case RunPhase::Selecting:
+      return "読み込み順の選択中";
+    case RunPhase::Reading:
+      return "読み込み中";
+    case RunPhase::Deleting:
+      return "削除中";
+    case RunPhase::Finished:
+      return "終了";
+  }
+  return "";
+}
+
 platform::FileSystem& RunEnvironment::Files() { return platform::SystemFileSystem(); }
 
 double RunEnvironment::Now() { return PreciseNow(); }

@@ -41,6 +41,9 @@ struct RunChoices {
 
 enum class RunPhase { Idle, Preparing, Writing, Waiting, Selecting, Reading, Deleting, Finished };
 
+// What a progress display calls a phase.
+const char* RunPhaseText(RunPhase phase);
+
 // Where the run is; published with relaxed atomics so that a display thread
 // can poll it without ever slowing a timed phase.
 struct RunProgress {

@@ -29,27 +29,6 @@ void SelectStoredIndex(DropDownList& list, int index) {
   list.SetItemIndex(index >= 0 && index < list.Count() ? index : -1);
 }
 
-const char* PhaseText(RunPhase phase) {
-  switch (phase) {
-    case RunPhase::Idle:
-    case RunPhase::Preparing:
-      return "準備中";
-    case RunPhase::Writing:
-      return "書き込み中";
-    case RunPhase::Waiting:
-      return "待機中";
-    case RunPhase::Selecting:
-      return "読み込み順の選択中";
-    case RunPhase::Reading:
-      return "読み込み中";
-    case RunPhase::Deleting:
-      return "削除中";
-    case RunPhase::Finished:
-      return "終了";
-  }
-  return "";
-}
-
 }  // namespace
 
 // Carries the run's reports from the worker to the GUI thread. It never
@@ -398,7 +377,7 @@ void TFormMain::ShowProgress() {
   char text[256];
   std::snprintf(text, sizeof text, "%s　繰り返し %d/%d　ファイル %d/%d　経過 %.1f 秒",
                 stopRequested_ ? FormMainTexts::Stopping
-                               : PhaseText(progress.Phase.load(std::memory_order_relaxed)),
+                               : RunPhaseText(progress.Phase.load(std::memory_order_relaxed)),
                 static_cast<int>(progress.Repetition.load(std::memory_order_relaxed)),
                 static_cast<int>(progress.Repetitions.load(std::memory_order_relaxed)),
                 static_cast<int>(progress.File.load(std::memory_order_relaxed)),
