@@ -15,29 +15,13 @@
 #include <memory>
 
 #include "../MemoryControls.h"
+#include "EventLoop.h"
 #include "ui/qt/FolderDialog.h"
 
 namespace tarnwell::ui::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > milliseconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
-
-void PressKey(QWidget* widget, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(widget, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-  QApplication::sendEvent(widget, &release);
-}
 
 class FolderWindowTest : public ::testing::Test {
 protected:

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -19,6 +18,7 @@
 #include <memory>
 
 #include "../MemoryControls.h"
+#include "EventLoop.h"
 #include "ui/FormMainLayout.h"
 #include "ui/qt/QtControls.h"
 #include "ui/qt/Windows.h"
@@ -28,17 +28,6 @@ namespace {
 
 using qt::MainWindow;
 using qt::Windows;
-
-// Processes events until `done` holds; false after `milliseconds`.
-bool WaitFor(const std::function<bool()>& done, int milliseconds = 60000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > milliseconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -164,7 +153,7 @@ TEST_F(MainWindowTest, CloseUpIsWhatDerivesTheValues) {
   EXPECT_EQ(Child<QLabel>("LabelFileTotal")->text(), QStringLiteral("1ファイル"));
   size->showPopup();
   size->hidePopup();  // closed without a change still counts
-  ASSERT_TRUE(WaitFor([&] { return Child<QLabel>("LabelFileTotal")->text() != "1ファイル"; }));
+  ASSERT_TRUE(WaitUntil([&] { return Child<QLabel>("LabelFileTotal")->text() != "1ファイル"; }));
   EXPECT_EQ(Child<QLabel>("LabelFileTotal")->text(), QStringLiteral("1024ファイル"));
   EXPECT_FALSE(Child<QCheckBox>("CheckBox1MB")->isEnabled());
 
@@ -177,7 +166,7 @@ TEST_F(MainWindowTest, StartRunsABenchmarkAndTheMemoHoldsTheTable) {
   Start()->click();
   EXPECT_EQ(Start()->text(), QStringLiteral("中止"));
   EXPECT_FALSE(Child<QLineEdit>("EditFolder")->isEnabled());
-  ASSERT_TRUE(WaitFor([&] { return Idle(); }));
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
   EXPECT_EQ(Start()->text(), QStringLiteral("開始"));
   EXPECT_TRUE(Child<QLineEdit>("EditFolder")->isEnabled());
   EXPECT_TRUE(boxes.messages.empty() && boxes.errors.empty());
@@ -204,17 +193,17 @@ TEST_F(MainWindowTest, TheWindowStaysAliveDuringARunAndStopStopsIt) {
   Pick("ComboBoxWait", 10);
   Start()->click();
   // The write half arrives, the progress line keeps moving: events flow.
-  ASSERT_TRUE(WaitFor([&] { return Memo().endsWith(QStringLiteral("\t\n")); }));
+  ASSERT_TRUE(WaitUntil([&] { return Memo().endsWith(QStringLiteral("\t\n")); }));
   auto* progress = Child<QLabel>("LabelProgress");
-  ASSERT_TRUE(WaitFor([&] { return progress->text().contains(QStringLiteral("待機中")); }));
+  ASSERT_TRUE(WaitUntil([&] { return progress->text().contains(QStringLiteral("待機中")); }));
   const QString before = progress->text();
-  ASSERT_TRUE(WaitFor([&] { return progress->text() != before; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return progress->text() != before; }, 5000));
   EXPECT_FALSE(Child<QComboBox>("ComboBoxWait")->isEnabled());
 
   QElapsedTimer stopping;
   stopping.start();
   Start()->click();  // "中止"
-  ASSERT_TRUE(WaitFor([&] { return Idle(); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }, 5000));
   EXPECT_LT(stopping.elapsed(), 5000);
   EXPECT_TRUE(Child<QComboBox>("ComboBoxWait")->isEnabled());
   EXPECT_TRUE(boxes.messages.empty());
@@ -225,7 +214,7 @@ TEST_F(MainWindowTest, ClosingDuringARunStopsItAndSavesTheChoices) {
   Pick("ComboBoxWait", 10);
   Child<QComboBox>("ComboBoxRepeat")->setCurrentIndex(2);
   Start()->click();
-  ASSERT_TRUE(WaitFor([&] { return Memo().endsWith(QStringLiteral("\t\n")); }));
+  ASSERT_TRUE(WaitUntil([&] { return Memo().endsWith(QStringLiteral("\t\n")); }));
   QElapsedTimer closing;
   closing.start();
   EXPECT_TRUE(Main().close());
@@ -280,7 +269,7 @@ TEST(MainWindowMessageBoxTest, ARunsMessageAppearsInABoxCaptionedWithTheTitle) {
   });
   watcher.start(20);
   windows.Main().findChild<QPushButton*>(QStringLiteral("ButtonStart"))->click();
-  ASSERT_TRUE(WaitFor([&] { return !text.isEmpty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !text.isEmpty(); }));
   EXPECT_EQ(title, QStringLiteral("Tarnwell-test"));
   EXPECT_EQ(text, QStringLiteral("1ファイルの大きさが総容量を超えています"));
 }

@@ -13,20 +13,11 @@
 #include <memory>
 
 #include "../MemoryControls.h"
+#include "EventLoop.h"
 #include "ui/qt/StartMenuDialog.h"
 
 namespace tarnwell::ui::test {
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > milliseconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 class StartMenuDialogTest : public ::testing::Test {
 protected:
@@ -81,8 +72,7 @@ TEST_F(StartMenuDialogTest, OkTakesTheChoiceAndEscapeCancels) {
   EXPECT_FALSE(dialog->Form().Cancelled);
 
   Show();
-  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-  QApplication::sendEvent(dialog.get(), &escape);
+  PressKey(dialog.get(), Qt::Key_Escape);
   ASSERT_TRUE(WaitUntil([&] { return !dialog->isVisible(); }));
   EXPECT_TRUE(dialog->Form().Cancelled);
   EXPECT_TRUE(dialog->Form().AllUsers);  // kept from the last OK
