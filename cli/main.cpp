@@ -47,18 +47,23 @@ std::string WithLineFeeds(const std::string& text) {
 
 class ConsoleObserver final : public RunObserver {
 public:
-  ConsoleObserver(bool printTable, std::mutex& console)
-      : printTable_(printTable), console_(console) {}
+  // `wholeLines`: print only complete lines as they come, because a progress
+  // line drawn on the same terminal would overwrite a half row.
+  ConsoleObserver(bool printTable, bool wholeLines, std::mutex& console)
+      : printTable_(printTable), wholeLines_(wholeLines), console_(console) {}
 
   void ResultTextChanged(const std::string& text) override {
     if (!printTable_) return;
     // The text only grows during a run (repetition 1 starts it afresh).
-    const std::string added = text.size() >= shown_ ? text.substr(shown_) : text;
+    pending_ += WithLineFeeds(text.size() >= shown_ ? text.substr(shown_) : text);
     shown_ = text.size();
+    const std::size_t end = wholeLines_ ? pending_.rfind('\n') + 1 : pending_.size();
+    if (end == 0) return;  // no complete line yet
     std::lock_guard lock(console_);
     ClearProgressLine();
-    std::fputs(WithLineFeeds(added).c_str(), stdout);
+    std::fwrite(pending_.data(), 1, end, stdout);
     std::fflush(stdout);
+    pending_.erase(0, end);
   }
 
   void Notice(const std::string& text) override {
@@ -70,8 +75,9 @@ public:
   // The memo shows the text as one more line.
   void Finish() {
     if (printTable_ && shown_ > 0) {
-      std::fputs("\n", stdout);
+      std::fputs((pending_ + "\n").c_str(), stdout);
       std::fflush(stdout);
+      pending_.clear();
     }
   }
 
@@ -85,8 +91,10 @@ public:
 
 private:
   bool printTable_;
+  bool wholeLines_;
   std::mutex& console_;
   std::size_t shown_ = 0;
+  std::string pending_;  // text not printed yet
 };
 
 // Polls the run's progress a few times a second and redraws one line.
@@ -171,7 +179,9 @@ int Main(int argc, char** argv) {
   buffer.Fill(generator);
 
   std::mutex console;
-  ConsoleObserver observer(!options.Json, console);
+  const bool showProgress = platform::IsErrorStreamTerminal();
+  ConsoleObserver observer(!options.Json, showProgress && platform::IsOutputStreamTerminal(),
+                           console);
   RunEnvironment environment;
   BenchmarkRun run(options.Choices, buffer, generator, observer, environment);
   platform::InstallStopSignals(run.StopFlag());
@@ -179,7 +189,7 @@ int Main(int argc, char** argv) {
   RunOutcome outcome;
   {
     std::optional<ProgressLine> progress;
-    if (platform::IsErrorStreamTerminal()) progress.emplace(run.Progress(), observer, console);
+    if (showProgress) progress.emplace(run.Progress(), observer, console);
     outcome = run.Execute();
   }
   observer.Finish();

@@ -4,5 +4,6 @@
 namespace tarnwell::platform {
 
 bool IsErrorStreamTerminal();
+bool IsOutputStreamTerminal();
 
 }  // namespace tarnwell::platform

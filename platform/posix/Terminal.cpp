@@ -7,4 +7,6 @@ namespace tarnwell::platform {
 
 bool IsErrorStreamTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+bool IsOutputStreamTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
+
 }  // namespace tarnwell::platform
