@@ -1,10 +1,11 @@
 // XDG-style locations of the user's folders and the executable's own path.
 #include "platform/Paths.h"
 
-#include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
 #include <vector>
 
 namespace tarnwell::platform {
@@ -23,7 +24,7 @@ std::string HomeDirectory() {
   }
   long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
   std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-  passwd entry {};
+  passwd entry{};
   passwd* found = nullptr;
   if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
       found != nullptr && found->pw_dir != nullptr) {
