@@ -6,12 +6,14 @@
 
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
+#include "ui/WindowBounds.h"
 #include "ui/frmMain.h"
 
 namespace tarnwell::ui {
 namespace {
 
 constexpr const char* Section = "FolderWindow";
+constexpr Bounds DefaultBounds{.Left = 200, .Top = 200, .Width = 400, .Height = 300};
 
 TreeIcon IconOf(FolderKind kind) {
   switch (kind) {
@@ -55,13 +57,7 @@ TFormFolder::TFormFolder(const TFormFolderControls& controls, AppServices& servi
 TFormFolder::~TFormFolder() = default;
 
 void TFormFolder::FormCreate() {
-  {
-    const platform::IniFile ini(services_.SettingsPath());
-    c_.Form.SetTop(ini.ReadInteger(Section, "Top", 200));
-    c_.Form.SetLeft(ini.ReadInteger(Section, "Left", 200));
-    c_.Form.SetWidth(ini.ReadInteger(Section, "Width", 400));
-    c_.Form.SetHeight(ini.ReadInteger(Section, "Height", 300));
-  }
+  LoadWindowBounds(platform::IniFile(services_.SettingsPath()), Section, DefaultBounds, c_.Form);
   {
     BusyPointer busy(c_.ShellTreeViewMain);
     tree_ = std::make_unique<FolderTree>(roots_());
@@ -76,11 +72,7 @@ void TFormFolder::FormClose() {
   bool saved = false;
   try {
     platform::IniFile ini(services_.SettingsPath());
-    const Bounds bounds = c_.Form.GetBounds();
-    ini.WriteInteger(Section, "Top", bounds.Top);
-    ini.WriteInteger(Section, "Left", bounds.Left);
-    ini.WriteInteger(Section, "Width", bounds.Width);
-    ini.WriteInteger(Section, "Height", bounds.Height);
+    SaveWindowBounds(ini, Section, c_.Form);
     saved = ini.UpdateFile();
   } catch (const std::exception&) {
     saved = false;

@@ -8,6 +8,7 @@
 #include "sysinfo/AboutText.h"
 #include "sysinfo/HelpCommands.h"
 #include "ui/HandlerGuard.h"
+#include "ui/WindowBounds.h"
 #include "ui/frmFolder.h"
 #include "ui/frmSMenu.h"
 
@@ -17,12 +18,7 @@ namespace {
 constexpr const char* WindowSection = "Window";
 constexpr const char* MainSection = "Main";
 
-struct WindowDefaults {
-  static constexpr int Top = 100;
-  static constexpr int Left = 100;
-  static constexpr int Width = 720;
-  static constexpr int Height = 500;
-};
+constexpr Bounds DefaultBounds{.Left = 100, .Top = 100, .Width = 720, .Height = 500};
 
 // A stored index outside the list leaves it without a selection.
 void SelectStoredIndex(DropDownList& list, int index) {
@@ -93,10 +89,7 @@ void TFormMain::FormCreate() {
 
 void TFormMain::LoadSettings() {
   const platform::IniFile ini(services_.SettingsPath());
-  c_.Form.SetTop(ini.ReadInteger(WindowSection, "Top", WindowDefaults::Top));
-  c_.Form.SetLeft(ini.ReadInteger(WindowSection, "Left", WindowDefaults::Left));
-  c_.Form.SetWidth(ini.ReadInteger(WindowSection, "Width", WindowDefaults::Width));
-  c_.Form.SetHeight(ini.ReadInteger(WindowSection, "Height", WindowDefaults::Height));
+  LoadWindowBounds(ini, WindowSection, DefaultBounds, c_.Form);
 
   c_.EditFolder.SetText(ini.ReadString(MainSection, "Folder", services_.DefaultFolder()));
   SelectStoredIndex(c_.ComboBoxFileSize, ini.ReadInteger(MainSection, "FileSize", 3));
@@ -126,11 +119,7 @@ void TFormMain::FormClose() {
 bool TFormMain::SaveSettings() {
   try {
     platform::IniFile ini(services_.SettingsPath());
-    const Bounds bounds = c_.Form.GetBounds();
-    ini.WriteInteger(WindowSection, "Top", bounds.Top);
-    ini.WriteInteger(WindowSection, "Left", bounds.Left);
-    ini.WriteInteger(WindowSection, "Width", bounds.Width);
-    ini.WriteInteger(WindowSection, "Height", bounds.Height);
+    SaveWindowBounds(ini, WindowSection, c_.Form);
     ini.WriteString(MainSection, "Folder", c_.EditFolder.Text());
     ini.WriteInteger(MainSection, "FileSize", c_.ComboBoxFileSize.ItemIndex());
     ini.WriteInteger(MainSection, "TotalSize", c_.ComboBoxTotalSize.ItemIndex());
