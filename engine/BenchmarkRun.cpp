@@ -1,3 +1,4 @@
+// One benchmark run from the choices to the result table.
 #include "engine/BenchmarkRun.h"
 
 #include <cstdio>
@@ -30,6 +31,10 @@ const char* RunPhaseText(RunPhase phase) {
       return "終了";
   }
   return "";
+}
+
+std::string RunMessages::WithReason(const std::string& text, const std::string& reason) {
+  return reason.empty() ? text : text + "\n" + reason;
 }
 
 platform::FileSystem& RunEnvironment::Files() { return platform::SystemFileSystem(); }
@@ -74,9 +79,39 @@ BenchmarkRun::Step BenchmarkRun::Interrupt() {
   // A stopped run leaves nothing behind when the user asked for deletion.
   if (choices_.DeleteFiles) {
     DeleteTestFiles();
-    environment_.Files().RemoveDirectory(runFolder_);
+    RemoveRunFolder();
   }
   return Step::Stop;
+}
+
+BenchmarkRun::Step BenchmarkRun::FailTransfer(TransferStatus status, const char* text) {
+  const std::string reason = status == TransferStatus::NotRegular
+                                 ? std::string(RunMessages::NotRegular)
+                                 : platform::ErrorText(transfers_.LastErrorCode);
+  return Fail(MessageKind::Plain, RunMessages::WithReason(path_ + text, reason));
+}
+
+bool BenchmarkRun::OpenFolder() {
+  const platform::FolderResult folder = environment_.Files().OpenRunFolder(runFolder_);
+  if (folder.error == platform::IoError::Busy) {
+    Fail(MessageKind::Plain, runFolder_ + RunMessages::FolderBusy);
+    return false;
+  }
+  if (folder.error != platform::IoError::None) {
+    const std::string reason = folder.error == platform::IoError::NotRegular
+                                   ? runFolder_ + RunMessages::FolderInTheWay
+                                   : platform::ErrorText(folder.code);
+    Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
+    return false;
+  }
+  folder_ = folder.handle;
+  transfers_.Folder = folder_;
+  return true;
+}
+
+void BenchmarkRun::RemoveRunFolder() {
+  // Removed while still locked, so no other run can have moved in.
+  environment_.Files().RemoveFolder(runFolder_);
 }
 
 void BenchmarkRun::SetPath(std::int32_t number) {
@@ -88,7 +123,7 @@ void BenchmarkRun::SetPath(std::int32_t number) {
 }
 
 TransferStatus BenchmarkRun::Transfer(bool write) {
-  const char* path = path_.c_str();
+  const char* path = path_.c_str() + runFolder_.size();  // the name alone
   if (blockSize_ == OneMegabyte) {
     return write ? transfers_.WriteTestFileMB(path, blocksPerFile_)
                  : transfers_.ReadTestFileMB(path, blocksPerFile_);
@@ -101,7 +136,7 @@ void BenchmarkRun::DeleteTestFiles() {
   platform::FileSystem& files = environment_.Files();
   for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
     SetPath(j);
-    files.RemoveFile(path_.c_str());
+    files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
   }
 }
 
@@ -109,7 +144,8 @@ void BenchmarkRun::NoticeFallbackOnce() {
   // Said after the phase, never inside its timed interval.
   if (noticeGiven_ || UsedDirectIo()) return;
   noticeGiven_ = true;
-  observer_.Notice(RunMessages::DirectIoFallback);
+  observer_.Notice(transfers_.DirectRefusedAtOpen ? RunMessages::DirectIoFallback
+                                                  : RunMessages::DirectIoBlockFallback);
 }
 
 BenchmarkRun::Step BenchmarkRun::Wait() {
@@ -134,11 +170,11 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
     }
     if (status == TransferStatus::Stopped) return Interrupt();
     if (status != TransferStatus::Done) {
-      Fail(MessageKind::Plain, path_ + RunMessages::CannotWrite);
+      FailTransfer(status, RunMessages::CannotWrite);
       // A full disk must not stay full of test files the user asked us to delete.
       if (choices_.DeleteFiles) {
         DeleteTestFiles();
-        environment_.Files().RemoveDirectory(runFolder_);
+        RemoveRunFolder();
       }
       return Step::Stop;
     }
@@ -167,9 +203,10 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
       case TransferStatus::Stopped:
         return Interrupt();
       case TransferStatus::OpenFailed:
-        return Fail(MessageKind::Plain, path_ + RunMessages::CannotOpen);
+      case TransferStatus::NotRegular:
+        return FailTransfer(status, RunMessages::CannotOpen);
       default:
-        return Fail(MessageKind::Plain, path_ + RunMessages::CannotRead);
+        return FailTransfer(status, RunMessages::CannotRead);
     }
   }
   elapsed = environment_.Now() - start;
@@ -208,7 +245,11 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
       chunk.clear();
     }
   }
-  if (!files.Close(file.handle) || !written) return failed();
+  if (!written) {
+    files.Close(file.handle);  // abandons the new list; the old one stays
+    return failed();
+  }
+  if (!files.CommitText(file.handle)) return failed();
   return Step::Continue;
 }
 
@@ -216,6 +257,8 @@ RunOutcome BenchmarkRun::Execute() {
   outcome_ = RunOutcome{};
   EnterPhase(RunPhase::Preparing, 0);
   auto finish = [&] {
+    environment_.Files().CloseFolder(folder_);
+    folder_ = platform::InvalidFolder;
     progress_.Phase.store(RunPhase::Finished, std::memory_order_relaxed);
     observer_.PhaseChanged(RunPhase::Finished, progress_.Repetition.load());
     return outcome_;
@@ -226,10 +269,20 @@ RunOutcome BenchmarkRun::Execute() {
     return finish();
   }
   runFolder_ = RunFolderFor(choices_.Folder);
-  if (!ForceDirectories(environment_.Files(), runFolder_)) {
-    Fail(MessageKind::Plain, RunMessages::FolderNotCreated);
+  // Longer than the system takes, creation would fail only after making
+  // a long chain of folders.
+  if (runFolder_.size() + TestFileNameCapacity > platform::MaxPathLength()) {
+    Fail(MessageKind::Plain,
+         RunMessages::WithReason(RunMessages::FolderNotCreated, RunMessages::PathTooLong));
     return finish();
   }
+  if (int reason = 0; !ForceDirectories(environment_.Files(), runFolder_, &reason)) {
+    Fail(MessageKind::Plain,
+         RunMessages::WithReason(RunMessages::FolderNotCreated, platform::ErrorText(reason)));
+    return finish();
+  }
+  if (!OpenFolder()) return finish();
+  if (environment_.Files().IsInMemory(folder_)) observer_.Notice(RunMessages::InMemory);
   if (!ComputeFileCount(parameters_, choices_.FileSizeIndex, choices_.TotalSizeIndex)) {
     Fail(MessageKind::Plain, RunMessages::FileLargerThanTotal);
     return finish();
@@ -299,7 +352,7 @@ RunOutcome BenchmarkRun::Execute() {
 
   table_.AppendSummaries(repetitions_, choices_.ReadOnly, writeBytes, readBytes);
   observer_.ResultTextChanged(table_.Text());
-  if (choices_.DeleteFiles) environment_.Files().RemoveDirectory(runFolder_);
+  if (choices_.DeleteFiles) RemoveRunFolder();
   return finish();
 }
 

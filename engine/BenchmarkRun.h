@@ -106,9 +106,22 @@ inline constexpr const char* CannotOpen = "を開けません";
 inline constexpr const char* CannotWrite = "に書き込めません";
 inline constexpr const char* CannotRead = "を読み込めません";
 inline constexpr const char* ListNotCreated = "ファイル %s を作成できません.";
+inline constexpr const char* FolderBusy = "は別の測定が使用中です";
+inline constexpr const char* NotRegular =
+    "通常のファイルではありません（FIFO、デバイス、リンクなど）";
+inline constexpr const char* FolderInTheWay = "シンボリックリンクか、フォルダではないものです";
+inline constexpr const char* PathTooLong = "パスが長すぎます";
 inline constexpr const char* DirectIoFallback =
     "このファイルシステムは直接 I/O (O_DIRECT) に対応していません。"
     "同期書き込みとキャッシュの破棄に切り替えて測定します。";
+inline constexpr const char* DirectIoBlockFallback =
+    "このデバイスのセクタ長が 1KB を超えるため、1KB 単位の直接 I/O ができません。"
+    "同期書き込みとキャッシュの破棄に切り替えて測定します。";
+inline constexpr const char* InMemory =
+    "このフォルダはメモリ上のファイルシステム (tmpfs など) にあります。"
+    "測定されるのはデバイスではなくメモリの速度です。";
+// The message's own text, and the system's reason on a line of its own.
+std::string WithReason(const std::string& text, const std::string& reason);
 }  // namespace RunMessages
 
 class BenchmarkRun {
@@ -143,7 +156,10 @@ private:
   void EnterPhase(RunPhase phase, std::int32_t repetition);
   void NoticeFallbackOnce();
   Step Fail(MessageKind box, std::string message);
+  Step FailTransfer(TransferStatus status, const char* text);
   Step Interrupt();
+  bool OpenFolder();
+  void RemoveRunFolder();
 
   RunChoices choices_;
   RunObserver& observer_;
@@ -157,6 +173,7 @@ private:
   RunOutcome outcome_;
 
   std::string runFolder_;
+  platform::FolderHandle folder_ = platform::InvalidFolder;
   std::string path_;  // run folder + the current test file's name
   std::int32_t blocksPerFile_ = 0;
   std::int32_t blockSize_ = 0;

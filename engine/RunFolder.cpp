@@ -1,4 +1,7 @@
+// The run folder's name and its creation.
 #include "engine/RunFolder.h"
+
+#include <vector>
 
 #include "platform/Paths.h"
 
@@ -12,17 +15,40 @@ std::string RunFolderFor(const std::string& folderText) {
   return folder;
 }
 
-bool ForceDirectories(platform::FileSystem& fileSystem, const std::string& path) {
+namespace {
+
+bool MakeMissing(platform::FileSystem& fileSystem, const std::string& path,
+                 std::vector<std::string>& made, int& reason) {
   std::string folder = path;
   if (!folder.empty() && folder.back() == platform::PathSeparator) folder.pop_back();
   // The root (now empty) and existing folders need nothing.
   if (folder.empty() || fileSystem.IsDirectory(folder)) return true;
   const std::size_t cut = folder.find_last_of(platform::PathSeparator);
-  if (cut != std::string::npos && !ForceDirectories(fileSystem, folder.substr(0, cut + 1))) {
+  if (cut != std::string::npos &&
+      !MakeMissing(fileSystem, folder.substr(0, cut + 1), made, reason)) {
     return false;
   }
+  if (fileSystem.MakeDirectory(folder)) {
+    made.push_back(folder);
+    return true;
+  }
+  reason = platform::LastSystemError();
   // A folder that appeared meanwhile (or a doubled separator) is fine too.
-  return fileSystem.MakeDirectory(folder) || fileSystem.IsDirectory(folder);
+  return fileSystem.IsDirectory(folder);
+}
+
+}  // namespace
+
+bool ForceDirectories(platform::FileSystem& fileSystem, const std::string& path, int* reason) {
+  std::vector<std::string> made;
+  int code = 0;
+  if (MakeMissing(fileSystem, path, made, code)) return true;
+  if (reason != nullptr) *reason = code;
+  // A creation that failed halfway takes back what it made itself.
+  for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+    fileSystem.RemoveFolder(*folder);
+  }
+  return false;
 }
 
 }  // namespace tarnwell

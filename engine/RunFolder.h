@@ -15,7 +15,9 @@ inline constexpr const char* RunFolderName = "TRW_TEMP";
 std::string RunFolderFor(const std::string& folderText);
 
 // Creates `path` (a closing separator allowed) and every missing parent.
-// True when the folder exists afterwards.
-bool ForceDirectories(platform::FileSystem& fileSystem, const std::string& path);
+// True when the folder exists afterwards; otherwise the folders this call
+// made are removed again and `reason` (when given) receives the native error.
+bool ForceDirectories(platform::FileSystem& fileSystem, const std::string& path,
+                      int* reason = nullptr);
 
 }  // namespace tarnwell

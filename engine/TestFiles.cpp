@@ -1,3 +1,4 @@
+// Test-file names and the four timed transfers.
 #include "engine/TestFiles.h"
 
 #include <cstdio>
@@ -20,31 +21,44 @@ std::string TestFileName(std::int32_t number) {
   return std::string(name, static_cast<std::size_t>(FormatTestFileName(number, name)));
 }
 
-platform::OpenResult TestFileTransfers::FileOpenUnbuffered(const char* path) {
-  return fileSystem_.OpenForRead(path, Mode);
+platform::OpenResult TestFileTransfers::FileOpenUnbuffered(const char* name) {
+  return fileSystem_.OpenForRead(Folder, name, Mode);
 }
 
-TransferStatus TestFileTransfers::WriteTestFileKB(const char* path, std::int32_t blocks) {
-  return WriteBlocks(path, blocks, buffer_.KilobyteBlock(), OneKilobyteBytes);
+TransferStatus TestFileTransfers::OpenFailure(const platform::OpenResult& file,
+                                              TransferStatus otherwise) {
+  LastErrorCode = file.code;
+  switch (file.error) {
+    case IoError::DirectUnsupported:
+      DirectRefusedAtOpen = true;
+      return TransferStatus::DirectUnsupported;
+    case IoError::NotRegular:
+      return TransferStatus::NotRegular;
+    default:
+      return otherwise;
+  }
 }
 
-TransferStatus TestFileTransfers::WriteTestFileMB(const char* path, std::int32_t blocks) {
-  return WriteBlocks(path, blocks, buffer_.MegabyteBlock(), OneMegabyteBytes);
+TransferStatus TestFileTransfers::WriteTestFileKB(const char* name, std::int32_t blocks) {
+  return WriteBlocks(name, blocks, buffer_.KilobyteBlock(), OneKilobyteBytes);
 }
 
-TransferStatus TestFileTransfers::ReadTestFileKB(const char* path, std::int32_t blocks) {
-  return ReadBlocks(path, blocks, buffer_.KilobyteBlock(), OneKilobyteBytes);
+TransferStatus TestFileTransfers::WriteTestFileMB(const char* name, std::int32_t blocks) {
+  return WriteBlocks(name, blocks, buffer_.MegabyteBlock(), OneMegabyteBytes);
 }
 
-TransferStatus TestFileTransfers::ReadTestFileMB(const char* path, std::int32_t blocks) {
-  return ReadBlocks(path, blocks, buffer_.MegabyteBlock(), OneMegabyteBytes);
+TransferStatus TestFileTransfers::ReadTestFileKB(const char* name, std::int32_t blocks) {
+  return ReadBlocks(name, blocks, buffer_.KilobyteBlock(), OneKilobyteBytes);
 }
 
-TransferStatus TestFileTransfers::WriteBlocks(const char* path, std::int32_t blocks,
+TransferStatus TestFileTransfers::ReadTestFileMB(const char* name, std::int32_t blocks) {
+  return ReadBlocks(name, blocks, buffer_.MegabyteBlock(), OneMegabyteBytes);
+}
+
+TransferStatus TestFileTransfers::WriteBlocks(const char* name, std::int32_t blocks,
                                               const void* block, std::size_t blockSize) {
-  const platform::OpenResult file = fileSystem_.CreateForWrite(path, Mode);
-  if (file.error == IoError::DirectUnsupported) return TransferStatus::DirectUnsupported;
-  if (file.error != IoError::None) return TransferStatus::WriteFailed;
+  const platform::OpenResult file = fileSystem_.CreateForWrite(Folder, name, Mode);
+  if (file.error != IoError::None) return OpenFailure(file, TransferStatus::WriteFailed);
 
   TransferStatus status = TransferStatus::Done;
   for (std::int32_t b = 0; b < blocks; ++b) {
@@ -58,27 +72,31 @@ TransferStatus TestFileTransfers::WriteBlocks(const char* path, std::int32_t blo
       break;
     }
     if (written.error != IoError::None || written.bytes != blockSize) {
+      LastErrorCode = written.code;
       status = TransferStatus::WriteFailed;
       break;
     }
   }
   if (status == TransferStatus::Done) {
-    if (!fileSystem_.Flush(file.handle)) status = TransferStatus::WriteFailed;
+    if (!fileSystem_.Flush(file.handle)) {
+      LastErrorCode = platform::LastSystemError();
+      status = TransferStatus::WriteFailed;
+    }
     // Without direct I/O the written pages would stay cached and a later read
     // would measure memory; let them go now that they are on the device.
     if (Mode != platform::IoMode::Direct) fileSystem_.DropCache(file.handle);
   }
   if (!fileSystem_.Close(file.handle) && status == TransferStatus::Done) {
+    LastErrorCode = platform::LastSystemError();
     status = TransferStatus::WriteFailed;
   }
   return status;
 }
 
-TransferStatus TestFileTransfers::ReadBlocks(const char* path, std::int32_t blocks, void* block,
+TransferStatus TestFileTransfers::ReadBlocks(const char* name, std::int32_t blocks, void* block,
                                              std::size_t blockSize) {
-  const platform::OpenResult file = FileOpenUnbuffered(path);
-  if (file.error == IoError::DirectUnsupported) return TransferStatus::DirectUnsupported;
-  if (file.error != IoError::None) return TransferStatus::OpenFailed;
+  const platform::OpenResult file = FileOpenUnbuffered(name);
+  if (file.error != IoError::None) return OpenFailure(file, TransferStatus::OpenFailed);
 
   TransferStatus status = TransferStatus::Done;
   for (std::int32_t b = 0; b < blocks; ++b) {
@@ -92,6 +110,7 @@ TransferStatus TestFileTransfers::ReadBlocks(const char* path, std::int32_t bloc
       break;
     }
     if (read.error != IoError::None || read.bytes != blockSize) {
+      LastErrorCode = read.code;
       status = TransferStatus::ReadFailed;
       break;
     }

@@ -22,6 +22,9 @@ enum class TransferStatus {
   Done,
   // The file would not open for reading (missing, no permission, ...).
   OpenFailed,
+  // Something other than a plain file (a FIFO, a device, a link) has the
+  // test file's name; it was left untouched.
+  NotRegular,
   // Not created, a block refused or short, the flush or close refused.
   WriteFailed,
   // A block refused or shorter than asked for.
@@ -40,19 +43,27 @@ public:
 
   // Direct until the file system refuses it, then synchronous buffered.
   platform::IoMode Mode = platform::IoMode::Direct;
+  // The locked run folder the test files are named in.
+  platform::FolderHandle Folder = platform::InvalidFolder;
+  // The native error code behind the last failed transfer, for the message.
+  int LastErrorCode = 0;
+  // Whether direct I/O was refused when opening (the file system has none)
+  // rather than on the first block (the device's sectors exceed the block).
+  bool DirectRefusedAtOpen = false;
 
-  platform::OpenResult FileOpenUnbuffered(const char* path);
+  platform::OpenResult FileOpenUnbuffered(const char* name);
 
-  TransferStatus WriteTestFileKB(const char* path, std::int32_t blocks);
-  TransferStatus WriteTestFileMB(const char* path, std::int32_t blocks);
-  TransferStatus ReadTestFileKB(const char* path, std::int32_t blocks);
-  TransferStatus ReadTestFileMB(const char* path, std::int32_t blocks);
+  TransferStatus WriteTestFileKB(const char* name, std::int32_t blocks);
+  TransferStatus WriteTestFileMB(const char* name, std::int32_t blocks);
+  TransferStatus ReadTestFileKB(const char* name, std::int32_t blocks);
+  TransferStatus ReadTestFileMB(const char* name, std::int32_t blocks);
 
 private:
-  TransferStatus WriteBlocks(const char* path, std::int32_t blocks, const void* block,
+  TransferStatus WriteBlocks(const char* name, std::int32_t blocks, const void* block,
                              std::size_t blockSize);
-  TransferStatus ReadBlocks(const char* path, std::int32_t blocks, void* block,
+  TransferStatus ReadBlocks(const char* name, std::int32_t blocks, void* block,
                             std::size_t blockSize);
+  TransferStatus OpenFailure(const platform::OpenResult& file, TransferStatus otherwise);
 
   platform::FileSystem& fileSystem_;
   PatternBuffer& buffer_;

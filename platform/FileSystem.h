@@ -2,6 +2,11 @@
 // that the engine never cares how bytes move: the operating system's
 // implementation does direct, write-through I/O; tests substitute one that
 // fails at a chosen call.
+//
+// Test files are reached only through an opened, locked run folder and a
+// plain file name inside it, so that no component of their path can be
+// swapped for a link while a run is going on, and two runs never share a
+// folder. Paths are UTF-8; Windows bodies convert at the call.
 #pragma once
 
 #include <cstddef>
@@ -26,35 +31,78 @@ enum class IoError {
   // The file system refused direct I/O for this file or this transfer size.
   DirectUnsupported,
   NotFound,
-  // Anything else: no space, no permission, a link where a file must be, ...
+  // Something other than a plain file or folder is in the way: a symbolic
+  // link (a reparse point on Windows), a FIFO, a device, a socket.
+  NotRegular,
+  // Another run holds the run folder.
+  Busy,
+  // Anything else: no space, no permission, ... (the native code says which).
   Failed,
 };
 
 using FileHandle = std::int64_t;
 inline constexpr FileHandle InvalidHandle = -1;
 
+// A run folder held open and locked for the length of a run.
+using FolderHandle = std::int64_t;
+inline constexpr FolderHandle InvalidFolder = -1;
+
 struct OpenResult {
   FileHandle handle = InvalidHandle;
   IoError error = IoError::Failed;
+  int code = 0;  // errno on POSIX, GetLastError() on Windows; 0 when none
+};
+
+struct FolderResult {
+  FolderHandle handle = InvalidFolder;
+  IoError error = IoError::Failed;
+  int code = 0;
 };
 
 struct TransferResult {
   std::size_t bytes = 0;  // bytes moved; less than asked means end of file
   IoError error = IoError::None;
+  int code = 0;
 };
+
+// The calling thread's last native error code (errno, GetLastError()), for
+// calls that answer only true or false.
+int LastSystemError();
+
+// The system's own words for a native error code ("No space left on
+// device"), as UTF-8; empty for 0.
+std::string ErrorText(int code);
 
 class FileSystem {
 public:
   virtual ~FileSystem() = default;
 
-  // Creates or truncates a test file for writing without sharing. Never
-  // follows a symbolic link at `path`.
-  virtual OpenResult CreateForWrite(const char* path, IoMode mode) = 0;
-  // Opens an existing test file for reading. Never follows a symbolic link.
-  virtual OpenResult OpenForRead(const char* path, IoMode mode) = 0;
-  // Creates or truncates an ordinary text file (not a test file), never
-  // following a symbolic link at `path`.
+  // Opens the existing folder `path` for a run and takes an exclusive lock on
+  // it that lasts until CloseFolder: Busy when another run (in this or any
+  // other process) holds it, NotRegular when `path` itself is a symbolic link
+  // or not a folder. On Windows the lock is the folder opened without
+  // sharing delete access plus a lock file; on Linux flock on the folder.
+  virtual FolderResult OpenRunFolder(const std::string& path) = 0;
+  virtual void CloseFolder(FolderHandle folder) = 0;
+  // Whether the folder lies on a file system kept in memory (tmpfs, ramfs):
+  // a run there measures memory, not a device.
+  virtual bool IsInMemory(FolderHandle folder) = 0;
+
+  // Creates or truncates the test file `name` in `folder` for writing without
+  // sharing. Never follows a link, never blocks on a FIFO or device: anything
+  // but a plain file there is NotRegular and left untouched.
+  virtual OpenResult CreateForWrite(FolderHandle folder, const char* name, IoMode mode) = 0;
+  // Opens an existing test file for reading, on the same terms.
+  virtual OpenResult OpenForRead(FolderHandle folder, const char* name, IoMode mode) = 0;
+  virtual bool RemoveFile(FolderHandle folder, const char* name) = 0;
+
+  // Starts replacing the ordinary text file `path` (not a test file): the
+  // text goes to a new temporary file beside it, which CommitText renames
+  // over `path` (never through a link there, nor through a hard link to the
+  // old file). Close without CommitText abandons it and `path` keeps what it
+  // held.
   virtual OpenResult CreateText(const char* path) = 0;
+  virtual bool CommitText(FileHandle file) = 0;
 
   // One transfer; retried internally when interrupted by a signal.
   virtual TransferResult Write(FileHandle file, const void* data, std::size_t size) = 0;
@@ -69,8 +117,8 @@ public:
   virtual bool MakeDirectory(const std::string& path) = 0;
   // Creates a private folder (owner only) with every missing parent.
   virtual bool MakePrivateDirectories(const std::string& path) = 0;
-  virtual bool RemoveFile(const char* path) = 0;
-  virtual bool RemoveDirectory(const std::string& path) = 0;
+  // Removes an empty folder; never follows a link at `path`.
+  virtual bool RemoveFolder(const std::string& path) = 0;
 };
 
 // The operating system's file system.

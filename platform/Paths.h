@@ -2,11 +2,15 @@
 // configuration folders, the running executable.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace tarnwell::platform {
 
 inline constexpr char PathSeparator = '/';
+
+// The longest path the system's file calls accept, in bytes.
+std::size_t MaxPathLength();
 
 // The user's home folder (no closing separator), or empty when unknown.
 std::string HomeDirectory();

@@ -254,10 +254,18 @@ TEST_F(RunTest, RandomListThatCannotBeMadeStopsWithTheErrorBox) {
   EXPECT_TRUE(Environment.FileSystem.Opened.empty());
   EXPECT_EQ(Observer.Texts.size(), 1u);
 
-  // A link planted at the list's name is not followed.
+  // A link planted at the list's name is replaced, never written through;
+  // a list that fails halfway leaves the previous one as it was.
   Environment.FileSystem.FailAt.clear();
   Environment.FileSystem.Links.insert("/cache/tarnwell/test.txt");
+  EXPECT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  EXPECT_FALSE(Environment.FileSystem.Links.count("/cache/tarnwell/test.txt"));
+  const std::vector<char> previous = Environment.FileSystem.Files.at("/cache/tarnwell/test.txt");
+  // The list is written after the write phase's 1000 blocks.
+  Environment.FileSystem.FailAt[Call::Write] = Environment.FileSystem.Count(Call::Write) + 1001;
   EXPECT_EQ(Run().Box, MessageKind::Error);
+  EXPECT_EQ(Environment.FileSystem.Files.at("/cache/tarnwell/test.txt"), previous);
+  EXPECT_FALSE(Environment.FileSystem.Files.count("/cache/tarnwell/test.txt.tmp"));
 }
 
 TEST_F(RunTest, WriteFailuresStopTheRunInsteadOfReportingFalseSpeed) {
@@ -289,7 +297,9 @@ TEST_F(RunTest, ShortWritesAndPlantedLinksAreWriteFailures) {
   Environment.FileSystem.TransferLimit = SIZE_MAX;
   Environment.FileSystem.Links.insert("/data/TRW_TEMP/00000004.bin");
   Choices.DeleteFiles = true;
-  EXPECT_EQ(Run().Message, "/data/TRW_TEMP/00000004.binに書き込めません");
+  EXPECT_EQ(Run().Message,
+            "/data/TRW_TEMP/00000004.binに書き込めません\n"
+            "通常のファイルではありません（FIFO、デバイス、リンクなど）");
   // With deletion chosen a failed run leaves nothing behind.
   EXPECT_TRUE(Environment.FileSystem.Files.empty());
   EXPECT_FALSE(HasRunFolder());
@@ -331,7 +341,9 @@ TEST_F(RunTest, FallsBackToSynchronousBufferedIoAndSaysSoOnce) {
     Choices.RepeatIndex = 1;
     ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
     ASSERT_EQ(Observer.Notices.size(), 1u);
-    EXPECT_NE(Observer.Notices[0].find("O_DIRECT"), std::string::npos);
+    // Named for its cause: no direct I/O at all, or sectors above 1 KB.
+    EXPECT_EQ(Observer.Notices[0],
+              atOpen ? RunMessages::DirectIoFallback : RunMessages::DirectIoBlockFallback);
     // Every file after the refusal is moved synchronously through the cache,
     // and its cached pages are dropped after writing and before reading.
     const auto& modes = Environment.FileSystem.Modes;

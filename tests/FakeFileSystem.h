@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -25,12 +26,15 @@ public:
     Read,
     Flush,
     Close,
-    MakeDirectory
+    MakeDirectory,
+    OpenRunFolder
   };
 
   std::map<std::string, std::vector<char>> Files;
   std::set<std::string> Directories{"/"};
-  std::set<std::string> Links;  // paths that are symbolic links
+  std::set<std::string> Links;          // paths that are symbolic links
+  std::set<std::string> LockedFolders;  // run folders another run holds
+  std::set<std::string> InMemory;       // folders on tmpfs
   std::vector<std::string> Removed;
   std::vector<std::string> Opened;  // every test file opened, in order
   std::string TextFileName;         // last file made by CreateText
@@ -46,8 +50,34 @@ public:
   // Called at the start of every call, e.g. to request a stop mid-phase.
   std::function<void(Call, int)> Hook;
 
-  platform::OpenResult CreateForWrite(const char* path, platform::IoMode mode) override {
-    if (Fails(Call::CreateForWrite) || Links.count(path) || !ParentExists(path)) return Failed();
+  platform::FolderResult OpenRunFolder(const std::string& path) override {
+    if (Fails(Call::OpenRunFolder)) return {platform::InvalidFolder, platform::IoError::Failed, 0};
+    if (LockedFolders.count(Trim(path)))
+      return {platform::InvalidFolder, platform::IoError::Busy, 0};
+    if (Links.count(Trim(path)) || !Directories.count(Trim(path))) {
+      return {platform::InvalidFolder, platform::IoError::NotRegular, 0};
+    }
+    const platform::FolderHandle handle = nextHandle_++;
+    folders_[handle] = Trim(path) + "/";
+    LockedFolders.insert(Trim(path));
+    return {handle, platform::IoError::None, 0};
+  }
+  void CloseFolder(platform::FolderHandle folder) override {
+    const auto found = folders_.find(folder);
+    if (found == folders_.end()) return;
+    LockedFolders.erase(Trim(found->second));
+    folders_.erase(found);
+  }
+  bool IsInMemory(platform::FolderHandle folder) override {
+    return InMemory.count(Trim(folders_.at(folder))) > 0;
+  }
+  int OpenFolders() const { return static_cast<int>(folders_.size()); }
+
+  platform::OpenResult CreateForWrite(platform::FolderHandle folder, const char* name,
+                                      platform::IoMode mode) override {
+    const std::string path = folders_.at(folder) + name;
+    if (Links.count(path)) return {platform::InvalidHandle, platform::IoError::NotRegular, 0};
+    if (Fails(Call::CreateForWrite) || !ParentExists(path)) return Failed();
     if (RefuseDirectAtOpen && mode == platform::IoMode::Direct) {
       return {platform::InvalidHandle, platform::IoError::DirectUnsupported};
     }
@@ -56,7 +86,9 @@ public:
     return OpenHandle(path, mode);
   }
 
-  platform::OpenResult OpenForRead(const char* path, platform::IoMode mode) override {
+  platform::OpenResult OpenForRead(platform::FolderHandle folder, const char* name,
+                                   platform::IoMode mode) override {
+    const std::string path = folders_.at(folder) + name;
     Opened.push_back(path);
     if (Fails(Call::OpenForRead) || Links.count(path)) return Failed();
     if (!Files.count(path)) return {platform::InvalidHandle, platform::IoError::NotFound};
@@ -67,11 +99,25 @@ public:
     return OpenHandle(path, mode);
   }
 
+  // The text goes to a temporary name; CommitText moves it over `path`,
+  // replacing a link there rather than following it.
   platform::OpenResult CreateText(const char* path) override {
-    if (Fails(Call::CreateText) || Links.count(path) || !ParentExists(path)) return Failed();
-    Files[path].clear();
+    if (Fails(Call::CreateText) || !ParentExists(path)) return Failed();
+    const std::string temporary = std::string(path) + ".tmp";
+    Files[temporary].clear();
+    pendingText_[nextHandle_] = path;
+    return OpenHandle(temporary, platform::IoMode::SyncBuffered);
+  }
+  bool CommitText(platform::FileHandle file) override {
+    const std::string path = pendingText_.at(file);
+    const std::string temporary = handles_.at(file).Path;
+    pendingText_.erase(file);
+    handles_.erase(file);
+    Files[path] = Files[temporary];
+    Files.erase(temporary);
+    Links.erase(path);
     TextFileName = path;
-    return OpenHandle(path, platform::IoMode::SyncBuffered);
+    return true;
   }
 
   platform::TransferResult Write(platform::FileHandle file, const void* data,
@@ -103,13 +149,17 @@ public:
   bool Flush(platform::FileHandle) override { return !Fails(Call::Flush); }
   void DropCache(platform::FileHandle) override { ++CacheDrops; }
   bool Close(platform::FileHandle file) override {
+    if (pendingText_.erase(file)) Files.erase(handles_.at(file).Path);
     handles_.erase(file);
     return !Fails(Call::Close);
   }
 
   bool IsDirectory(const std::string& path) override { return Directories.count(Trim(path)) > 0; }
   bool MakeDirectory(const std::string& path) override {
-    if (Fails(Call::MakeDirectory) || Files.count(path) || !ParentExists(path)) return false;
+    if (Fails(Call::MakeDirectory) || Files.count(path) || !ParentExists(path)) {
+      errno = 0;  // no system reason behind a planted fault
+      return false;
+    }
     return Directories.insert(Trim(path)).second;
   }
   bool MakePrivateDirectories(const std::string& path) override {
@@ -119,11 +169,12 @@ public:
     }
     return true;
   }
-  bool RemoveFile(const char* path) override {
+  bool RemoveFile(platform::FolderHandle folder, const char* name) override {
+    const std::string path = folders_.at(folder) + name;
     Removed.push_back(path);
     return Files.erase(path) > 0;
   }
-  bool RemoveDirectory(const std::string& path) override {
+  bool RemoveFolder(const std::string& path) override {
     const std::string folder = Trim(path);
     for (const auto& [name, contents] : Files) {
       if (name.rfind(folder + "/", 0) == 0) return false;  // not empty
@@ -169,6 +220,8 @@ private:
   }
 
   std::map<platform::FileHandle, Handle> handles_;
+  std::map<platform::FolderHandle, std::string> folders_;  // with a closing '/'
+  std::map<platform::FileHandle, std::string> pendingText_;
   std::map<Call, int> counts_;
   platform::FileHandle nextHandle_ = 3;
 };

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <fstream>
@@ -22,6 +23,7 @@ namespace tarnwell {
 namespace {
 
 using testing::Contents;
+using testing::Put;
 using testing::TempFolder;
 
 TEST(PosixFileSystem, TestFilesCarryThePatternAndReadBackIntoIt) {
@@ -30,12 +32,16 @@ TEST(PosixFileSystem, TestFilesCarryThePatternAndReadBackIntoIt) {
   Generator generator;
   buffer.Fill(generator);
   std::atomic<bool> stop{false};
-  TestFileTransfers transfers(platform::SystemFileSystem(), buffer, stop);
+  platform::FileSystem& files = platform::SystemFileSystem();
+  TestFileTransfers transfers(files, buffer, stop);
+  const platform::FolderResult run = files.OpenRunFolder(folder.Path());
+  ASSERT_EQ(run.error, platform::IoError::None);
+  transfers.Folder = run.handle;
 
   const std::string kb = folder / "00000001.bin";
   const std::string mb = folder / "00000002.bin";
-  ASSERT_EQ(transfers.WriteTestFileKB(kb.c_str(), 3), TransferStatus::Done);
-  ASSERT_EQ(transfers.WriteTestFileMB(mb.c_str(), 2), TransferStatus::Done);
+  ASSERT_EQ(transfers.WriteTestFileKB("00000001.bin", 3), TransferStatus::Done);
+  ASSERT_EQ(transfers.WriteTestFileMB("00000002.bin", 2), TransferStatus::Done);
   const std::string kbBytes = Contents(kb);
   ASSERT_EQ(kbBytes.size(), 3072u);
   EXPECT_EQ(0, std::memcmp(kbBytes.data() + 2048, buffer.KilobyteBlock(), 1024));
@@ -45,15 +51,16 @@ TEST(PosixFileSystem, TestFilesCarryThePatternAndReadBackIntoIt) {
 
   const std::uint32_t first = buffer.KilobyteBlock()[0];
   buffer.KilobyteBlock()[0] = ~first;
-  EXPECT_EQ(transfers.ReadTestFileKB(kb.c_str(), 3), TransferStatus::Done);
+  EXPECT_EQ(transfers.ReadTestFileKB("00000001.bin", 3), TransferStatus::Done);
   EXPECT_EQ(buffer.KilobyteBlock()[0], first);
   // Asking for more blocks than the file has is a short read.
-  EXPECT_EQ(transfers.ReadTestFileKB(kb.c_str(), 4), TransferStatus::ReadFailed);
-  EXPECT_EQ(transfers.ReadTestFileMB((folder / "missing.bin").c_str(), 1),
-            TransferStatus::OpenFailed);
+  EXPECT_EQ(transfers.ReadTestFileKB("00000001.bin", 4), TransferStatus::ReadFailed);
+  EXPECT_EQ(transfers.ReadTestFileMB("missing.bin", 1), TransferStatus::OpenFailed);
+  EXPECT_EQ(platform::ErrorText(transfers.LastErrorCode), std::strerror(ENOENT));
   // A pending stop request ends a transfer before its first block.
   stop = true;
-  EXPECT_EQ(transfers.WriteTestFileMB(mb.c_str(), 2), TransferStatus::Stopped);
+  EXPECT_EQ(transfers.WriteTestFileMB("00000002.bin", 2), TransferStatus::Stopped);
+  files.CloseFolder(run.handle);
 }
 
 TEST(PosixFileSystem, NeverFollowsALinkPlantedAtAFileName) {
@@ -63,15 +70,32 @@ TEST(PosixFileSystem, NeverFollowsALinkPlantedAtAFileName) {
   const std::string planted = folder / "00000001.bin";
   ASSERT_EQ(::symlink(target.c_str(), planted.c_str()), 0);
 
+  // A FIFO (and so a device) at a test-file name never blocks the run.
+  ASSERT_EQ(::mkfifo((folder / "00000002.bin").c_str(), 0600), 0);
+
   platform::FileSystem& files = platform::SystemFileSystem();
-  EXPECT_EQ(files.CreateForWrite(planted.c_str(), platform::IoMode::Direct).error,
-            platform::IoError::Failed);
-  EXPECT_EQ(files.CreateForWrite(planted.c_str(), platform::IoMode::SyncBuffered).error,
-            platform::IoError::Failed);
-  EXPECT_EQ(files.CreateText(planted.c_str()).error, platform::IoError::Failed);
-  EXPECT_EQ(files.OpenForRead(planted.c_str(), platform::IoMode::Direct).error,
-            platform::IoError::Failed);
+  const platform::FolderResult run = files.OpenRunFolder(folder.Path());
+  ASSERT_EQ(run.error, platform::IoError::None);
+  for (const char* name : {"00000001.bin", "00000002.bin"}) {
+    for (platform::IoMode mode : {platform::IoMode::Direct, platform::IoMode::SyncBuffered}) {
+      EXPECT_EQ(files.CreateForWrite(run.handle, name, mode).error, platform::IoError::NotRegular);
+      EXPECT_EQ(files.OpenForRead(run.handle, name, mode).error, platform::IoError::NotRegular);
+    }
+  }
+  files.CloseFolder(run.handle);
   EXPECT_EQ(Contents(target), "keep me");
+
+  // A text file replaces a link at its name instead of writing through it,
+  // and an abandoned one leaves the old text and no temporary behind.
+  const platform::OpenResult text = files.CreateText(planted.c_str());
+  ASSERT_EQ(text.error, platform::IoError::None);
+  ASSERT_EQ(files.Write(text.handle, "new", 3).error, platform::IoError::None);
+  ASSERT_TRUE(files.CommitText(text.handle));
+  EXPECT_EQ(Contents(target), "keep me");
+  EXPECT_EQ(Contents(planted), "new");
+  files.Close(files.CreateText(planted.c_str()).handle);
+  EXPECT_EQ(Contents(planted), "new");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
 
   // A private folder is made owner-only, and a link in its place is refused.
   const std::string cache = folder / "cache/tarnwell";
@@ -94,7 +118,12 @@ TEST(PosixFileSystem, RunFolderIsMadeWithEveryMissingParent) {
   EXPECT_TRUE(files.IsDirectory(folder / "a/b/c/TRW_TEMP"));
   EXPECT_TRUE(ForceDirectories(files, folder / "a/b/c/TRW_TEMP/"));  // already there
   std::ofstream(folder / "file") << "x";
-  EXPECT_FALSE(ForceDirectories(files, folder / "file/TRW_TEMP/"));
+  int reason = 0;
+  EXPECT_FALSE(ForceDirectories(files, folder / "file/TRW_TEMP/", &reason));
+  EXPECT_EQ(reason, EEXIST);  // a file where a folder must be
+  // A creation that fails deep down takes back the folders it made.
+  EXPECT_FALSE(ForceDirectories(files, folder / "new/" + std::string(300, 'x') + "/TRW_TEMP/"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "new"));
 }
 
 TEST(PosixSleep, PausesUnlessAStopIsPending) {
@@ -149,6 +178,56 @@ TEST(PosixRun, RealRunInRandomOrderLeavesOnlyTheList) {
   EXPECT_TRUE(std::filesystem::is_empty(folder / "bench"));
 }
 
+RunChoices SmallRun(const std::string& folder) {
+  RunChoices choices;
+  choices.Folder = folder;
+  choices.FileSizeIndex = 0;  // 1KB files, 1MB: 1024 files
+  choices.TotalSizeIndex = 0;
+  choices.OneMegabyteBlocks = false;
+  choices.Parameters.ReadPercent = 100;
+  choices.DeleteFiles = true;
+  return choices;
+}
+
+TEST(PosixRun, ARunFolderThatIsNotWhatItSeemsIsNeverUsed) {
+  TempFolder folder;
+  PatternBuffer buffer;
+  Generator generator;
+  SilentObserver observer;
+  RunEnvironment environment;
+  auto run = [&](const std::string& where) {
+    return BenchmarkRun(SmallRun(where), buffer, generator, observer, environment).Execute();
+  };
+
+  // TRW_TEMP planted as a link to someone else's files.
+  std::filesystem::create_directory(folder / "victim");
+  Put(folder / "victim/00000001.bin", "precious");
+  std::filesystem::create_directory(folder / "shared");
+  ASSERT_EQ(::symlink((folder / "victim").c_str(), (folder / "shared/TRW_TEMP").c_str()), 0);
+  RunOutcome outcome = run(folder / "shared");
+  EXPECT_EQ(outcome.Result, RunOutcome::Kind::Stopped);
+  EXPECT_TRUE(outcome.Message.starts_with("テンポラリ・ディレクトリを作成できませんでした\n"))
+      << outcome.Message;
+  EXPECT_EQ(Contents(folder / "victim/00000001.bin"), "precious");
+
+  // A second run on a folder that another run holds touches nothing.
+  std::filesystem::create_directories(folder / "busy/TRW_TEMP");
+  Put(folder / "busy/TRW_TEMP/00000001.bin", "first run's");
+  const platform::FolderResult first =
+      platform::SystemFileSystem().OpenRunFolder(folder / "busy/TRW_TEMP");
+  ASSERT_EQ(first.error, platform::IoError::None);
+  outcome = run(folder / "busy");
+  EXPECT_EQ(outcome.Message, folder / "busy/TRW_TEMP/は別の測定が使用中です");
+  EXPECT_EQ(Contents(folder / "busy/TRW_TEMP/00000001.bin"), "first run's");
+  platform::SystemFileSystem().CloseFolder(first.handle);
+  EXPECT_EQ(run(folder / "busy").Result, RunOutcome::Kind::Completed);
+
+  // A path longer than the system takes makes no folders at all.
+  outcome = run(folder / "long/" + std::string(5000, 'x'));
+  EXPECT_EQ(outcome.Message, "テンポラリ・ディレクトリを作成できませんでした\nパスが長すぎます");
+  EXPECT_FALSE(std::filesystem::exists(folder / "long"));
+}
+
 // Mounting needs privileges; where there are none the test says so.
 class FullDisk : public ::testing::Test {
 protected:
@@ -179,7 +258,12 @@ TEST_F(FullDisk, AWriteThatDoesNotFitStopsTheRunAndCleansUp) {
   BenchmarkRun run(choices, buffer, generator, observer, environment);
   const RunOutcome outcome = run.Execute();
   EXPECT_EQ(outcome.Result, RunOutcome::Kind::Stopped);
-  EXPECT_TRUE(outcome.Message.ends_with(".binに書き込めません")) << outcome.Message;
+  EXPECT_TRUE(
+      outcome.Message.ends_with(".binに書き込めません\n" + std::string(std::strerror(ENOSPC))))
+      << outcome.Message;
+  // A file system in memory measures memory, and the run says so.
+  EXPECT_NE(std::find(observer.Notices.begin(), observer.Notices.end(), RunMessages::InMemory),
+            observer.Notices.end());
   EXPECT_TRUE(observer.Text.empty());
   EXPECT_TRUE(std::filesystem::is_empty(folder_.Path()));
 

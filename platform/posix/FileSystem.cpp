@@ -1,17 +1,35 @@
 // POSIX file system for the benchmark: O_DIRECT test files with O_DSYNC
-// writes, a synchronous buffered fallback, and plain folder operations.
+// writes, a synchronous buffered fallback, test files opened relative to a
+// locked run folder, and plain folder operations.
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <map>
+#include <mutex>
 #include <string>
 
 namespace tarnwell::platform {
 namespace {
+
+constexpr long TmpfsMagic = 0x01021994;
+constexpr long RamfsMagic = 0x858458f6;
+
+// Runs `call` again while a signal interrupts it.
+template <typename Call>
+auto RetryOnSignal(Call call) {
+  for (;;) {
+    auto result = call();
+    if (result >= 0 || errno != EINTR) return result;
+  }
+}
 
 IoError ErrorFromErrno(int error) {
   switch (error) {
@@ -19,81 +37,154 @@ IoError ErrorFromErrno(int error) {
       return IoError::DirectUnsupported;
     case ENOENT:
       return IoError::NotFound;
+    case ELOOP:
+      return IoError::NotRegular;
     default:
       return IoError::Failed;
   }
 }
 
-OpenResult OpenFile(const char* path, int flags, mode_t mode, bool direct) {
-  int fd;
-  do {
-    fd = ::open(path, flags | O_NOFOLLOW | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
+// Opens `name` under `folder` without following a link and without ever
+// waiting: a FIFO or device answers at once and is refused before anything
+// is written to it or read from it.
+OpenResult OpenTestFile(int folder, const char* name, int flags, mode_t mode, bool direct) {
+  const int fd = RetryOnSignal(
+      [&] { return ::openat(folder, name, flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, mode); });
   if (fd < 0) {
     const int error = errno;
+    struct stat info {};
+    // A FIFO without a reader refuses a non-blocking writer with ENXIO;
+    // say what is really in the way.
+    if (error != ENOENT && ::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(info.st_mode)) {
+      return {InvalidHandle, IoError::NotRegular, error};
+    }
     // EINVAL from open only means "no O_DIRECT here" when we asked for it.
-    if (error == EINVAL && !direct) return {InvalidHandle, IoError::Failed};
-    return {InvalidHandle, ErrorFromErrno(error)};
+    if (error == EINVAL && !direct) return {InvalidHandle, IoError::Failed, error};
+    return {InvalidHandle, ErrorFromErrno(error), error};
   }
-  return {fd, IoError::None};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return {InvalidHandle, IoError::NotRegular, 0};
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return {fd, IoError::None, 0};
 }
 
 class PosixFileSystem final : public FileSystem {
 public:
-  OpenResult CreateForWrite(const char* path, IoMode mode) override {
-    const bool direct = mode == IoMode::Direct;
-    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_DSYNC | (direct ? O_DIRECT : 0);
-    return OpenFile(path, flags, 0644, direct);
+  FolderResult OpenRunFolder(const std::string& path) override {
+    // A closing slash would make the system follow a link after all.
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    const int fd = RetryOnSignal(
+        [&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); });
+    if (fd < 0) {
+      const int error = errno;
+      // O_NOFOLLOW answers ELOOP for a link, O_DIRECTORY ENOTDIR for a file.
+      const bool inTheWay = error == ELOOP || error == ENOTDIR;
+      return {InvalidFolder, inTheWay ? IoError::NotRegular : ErrorFromErrno(error), error};
+    }
+    // The lock belongs to the open folder, so it also covers a second run in
+    // this same process and goes away with the process, however it ends.
+    if (RetryOnSignal([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+      const int error = errno;
+      ::close(fd);
+      return {InvalidFolder, error == EWOULDBLOCK ? IoError::Busy : IoError::Failed, error};
+    }
+    return {fd, IoError::None, 0};
   }
 
-  OpenResult OpenForRead(const char* path, IoMode mode) override {
+  void CloseFolder(FolderHandle folder) override {
+    if (folder != InvalidFolder) ::close(static_cast<int>(folder));
+  }
+
+  bool IsInMemory(FolderHandle folder) override {
+    struct statfs info {};
+    if (::fstatfs(static_cast<int>(folder), &info) != 0) return false;
+    const long type = static_cast<long>(info.f_type);
+    return type == TmpfsMagic || type == RamfsMagic;
+  }
+
+  OpenResult CreateForWrite(FolderHandle folder, const char* name, IoMode mode) override {
     const bool direct = mode == IoMode::Direct;
-    OpenResult result = OpenFile(path, O_RDONLY | (direct ? O_DIRECT : 0), 0, direct);
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_DSYNC | (direct ? O_DIRECT : 0);
+    return OpenTestFile(static_cast<int>(folder), name, flags, 0644, direct);
+  }
+
+  OpenResult OpenForRead(FolderHandle folder, const char* name, IoMode mode) override {
+    const bool direct = mode == IoMode::Direct;
+    OpenResult result =
+        OpenTestFile(static_cast<int>(folder), name, O_RDONLY | (direct ? O_DIRECT : 0), 0, direct);
     // Without O_DIRECT, make sure the read still comes from the device.
     if (!direct && result.error == IoError::None) DropCache(result.handle);
     return result;
   }
 
+  bool RemoveFile(FolderHandle folder, const char* name) override {
+    return ::unlinkat(static_cast<int>(folder), name, 0) == 0;
+  }
+
   OpenResult CreateText(const char* path) override {
-    return OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC, 0644, false);
+    // A fresh temporary name beside the target, created exclusively so that
+    // nothing planted there is ever written through.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string temporary = std::string(path) + ".tmp" + std::to_string(::getpid());
+      if (attempt > 0) temporary += "-" + std::to_string(attempt);
+      const int fd = RetryOnSignal([&] {
+        return ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0644);
+      });
+      if (fd >= 0) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        pending_[fd] = {std::move(temporary), path};
+        return {fd, IoError::None, 0};
+      }
+      if (errno != EEXIST) return {InvalidHandle, ErrorFromErrno(errno), errno};
+    }
+    return {InvalidHandle, IoError::Failed, EEXIST};
+  }
+
+  bool CommitText(FileHandle file) override {
+    const Pending pending = TakePending(file);
+    const bool flushed = ::fsync(static_cast<int>(file)) == 0;
+    const bool closed = ::close(static_cast<int>(file)) == 0;
+    if (flushed && closed && ::rename(pending.temporary.c_str(), pending.target.c_str()) == 0) {
+      return true;
+    }
+    ::unlink(pending.temporary.c_str());
+    return false;
   }
 
   TransferResult Write(FileHandle file, const void* data, std::size_t size) override {
     const char* bytes = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
-      const ssize_t n = ::write(static_cast<int>(file), bytes + done, size - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return {done, ErrorFromErrno(errno)};
-      }
+      const ssize_t n =
+          RetryOnSignal([&] { return ::write(static_cast<int>(file), bytes + done, size - done); });
+      if (n < 0) return {done, ErrorFromErrno(errno), errno};
       if (n == 0) break;
       done += static_cast<std::size_t>(n);
     }
-    return {done, done == size ? IoError::None : IoError::Failed};
+    return {done, done == size ? IoError::None : IoError::Failed, done == size ? 0 : ENOSPC};
   }
 
   TransferResult Read(FileHandle file, void* data, std::size_t size) override {
     char* bytes = static_cast<char*>(data);
     std::size_t done = 0;
     while (done < size) {
-      const ssize_t n = ::read(static_cast<int>(file), bytes + done, size - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return {done, ErrorFromErrno(errno)};
-      }
+      const ssize_t n =
+          RetryOnSignal([&] { return ::read(static_cast<int>(file), bytes + done, size - done); });
+      if (n < 0) return {done, ErrorFromErrno(errno), errno};
       if (n == 0) break;  // end of file
       done += static_cast<std::size_t>(n);
     }
-    return {done, IoError::None};
+    return {done, IoError::None, 0};
   }
 
   bool Flush(FileHandle file) override {
-    int rc;
-    do {
-      rc = ::fdatasync(static_cast<int>(file));
-    } while (rc != 0 && errno == EINTR);
-    return rc == 0;
+    return RetryOnSignal([&] { return ::fdatasync(static_cast<int>(file)); }) == 0;
   }
 
   void DropCache(FileHandle file) override {
@@ -101,6 +192,9 @@ public:
   }
 
   bool Close(FileHandle file) override {
+    // An abandoned text file leaves neither its temporary nor a change.
+    const Pending pending = TakePending(file);
+    if (!pending.temporary.empty()) ::unlink(pending.temporary.c_str());
     // close() must not be retried on EINTR: the descriptor is gone either way.
     return ::close(static_cast<int>(file)) == 0;
   }
@@ -129,12 +223,37 @@ public:
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
   }
 
-  bool RemoveFile(const char* path) override { return ::unlink(path) == 0; }
+  bool RemoveFolder(const std::string& path) override { return ::rmdir(path.c_str()) == 0; }
 
-  bool RemoveDirectory(const std::string& path) override { return ::rmdir(path.c_str()) == 0; }
+private:
+  struct Pending {
+    std::string temporary;
+    std::string target;
+  };
+
+  Pending TakePending(FileHandle file) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = pending_.find(file);
+    if (found == pending_.end()) return {};
+    Pending pending = std::move(found->second);
+    pending_.erase(found);
+    return pending;
+  }
+
+  std::mutex mutex_;
+  std::map<FileHandle, Pending> pending_;  // text files not yet committed
 };
 
 }  // namespace
+
+int LastSystemError() { return errno; }
+
+std::string ErrorText(int code) {
+  if (code == 0) return {};
+  char buffer[256];
+  // The GNU strerror_r may return a static text instead of filling `buffer`.
+  return ::strerror_r(code, buffer, sizeof buffer);
+}
 
 FileSystem& SystemFileSystem() {
   static PosixFileSystem instance;

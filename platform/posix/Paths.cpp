@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <vector>
 
@@ -18,27 +19,62 @@ std::string StripClosingSlashes(std::string path) {
 
 }  // namespace
 
-std::string HomeDirectory() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-    return StripClosingSlashes(home);
-  }
+std::size_t MaxPathLength() { return PATH_MAX - 1; }
+
+namespace {
+
+std::string PasswordHome(uid_t user) {
   long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
   std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
   passwd entry{};
   passwd* found = nullptr;
-  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-      found != nullptr && found->pw_dir != nullptr) {
+  if (::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+      found->pw_dir != nullptr) {
     return StripClosingSlashes(found->pw_dir);
   }
   return {};
 }
 
+// The owner of `path`, or of the nearest folder above it that exists.
+bool OwnerOfNearest(std::string path, uid_t& owner) {
+  for (;;) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+      owner = info.st_uid;
+      return true;
+    }
+    const std::size_t cut = path.find_last_of('/');
+    if (cut == std::string::npos || path == "/") return false;
+    path.resize(cut == 0 ? 1 : cut);
+  }
+}
+
+}  // namespace
+
+std::string HomeDirectory() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+    return StripClosingSlashes(home);
+  }
+  return PasswordHome(::geteuid());
+}
+
 std::string ProgramCacheDirectory() {
+  std::string folder;
   // Only absolute values count, as the XDG base directory rules say.
   if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && cache[0] == '/') {
-    return StripClosingSlashes(cache) + "/tarnwell";
+    folder = StripClosingSlashes(cache) + "/tarnwell";
+  } else {
+    folder = HomeDirectory() + "/.cache/tarnwell";
   }
-  return HomeDirectory() + "/.cache/tarnwell";
+  // Root with another user's environment (su without -, sudo -E) would make
+  // root-owned folders in that user's home and cost them their cache.
+  uid_t owner = 0;
+  const uid_t self = ::geteuid();
+  if (self == 0 && OwnerOfNearest(folder, owner) && owner != self) {
+    const std::string home = PasswordHome(self);
+    folder = (home == "/" ? std::string() : home) + "/.cache/tarnwell";
+  }
+  return folder;
 }
 
 std::string ProgramConfigDirectory() {

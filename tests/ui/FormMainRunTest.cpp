@@ -3,6 +3,8 @@
 // in-memory GUI queue.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -168,7 +170,9 @@ TEST_F(FormMainRunTest, EachStopShowsItsMessageWhenTheRunHasEnded) {
   WriteFileText(blocker, "a file, not a folder");
   const std::vector<Case> cases = {
       {"folder not created", [&] { a.editFolder.SetText(blocker); },
-       "テンポラリ・ディレクトリを作成できませんでした", false, false},
+       // The system's reason follows on a line of its own.
+       std::string("テンポラリ・ディレクトリを作成できませんでした\n") + std::strerror(EEXIST),
+       false, false},
       {"file larger than total",
        [&] {
          a.editFolder.SetText(temp.Path().string());
@@ -187,7 +191,7 @@ TEST_F(FormMainRunTest, EachStopShowsItsMessageWhenTheRunHasEnded) {
          Select(a.comboBoxReadPercentage, 9, &TFormMain::ComboBoxReadPercentageCloseUp);
          std::filesystem::remove_all(RunFolder());
        },
-       RunFolder() + "/00000001.binを開けません", false, true},
+       RunFolder() + "/00000001.binを開けません\n" + std::strerror(ENOENT), false, true},
       {"random list not created",
        [&] {
          a.checkBoxReadOnly.SetChecked(false);
