@@ -1,3 +1,4 @@
+// Parsing tarnwell-cli's options into the window's choices.
 #include "cli/CliOptions.h"
 
 #include <array>
@@ -57,7 +58,8 @@ std::optional<std::string> SettingsArgument(const std::vector<std::string>& argu
   for (std::size_t a = 0; a < arguments.size(); ++a) {
     if (arguments[a].rfind("--settings=", 0) == 0) {
       file = arguments[a].substr(11);
-    } else if (arguments[a] == "--settings" && a + 1 < arguments.size()) {
+    } else if (arguments[a] == "--settings" && a + 1 < arguments.size() &&
+               !arguments[a + 1].starts_with("--")) {
       file = arguments[++a];
     }
   }
@@ -94,7 +96,9 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     }
     auto takeValue = [&]() -> std::optional<std::string> {
       if (value) return value;
-      if (a + 1 < arguments.size()) return arguments[++a];
+      // "--folder --json" forgot the folder; it does not name one "--json"
+      // (a value starting "--" can still be given as --folder=--x).
+      if (a + 1 < arguments.size() && !arguments[a + 1].starts_with("--")) return arguments[++a];
       result.Error = name + " には値が必要です";
       return std::nullopt;
     };
@@ -195,7 +199,8 @@ const char* UsageText() {
          "  --priority CLASS       優先度: Idle Normal High Realtime\n"
          "  --settings FILE        既定値をこの設定ファイルから読む (既定: "
          "ウィンドウ版の設定ファイル)\n"
-         "  --json                 結果を JSON で標準出力に書く\n"
+         "  --json                 結果を JSON で標準出力に書く (UTF-8 でないバイト B は\n"
+         "                         文字列中で \\udcBB と書く: Python の surrogateescape)\n"
          "  --help                 この説明を表示する\n"
          "  --version              バージョンを表示する\n"
          "\n"

@@ -43,10 +43,62 @@ const char* ResultName(RunOutcome::Kind kind) {
 
 }  // namespace
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there
+// does not start one (overlong forms, surrogates and code points above
+// U+10FFFF included).
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
 std::string JsonString(const std::string& text) {
   std::string quoted = "\"";
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
     const auto byte = static_cast<unsigned char>(c);
+    const std::size_t length = Utf8SequenceLength(text, i);
+    char escaped[8];
+    if (length == 0) {
+      // A byte that is not UTF-8 (a file name in another encoding) becomes
+      // the lone surrogate U+DC00 + byte, as Python's "surrogateescape" does,
+      // so the document stays UTF-8 and the bytes can be recovered.
+      std::snprintf(escaped, sizeof escaped, "\\udc%02x", byte);
+      quoted += escaped;
+      ++i;
+      continue;
+    }
+    if (length > 1) {
+      quoted.append(text, i, length);
+      i += length;
+      continue;
+    }
+    ++i;
     switch (c) {
       case '"':
         quoted += "\\\"";
@@ -64,8 +116,7 @@ std::string JsonString(const std::string& text) {
         quoted += "\\t";
         break;
       default:
-        if (byte < 0x20) {
-          char escaped[8];
+        if (byte < 0x20 || byte == 0x7F) {
           std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
           quoted += escaped;
         } else {

@@ -1,3 +1,4 @@
+// The window's saved choices read as the runner's defaults.
 #include "cli/SavedChoices.h"
 
 #include "platform/Paths.h"
@@ -24,9 +25,17 @@ std::string WindowSettingsPath() {
                                        platform::ProgramConfigDirectory());
 }
 
-void ApplySavedChoices(const platform::IniFile& settings, CliOptions& options) {
+std::string ApplySavedChoices(const platform::IniFile& settings, CliOptions& options) {
   RunChoices& choices = options.Choices;
   const std::string folder = settings.ReadString(Main, "Folder", choices.Folder);
+  // Either would make the run create and measure a folder nobody named.
+  if (settings.IsCut(Main, "Folder")) {
+    return "設定ファイル " + settings.Path() + " の Folder が長すぎます";
+  }
+  if (!folder.empty() && !platform::IsAbsolutePath(folder)) {
+    return "設定ファイル " + settings.Path() + " の Folder \"" + folder +
+           "\" は絶対パスではありません";
+  }
   if (!folder.empty()) choices.Folder = folder;
   ReadIndex(settings, "FileSize", ItemCount, choices.FileSizeIndex);
   ReadIndex(settings, "TotalSize", ItemCount, choices.TotalSizeIndex);
@@ -40,6 +49,7 @@ void ApplySavedChoices(const platform::IniFile& settings, CliOptions& options) {
   ReadIndex(settings, "Wait", static_cast<int>(WaitItems.size()), options.WaitIndex);
   // The saved priority is shown by the window but applied only on request;
   // the runner likewise applies one only when --priority asks for it.
+  return {};
 }
 
 }  // namespace tarnwell::cli

@@ -15,7 +15,9 @@ std::string WindowSettingsPath();
 
 // Takes every choice the file holds into `options`. A value the window's
 // lists cannot show (a hand-edited index out of range, an empty folder)
-// leaves the default in place.
-void ApplySavedChoices(const platform::IniFile& settings, CliOptions& options);
+// leaves the default in place. A saved folder the runner must not guess at
+// (cut by the reading limit, or relative, such as a Windows "C:\" carried
+// over) is refused: the returned text says why; empty when all is well.
+std::string ApplySavedChoices(const platform::IniFile& settings, CliOptions& options);
 
 }  // namespace tarnwell::cli

@@ -16,6 +16,7 @@
 #include "cli/SavedChoices.h"
 #include "engine/BenchmarkRun.h"
 #include "engine/UnitMSec.h"
+#include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "platform/Priority.h"
@@ -149,11 +150,21 @@ int Main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   CliOptions defaults = DefaultOptions(platform::HomeDirectory());
   const std::optional<std::string> settingsFile = SettingsArgument(arguments);
-  if (settingsFile && !platform::IsReadableFile(*settingsFile)) {
-    std::fprintf(stderr, "tarnwell-cli: 設定ファイル %s を読めません\n", settingsFile->c_str());
-    return ExitUsage;
+  // /dev/null asks for no settings at all; any other file named on the
+  // command line must really be read, or the run would measure a folder
+  // the user did not mean.
+  if (settingsFile != std::optional<std::string>("/dev/null")) {
+    const platform::IniFile settings(settingsFile.value_or(WindowSettingsPath()));
+    if (settingsFile && (settings.ReadFailed() || !platform::IsReadableFile(*settingsFile))) {
+      std::fprintf(stderr, "tarnwell-cli: 設定ファイル %s を読めません\n", settingsFile->c_str());
+      return ExitUsage;
+    }
+    if (const std::string refused = ApplySavedChoices(settings, defaults); !refused.empty()) {
+      std::fprintf(stderr, "tarnwell-cli: %s\n%s", refused.c_str(),
+                   "--folder で測定するフォルダを指定してください。\n");
+      return ExitUsage;
+    }
   }
-  ApplySavedChoices(platform::IniFile(settingsFile.value_or(WindowSettingsPath())), defaults);
   const ParseResult parsed = ParseCliOptions(arguments, defaults);
   if (!parsed.Error.empty()) {
     std::fprintf(stderr, "tarnwell-cli: %s\n%s", parsed.Error.c_str(),
@@ -194,7 +205,14 @@ int Main(int argc, char** argv) {
   }
   observer.Finish();
   if (options.Json) std::fputs(JsonReport(options, run, outcome).c_str(), stdout);
-  std::fflush(stdout);
+  // A table nobody received (a full disk, a closed pipe) is no result.
+  const bool flushed = std::fflush(stdout) == 0;
+  if (!flushed || std::ferror(stdout)) {
+    const std::string reason = flushed ? "" : platform::ErrorText(platform::LastSystemError());
+    std::fprintf(stderr, "tarnwell-cli: 標準出力に書き込めません\n%s", reason.c_str());
+    if (!reason.empty()) std::fputc('\n', stderr);
+    if (outcome.Result == RunOutcome::Kind::Completed) return ExitStopped;
+  }
 
   switch (outcome.Result) {
     case RunOutcome::Kind::Completed:

@@ -255,6 +255,14 @@ bool IniFile::Lookup(std::string_view section, std::string_view key, std::string
   return true;
 }
 
+bool IniFile::IsCut(std::string_view section, std::string_view key) const {
+  const Line* line = Find(section, key);
+  if (line == nullptr) return false;
+  std::string_view text = line->Value;
+  if (IsQuotedPair(text)) text = text.substr(1, text.size() - 2);
+  return text.substr(0, text.find('\0')).size() > MaxTextBytes;
+}
+
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
   std::string value;

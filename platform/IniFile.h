@@ -37,6 +37,12 @@ public:
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const;
   int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
+  // Whether the stored text is longer than a reader takes, so that
+  // ReadString hands back only its beginning.
+  bool IsCut(std::string_view section, std::string_view key) const;
+  // The file exists but could not be read (not a plain file, too large, no
+  // permission, changed while being read).
+  bool ReadFailed() const { return readFailed_; }
   bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
   // Line breaks and NULs in names and values become blanks. Names are the

@@ -9,6 +9,9 @@ namespace tarnwell::platform {
 
 inline constexpr char PathSeparator = '/';
 
+// Whether `path` names a place without depending on the current folder.
+bool IsAbsolutePath(const std::string& path);
+
 // The longest path the system's file calls accept, in bytes.
 std::size_t MaxPathLength();
 

@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -32,7 +34,8 @@ struct Result {
 // `closeAfter` > 0 closes the reading end of stdout after that many bytes,
 // as `| head -c N` does.
 Result RunCli(const std::vector<std::string>& arguments, const std::string& home,
-              std::size_t interruptAfter = 0, std::size_t closeAfter = 0) {
+              std::size_t interruptAfter = 0, std::size_t closeAfter = 0,
+              int interruptSignal = SIGINT) {
   int outPipe[2], errPipe[2];
   if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return {};
   const pid_t child = ::fork();
@@ -62,7 +65,7 @@ Result RunCli(const std::vector<std::string>& arguments, const std::string& home
   for (ssize_t n; (n = ::read(outPipe[0], chunk, sizeof chunk)) > 0;) {
     result.out.append(chunk, static_cast<std::size_t>(n));
     if (interruptAfter > 0 && !interrupted && result.out.size() >= interruptAfter) {
-      ::kill(child, SIGINT);
+      ::kill(child, interruptSignal);
       interrupted = true;
     }
     if (closeAfter > 0 && result.out.size() >= closeAfter) {
@@ -194,12 +197,63 @@ TEST(Cli, TakesItsDefaultsFromTheWindowsSettingsWithoutWritingThem) {
   EXPECT_EQ(RunCli({"--settings", home / "none.INI"}, home.Path()).exitCode, 2);
 }
 
+TEST(Cli, NeverRunsSomewhereTheUserDidNotName) {
+  TempFolder home;
+  ASSERT_EQ(::mkfifo((home / "fifo.INI").c_str(), 0600), 0);
+  std::filesystem::create_directory(home / "folder.INI");
+  // Files named on the command line that cannot be read: usage errors, and
+  // a FIFO must not block.
+  for (const std::string& settings :
+       {home / "fifo.INI", home / "folder.INI", std::string("/proc/self/status")}) {
+    EXPECT_EQ(RunCli({"--settings", settings}, home.Path()).exitCode, 2) << settings;
+  }
+  // A saved folder that is relative or longer than a reader takes.
+  for (const std::string& folder : {std::string("C:\\Temp"), "/" + std::string(3000, 'x')}) {
+    testing::Put(home / "saved.INI", "[Main]\nFolder=" + folder + "\n");
+    const Result result = RunCli({"--settings", home / "saved.INI"}, home.Path());
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find("Folder"), std::string::npos);
+  }
+  // An option is never taken as another option's value.
+  EXPECT_EQ(RunCli({"--folder", "--json"}, home.Path()).exitCode, 2);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.Path()), {}), 3);
+  EXPECT_FALSE(std::filesystem::exists("--json"));
+}
+
+TEST(Cli, OutputThatCannotBeWrittenIsAFailureAndJsonStaysUtf8) {
+  TempFolder home;
+  const std::string command = std::string(TARNWELL_CLI) + " --folder " + home.Path() +
+                              " --settings /dev/null > /dev/full 2>/dev/null";
+  const int status = std::system(command.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+
+  // A folder name in another encoding: escaped, recoverable, valid UTF-8.
+  const Result result = RunCli({"--folder", home / "caf\xe9", "--json"}, home.Path());
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("/caf\\udce9\""), std::string::npos);
+  EXPECT_EQ(result.out.find('\xe9'), std::string::npos);
+}
+
+TEST(Cli, HangUpAndQuitCleanUpLikeAnInterrupt) {
+  for (int signalNumber : {SIGHUP, SIGQUIT}) {
+    TempFolder home;
+    const Result result =
+        RunCli({"--folder", home.Path(), "--wait", "10", "--repeat", "3", "--delete"}, home.Path(),
+               /*interruptAfter=*/100, 0, signalNumber);
+    EXPECT_EQ(result.exitCode, 130);
+    EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+  }
+}
+
 TEST(Cli, AReaderThatGoesAwayDoesNotLeaveTestFilesBehind) {
   TempFolder home;
   const Result result =
       RunCli({"--folder", home.Path(), "--repeat", "3", "--wait", "1", "--delete"}, home.Path(), 0,
              /*closeAfter=*/1);
-  EXPECT_EQ(result.exitCode, 0);
+  // The run finishes and cleans up, but a table nobody got is no success.
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("標準出力に書き込めません"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
 }
 

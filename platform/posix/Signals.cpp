@@ -1,4 +1,4 @@
-// SIGINT and SIGTERM set a stop flag; a second one ends the process at once.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT set a stop flag; a second one ends the process at once.
 // SIGPIPE is ignored.
 #include "platform/Signals.h"
 
@@ -24,8 +24,10 @@ void InstallStopSignals(std::atomic<bool>& stop) {
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = 0;  // no SA_RESTART: let a blocked call return promptly
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // A closed terminal or a dropped ssh session (SIGHUP) and Ctrl+\ (SIGQUIT)
+  // must not strand thousands of test files either.
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    sigaction(signalNumber, &action, nullptr);
   // A reader that goes away (`| head`) must not kill a run halfway and leave
   // its test files behind; the failed write is simply lost.
   std::signal(SIGPIPE, SIG_IGN);
