@@ -21,7 +21,7 @@ std::string WindowSettingsPath() {
   const std::size_t cut = executable.rfind(platform::PathSeparator);
   const std::string folder = cut == std::string::npos ? "." : executable.substr(0, cut);
   return platform::SettingsFilePathFor(folder + platform::PathSeparator + "tarnwell",
-                                       platform::IsDirectoryWritable(folder),
+                                       platform::KeepsSettingsBeside(folder),
                                        platform::ProgramConfigDirectory());
 }
 

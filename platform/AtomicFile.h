@@ -9,12 +9,13 @@ namespace tarnwell::platform {
 
 // Writes `contents` to a temporary file in the folder of `path`, forces it to
 // the device and renames it over `path`. The temporary file is named after
-// `path` plus ".tmp" (".tmp1", ".tmp2", ... when that name is taken); it is
-// always created afresh, never through an existing file or link, and removed
-// again when anything fails. An existing file keeps its permission bits; an
-// existing file that this process may not write is left alone (the user
-// protected it), as is a path that names a folder. A symbolic link at `path`
-// is replaced by the new file, not followed.
+// `path` plus ".tmp-PID-N"; it is always created afresh, never through an
+// existing file or link, and removed again when anything fails; temporaries
+// that crashed saves left behind are cleared first. An existing file keeps
+// its permission bits; an existing file that this process may not write, or
+// that has no write permission bit at all, is left alone (the user protected
+// it, and that holds for root too), as is a path that names a folder. A
+// symbolic link at `path` stays: the file it points to is replaced.
 //
 // Returns false when the file was not replaced; `path` then holds what it
 // held before.

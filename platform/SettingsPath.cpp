@@ -26,6 +26,19 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
+bool IsInstalledProgramFolder(const std::string& folder) {
+#ifdef TARNWELL_INSTALL_BINDIR
+  return !folder.empty() && folder == TARNWELL_INSTALL_BINDIR;
+#else
+  (void)folder;
+  return false;
+#endif
+}
+
+bool KeepsSettingsBeside(const std::string& folder) {
+  return !IsInstalledProgramFolder(folder) && IsDirectoryWritable(folder);
+}
+
 std::string IniPathForExecutable(const std::string& exePath) {
   if (exePath.empty()) return {};
   const std::size_t nameStart = NameStart(exePath);
@@ -51,7 +64,7 @@ std::string SettingsFilePath() {
   const std::string exePath = ExecutablePath();
   const std::string besideExecutable = IniPathForExecutable(exePath);
   const bool writable =
-      !besideExecutable.empty() && IsDirectoryWritable(FolderOf(besideExecutable));
+      !besideExecutable.empty() && KeepsSettingsBeside(FolderOf(besideExecutable));
   const std::string configDirectory = ProgramConfigDirectory();
   const std::string path = SettingsFilePathFor(exePath, writable, configDirectory);
   if (!writable && !configDirectory.empty()) {

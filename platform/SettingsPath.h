@@ -1,6 +1,6 @@
 // Where the settings file lives: beside the executable, named after it with
 // ".INI" for its extension; in the user's configuration folder instead when
-// the executable's folder is not writable (a system-wide install).
+// the executable's folder is not writable or is the installed program folder.
 #pragma once
 
 #include <string>
@@ -18,6 +18,13 @@ std::string IniPathForExecutable(const std::string& exePath);
 // the executable is kept (its saves then fail rather than land elsewhere).
 std::string SettingsFilePathFor(const std::string& exePath, bool exeFolderWritable,
                                 const std::string& configDirectory);
+
+// Whether `folder` is the program folder of an installed build (the package's
+// bindir): settings never go there, even when root may write in it.
+bool IsInstalledProgramFolder(const std::string& folder);
+// Whether a program in `folder` keeps its settings beside itself: a build
+// tree or an unpacked copy the user may write in, not an installed build.
+bool KeepsSettingsBeside(const std::string& folder);
 
 // The settings file of this program. When the configuration folder is chosen
 // it is created (owner only) if missing, so that the first save can succeed.

@@ -9,6 +9,7 @@
 
 #include "platform/IniFile.h"
 #include "tests/TempFolder.h"
+#include "tests/Unprivileged.h"
 
 namespace tarnwell::platform {
 namespace {
@@ -266,11 +267,14 @@ TEST_F(IniFileOnDisk, UnreadableFileIsNeverOverwritten) {
   fs::remove(path_);
 
   Put(path_, "[Main]\nFolder=/precious\n");
-  fs::permissions(path_, fs::perms::none);
-  if (std::ifstream(path_).good()) GTEST_SKIP() << "permissions do not apply (root)";
-  IniFile locked(path_);
-  locked.WriteInteger("Main", "A", 1);
-  EXPECT_FALSE(locked.UpdateFile());
+  fs::permissions(folder_, fs::perms::others_all, fs::perm_options::add);
+  fs::permissions(path_, fs::perms::owner_write);  // the user's, but unreadable
+  const int saved = testing::RunUnprivileged(path_, [&] {
+    IniFile locked(path_);
+    locked.WriteInteger("Main", "A", 1);
+    return locked.UpdateFile() ? 1 : 0;
+  });
+  EXPECT_EQ(saved, 0);
   fs::permissions(path_, fs::perms::owner_read);
   EXPECT_EQ(Contents(path_), "[Main]\nFolder=/precious\n");
 }

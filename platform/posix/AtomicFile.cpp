@@ -2,13 +2,18 @@
 // fsync of the folder so that the rename itself survives a power cut.
 #include "platform/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <ctime>
 #include <string>
+#include <vector>
 
 namespace tarnwell::platform {
 namespace {
@@ -53,11 +58,49 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Saves cut short by a crash or kill -9 leave their temporary behind. Ours
+// are "NAME.tmp-PID-N": one whose process is gone is removed. Names of the
+// older "NAME.tmpN" form carry no owner and go once they are an hour old.
+void RemoveStaleTemporaries(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  const std::string prefix = NameOf(path) + ".tmp";
+  DIR* listing = ::opendir(folder.c_str());
+  if (listing == nullptr) return;
+  std::vector<std::string> stale;
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (!name.starts_with(prefix)) continue;
+    const std::string rest = name.substr(prefix.size());
+    const std::string full = folder + "/" + name;
+    struct stat info {};
+    if (::lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+      continue;
+    }
+    if (rest.starts_with("-")) {
+      const long pid = std::strtol(rest.c_str() + 1, nullptr, 10);
+      if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        stale.push_back(full);
+    } else if (rest.find_first_not_of("0123456789") == std::string::npos &&
+               now - info.st_mtime > 3600) {
+      stale.push_back(full);
+    }
+  }
+  ::closedir(listing);
+  for (const std::string& name : stale) ::unlink(name.c_str());
+}
+
 // Creates a new temporary file beside `path`; returns its descriptor and name.
 int CreateTemporary(const std::string& path, mode_t mode, std::string& name) {
+  RemoveStaleTemporaries(path);
+  const std::string base = path + ".tmp-" + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-    name = path + ".tmp";
-    if (attempt > 0) name += std::to_string(attempt);
+    name = base + std::to_string(attempt);
     int fd;
     do {
       // O_EXCL with O_NOFOLLOW: a file or link planted at the name is never
@@ -70,10 +113,30 @@ int CreateTemporary(const std::string& path, mode_t mode, std::string& name) {
   return -1;
 }
 
+// Where a save to `path` must land: a symbolic link there is kept, and the
+// file it points to is replaced, as editors do. Relative targets count from
+// the link's own folder.
+std::string SaveTarget(std::string path) {
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::vector<char> target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
+    const std::string next(target.data(), static_cast<std::size_t>(length));
+    path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
+  }
+  return {};  // a loop of links
+}
+
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
-  if (path.empty() || path.back() == '/') return false;
+bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view contents) {
+  if (linkOrPath.empty() || linkOrPath.back() == '/') return false;
+  const std::string path = SaveTarget(linkOrPath);
+  if (path.empty()) return false;
+  // Earlier versions replaced the link itself, with temporaries named after it.
+  if (path != linkOrPath) RemoveStaleTemporaries(linkOrPath);
 
   mode_t mode = 0666;  // narrowed by the umask for a new file
   bool keepMode = false;
@@ -82,8 +145,9 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
     if (S_ISDIR(existing.st_mode)) return false;
     if (S_ISREG(existing.st_mode)) {
       // A write-protected file is the user's way of freezing it; the rename
-      // would ignore that, so honour it here.
-      if (::access(path.c_str(), W_OK) != 0) return false;
+      // would ignore that, so honour it here. access() lets root write
+      // anything, so the mode bits are asked as well.
+      if (::access(path.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0) return false;
       mode = existing.st_mode & 07777;
       keepMode = true;
     }
