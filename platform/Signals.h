@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 
 namespace tarnwell::platform {
 
@@ -9,5 +10,12 @@ namespace tarnwell::platform {
 // instead of ending the process (a second one still does), and a closed
 // output pipe no longer kills it. `stop` must outlive the process's run.
 void InstallStopSignals(std::atomic<bool>& stop);
+
+// For a window: after this call, the system's request to end the program
+// (SIGTERM at logout, SIGHUP when the session goes; on Windows the console
+// and session end) calls `onQuit` once, on a thread of its own, so that the
+// program can close as if the user had closed it. A second request ends the
+// process at once. A closed output pipe no longer kills it.
+void WatchQuitSignals(std::function<void()> onQuit);
 
 }  // namespace tarnwell::platform

@@ -5,8 +5,12 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLocale>
+#include <atomic>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 
+#include "platform/Signals.h"
 #include "ui/AppServices.h"
 #include "ui/ApplicationTitle.h"
 #include "ui/qt/QtControls.h"
@@ -19,6 +23,20 @@ char RegionalDecimalSeparator() {
   const QString point = QLocale::system().decimalPoint();
   if (point.size() == 1 && point.at(0).unicode() < 0x80) return point.at(0).toLatin1();
   return '.';
+}
+
+// The main window's form while the event loop runs. Should the program end
+// without its window (Qt ends the process when the X connection breaks),
+// the run still stops and removes its files as the choices say.
+std::atomic<tarnwell::ui::TFormMain*> runningForm{nullptr};
+
+void AbandonRunAtExit() {
+  if (tarnwell::ui::TFormMain* form = runningForm.exchange(nullptr)) form->AbandonRun();
+}
+
+void AbandonRunOnFatalMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+  if (type == QtFatalMsg) AbandonRunAtExit();
 }
 
 }  // namespace
@@ -37,6 +55,24 @@ int main(int argc, char* argv[]) {
   tarnwell::ui::qt::QtMessageBoxes boxes(title);
   tarnwell::ui::qt::Windows windows(services, boxes);
   boxes.SetParent(&windows.Main());
+
+  // The session's end (SIGTERM at logout, SIGHUP) closes the window as its
+  // close box does: the run stops, cleans up, and the settings are saved.
+  tarnwell::platform::WatchQuitSignals([&windows] {
+    QMetaObject::invokeMethod(
+        qApp,
+        [&windows] {
+          windows.Main().close();
+          QCoreApplication::quit();
+        },
+        Qt::QueuedConnection);
+  });
+  runningForm = &windows.Main().Form();
+  std::atexit(AbandonRunAtExit);
+  qInstallMessageHandler(AbandonRunOnFatalMessage);
+
   windows.Main().show();
-  return QApplication::exec();
+  const int result = QApplication::exec();
+  runningForm = nullptr;
+  return result;
 }

@@ -60,7 +60,9 @@ private:
 TFormMain::TFormMain(const TFormMainControls& controls, AppServices& services)
     : c_(controls), services_(services) {}
 
-TFormMain::~TFormMain() {
+TFormMain::~TFormMain() { AbandonRun(); }
+
+void TFormMain::AbandonRun() {
   if (worker_.joinable()) {
     run_->RequestStop();
     worker_.join();

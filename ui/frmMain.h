@@ -106,6 +106,9 @@ public:
   // The class the last close-up of the priority list set, if any.
   std::optional<platform::PriorityClass> Priority() const { return priority_; }
   bool Running() const { return run_ != nullptr; }
+  // Stops a run and waits until it has cleaned up as the choices say,
+  // touching no control: for an exit without the window (a lost display).
+  void AbandonRun();
 
   // Refreshes the progress line; the ticker calls it while a run lasts.
   void ShowProgress();

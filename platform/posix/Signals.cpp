@@ -2,7 +2,12 @@
 // SIGPIPE is ignored.
 #include "platform/Signals.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
+#include <thread>
 
 namespace tarnwell::platform {
 namespace {
@@ -16,7 +21,45 @@ extern "C" void OnStopSignal(int signalNumber) {
   std::raise(signalNumber);
 }
 
+// The write end of the pipe a quit request is announced on.
+int quitPipe = -1;
+std::atomic<bool> quitRequested{false};
+
+extern "C" void OnQuitSignal(int signalNumber) {
+  if (!quitRequested.exchange(true)) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(quitPipe, &byte, 1);
+    errno = saved;
+    return;
+  }
+  std::signal(signalNumber, SIG_DFL);
+  std::raise(signalNumber);
+}
+
 }  // namespace
+
+void WatchQuitSignals(std::function<void()> onQuit) {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0) return;
+  quitPipe = ends[1];
+  // Only async-signal-safe work in the handler; the rest on this thread.
+  std::thread([reader = ends[0], onQuit = std::move(onQuit)] {
+    char byte;
+    ssize_t n;
+    do {
+      n = ::read(reader, &byte, 1);
+    } while (n < 0 && errno == EINTR);
+    if (n == 1) onQuit();
+  }).detach();
+  struct sigaction action {};
+  action.sa_handler = OnQuitSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+}
 
 void InstallStopSignals(std::atomic<bool>& stop) {
   stopFlag = &stop;

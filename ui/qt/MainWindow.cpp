@@ -62,6 +62,8 @@ MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
   memo->setAccessibleName(FromView(FormMainDesign::MemoAccessibleName));
   memo->setFont(MemoFont());
   memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  // Tab moves on to the next control; the table is not the user's to edit.
+  memo->setTabChangesFocus(true);
   memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo->setTabStopDistance(QFontMetrics(memo->font()).horizontalAdvance(QLatin1Char(' ')) * 8);

@@ -2,15 +2,30 @@
 #include "ui/qt/QtControls.h"
 
 #include <QDialog>
+#include <QHideEvent>
 #include <QMessageBox>
 #include <QMetaObject>
 
 namespace tarnwell::ui::qt {
 
+void CloseUpComboBox::showPopup() {
+  open_ = true;
+  QComboBox::showPopup();
+}
+
 void CloseUpComboBox::hidePopup() {
   QComboBox::hidePopup();
+  const bool closedByUser = open_ && !hiding_;
+  open_ = false;
   // After the popup has gone: the handler may open a message box.
-  if (onCloseUp) QMetaObject::invokeMethod(this, onCloseUp, Qt::QueuedConnection);
+  if (closedByUser && onCloseUp) QMetaObject::invokeMethod(this, onCloseUp, Qt::QueuedConnection);
+}
+
+void CloseUpComboBox::hideEvent(QHideEvent* event) {
+  hiding_ = true;
+  QComboBox::hideEvent(event);
+  hiding_ = false;
+  open_ = false;
 }
 
 void QtLabel::SetCaption(const std::string& caption) {
@@ -37,9 +52,16 @@ void QtWindow::SetCaption(const std::string& caption) {
 }
 
 Bounds QtWindow::GetBounds() const {
-  const QRect rect = window_->isMinimized() ? window_->normalGeometry() : window_->geometry();
-  const QPoint corner = window_->isMinimized() ? rect.topLeft() : window_->pos();
-  return Bounds{corner.x(), corner.y(), rect.width(), rect.height()};
+  if (window_->isMinimized()) {
+    // The restored rectangle is the client's; its frame sits where the
+    // frame's offset from the client says, or the window creeps at each close.
+    const QRect rect = window_->normalGeometry();
+    const QPoint frameOffset = window_->pos() - window_->geometry().topLeft();
+    const QPoint corner = rect.topLeft() + frameOffset;
+    return Bounds{corner.x(), corner.y(), rect.width(), rect.height()};
+  }
+  const QRect rect = window_->geometry();
+  return Bounds{window_->pos().x(), window_->pos().y(), rect.width(), rect.height()};
 }
 
 void QtWindow::SetLeft(int left) { window_->move(left, window_->pos().y()); }

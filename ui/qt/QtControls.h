@@ -24,13 +24,23 @@ namespace tarnwell::ui::qt {
 inline QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 inline std::string ToStdString(const QString& text) { return text.toStdString(); }
 
-// A drop-down list that reports when its list closes, whether or not the
-// selection changed; keyboard and wheel changes while it is closed do not.
+// A drop-down list that reports when the user closes its open list, whether
+// or not the selection changed. Keyboard and wheel changes while it is
+// closed do not report, and neither does hiding, minimising or closing the
+// window, for which Qt also calls hidePopup().
 class CloseUpComboBox : public QComboBox {
 public:
   explicit CloseUpComboBox(QWidget* parent) : QComboBox(parent) {}
   std::function<void()> onCloseUp;
+  void showPopup() override;
   void hidePopup() override;
+
+protected:
+  void hideEvent(QHideEvent* event) override;
+
+private:
+  bool open_ = false;    // the list is dropped down
+  bool hiding_ = false;  // the control itself is going out of sight
 };
 
 // Enabled state for a widget or an action.
@@ -62,11 +72,24 @@ public:
   void SetChecked(bool checked) override { object_->setChecked(checked); }
 };
 
+// A file name may hold bytes that are not UTF-8; the edit can only show them
+// as replacement characters. Until the user changes the text, Text() gives
+// back the exact bytes that SetText() received.
 class QtEdit : public QtControl<Edit, QLineEdit> {
 public:
   using QtControl::QtControl;
-  std::string Text() const override { return ToStdString(object_->text()); }
-  void SetText(const std::string& text) override { object_->setText(ToQString(text)); }
+  std::string Text() const override {
+    return object_->text() == shown_ ? original_ : ToStdString(object_->text());
+  }
+  void SetText(const std::string& text) override {
+    original_ = text;
+    shown_ = ToQString(text);
+    object_->setText(shown_);
+  }
+
+private:
+  std::string original_;
+  QString shown_;
 };
 
 class QtLabel : public Label {

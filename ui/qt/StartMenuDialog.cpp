@@ -72,11 +72,23 @@ struct StartMenuDialog::Adapters {
   QtButton cancel;
 };
 
+void StartMenuDialog::showEvent(QShowEvent* event) {
+  ModalWindow::showEvent(event);
+  auto* group = findChild<QGroupBox*>(QStringLiteral("RadioGroupMain"));
+  QRadioButton* target = nullptr;
+  for (QRadioButton* radio : group->findChildren<QRadioButton*>()) {
+    if (target == nullptr || radio->isChecked()) target = radio;
+    if (radio->isChecked()) break;
+  }
+  if (target != nullptr) target->setFocus(Qt::OtherFocusReason);
+}
+
 StartMenuDialog::StartMenuDialog(QWidget* parent, AppServices& services, MessageBoxes& boxes)
     : ModalWindow(parent), boxes_(boxes) {
   setObjectName(QStringLiteral("FormStartMenu"));
   // A fixed dialog frame with a title and no close box, minimise or maximise.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
   const QFont font = WindowFont();
   setFont(font);
   auto* group = new QGroupBox(this);

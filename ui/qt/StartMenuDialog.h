@@ -21,6 +21,10 @@ public:
   // FormCreate, with its errors in the error box.
   void Create();
 
+protected:
+  // Focus starts on the radio group's chosen item, never on a button.
+  void showEvent(QShowEvent* event) override;
+
 private:
   struct Adapters;
 

@@ -14,11 +14,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <csignal>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
 #include "../MemoryControls.h"
 #include "EventLoop.h"
+#include "platform/Signals.h"
 #include "ui/FormMainLayout.h"
 #include "ui/qt/QtControls.h"
 #include "ui/qt/Windows.h"
@@ -161,6 +164,35 @@ TEST_F(MainWindowTest, CloseUpIsWhatDerivesTheValues) {
   EXPECT_EQ(Main().Form().WaitMSec(), 3000);
 }
 
+TEST_F(MainWindowTest, HidingOrMinimisingTheWindowRunsNoCloseUp) {
+  auto* size = Child<QComboBox>("ComboBoxFileSize");
+  const QString files = Child<QLabel>("LabelFileTotal")->text();
+  size->setCurrentIndex(0);                       // changed from the keyboard, list closed
+  Child<QComboBox>("ComboBoxWait")->showPopup();  // one list left open
+  Main().showMinimized();
+  QCoreApplication::processEvents();
+  Main().hide();
+  QCoreApplication::processEvents();
+  Main().showNormal();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Child<QLabel>("LabelFileTotal")->text(), files);
+  // Tab leaves the table rather than typing into it.
+  EXPECT_TRUE(Child<QPlainTextEdit>("MemoResult")->tabChangesFocus());
+}
+
+TEST_F(MainWindowTest, AFolderThatIsNotUtf8KeepsItsBytes) {
+  const std::string folder = temp.Path().string() + "/caf\xe9";
+  WriteFileText(SettingsPath(), "[Main]\nFolder=" + folder + "\n");
+  windows = std::make_unique<Windows>(*services, boxes);
+  Main().close();
+  EXPECT_NE(ReadFileText(SettingsPath()).find("Folder=" + folder + "\n"), std::string::npos);
+  // A folder the user types replaces it.
+  windows = std::make_unique<Windows>(*services, boxes);
+  Child<QLineEdit>("EditFolder")->setText(QStringLiteral("/srv/new"));
+  Main().close();
+  EXPECT_NE(ReadFileText(SettingsPath()).find("Folder=/srv/new\n"), std::string::npos);
+}
+
 TEST_F(MainWindowTest, StartRunsABenchmarkAndTheMemoHoldsTheTable) {
   Child<QComboBox>("ComboBoxRepeat")->setCurrentIndex(1);  // three repetitions
   Start()->click();
@@ -210,16 +242,23 @@ TEST_F(MainWindowTest, TheWindowStaysAliveDuringARunAndStopStopsIt) {
   EXPECT_TRUE(Memo().endsWith(QStringLiteral("\t\n")));
 }
 
-TEST_F(MainWindowTest, ClosingDuringARunStopsItAndSavesTheChoices) {
+TEST_F(MainWindowTest, EndOfSessionDuringARunStopsItCleansUpAndSavesTheChoices) {
   Pick("ComboBoxWait", 10);
   Child<QComboBox>("ComboBoxRepeat")->setCurrentIndex(2);
+  // As the program's entry does: SIGTERM closes the window like its close box.
+  platform::WatchQuitSignals([this] {
+    QMetaObject::invokeMethod(
+        qApp, [this] { Main().close(); }, Qt::QueuedConnection);
+  });
   Start()->click();
   ASSERT_TRUE(WaitUntil([&] { return Memo().endsWith(QStringLiteral("\t\n")); }));
   QElapsedTimer closing;
   closing.start();
-  EXPECT_TRUE(Main().close());
+  ::raise(SIGTERM);
+  ASSERT_TRUE(WaitUntil([&] { return !Main().isVisible(); }, 5000));
   EXPECT_LT(closing.elapsed(), 5000);
   EXPECT_TRUE(Idle());
+  EXPECT_FALSE(std::filesystem::exists(temp / "TRW_TEMP"));
   const std::string saved = ReadFileText(SettingsPath());
   EXPECT_NE(saved.find("Wait=10"), std::string::npos) << saved;
   EXPECT_NE(saved.find("Repeat=2"), std::string::npos) << saved;

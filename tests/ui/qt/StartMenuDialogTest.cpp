@@ -45,7 +45,7 @@ protected:
 TEST_F(StartMenuDialogTest, ShowsItsTextsInAFixedFrameWithRoomForThem) {
   Show();
   EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("だれのスタートメニュー？"));
-  EXPECT_FALSE(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(dialog->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint));
   EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
   auto* group = Find<QGroupBox>("RadioGroupMain");
   auto* first = Find<QRadioButton>("RadioGroupMainItem0");
@@ -60,6 +60,9 @@ TEST_F(StartMenuDialogTest, ShowsItsTextsInAFixedFrameWithRoomForThem) {
   EXPECT_LT(cancel->x() + cancel->width(), ok->x());
   EXPECT_LE(ok->geometry().right(), dialog->width());
   EXPECT_TRUE(ok->isDefault());
+  // Focus starts on the group's chosen item, not on the default button.
+  ASSERT_TRUE(WaitUntil([&] { return dialog->focusWidget() != nullptr; }));
+  EXPECT_EQ(dialog->focusWidget(), first);
   EXPECT_TRUE(boxes.errors.empty());
 }
 
