@@ -94,6 +94,7 @@ public:
   virtual OpenResult CreateForWrite(FolderHandle folder, const char* name, IoMode mode) = 0;
   // Opens an existing test file for reading, on the same terms.
   virtual OpenResult OpenForRead(FolderHandle folder, const char* name, IoMode mode) = 0;
+  // Removes the test file `name`; anything but a plain file stays.
   virtual bool RemoveFile(FolderHandle folder, const char* name) = 0;
 
   // Starts replacing the ordinary text file `path` (not a test file): the

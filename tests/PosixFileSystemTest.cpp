@@ -81,6 +81,7 @@ TEST(PosixFileSystem, NeverFollowsALinkPlantedAtAFileName) {
       EXPECT_EQ(files.CreateForWrite(run.handle, name, mode).error, platform::IoError::NotRegular);
       EXPECT_EQ(files.OpenForRead(run.handle, name, mode).error, platform::IoError::NotRegular);
     }
+    EXPECT_FALSE(files.RemoveFile(run.handle, name));  // not ours to delete
   }
   files.CloseFolder(run.handle);
   EXPECT_EQ(Contents(target), "keep me");

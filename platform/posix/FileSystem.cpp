@@ -123,6 +123,13 @@ public:
   }
 
   bool RemoveFile(FolderHandle folder, const char* name) override {
+    // Only plain files are test files: a FIFO or link someone put at the
+    // name is theirs, not ours to delete.
+    struct stat info {};
+    if (::fstatat(static_cast<int>(folder), name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode)) {
+      return false;
+    }
     return ::unlinkat(static_cast<int>(folder), name, 0) == 0;
   }
 
