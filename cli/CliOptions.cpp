@@ -127,6 +127,22 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       flag(options.Version, true);
     } else if (name == "--json") {
       flag(options.Json, true);
+    } else if (name == "--no-history") {
+      flag(options.NoHistory, true);
+    } else if (name == "--history") {
+      flag(options.ListHistory, true);
+    } else if (name == "--no-file-times") {
+      flag(options.KeepFileTimes, false);
+    } else if (name == "--match") {
+      if (const std::optional<std::string> text = takeValue()) options.Match = *text;
+    } else if (name == "--report") {
+      if (const std::optional<std::string> file = takeValue()) {
+        if (file->empty()) {
+          result.Error = "--report にファイル名が必要です";
+        } else {
+          options.Report = *file;
+        }
+      }
     } else if (name == "--read-only") {
       flag(choices.ReadOnly, true);
     } else if (name == "--random") {
@@ -199,6 +215,10 @@ const char* UsageText() {
          "  --priority CLASS       優先度: Idle Normal High Realtime\n"
          "  --settings FILE        既定値をこの設定ファイルから読む (既定: "
          "ウィンドウ版の設定ファイル)\n"
+         "  --report FILE.html     グラフ付きのレポート (1 つの HTML ファイル) を書く\n"
+         "  --no-history           この測定を履歴に残さない\n"
+         "  --history [--match S]  履歴を新しい順に表示する (S: デバイスかフォルダで絞り込む)\n"
+         "  --no-file-times        ファイルごとの時間を取らない (その負荷を確かめるため)\n"
          "  --json                 結果を JSON で標準出力に書く (UTF-8 でないバイト B は\n"
          "                         文字列中で \\udcBB と書く: Python の surrogateescape)\n"
          "  --help                 この説明を表示する\n"

@@ -16,6 +16,11 @@ struct CliOptions {
   int WaitIndex = 0;       // "0" seconds
   int PriorityIndex = -1;  // -1: leave the priority as it is
   bool Json = false;
+  bool NoHistory = false;    // keep this run out of the history
+  bool ListHistory = false;  // --history: list earlier runs instead of running
+  std::string Match;         // --match: only runs whose device or folder holds this
+  std::string Report;        // --report FILE.html; empty for none
+  bool KeepFileTimes = true;
   bool Help = false;
   bool Version = false;
 };

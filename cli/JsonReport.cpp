@@ -1,3 +1,4 @@
+// The runner's JSON document.
 #include "cli/JsonReport.h"
 
 #include <charconv>
@@ -6,25 +7,28 @@
 namespace tarnwell::cli {
 namespace {
 
-std::string Number(double value) {
-  char digits[64];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  return std::string(digits, result.ptr);
-}
-
 std::string Bool(bool value) { return value ? "true" : "false"; }
 
-std::string Phase(double seconds, std::int64_t bytes) {
-  return "{\"seconds\": " + Number(seconds) +
-         ", \"mbps\": " + Number(ResultTable::Mbps(bytes, seconds)) +
-         ", \"mbPerSecond\": " + Number(ResultTable::MBPerSecond(bytes, seconds)) + "}";
+std::string Phase(double seconds, std::int64_t bytes, const std::optional<PhaseRecord>& phase) {
+  std::string json = "{\"seconds\": " + JsonNumber(seconds) +
+                     ", \"mbps\": " + JsonNumber(ResultTable::Mbps(bytes, seconds)) +
+                     ", \"mbPerSecond\": " + JsonNumber(ResultTable::MBPerSecond(bytes, seconds));
+  if (phase && phase->Stats.Files > 0) json += ", \"latency\": " + StatsJson(phase->Stats, true);
+  return json + "}";
+}
+
+RepetitionRecord Repetition(const RunRecord& record, int i) {
+  return static_cast<std::size_t>(i) <= record.Repetitions.size()
+             ? record.Repetitions[static_cast<std::size_t>(i - 1)]
+             : RepetitionRecord{};
 }
 
 std::string Summary(const ResultTable::PhaseSummary& summary, std::int64_t bytes) {
   return "{\"bytes\": " + std::to_string(bytes) +
-         ", \"meanSeconds\": " + Number(summary.MeanSeconds) +
-         ", \"variance\": " + Number(summary.Variance) + ", \"mbps\": " + Number(summary.Mbps) +
-         ", \"mbPerSecond\": " + Number(summary.MBPerSecond) + "}";
+         ", \"meanSeconds\": " + JsonNumber(summary.MeanSeconds) +
+         ", \"variance\": " + JsonNumber(summary.Variance) +
+         ", \"mbps\": " + JsonNumber(summary.Mbps) +
+         ", \"mbPerSecond\": " + JsonNumber(summary.MBPerSecond) + "}";
 }
 
 const char* ResultName(RunOutcome::Kind kind) {
@@ -43,92 +47,8 @@ const char* ResultName(RunOutcome::Kind kind) {
 
 }  // namespace
 
-namespace {
-
-// Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there
-// does not start one (overlong forms, surrogates and code points above
-// U+10FFFF included).
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size()) return 0;
-  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-  }
-  return length;
-}
-
-}  // namespace
-
-std::string JsonString(const std::string& text) {
-  std::string quoted = "\"";
-  for (std::size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    const auto byte = static_cast<unsigned char>(c);
-    const std::size_t length = Utf8SequenceLength(text, i);
-    char escaped[8];
-    if (length == 0) {
-      // A byte that is not UTF-8 (a file name in another encoding) becomes
-      // the lone surrogate U+DC00 + byte, as Python's "surrogateescape" does,
-      // so the document stays UTF-8 and the bytes can be recovered.
-      std::snprintf(escaped, sizeof escaped, "\\udc%02x", byte);
-      quoted += escaped;
-      ++i;
-      continue;
-    }
-    if (length > 1) {
-      quoted.append(text, i, length);
-      i += length;
-      continue;
-    }
-    ++i;
-    switch (c) {
-      case '"':
-        quoted += "\\\"";
-        break;
-      case '\\':
-        quoted += "\\\\";
-        break;
-      case '\n':
-        quoted += "\\n";
-        break;
-      case '\r':
-        quoted += "\\r";
-        break;
-      case '\t':
-        quoted += "\\t";
-        break;
-      default:
-        if (byte < 0x20 || byte == 0x7F) {
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-          quoted += escaped;
-        } else {
-          quoted += c;
-        }
-    }
-  }
-  return quoted + "\"";
-}
-
 std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
-                       const RunOutcome& outcome) {
+                       const RunOutcome& outcome, const RunRecord& record) {
   const RunChoices& choices = options.Choices;
   const RunParameters& parameters = run.Parameters();
   const ResultTable& table = run.Table();
@@ -161,13 +81,17 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   json += "  \"fileCount\": " + std::to_string(parameters.FileCount) + ",\n";
   json += "  \"readCount\": " + std::to_string(run.ReadCount()) + ",\n";
   json += "  \"directIo\": " + Bool(run.UsedDirectIo()) + ",\n";
+  json += "  \"io\": " + JsonString(record.IoMode) + ",\n";
+  json += "  \"device\": " + DeviceJson(record.Device) + ",\n";
   json += "  \"repetitions\": [";
   for (int i = 1; i <= table.WriteHalves(); ++i) {
     json += i == 1 ? "\n    " : ",\n    ";
     json += "{\"repetition\": " + std::to_string(i);
-    json += ", \"write\": " +
-            (choices.ReadOnly ? std::string("null") : Phase(table.WriteSeconds(i), writeBytes));
-    json += ", \"read\": " + (i <= table.ReadHalves() ? Phase(table.ReadSeconds(i), readBytes)
+    json += ", \"write\": " + (choices.ReadOnly ? std::string("null")
+                                                : Phase(table.WriteSeconds(i), writeBytes,
+                                                        Repetition(record, i).Write));
+    json += ", \"read\": " + (i <= table.ReadHalves() ? Phase(table.ReadSeconds(i), readBytes,
+                                                              Repetition(record, i).Read)
                                                       : std::string("null"));
     json += "}";
   }

@@ -1,18 +1,17 @@
 // The machine-readable report of tarnwell-cli --json: the choices, each
-// repetition's recorded times and throughputs, the summaries and the outcome.
+// repetition's recorded times, throughputs, file latencies and timeline, the
+// device, the summaries and the outcome.
 #pragma once
 
 #include <string>
 
 #include "cli/CliOptions.h"
 #include "engine/BenchmarkRun.h"
+#include "engine/Json.h"
 
 namespace tarnwell::cli {
 
 std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
-                       const RunOutcome& outcome);
-
-// `text` as a JSON string literal, quotes included.
-std::string JsonString(const std::string& text);
+                       const RunOutcome& outcome, const RunRecord& record);
 
 }  // namespace tarnwell::cli

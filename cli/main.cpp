@@ -15,7 +15,10 @@
 #include "cli/JsonReport.h"
 #include "cli/SavedChoices.h"
 #include "engine/BenchmarkRun.h"
+#include "engine/HtmlReport.h"
+#include "engine/RunHistory.h"
 #include "engine/UnitMSec.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
@@ -146,6 +149,45 @@ private:
   std::thread thread_;
 };
 
+// Earlier runs, newest first, one per line with TABs between the fields.
+int ListHistory(const std::string& match) {
+  const History history = ReadHistory(HistoryPath());
+  std::string text =
+      "日時\tデバイス\tフォルダ\tファイル\t総容量\tブロック\t書き（MB/秒）\t読み（MB/秒）\t結果\n";
+  auto figure = [](double value) {
+    if (value < 0) return std::string("-");
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.3f", value);
+    return std::string(digits);
+  };
+  for (auto run = history.Runs.rbegin(); run != history.Runs.rend(); ++run) {
+    const std::string device = DeviceLabel(run->Device);
+    if (!match.empty() && device.find(match) == std::string::npos &&
+        run->Folder.find(match) == std::string::npos) {
+      continue;
+    }
+    text += run->Date + "\t" + device + "\t" + run->Folder + "\t" + run->FileSize + "\t" +
+            run->Total + "\t" + run->Block + "\t" + figure(run->MeanWriteMBps) + "\t" +
+            figure(run->MeanReadMBps) + "\t" + run->Result + "\n";
+  }
+  std::fputs(text.c_str(), stdout);
+  if (history.Damaged > 0) {
+    std::fprintf(stderr, "tarnwell-cli: 履歴の壊れた %d 行を飛ばしました\n", history.Damaged);
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? ExitCompleted : ExitStopped;
+}
+
+// The report, with the earlier runs of the same setup for comparison.
+bool WriteReport(const std::string& path, const RunRecord& record) {
+  std::vector<RunRecord> earlier;
+  for (RunRecord& run : ReadHistory(HistoryPath()).Runs) {
+    if (SameSetup(run, record) && run.Date != record.Date) earlier.push_back(std::move(run));
+  }
+  if (platform::ReplaceFileAtomically(path, HtmlReport(record, earlier))) return true;
+  std::fprintf(stderr, "tarnwell-cli: レポート %s を書き込めません\n", path.c_str());
+  return false;
+}
+
 int Main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   CliOptions defaults = DefaultOptions(platform::HomeDirectory());
@@ -180,6 +222,7 @@ int Main(int argc, char** argv) {
     std::printf("tarnwell-cli %s\n", TARNWELL_VERSION);
     return ExitCompleted;
   }
+  if (options.ListHistory) return ListHistory(options.Match);
   if (options.PriorityIndex >= 0 &&
       !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))) {
     std::fprintf(stderr, "%s\n", "優先度の設定に失敗しました");
@@ -195,6 +238,7 @@ int Main(int argc, char** argv) {
                            console);
   RunEnvironment environment;
   BenchmarkRun run(options.Choices, buffer, generator, observer, environment);
+  run.KeepFileTimes = options.KeepFileTimes;
   platform::InstallStopSignals(run.StopFlag());
 
   RunOutcome outcome;
@@ -204,15 +248,24 @@ int Main(int argc, char** argv) {
     outcome = run.Execute();
   }
   observer.Finish();
-  if (options.Json) std::fputs(JsonReport(options, run, outcome).c_str(), stdout);
+  const RunRecord record = run.Record(outcome);
+  // A run that never reached its folder measured nothing worth keeping.
+  const bool measured = !record.Date.empty();
+  if (measured && !options.NoHistory && !AppendToHistory(HistoryPath(), record)) {
+    std::fprintf(stderr, "tarnwell-cli: 履歴 %s に書き込めません\n", HistoryPath().c_str());
+  }
+  // A report that was asked for and not written makes the run a failure.
+  bool lost = measured && !options.Report.empty() && !WriteReport(options.Report, record);
+  if (options.Json) std::fputs(JsonReport(options, run, outcome, record).c_str(), stdout);
   // A table nobody received (a full disk, a closed pipe) is no result.
   const bool flushed = std::fflush(stdout) == 0;
   if (!flushed || std::ferror(stdout)) {
     const std::string reason = flushed ? "" : platform::ErrorText(platform::LastSystemError());
     std::fprintf(stderr, "tarnwell-cli: 標準出力に書き込めません\n%s", reason.c_str());
     if (!reason.empty()) std::fputc('\n', stderr);
-    if (outcome.Result == RunOutcome::Kind::Completed) return ExitStopped;
+    lost = true;
   }
+  if (lost && outcome.Result == RunOutcome::Kind::Completed) return ExitStopped;
 
   switch (outcome.Result) {
     case RunOutcome::Kind::Completed:

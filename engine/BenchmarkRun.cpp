@@ -2,15 +2,21 @@
 #include "engine/BenchmarkRun.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "engine/RandomOrder.h"
 #include "engine/RunFolder.h"
 #include "engine/UnitMSec.h"
+#include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/Sleep.h"
+#include "platform/SystemIdentity.h"
 
 namespace tarnwell {
+namespace {
+constexpr double SecondsPerDay = 86400.0;
+}  // namespace
 
 const char* RunPhaseText(RunPhase phase) {
   switch (phase) {
@@ -43,6 +49,29 @@ double RunEnvironment::Now() { return PreciseNow(); }
 
 bool RunEnvironment::Pause(std::int32_t milliseconds, const std::atomic<bool>& stop) {
   return platform::SleepUnlessStopped(milliseconds, stop);
+}
+
+platform::DeviceIdentity RunEnvironment::Identify(const std::string& folder) {
+  return platform::IdentifyDevice(folder);
+}
+
+void RunEnvironment::Describe(RunRecord& record) {
+  const platform::CalendarTime now = platform::LocalTimeNow();
+  char date[32];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02dT%02d:%02d:%02d", now.year, now.month, now.day,
+                now.hour, now.minute, now.second);
+  record.Date = date;
+  platform::QueryMachineName(record.Host);
+  platform::VersionRecord version;
+  if (platform::QueryVersion(version)) {
+    const std::string name(version.CSDVersion,
+                           strnlen(version.CSDVersion, sizeof version.CSDVersion));
+    const std::string kernel = std::to_string(version.MajorVersion) + "." +
+                               std::to_string(version.MinorVersion) + "." +
+                               std::to_string(version.BuildNumber);
+    const char* family = version.PlatformId == platform::PlatformLinux ? "Linux" : "Windows";
+    record.System = (name.empty() ? "" : name + " ") + "(" + family + " " + kernel + ")";
+  }
 }
 
 std::string RunEnvironment::RandomListPath() {
@@ -157,17 +186,25 @@ BenchmarkRun::Step BenchmarkRun::Wait() {
 BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
   EnterPhase(RunPhase::Writing, progress_.Repetition.load(std::memory_order_relaxed));
   double start = environment_.Now();
+  recorder_.Start(parameters_.FileCount, parameters_.FileSize, start * SecondsPerDay);
   for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
     progress_.File.store(j, std::memory_order_relaxed);
     if (stop_.load(std::memory_order_relaxed)) return Interrupt();
     SetPath(j);
+    double opened = KeepFileTimes ? environment_.FileNow() : 0;
     TransferStatus status = Transfer(true);
     if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
       transfers_.Mode = platform::IoMode::SyncBuffered;
       // The refused attempt is not part of the measurement.
-      if (j == 1) start = environment_.Now();
+      if (j == 1) {
+        start = environment_.Now();
+        recorder_.Start(parameters_.FileCount, parameters_.FileSize, start * SecondsPerDay);
+      }
+      if (KeepFileTimes) opened = environment_.FileNow();
       status = Transfer(true);
     }
+    if (KeepFileTimes)
+      recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
     if (status == TransferStatus::Stopped) return Interrupt();
     if (status != TransferStatus::Done) {
       FailTransfer(status, RunMessages::CannotWrite);
@@ -187,16 +224,24 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
                                            double& elapsed) {
   EnterPhase(RunPhase::Reading, progress_.Repetition.load(std::memory_order_relaxed));
   double start = environment_.Now();
+  recorder_.Start(count, parameters_.FileSize, start * SecondsPerDay);
   for (std::int32_t k = 0; k < count; ++k) {
     progress_.File.store(k + 1, std::memory_order_relaxed);
     if (stop_.load(std::memory_order_relaxed)) return Interrupt();
     SetPath(order != nullptr ? order[k] : k + 1);
+    double opened = KeepFileTimes ? environment_.FileNow() : 0;
     TransferStatus status = Transfer(false);
     if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
       transfers_.Mode = platform::IoMode::SyncBuffered;
-      if (k == 0) start = environment_.Now();
+      if (k == 0) {
+        start = environment_.Now();
+        recorder_.Start(count, parameters_.FileSize, start * SecondsPerDay);
+      }
+      if (KeepFileTimes) opened = environment_.FileNow();
       status = Transfer(false);
     }
+    if (KeepFileTimes)
+      recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
     switch (status) {
       case TransferStatus::Done:
         break;
@@ -253,6 +298,72 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
   return Step::Continue;
 }
 
+void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes) {
+  if (repetitionRecords_.size() < static_cast<std::size_t>(repetition)) {
+    repetitionRecords_.push_back(RepetitionRecord{repetition, std::nullopt, std::nullopt});
+  }
+  PhaseRecord phase;
+  phase.Seconds = write ? table_.WriteSeconds(repetition) : table_.ReadSeconds(repetition);
+  phase.MBPerSecond = ResultTable::MBPerSecond(bytes, phase.Seconds);
+  if (KeepFileTimes) phase.Stats = recorder_.Finish();
+  (write ? repetitionRecords_.back().Write : repetitionRecords_.back().Read) = std::move(phase);
+}
+
+RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
+  RunRecord record = described_;
+  auto item = [](const auto& items, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < items.size()
+               ? std::string(items[static_cast<std::size_t>(index)])
+               : std::string();
+  };
+  record.Folder = choices_.Folder;
+  record.FileSize = item(FileSizeItems, choices_.FileSizeIndex);
+  record.Total = item(TotalSizeItems, choices_.TotalSizeIndex);
+  record.Block = blockSize_ == OneMegabyte ? "1MB" : "1KB";
+  record.ReadPercent = item(ReadPercentageItems, choices_.ReadPercentageIndex);
+  record.Repeat = repetitions_;
+  record.WaitSeconds = parameters_.WaitMSec / 1000;
+  record.ReadOnly = choices_.ReadOnly;
+  record.Random = choices_.ReadRandom;
+  record.Delete = choices_.DeleteFiles;
+  record.FileSizeBytes = parameters_.FileSize;
+  record.FileCount = parameters_.FileCount;
+  record.ReadCount = readCount_;
+  record.Device = device_;
+  record.IoMode = UsedDirectIo()                   ? "direct"
+                  : transfers_.DirectRefusedAtOpen ? "buffered: the file system has no direct I/O"
+                                                   : "buffered: sectors above 1 KB";
+  record.Table = table_.Text();
+  record.Repetitions = repetitionRecords_;
+  if (outcome.Result == RunOutcome::Kind::Completed && repetitions_ > 0) {
+    std::vector<double> writes, reads;
+    for (int i = 1; i <= repetitions_; ++i) {
+      writes.push_back(table_.WriteSeconds(i));
+      reads.push_back(table_.ReadSeconds(i));
+    }
+    const std::int64_t fileBytes = parameters_.FileSize;
+    if (!choices_.ReadOnly) {
+      record.MeanWriteMBps =
+          ResultTable::Summarize(writes.data(), repetitions_, fileBytes * parameters_.FileCount)
+              .MBPerSecond;
+    }
+    record.MeanReadMBps =
+        ResultTable::Summarize(reads.data(), repetitions_, fileBytes * readCount_).MBPerSecond;
+  }
+  switch (outcome.Result) {
+    case RunOutcome::Kind::Completed:
+      record.Result = "completed";
+      break;
+    case RunOutcome::Kind::Interrupted:
+      record.Result = "interrupted";
+      break;
+    default:
+      record.Result = "stopped";
+      record.Message = outcome.Message;
+  }
+  return record;
+}
+
 RunOutcome BenchmarkRun::Execute() {
   outcome_ = RunOutcome{};
   EnterPhase(RunPhase::Preparing, 0);
@@ -282,6 +393,9 @@ RunOutcome BenchmarkRun::Execute() {
     return finish();
   }
   if (!OpenFolder()) return finish();
+  device_ = environment_.Identify(runFolder_);
+  environment_.Describe(described_);
+  repetitionRecords_.clear();
   if (environment_.Files().IsInMemory(folder_)) observer_.Notice(RunMessages::InMemory);
   if (!ComputeFileCount(parameters_, choices_.FileSizeIndex, choices_.TotalSizeIndex)) {
     Fail(MessageKind::Plain, RunMessages::FileLargerThanTotal);
@@ -315,6 +429,7 @@ RunOutcome BenchmarkRun::Execute() {
     double elapsed = 0;  // a read-only run writes nothing and records 0
     if (!choices_.ReadOnly && WritePhase(elapsed) == Step::Stop) return finish();
     table_.AppendWriteHalf(i, elapsed, writeBytes);
+    if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes);
     observer_.ResultTextChanged(table_.Text());
     NoticeFallbackOnce();
 
@@ -340,6 +455,7 @@ RunOutcome BenchmarkRun::Execute() {
       return finish();
     }
     table_.AppendReadHalf(i, elapsed, readBytes);
+    RecordPhase(i, false, readBytes);
     observer_.ResultTextChanged(table_.Text());
     NoticeFallbackOnce();
     progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);

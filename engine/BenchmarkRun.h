@@ -16,8 +16,10 @@
 
 #include "engine/Generator.h"
 #include "engine/PatternBuffer.h"
+#include "engine/PhaseStats.h"
 #include "engine/ResultTable.h"
 #include "engine/RunParameters.h"
+#include "engine/RunRecord.h"
 #include "engine/TestFiles.h"
 #include "platform/FileSystem.h"
 
@@ -91,10 +93,16 @@ public:
   virtual ~RunEnvironment() = default;
   virtual platform::FileSystem& Files();
   virtual double Now();
+  // The stamps around each file, from the same clock as the phase's own.
+  virtual double FileNow() { return Now(); }
   // False when the pause was cut short by a stop request.
   virtual bool Pause(std::int32_t milliseconds, const std::atomic<bool>& stop);
   // Where the random read order is saved.
   virtual std::string RandomListPath();
+  // The file system and device of the run's folder, before the run.
+  virtual platform::DeviceIdentity Identify(const std::string& folder);
+  // When and where: the record's date, host and system texts.
+  virtual void Describe(RunRecord& record);
 };
 
 // Messages of the run, as the user reads them.
@@ -142,6 +150,12 @@ public:
   std::int32_t ReadCount() const { return readCount_; }
   // False once the file system refused direct I/O and the run fell back.
   bool UsedDirectIo() const { return transfers_.Mode == platform::IoMode::Direct; }
+  // Whether each file's open-to-close time is kept (latency percentiles and
+  // the timeline); off only to show what keeping them costs.
+  bool KeepFileTimes = true;
+  // Everything about the run once Execute has returned, for the history,
+  // the JSON and the report.
+  RunRecord Record(const RunOutcome& outcome) const;
 
 private:
   enum class Step { Continue, Stop };
@@ -149,6 +163,8 @@ private:
   Step Wait();
   Step WritePhase(double& elapsed);
   Step ReadPhase(const std::int32_t* order, std::int32_t count, double& elapsed);
+  // Keeps a phase's figures for the record, after its timed interval.
+  void RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes);
   Step SaveRandomList(const std::vector<std::int32_t>& order);
   TransferStatus Transfer(bool write);
   void SetPath(std::int32_t number);
@@ -172,6 +188,10 @@ private:
   TestFileTransfers transfers_;
   RunOutcome outcome_;
 
+  PhaseRecorder recorder_;
+  std::vector<RepetitionRecord> repetitionRecords_;
+  platform::DeviceIdentity device_;
+  RunRecord described_;  // date, host and system, taken as the run starts
   std::string runFolder_;
   platform::FolderHandle folder_ = platform::InvalidFolder;
   std::string path_;  // run folder + the current test file's name

@@ -19,6 +19,9 @@ std::size_t MaxPathLength();
 std::string HomeDirectory();
 // The per-user cache folder for this program (no closing separator).
 std::string ProgramCacheDirectory();
+// The per-user data folder for this program (no closing separator): where
+// the history of runs is kept.
+std::string ProgramDataDirectory();
 // The per-user configuration folder for this program (no closing separator),
 // empty when no home folder is known. It may not exist yet.
 std::string ProgramConfigDirectory();

@@ -30,6 +30,19 @@ public:
     Clock += Tick;
     return now;
   }
+  // Files take 1 ms each, on a clock of their own so the phases stay 50 ms.
+  double FileClock = 0;
+  double FileNow() override {
+    FileClock += 0.0005 / 86400.0;
+    return FileClock;
+  }
+  platform::DeviceIdentity Identify(const std::string& folder) override {
+    platform::DeviceIdentity device;
+    device.Folder = folder;
+    device.FileSystemType = "fakefs";
+    return device;
+  }
+  void Describe(RunRecord& record) override { record.Date = "2026-12-09T10:00:00"; }
   bool Pause(std::int32_t milliseconds, const std::atomic<bool>&) override {
     Pauses.push_back(milliseconds);
     return static_cast<int>(Pauses.size()) != StopAtPause;

@@ -46,6 +46,7 @@ Result RunCli(const std::vector<std::string>& arguments, const std::string& home
     ::close(errPipe[0]);
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
     std::vector<char*> argv{const_cast<char*>(TARNWELL_CLI)};
     for (const std::string& argument : arguments)
       argv.push_back(const_cast<char*>(argument.c_str()));
@@ -244,6 +245,35 @@ TEST(Cli, HangUpAndQuitCleanUpLikeAnInterrupt) {
     EXPECT_EQ(result.exitCode, 130);
     EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
   }
+}
+
+TEST(Cli, KeepsAHistoryListsItAndWritesAReport) {
+  TempFolder home;
+  const std::vector<std::string> run = {"--settings",  "/dev/null", "--folder", home / "disk",
+                                        "--file-size", "100KB",     "--total",  "1MB"};
+  ASSERT_EQ(RunCli(run, home.Path()).exitCode, 0);
+  std::vector<std::string> quiet = run;
+  quiet.push_back("--no-history");
+  quiet.push_back("--json");
+  const Result json = RunCli(quiet, home.Path());
+  EXPECT_NE(json.out.find("\"latency\": {\"files\": 10, \"p50\": "), std::string::npos);
+  EXPECT_NE(json.out.find("\"timelineMBps\": ["), std::string::npos);
+  EXPECT_NE(json.out.find("\"device\": {\"folder\": "), std::string::npos);
+
+  std::vector<std::string> reported = run;
+  reported.push_back("--report");
+  reported.push_back(home / "report.html");
+  ASSERT_EQ(RunCli(reported, home.Path()).exitCode, 0);
+  const std::string report = testing::Contents(home / "report.html");
+  EXPECT_NE(report.find("<svg"), std::string::npos);
+  EXPECT_NE(report.find("これまでの測定との比較"), std::string::npos);
+
+  // Two runs kept (the --no-history one is not), newest first.
+  const Result listed = RunCli({"--history", "--match", home / "disk"}, home.Path());
+  EXPECT_EQ(listed.exitCode, 0);
+  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 3);
+  EXPECT_EQ(RunCli({"--history", "--match", "elsewhere"}, home.Path()).out.find("/disk"),
+            std::string::npos);
 }
 
 TEST(Cli, AReaderThatGoesAwayDoesNotLeaveTestFilesBehind) {

@@ -79,6 +79,14 @@ std::string ProgramCacheDirectory() {
   return folder;
 }
 
+std::string ProgramDataDirectory() {
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
+    return StripClosingSlashes(data) + "/tarnwell";
+  }
+  const std::string home = HomeDirectory();
+  return (home == "/" ? std::string() : home) + "/.local/share/tarnwell";
+}
+
 std::string ProgramConfigDirectory() {
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/') {
     return StripClosingSlashes(config) + "/tarnwell";

@@ -1,0 +1,331 @@
+// JSON text: string literals that stay UTF-8 whatever bytes they carry, and
+// a small reader for the program's own documents (the run history).
+#include "engine/Json.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tarnwell {
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there
+// does not start one (overlong forms, surrogates and code points above
+// U+10FFFF included).
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+  std::string quoted = "\"";
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    const auto byte = static_cast<unsigned char>(c);
+    const std::size_t length = Utf8SequenceLength(text, i);
+    char escaped[8];
+    if (length == 0) {
+      // A byte that is not UTF-8 (a file name in another encoding) becomes
+      // the lone surrogate U+DC00 + byte, as Python's "surrogateescape" does,
+      // so the document stays UTF-8 and the bytes can be recovered.
+      std::snprintf(escaped, sizeof escaped, "\\udc%02x", byte);
+      quoted += escaped;
+      ++i;
+      continue;
+    }
+    if (length > 1) {
+      quoted.append(text, i, length);
+      i += length;
+      continue;
+    }
+    ++i;
+    switch (c) {
+      case '"':
+        quoted += "\\\"";
+        break;
+      case '\\':
+        quoted += "\\\\";
+        break;
+      case '\n':
+        quoted += "\\n";
+        break;
+      case '\r':
+        quoted += "\\r";
+        break;
+      case '\t':
+        quoted += "\\t";
+        break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+          quoted += escaped;
+        } else {
+          quoted += c;
+        }
+    }
+  }
+  return quoted + "\"";
+}
+
+std::string JsonNumber(double value) {
+  char digits[64];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  return std::string(digits, result.ptr);
+}
+
+const JsonValue* JsonValue::Find(std::string_view key) const {
+  for (const auto& [name, value] : Members) {
+    if (name == key) return &value;
+  }
+  return nullptr;
+}
+
+double JsonValue::NumberAt(std::string_view key, double otherwise) const {
+  const JsonValue* value = Find(key);
+  return value != nullptr && value->Type == Kind::Number ? value->Number : otherwise;
+}
+
+std::string JsonValue::TextAt(std::string_view key) const {
+  const JsonValue* value = Find(key);
+  return value != nullptr && value->Type == Kind::String ? value->Text : std::string();
+}
+
+bool JsonValue::BoolAt(std::string_view key) const {
+  const JsonValue* value = Find(key);
+  return value != nullptr && value->Type == Kind::Bool && value->Boolean;
+}
+
+namespace {
+
+class Reader {
+public:
+  explicit Reader(std::string_view text) : text_(text) {}
+
+  bool Document(JsonValue& value) {
+    if (!Value(value, 0)) return false;
+    Blanks();
+    return at_ == text_.size();
+  }
+
+private:
+  static constexpr int MaxDepth = 64;
+
+  void Blanks() {
+    while (at_ < text_.size() &&
+           (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r')) {
+      ++at_;
+    }
+  }
+  bool Take(char c) {
+    Blanks();
+    if (at_ < text_.size() && text_[at_] == c) {
+      ++at_;
+      return true;
+    }
+    return false;
+  }
+  bool Word(std::string_view word) {
+    if (text_.substr(at_, word.size()) != word) return false;
+    at_ += word.size();
+    return true;
+  }
+
+  bool Value(JsonValue& value, int depth) {
+    if (depth > MaxDepth) return false;
+    Blanks();
+    if (at_ >= text_.size()) return false;
+    const char c = text_[at_];
+    if (c == '{') return Object(value, depth);
+    if (c == '[') return Array(value, depth);
+    if (c == '"') {
+      value.Type = JsonValue::Kind::String;
+      return String(value.Text);
+    }
+    if (Word("true") || Word("false")) {
+      value.Type = JsonValue::Kind::Bool;
+      value.Boolean = c == 't';
+      return true;
+    }
+    if (Word("null")) {
+      value.Type = JsonValue::Kind::Null;
+      return true;
+    }
+    return Number(value);
+  }
+
+  bool Number(JsonValue& value) {
+    const char* begin = text_.data() + at_;
+    const char* end = text_.data() + text_.size();
+    const auto result = std::from_chars(begin, end, value.Number);
+    if (result.ec != std::errc() || result.ptr == begin) return false;
+    at_ += static_cast<std::size_t>(result.ptr - begin);
+    value.Type = JsonValue::Kind::Number;
+    return true;
+  }
+
+  static void AppendUtf8(std::string& out, unsigned code) {
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (code >> 18));
+      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+
+  bool Hex4(unsigned& code) {
+    if (at_ + 4 > text_.size()) return false;
+    code = 0;
+    for (int i = 0; i < 4; ++i) {
+      const char c = text_[at_++];
+      code <<= 4;
+      if (c >= '0' && c <= '9')
+        code |= static_cast<unsigned>(c - '0');
+      else if (c >= 'a' && c <= 'f')
+        code |= static_cast<unsigned>(c - 'a' + 10);
+      else if (c >= 'A' && c <= 'F')
+        code |= static_cast<unsigned>(c - 'A' + 10);
+      else
+        return false;
+    }
+    return true;
+  }
+
+  bool String(std::string& out) {
+    ++at_;  // the opening quote
+    out.clear();
+    while (at_ < text_.size()) {
+      const char c = text_[at_++];
+      if (c == '"') return true;
+      if (static_cast<unsigned char>(c) < 0x20) return false;
+      if (c != '\\') {
+        out += c;
+        continue;
+      }
+      if (at_ >= text_.size()) return false;
+      const char escape = text_[at_++];
+      switch (escape) {
+        case '"':
+          out += '"';
+          break;
+        case '\\':
+          out += '\\';
+          break;
+        case '/':
+          out += '/';
+          break;
+        case 'b':
+          out += '\b';
+          break;
+        case 'f':
+          out += '\f';
+          break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
+        case 'u': {
+          unsigned code = 0;
+          if (!Hex4(code)) return false;
+          if (code >= 0xD800 && code < 0xDC00 && text_.substr(at_, 2) == "\\u") {
+            const std::size_t mark = at_;
+            at_ += 2;
+            unsigned low = 0;
+            if (Hex4(low) && low >= 0xDC00 && low < 0xE000) {
+              AppendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
+              break;
+            }
+            at_ = mark;
+          }
+          // A lone U+DC80..U+DCFF stands for the byte it escaped.
+          if (code >= 0xDC80 && code <= 0xDCFF) {
+            out += static_cast<char>(code - 0xDC00);
+          } else {
+            AppendUtf8(out, code);
+          }
+          break;
+        }
+        default:
+          return false;
+      }
+    }
+    return false;
+  }
+
+  bool Array(JsonValue& value, int depth) {
+    ++at_;
+    value.Type = JsonValue::Kind::Array;
+    if (Take(']')) return true;
+    do {
+      value.Items.emplace_back();
+      if (!Value(value.Items.back(), depth + 1)) return false;
+    } while (Take(','));
+    return Take(']');
+  }
+
+  bool Object(JsonValue& value, int depth) {
+    ++at_;
+    value.Type = JsonValue::Kind::Object;
+    if (Take('}')) return true;
+    do {
+      Blanks();
+      if (at_ >= text_.size() || text_[at_] != '"') return false;
+      std::string name;
+      if (!String(name) || !Take(':')) return false;
+      value.Members.emplace_back(std::move(name), JsonValue{});
+      if (!Value(value.Members.back().second, depth + 1)) return false;
+    } while (Take(','));
+    return Take('}');
+  }
+
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace
+
+std::optional<JsonValue> ParseJson(std::string_view text) {
+  JsonValue value;
+  if (!Reader(text).Document(value)) return std::nullopt;
+  return value;
+}
+
+}  // namespace tarnwell

@@ -1,0 +1,38 @@
+// JSON for the program's own documents: string literals that stay UTF-8
+// whatever bytes they carry, numbers, and a small reader.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tarnwell {
+
+// `text` as a JSON string literal, quotes included. A byte that is not part
+// of well-formed UTF-8 becomes \udcXX (U+DC00 + the byte, Python's
+// "surrogateescape"), so the document stays UTF-8 and the bytes come back.
+std::string JsonString(const std::string& text);
+// The shortest text that reads back as `value`.
+std::string JsonNumber(double value);
+
+struct JsonValue {
+  enum class Kind { Null, Bool, Number, String, Array, Object };
+  Kind Type = Kind::Null;
+  bool Boolean = false;
+  double Number = 0;
+  std::string Text;  // \udcXX escapes turned back into their bytes
+  std::vector<JsonValue> Items;
+  std::vector<std::pair<std::string, JsonValue>> Members;
+
+  const JsonValue* Find(std::string_view key) const;
+  double NumberAt(std::string_view key, double otherwise = 0) const;
+  std::string TextAt(std::string_view key) const;
+  bool BoolAt(std::string_view key) const;
+};
+
+// The value `text` holds, or nothing when it is not one well-formed value.
+std::optional<JsonValue> ParseJson(std::string_view text);
+
+}  // namespace tarnwell

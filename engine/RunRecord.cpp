@@ -1,0 +1,165 @@
+// The run record's JSON: the history line and its reading back.
+#include "engine/RunRecord.h"
+
+#include "engine/Json.h"
+
+namespace tarnwell {
+namespace {
+
+std::string Field(const char* name, const std::string& json, bool first = false) {
+  return std::string(first ? "" : ", ") + "\"" + name + "\": " + json;
+}
+
+std::string Bool(bool value) { return value ? "true" : "false"; }
+
+std::string PhaseJson(const std::optional<PhaseRecord>& phase, bool withTimeline) {
+  if (!phase) return "null";
+  return "{" + Field("seconds", JsonNumber(phase->Seconds), true) +
+         Field("mbPerSecond", JsonNumber(phase->MBPerSecond)) +
+         Field("latency", StatsJson(phase->Stats, withTimeline)) + "}";
+}
+
+std::optional<PhaseRecord> ReadPhase(const JsonValue* value) {
+  if (value == nullptr || value->Type != JsonValue::Kind::Object) return std::nullopt;
+  PhaseRecord phase;
+  phase.Seconds = value->NumberAt("seconds");
+  phase.MBPerSecond = value->NumberAt("mbPerSecond");
+  if (const JsonValue* latency = value->Find("latency")) {
+    phase.Stats.Files = static_cast<std::int32_t>(latency->NumberAt("files"));
+    phase.Stats.P50 = latency->NumberAt("p50");
+    phase.Stats.P90 = latency->NumberAt("p90");
+    phase.Stats.P99 = latency->NumberAt("p99");
+    phase.Stats.P999 = latency->NumberAt("p99.9");
+    phase.Stats.Max = latency->NumberAt("max");
+  }
+  return phase;
+}
+
+}  // namespace
+
+std::string DeviceLabel(const platform::DeviceIdentity& device) {
+  std::string detail = device.DeviceName.empty() ? device.MountSource : device.DeviceName;
+  if (!device.FileSystemType.empty()) {
+    detail += (detail.empty() ? "" : ", ") + device.FileSystemType;
+  }
+  if (device.Model.empty()) return detail;
+  return detail.empty() ? device.Model : device.Model + " (" + detail + ")";
+}
+
+bool SameSetup(const RunRecord& a, const RunRecord& b) {
+  return DeviceLabel(a.Device) == DeviceLabel(b.Device) && a.Folder == b.Folder &&
+         a.FileSize == b.FileSize && a.Total == b.Total && a.Block == b.Block &&
+         a.ReadPercent == b.ReadPercent && a.Random == b.Random && a.ReadOnly == b.ReadOnly;
+}
+
+std::string DeviceJson(const platform::DeviceIdentity& device) {
+  return "{" + Field("folder", JsonString(device.Folder), true) +
+         Field("fileSystem", JsonString(device.FileSystemType)) +
+         Field("mountSource", JsonString(device.MountSource)) +
+         Field("mountPoint", JsonString(device.MountPoint)) +
+         Field("device", JsonString(device.DeviceName)) + Field("model", JsonString(device.Model)) +
+         Field("rotational", device.Rotational < 0 ? "null" : Bool(device.Rotational == 1)) +
+         Field("logicalSectorBytes", std::to_string(device.LogicalSectorBytes)) +
+         Field("physicalSectorBytes", std::to_string(device.PhysicalSectorBytes)) +
+         Field("freeBytes", std::to_string(device.FreeBytes)) + "}";
+}
+
+std::string StatsJson(const PhaseStats& stats, bool withTimeline) {
+  std::string json = "{" + Field("files", std::to_string(stats.Files), true) +
+                     Field("p50", JsonNumber(stats.P50)) + Field("p90", JsonNumber(stats.P90)) +
+                     Field("p99", JsonNumber(stats.P99)) + Field("p99.9", JsonNumber(stats.P999)) +
+                     Field("max", JsonNumber(stats.Max));
+  if (withTimeline) {
+    json += ", \"timelineMBps\": [";
+    for (std::size_t i = 0; i < stats.Timeline.size(); ++i) {
+      json += (i == 0 ? "" : ", ") + JsonNumber(stats.Timeline[i]);
+    }
+    json += "]";
+  }
+  return json + "}";
+}
+
+std::string HistoryLine(const RunRecord& r) {
+  std::string json =
+      "{" + Field("date", JsonString(r.Date), true) + Field("host", JsonString(r.Host)) +
+      Field("system", JsonString(r.System)) + Field("folder", JsonString(r.Folder)) +
+      Field("fileSize", JsonString(r.FileSize)) + Field("total", JsonString(r.Total)) +
+      Field("block", JsonString(r.Block)) + Field("readPercent", JsonString(r.ReadPercent)) +
+      Field("repeat", std::to_string(r.Repeat)) +
+      Field("waitSeconds", std::to_string(r.WaitSeconds)) + Field("readOnly", Bool(r.ReadOnly)) +
+      Field("random", Bool(r.Random)) + Field("delete", Bool(r.Delete)) +
+      Field("fileSizeBytes", std::to_string(r.FileSizeBytes)) +
+      Field("fileCount", std::to_string(r.FileCount)) +
+      Field("readCount", std::to_string(r.ReadCount)) + Field("device", DeviceJson(r.Device)) +
+      Field("io", JsonString(r.IoMode)) + Field("table", JsonString(r.Table)) +
+      ", \"repetitions\": [";
+  for (std::size_t i = 0; i < r.Repetitions.size(); ++i) {
+    const RepetitionRecord& repetition = r.Repetitions[i];
+    json += (i == 0 ? "{" : ", {") + Field("repetition", std::to_string(repetition.Number), true) +
+            Field("write", PhaseJson(repetition.Write, false)) +
+            Field("read", PhaseJson(repetition.Read, false)) + "}";
+  }
+  json += "]" + Field("meanWriteMBps", JsonNumber(r.MeanWriteMBps)) +
+          Field("meanReadMBps", JsonNumber(r.MeanReadMBps)) +
+          Field("result", JsonString(r.Result)) + Field("message", JsonString(r.Message)) + "}";
+  return json;
+}
+
+std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
+  const std::optional<JsonValue> json = ParseJson(line);
+  if (!json || json->Type != JsonValue::Kind::Object || json->TextAt("date").empty()) {
+    return std::nullopt;
+  }
+  const JsonValue& j = *json;
+  RunRecord r;
+  r.Date = j.TextAt("date");
+  r.Host = j.TextAt("host");
+  r.System = j.TextAt("system");
+  r.Folder = j.TextAt("folder");
+  r.FileSize = j.TextAt("fileSize");
+  r.Total = j.TextAt("total");
+  r.Block = j.TextAt("block");
+  r.ReadPercent = j.TextAt("readPercent");
+  r.Repeat = static_cast<std::int32_t>(j.NumberAt("repeat"));
+  r.WaitSeconds = static_cast<std::int32_t>(j.NumberAt("waitSeconds"));
+  r.ReadOnly = j.BoolAt("readOnly");
+  r.Random = j.BoolAt("random");
+  r.Delete = j.BoolAt("delete");
+  r.FileSizeBytes = static_cast<std::int64_t>(j.NumberAt("fileSizeBytes"));
+  r.FileCount = static_cast<std::int32_t>(j.NumberAt("fileCount"));
+  r.ReadCount = static_cast<std::int32_t>(j.NumberAt("readCount"));
+  if (const JsonValue* device = j.Find("device")) {
+    r.Device.Folder = device->TextAt("folder");
+    r.Device.FileSystemType = device->TextAt("fileSystem");
+    r.Device.MountSource = device->TextAt("mountSource");
+    r.Device.MountPoint = device->TextAt("mountPoint");
+    r.Device.DeviceName = device->TextAt("device");
+    r.Device.Model = device->TextAt("model");
+    const JsonValue* rotational = device->Find("rotational");
+    if (rotational != nullptr && rotational->Type == JsonValue::Kind::Bool) {
+      r.Device.Rotational = rotational->Boolean ? 1 : 0;
+    }
+    r.Device.LogicalSectorBytes = static_cast<std::int64_t>(device->NumberAt("logicalSectorBytes"));
+    r.Device.PhysicalSectorBytes =
+        static_cast<std::int64_t>(device->NumberAt("physicalSectorBytes"));
+    r.Device.FreeBytes = static_cast<std::int64_t>(device->NumberAt("freeBytes", -1));
+  }
+  r.IoMode = j.TextAt("io");
+  r.Table = j.TextAt("table");
+  if (const JsonValue* repetitions = j.Find("repetitions")) {
+    for (const JsonValue& item : repetitions->Items) {
+      RepetitionRecord repetition;
+      repetition.Number = static_cast<std::int32_t>(item.NumberAt("repetition"));
+      repetition.Write = ReadPhase(item.Find("write"));
+      repetition.Read = ReadPhase(item.Find("read"));
+      r.Repetitions.push_back(std::move(repetition));
+    }
+  }
+  r.MeanWriteMBps = j.NumberAt("meanWriteMBps", -1);
+  r.MeanReadMBps = j.NumberAt("meanReadMBps", -1);
+  r.Result = j.TextAt("result");
+  r.Message = j.TextAt("message");
+  return r;
+}
+
+}  // namespace tarnwell

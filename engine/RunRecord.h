@@ -1,0 +1,76 @@
+// Everything about one run that outlives it: when and where, the choices,
+// the device, the exact result table, each phase's times, throughput,
+// latency percentiles and timeline, and how the run ended. The history
+// line, the runner's JSON and the HTML report are all made from it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/PhaseStats.h"
+#include "platform/DeviceIdentity.h"
+
+namespace tarnwell {
+
+struct PhaseRecord {
+  double Seconds = 0;      // the recorded time, as in the table
+  double MBPerSecond = 0;  // 2^20 bytes per second
+  PhaseStats Stats;        // per-file latencies and timeline (empty when not kept)
+};
+
+struct RepetitionRecord {
+  std::int32_t Number = 0;
+  std::optional<PhaseRecord> Write;
+  std::optional<PhaseRecord> Read;
+};
+
+struct RunRecord {
+  std::string Date;  // local time, "2026-12-09T17:40:12"
+  std::string Host;
+  std::string System;  // the operating system, e.g. "Debian GNU/Linux 12 (Linux 6.1.0)"
+  std::string Folder;
+  // The window's list texts: "1MB", "100MB", "1KB", "100".
+  std::string FileSize;
+  std::string Total;
+  std::string Block;
+  std::string ReadPercent;
+  std::int32_t Repeat = 0;
+  std::int32_t WaitSeconds = 0;
+  bool ReadOnly = false;
+  bool Random = false;
+  bool Delete = false;
+  std::int64_t FileSizeBytes = 0;
+  std::int32_t FileCount = 0;
+  std::int32_t ReadCount = 0;
+  platform::DeviceIdentity Device;
+  // "direct", or the buffered fallback and its cause.
+  std::string IoMode;
+  std::string Table;  // the result text exactly as the window shows it
+  std::vector<RepetitionRecord> Repetitions;
+  // Mean throughput of the summaries (from the mean time); -1 when none.
+  double MeanWriteMBps = -1;
+  double MeanReadMBps = -1;
+  std::string Result;  // "completed", "stopped" (with Message) or "interrupted"
+  std::string Message;
+};
+
+// "Model (vda, ext4)", or what there is of it.
+std::string DeviceLabel(const platform::DeviceIdentity& device);
+// Whether two runs measured alike: same device, folder and choices.
+bool SameSetup(const RunRecord& a, const RunRecord& b);
+
+// The device identity as a JSON object.
+std::string DeviceJson(const platform::DeviceIdentity& device);
+// Percentiles (and the timeline when `withTimeline`) as a JSON object.
+std::string StatsJson(const PhaseStats& stats, bool withTimeline);
+
+// One line of the history file (no line end): the record without its
+// timelines, which only a report of the run itself shows.
+std::string HistoryLine(const RunRecord& record);
+// The record a history line holds; nothing when the line is damaged.
+std::optional<RunRecord> ParseHistoryLine(std::string_view line);
+
+}  // namespace tarnwell
