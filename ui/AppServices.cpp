@@ -1,6 +1,7 @@
 // The system's services for the forms.
 #include "ui/AppServices.h"
 
+#include "engine/RunHistory.h"
 #include "platform/InstalledFiles.h"
 #include "platform/Paths.h"
 #include "platform/ProgramsFolder.h"
@@ -46,5 +47,7 @@ std::string SystemServices::WebAddress() { return tarnwell::WebAddress(); }
 bool SystemServices::OpenWithDesktop(const std::string& target) {
   return platform::OpenWithDesktop(target);
 }
+
+std::string SystemServices::HistoryPath() { return tarnwell::HistoryPath(); }
 
 }  // namespace tarnwell::ui

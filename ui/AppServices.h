@@ -39,6 +39,8 @@ public:
   virtual std::string WebAddress() = 0;
   // Opens a file or address with the desktop's default application.
   virtual bool OpenWithDesktop(const std::string& target) = 0;
+  // The history of runs; empty for none.
+  virtual std::string HistoryPath() = 0;
 };
 
 // The real system.
@@ -60,6 +62,7 @@ public:
   std::string ReadmePath() override;
   std::string WebAddress() override;
   bool OpenWithDesktop(const std::string& target) override;
+  std::string HistoryPath() override;
 
 private:
   RunEnvironment environment_;

@@ -151,6 +151,16 @@ public:
   virtual void ShowError(const std::string& text) = 0;
 };
 
+// The standard dialog that asks where to save a file.
+class SaveDialog {
+public:
+  virtual ~SaveDialog() = default;
+  // The chosen path, or empty when the user cancelled. `suggestedName` is the
+  // offered file name; `filterText` names the kind of file ("HTML (*.html)").
+  virtual std::string AskSavePath(const std::string& title, const std::string& suggestedName,
+                                  const std::string& filterText) = 0;
+};
+
 // The GUI thread's queue. Post may be called from any thread; the task runs
 // later on the GUI thread, unless the form has gone by then.
 class GuiThread {

@@ -49,8 +49,10 @@ constexpr std::array<ControlLayout, 21> Controls = {{
     {"ButtonStart", ControlKind::Button, 344, 88, 65, 25, "開始", NoItems, -1, 9, "開始"},
 }};
 
-constexpr std::array<MenuLayout, 8> Menu = {{
+constexpr std::array<MenuLayout, 10> Menu = {{
     {"MenuF", "ファイル(&F)", ""},
+    {"MenuFReport", "レポートを保存(&R)...", "MenuF"},
+    {"MenuFSep1", "", "MenuF"},
     {"MenuFExit", "終了(&X)", "MenuF"},
     {"MenuHelp", "ヘルプなど(&H)", ""},
     {"MenuHelpStartMenu", "スタートメニューに登録(&S)...", "MenuHelp"},

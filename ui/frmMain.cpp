@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <exception>
 
+#include "engine/HtmlReport.h"
+#include "engine/RunHistory.h"
+#include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "sysinfo/AboutText.h"
 #include "sysinfo/HelpCommands.h"
@@ -82,6 +85,7 @@ void TFormMain::Handle(void (TFormMain::*handler)()) {
 
 void TFormMain::FormCreate() {
   c_.Form.SetCaption("Tarnwell");
+  c_.MenuFReport.SetEnabled(false);  // until a run has measured something
   LoadSettings();
   patternBuffer_.Fill(generator_);  // seeds the generator first
   ComboBoxFileSizeCloseUp();
@@ -142,6 +146,32 @@ bool TFormMain::SaveSettings() {
 // ---- menu -------------------------------------------------------------------
 
 void TFormMain::MenuFExitClick() { c_.Form.Close(); }
+
+void TFormMain::MenuFReportClick() {
+  if (lastRecord_.Date.empty() || Running()) return;
+  std::string name = "tarnwell-" + lastRecord_.Date + ".html";
+  for (char& c : name) {
+    if (c == ':') c = '-';  // a name every file system takes
+  }
+  const std::string path =
+      c_.SaveReport.AskSavePath(FormMainTexts::ReportTitle, name, FormMainTexts::ReportFilter);
+  if (path.empty()) return;
+  // Earlier runs of the same device and choices, for the comparison chart.
+  std::vector<RunRecord> earlier;
+  const std::string historyPath = services_.HistoryPath();
+  if (!historyPath.empty()) {
+    for (RunRecord& run : ReadHistory(historyPath).Runs) {
+      if (SameSetup(run, lastRecord_) && run.Date != lastRecord_.Date) {
+        earlier.push_back(std::move(run));
+      }
+    }
+  }
+  if (!platform::ReplaceFileAtomically(path, HtmlReport(lastRecord_, earlier))) {
+    c_.Boxes.ShowMessage(path + FormMainTexts::CannotWrite);
+    return;
+  }
+  services_.OpenWithDesktop(path);
+}
 
 void TFormMain::MenuHelpVersionClick() {
   // A failed query ends the command in the error box, with no about text.
@@ -312,6 +342,12 @@ void TFormMain::Work(BenchmarkRun* run, Reporter* reporter,
     outcome.Box = MessageKind::Error;
     outcome.Message = "不明なエラーが発生しました";
   }
+  // Kept for the report and the history; on this thread, off the GUI's.
+  RunRecord record = run->Record(outcome);
+  const std::string historyPath = services_.HistoryPath();
+  historyFailed_ =
+      !record.Date.empty() && !historyPath.empty() && !AppendToHistory(historyPath, record);
+  record_ = std::move(record);
   outcome_ = std::move(outcome);
   reporter->Ended();
 }
@@ -323,9 +359,13 @@ void TFormMain::FinishRun(std::uint64_t serial) {
   parameters_.FileSize = run_->Parameters().FileSize;
   parameters_.FileCount = run_->Parameters().FileCount;
   const RunOutcome outcome = std::move(outcome_);
+  if (!record_.Date.empty()) lastRecord_ = std::move(record_);
+  record_ = RunRecord{};
   run_.reset();
   c_.Gui.StopTicker();
   SetRunning(false);
+  c_.MenuFReport.SetEnabled(!lastRecord_.Date.empty());
+  if (historyFailed_) notice_ = FormMainTexts::HistoryNotWritten;
   c_.LabelProgress.SetCaption(notice_);
   if (outcome.Result != RunOutcome::Kind::Stopped) return;
   if (outcome.Box == MessageKind::Error) {
@@ -344,7 +384,7 @@ void TFormMain::SetRunning(bool running) {
         &c_.ComboBoxTotalSize, &c_.CheckBoxDeleteFile, &c_.CheckBox1MB,
         &c_.CheckBoxReadOnly,  &c_.CheckBoxReadRandom, &c_.ComboBoxReadPercentage,
         &c_.ComboBoxRepeat,    &c_.ComboBoxPriority,   &c_.ComboBoxWait,
-        &c_.MenuHelpStartMenu, &c_.MenuHelpVersion,
+        &c_.MenuHelpStartMenu, &c_.MenuHelpVersion,    &c_.MenuFReport,
     };
     disabled_.clear();
     for (Control* control : controls) {

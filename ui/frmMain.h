@@ -35,10 +35,15 @@ inline constexpr const char* Stop = "中止";
 inline constexpr const char* PriorityFailed = "優先度の設定に失敗しました";
 inline constexpr const char* SaveFailed = "INIファイルへの書き込みを中止します";
 inline constexpr const char* Stopping = "中止しています...";
+inline constexpr const char* ReportTitle = "レポートを保存";
+inline constexpr const char* ReportFilter = "HTML ファイル (*.html)";
+inline constexpr const char* CannotWrite = "に書き込めません";
+inline constexpr const char* HistoryNotWritten = "履歴に書き込めませんでした";
 }  // namespace FormMainTexts
 
 struct TFormMainControls {
   Window& Form;
+  MenuItem& MenuFReport;
   MenuItem& MenuFExit;
   MenuItem& MenuHelpWeb;
   MenuItem& MenuHelpReadme;
@@ -61,6 +66,7 @@ struct TFormMainControls {
   DropDownList& ComboBoxReadPercentage;
   // The line under the memo that shows how far a run has come.
   Label& LabelProgress;
+  SaveDialog& SaveReport;
   MessageBoxes& Boxes;
   GuiThread& Gui;
 };
@@ -80,6 +86,8 @@ public:
   // they throw reaches the error box.
   void FormCreate();
   void MenuFExitClick();
+  // Saves the last run's report where the user says and opens it.
+  void MenuFReportClick();
   void MenuHelpVersionClick();
   void MenuHelpWebClick();
   void MenuHelpReadmeClick();
@@ -143,7 +151,10 @@ private:
   std::unique_ptr<Reporter> reporter_;
   std::unique_ptr<BenchmarkRun> run_;
   std::thread worker_;
-  RunOutcome outcome_;  // written by the worker before it posts its end
+  RunOutcome outcome_;          // written by the worker before it posts its end
+  RunRecord record_;            // likewise
+  bool historyFailed_ = false;  // likewise
+  RunRecord lastRecord_;        // the last run that measured something
   std::uint64_t serial_ = 0;
   std::chrono::steady_clock::time_point runStarted_;
   bool stopRequested_ = false;

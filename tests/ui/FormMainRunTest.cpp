@@ -9,6 +9,7 @@
 #include <string>
 
 #include "MemoryControls.h"
+#include "engine/RunHistory.h"
 
 namespace tarnwell::ui::test {
 namespace {
@@ -73,6 +74,31 @@ TEST_F(FormMainRunTest, CompleteRunFillsTheMemoHalfRowByHalfRow) {
   EXPECT_EQ(full.substr(full.size() - 4), "\r\n\r\n");
   // Deletion was chosen: nothing is left behind.
   EXPECT_FALSE(std::filesystem::exists(RunFolder()));
+}
+
+TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
+  MemoryApplication& a = *app;
+  a.services.historyPath = temp / "data/history.jsonl";
+  EXPECT_FALSE(a.menuFReport.Enabled());  // nothing measured yet
+  Click();
+  EXPECT_FALSE(a.menuFReport.Enabled());
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_TRUE(a.menuFReport.Enabled());
+  EXPECT_EQ(ReadHistory(a.services.historyPath).Runs.size(), 1u);
+
+  // Cancelled: nothing written. Chosen: written, then shown in the browser.
+  a.formMain->Handle(&TFormMain::MenuFReportClick);
+  EXPECT_TRUE(a.services.opened.empty());
+  a.saveReport.answer = temp / "report.html";
+  a.formMain->Handle(&TFormMain::MenuFReportClick);
+  EXPECT_TRUE(a.saveReport.suggested.back().ends_with(".html"));
+  EXPECT_EQ(a.saveReport.suggested.back().find(':'), std::string::npos);
+  EXPECT_EQ(a.services.opened, std::vector<std::string>{temp / "report.html"});
+  EXPECT_NE(ReadFileText(temp / "report.html").find(a.memoResult.Text().substr(0, 40)),
+            std::string::npos);
+  a.saveReport.answer = temp / "missing/report.html";
+  a.formMain->Handle(&TFormMain::MenuFReportClick);
+  EXPECT_EQ(a.boxes.messages.back(), temp / "missing/report.htmlに書き込めません");
 }
 
 TEST_F(FormMainRunTest, ControlsAreLockedDuringARunAndRestoredAfterIt) {

@@ -171,6 +171,7 @@ MemoryApplication::MemoryApplication(const std::string& settingsPath)
   formMain = std::make_unique<TFormMain>(
       TFormMainControls{
           .Form = mainWindow,
+          .MenuFReport = menuFReport,
           .MenuFExit = menuFExit,
           .MenuHelpWeb = menuHelpWeb,
           .MenuHelpReadme = menuHelpReadme,
@@ -192,6 +193,7 @@ MemoryApplication::MemoryApplication(const std::string& settingsPath)
           .CheckBoxReadRandom = checkBoxReadRandom,
           .ComboBoxReadPercentage = comboBoxReadPercentage,
           .LabelProgress = labelProgress,
+          .SaveReport = saveReport,
           .Boxes = boxes,
           .Gui = gui,
       },

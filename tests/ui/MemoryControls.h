@@ -183,6 +183,17 @@ private:
   std::vector<TreeItem>& Siblings(TreeItem item);
 };
 
+class MemorySaveDialog : public SaveDialog {
+public:
+  std::string AskSavePath(const std::string&, const std::string& suggestedName,
+                          const std::string&) override {
+    suggested.push_back(suggestedName);
+    return answer;
+  }
+  std::string answer;  // empty: the user cancels
+  std::vector<std::string> suggested;
+};
+
 class MemoryBoxes : public MessageBoxes {
 public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
@@ -244,6 +255,8 @@ public:
     opened.push_back(target);
     return openSucceeds;
   }
+  std::string HistoryPath() override { return historyPath; }
+  std::string historyPath;  // none unless a test names one
 
   std::string settingsPath;
   TestEnvironment environment;
@@ -306,7 +319,9 @@ public:
   // Where the folder tree starts: by default the settings file's folder,
   // standing in for both the desktop and home.
   FolderRoots folderRoots;
-  MemoryMenuItem menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion, menuHelpStartMenu;
+  MemorySaveDialog saveReport;
+  MemoryMenuItem menuFReport, menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion,
+      menuHelpStartMenu;
   MemoryMemo memoResult;
   MemoryEdit editFolder;
   MemoryButton buttonFolder{"参照..."};

@@ -25,7 +25,8 @@ QString FromView(std::string_view text) {
 
 struct MainWindow::Adapters {
   QtWindow window;
-  QtMenuItem menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion, menuHelpStartMenu;
+  QtMenuItem menuFReport, menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion,
+      menuHelpStartMenu;
   QtMemo memoResult;
   QtEdit editFolder;
   QtButton buttonFolder, buttonStart;
@@ -34,6 +35,7 @@ struct MainWindow::Adapters {
   QtLabel labelFileTotal, labelProgress;
   QtCheckBox checkBoxDeleteFile, checkBox1MB, checkBoxReadOnly, checkBoxReadRandom;
   QtGuiThread gui;
+  QtSaveDialog saveReport;
 };
 
 template <class Widget>
@@ -85,6 +87,7 @@ MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
   auto action = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
   adapters_.reset(new Adapters{
       QtWindow(this),
+      QtMenuItem(action("MenuFReport")),
       QtMenuItem(action("MenuFExit")),
       QtMenuItem(action("MenuHelpWeb")),
       QtMenuItem(action("MenuHelpReadme")),
@@ -107,11 +110,13 @@ MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
       QtCheckBox(Find<QCheckBox>("CheckBoxReadOnly")),
       QtCheckBox(Find<QCheckBox>("CheckBoxReadRandom")),
       QtGuiThread(this),
+      QtSaveDialog(this),
   });
   Adapters& a = *adapters_;
   form_ = std::make_unique<TFormMain>(
       TFormMainControls{
           .Form = a.window,
+          .MenuFReport = a.menuFReport,
           .MenuFExit = a.menuFExit,
           .MenuHelpWeb = a.menuHelpWeb,
           .MenuHelpReadme = a.menuHelpReadme,
@@ -133,6 +138,7 @@ MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
           .CheckBoxReadRandom = a.checkBoxReadRandom,
           .ComboBoxReadPercentage = a.comboBoxReadPercentage,
           .LabelProgress = a.labelProgress,
+          .SaveReport = a.saveReport,
           .Boxes = boxes,
           .Gui = a.gui,
       },
@@ -259,6 +265,7 @@ void MainWindow::Connect() {
   click("CheckBoxReadOnly", &QCheckBox::clicked, &TFormMain::CheckBoxReadOnlyClick);
   click("ButtonFolder", &QPushButton::clicked, &TFormMain::ButtonFolderClick);
   click("ButtonStart", &QPushButton::clicked, &TFormMain::ButtonStartClick);
+  click("MenuFReport", &QAction::triggered, &TFormMain::MenuFReportClick);
   click("MenuFExit", &QAction::triggered, &TFormMain::MenuFExitClick);
   click("MenuHelpStartMenu", &QAction::triggered, &TFormMain::MenuHelpStartMenuClick);
   click("MenuHelpReadme", &QAction::triggered, &TFormMain::MenuHelpReadmeClick);

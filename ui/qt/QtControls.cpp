@@ -2,9 +2,13 @@
 #include "ui/qt/QtControls.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QHideEvent>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QStandardPaths>
 
 namespace tarnwell::ui::qt {
 
@@ -78,6 +82,15 @@ void QtWindow::ShowModal() {
   } else {
     window_->show();
   }
+}
+
+std::string QtSaveDialog::AskSavePath(const std::string& title, const std::string& suggestedName,
+                                      const std::string& filterText) {
+  const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                            .filePath(ToQString(suggestedName));
+  const QString path =
+      QFileDialog::getSaveFileName(parent_, ToQString(title), start, ToQString(filterText));
+  return path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString();
 }
 
 void QtMessageBoxes::ShowMessage(const std::string& text) {

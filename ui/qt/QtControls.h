@@ -148,6 +148,17 @@ private:
   QWidget* window_;
 };
 
+// The platform's standard save dialog.
+class QtSaveDialog : public SaveDialog {
+public:
+  explicit QtSaveDialog(QWidget* parent) : parent_(parent) {}
+  std::string AskSavePath(const std::string& title, const std::string& suggestedName,
+                          const std::string& filterText) override;
+
+private:
+  QWidget* parent_;
+};
+
 class QtMessageBoxes : public MessageBoxes {
 public:
   QtMessageBoxes(std::string title, QWidget* parent = nullptr)
