@@ -45,11 +45,14 @@ struct Plot {
   double Y(double value, double max) const { return top + InnerHeight() * (1 - value / max); }
 };
 
-// Horizontal grid lines and their MB/s labels; returns the axis maximum.
+// Horizontal grid lines and their labels up to `max`.
 std::string Axis(const Plot& plot, double max, const std::string& unit) {
   std::string svg;
-  for (int i = 0; i <= 4; ++i) {
-    const double value = max * i / 4;
+  // Steps of 1, 2 or 5 times a power of ten: five for 1, 2.5 and 5, four for 2.
+  const double leading = max / std::pow(10.0, std::floor(std::log10(max)));
+  const int steps = std::abs(leading - 2) < 1e-9 ? 4 : 5;
+  for (int i = 0; i <= steps; ++i) {
+    const double value = max * i / steps;
     const double y = plot.Y(value, max);
     svg += "<line x1=\"" + Px(plot.left) + "\" x2=\"" + Px(plot.width - plot.right) + "\" y1=\"" +
            Px(y) + "\" y2=\"" + Px(y) + "\" stroke=\"" + Grid + "\"/>";
@@ -376,10 +379,10 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
                               (run.ReadOnly ? "、読み込みのみ" : "")) +
           Row("終了後の削除", run.Delete ? "する" : "しない") + "</table></section>\n";
   html += "<section><h2>繰り返しごとの転送速度</h2>" + BarChart(run) + "</section>\n";
-  html += "<section><h2>転送速度の推移</h2><p class=\"note\">ファイルを順に " +
-          std::string(
-              "等分した区間ごとの MB/秒。落ち込みは、キャッシュが尽きた、デバイスが"
-              "熱で速度を落とした、などを示します。</p>") +
+  html += std::string(
+              "<section><h2>転送速度の推移</h2><p class=\"note\">ファイルを順に"
+              "等分した区間ごとの MB/秒。落ち込みは、書き込みキャッシュが尽きた、"
+              "デバイスが熱で速度を落とした、などを示します。</p>") +
           "<h3>書き込み</h3>" + TimelineChart(run, true) + "<h3>読み込み</h3>" +
           TimelineChart(run, false) + "</section>\n";
   html += "<section><h2>ファイルごとの所要時間（ミリ秒）</h2>" + LatencyTable(run) + "</section>\n";
