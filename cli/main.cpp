@@ -149,6 +149,11 @@ private:
   std::thread thread_;
 };
 
+// "/dev/null", or "NUL" as Windows spells it: no settings at all.
+bool IsNullDevice(const std::string& path) {
+  return path == "/dev/null" || path == "NUL" || path == "nul";
+}
+
 // Earlier runs, newest first, one per line with TABs between the fields.
 int ListHistory(const std::string& match) {
   const History history = ReadHistory(HistoryPath());
@@ -189,13 +194,14 @@ bool WriteReport(const std::string& path, const RunRecord& record) {
 }
 
 int Main(int argc, char** argv) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  platform::PrepareConsole();
+  const std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
   CliOptions defaults = DefaultOptions(platform::HomeDirectory());
   const std::optional<std::string> settingsFile = SettingsArgument(arguments);
-  // /dev/null asks for no settings at all; any other file named on the
+  // The null device asks for no settings at all; any other file named on the
   // command line must really be read, or the run would measure a folder
   // the user did not mean.
-  if (settingsFile != std::optional<std::string>("/dev/null")) {
+  if (!settingsFile || !IsNullDevice(*settingsFile)) {
     const platform::IniFile settings(settingsFile.value_or(WindowSettingsPath()));
     if (settingsFile && (settings.ReadFailed() || !platform::IsReadableFile(*settingsFile))) {
       std::fprintf(stderr, "tarnwell-cli: 設定ファイル %s を読めません\n", settingsFile->c_str());

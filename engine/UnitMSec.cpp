@@ -1,6 +1,8 @@
+// The precise clock and the elapsed-time text.
 #include "engine/UnitMSec.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace tarnwell {
@@ -46,11 +48,44 @@ double PreciseNow() {
 }
 
 std::int32_t ElapsedMilliseconds(double days) {
-  const long double duration = days;
-  const long double fraction = duration - std::trunc(duration);
-  const long double milliseconds = std::floor(fraction * MillisecondsPerDay);
-  if (!(milliseconds >= 0)) return 0;  // negative or NaN
-  return static_cast<std::int32_t>(milliseconds);
+  // floor(fraction of the day x 86400000) as 80-bit extended arithmetic
+  // gives it, computed with integers so that no compiler, thread or x87
+  // precision setting (a CreateThread thread runs at 53 bits) changes it.
+  if (!(days >= 0) || std::isinf(days)) return 0;   // negative, NaN or endless
+  const double fraction = days - std::trunc(days);  // exact in double
+  if (fraction == 0) return 0;
+  int exponent = 0;
+  const double mantissa = std::frexp(fraction, &exponent);  // fraction = mantissa x 2^exponent
+  const auto significand = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
+  const int shift = 53 - exponent;  // fraction = significand / 2^shift
+  // The exact product, below 2^80, as two 64-bit halves.
+  constexpr std::uint64_t Factor = 86400000;
+  const std::uint64_t low32 = (significand & 0xFFFFFFFFu) * Factor;
+  const std::uint64_t high32 = (significand >> 32) * Factor;
+  std::uint64_t lo = low32 + (high32 << 32);
+  std::uint64_t hi = (high32 >> 32) + (lo < low32 ? 1 : 0);
+  // The x87 keeps 64 significant bits, rounding to nearest, ties to even.
+  const int bits = hi != 0 ? 128 - __builtin_clzll(hi) : 64 - __builtin_clzll(lo);
+  if (bits > 64) {
+    const int cut = bits - 64;  // 1 to 16 bits of `lo` to round away
+    const std::uint64_t half = std::uint64_t{1} << (cut - 1);
+    const std::uint64_t rest = lo & ((half << 1) - 1);
+    lo = (lo >> cut) | (hi << (64 - cut));
+    hi >>= cut;
+    if (rest > half || (rest == half && (lo & 1))) {
+      ++lo;
+      if (lo == 0) ++hi;
+    }
+    // Back to its scale: value = (hi:lo) x 2^cut / 2^shift.
+    const int down = shift - cut;
+    if (down >= 128) return 0;
+    if (down <= 0) return static_cast<std::int32_t>(lo << -down);
+    const std::uint64_t result =
+        down >= 64 ? hi >> (down - 64) : (lo >> down) | (down == 0 ? 0 : hi << (64 - down));
+    return static_cast<std::int32_t>(result);
+  }
+  if (shift >= 64) return 0;
+  return static_cast<std::int32_t>(lo >> shift);
 }
 
 std::string FormatElapsed(double days) {

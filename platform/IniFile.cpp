@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/AtomicFile.h"
+#include "platform/SettingsText.h"
 
 namespace tarnwell::platform {
 namespace {
@@ -17,6 +18,12 @@ namespace {
 // Reads return at most this many bytes of a value, as a 2048-byte buffer
 // with its terminator would.
 constexpr std::size_t MaxTextBytes = 2047;
+
+// A UTF-8 path as the standard library's file functions take it, whatever
+// the system's own narrow encoding.
+std::filesystem::path FileSystemPath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 // A settings file is a few hundred bytes; anything this large is not ours
 // and is left alone rather than read into memory and rewritten.
 constexpr std::uintmax_t MaxFileBytes = 16u * 1024 * 1024;
@@ -138,19 +145,19 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
   namespace fs = std::filesystem;
   Parse({});
   std::error_code error;
-  const fs::file_status status = fs::status(path_, error);
+  const fs::file_status status = fs::status(FileSystemPath(path_), error);
   if (status.type() == fs::file_type::not_found) return;
   // Only a plain file is read: a pipe or device could block or never end.
   if (error || status.type() != fs::file_type::regular) {
     readFailed_ = true;
     return;
   }
-  const std::uintmax_t size = fs::file_size(path_, error);
+  const std::uintmax_t size = fs::file_size(FileSystemPath(path_), error);
   if (error || size > MaxFileBytes) {
     readFailed_ = true;
     return;
   }
-  std::ifstream in(path_, std::ios::binary);
+  std::ifstream in(FileSystemPath(path_), std::ios::binary);
   if (!in) {
     readFailed_ = true;
     return;
@@ -164,7 +171,7 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
     return;
   }
   text.resize(static_cast<std::size_t>(in.gcount()));
-  Parse(text);
+  Parse(SettingsTextFromFile(text));
 }
 
 IniFile IniFile::FromText(std::string_view text) {
@@ -337,7 +344,7 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 
 bool IniFile::UpdateFile() {
   if (path_.empty() || readFailed_) return false;
-  return ReplaceFileAtomically(path_, ToText());
+  return ReplaceFileAtomically(path_, SettingsTextForFile(ToText()));
 }
 
 std::string IniFile::ToText() const {

@@ -7,7 +7,12 @@
 
 namespace tarnwell::platform {
 
+// Every path is a UTF-8 std::string; Windows bodies convert at the call.
+#ifdef _WIN32
+inline constexpr char PathSeparator = '\\';
+#else
 inline constexpr char PathSeparator = '/';
+#endif
 
 // Whether `path` names a place without depending on the current folder.
 bool IsAbsolutePath(const std::string& path);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace tarnwell::testing {
@@ -13,10 +14,20 @@ namespace tarnwell::testing {
 class TempFolder {
 public:
   TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tarnwell-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    path_ = pattern;
+    namespace fs = std::filesystem;
+    // A fresh, private name: created exclusively, so never someone else's.
+    std::random_device random;
+    for (;;) {
+      const fs::path candidate =
+          fs::temp_directory_path() / ("tarnwell-test-" + std::to_string(random()));
+      std::error_code error;
+      if (fs::create_directory(candidate, error)) {
+        fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, error);
+        path_ = candidate.string();
+        break;
+      }
+      if (error) std::abort();
+    }
   }
   ~TempFolder() {
     namespace fs = std::filesystem;
@@ -35,7 +46,9 @@ public:
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  std::string operator/(const std::string& name) const {
+    return (std::filesystem::path(path_) / name).string();
+  }
 
 private:
   std::string path_;

@@ -1,0 +1,48 @@
+// Who and where on Windows: GetVersionExA (the manifest declares Windows 10
+// and 11, so they report their real version), GetUserNameA and
+// GetComputerNameA, their ANSI texts turned into UTF-8.
+#include "platform/SystemIdentity.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/win32/Encoding.h"
+
+namespace tarnwell::platform {
+
+bool QueryVersion(VersionRecord& record) {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!::GetVersionExA(&info)) return false;
+#pragma GCC diagnostic pop
+  record.MajorVersion = info.dwMajorVersion;
+  record.MinorVersion = info.dwMinorVersion;
+  record.BuildNumber = info.dwBuildNumber;
+  record.PlatformId = info.dwPlatformId;
+  const std::string text = win32::Utf8FromAnsi(
+      std::string(info.szCSDVersion, strnlen(info.szCSDVersion, sizeof info.szCSDVersion)));
+  std::memset(record.CSDVersion, 0, sizeof record.CSDVersion);
+  std::memcpy(record.CSDVersion, text.data(), std::min(text.size(), sizeof record.CSDVersion - 1));
+  return true;
+}
+
+bool QueryLoginUserName(std::string& name) {
+  char buffer[MaxLoginNameLength + 1] = {};
+  DWORD size = sizeof buffer;
+  if (!::GetUserNameA(buffer, &size)) return false;
+  name = win32::Utf8FromAnsi(std::string(buffer, strnlen(buffer, sizeof buffer)));
+  return true;
+}
+
+bool QueryMachineName(std::string& name) {
+  char buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof buffer;
+  if (!::GetComputerNameA(buffer, &size)) return false;
+  name = win32::Utf8FromAnsi(std::string(buffer, strnlen(buffer, sizeof buffer)));
+  return true;
+}
+
+}  // namespace tarnwell::platform

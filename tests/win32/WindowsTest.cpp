@@ -1,0 +1,140 @@
+// The Windows layer under Wine: run-folder messages with '\', the settings
+// file as code page 932 with CR LF, a test file another program holds open,
+// the elapsed-time text on a CreateThread thread, and the runner end to end.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/BenchmarkRun.h"
+#include "engine/UnitMSec.h"
+#include "platform/IniFile.h"
+#include "platform/win32/Encoding.h"
+#include "tests/TempFolder.h"
+
+namespace tarnwell {
+namespace {
+
+using testing::TempFolder;
+
+std::string Bytes(const std::string& path) {
+  std::ifstream file(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+class QuietObserver : public RunObserver {
+public:
+  void ResultTextChanged(const std::string& text) override { Text = text; }
+  std::string Text;
+};
+
+RunOutcome RunIn(const std::string& folder, bool readOnly, bool deleteFiles) {
+  RunChoices choices;
+  choices.Folder = folder;
+  choices.FileSizeIndex = 2;  // 100KB, 1MB: ten files
+  choices.TotalSizeIndex = 0;
+  choices.OneMegabyteBlocks = false;
+  choices.ReadOnly = readOnly;
+  choices.DeleteFiles = deleteFiles;
+  choices.Parameters.ReadPercent = 100;
+  PatternBuffer buffer;
+  Generator generator;
+  QuietObserver observer;
+  RunEnvironment environment;
+  return BenchmarkRun(choices, buffer, generator, observer, environment).Execute();
+}
+
+TEST(Windows, RunFolderMessagesAndAFileHeldOpenElsewhere) {
+  TempFolder temp;
+  const std::string folder = temp / "ベンチ";
+  // Nothing to read yet: the message names the file with backslashes.
+  RunOutcome outcome = RunIn(folder, true, false);
+  EXPECT_TRUE(outcome.Message.starts_with(folder + "\\TRW_TEMP\\00000001.binを開けません\n"))
+      << outcome.Message;
+
+  ASSERT_EQ(RunIn(folder, false, false).Result, RunOutcome::Kind::Completed);
+  // Another program has the fifth file open without sharing.
+  const HANDLE held =
+      ::CreateFileW(platform::win32::Wide(folder + "\\TRW_TEMP\\00000005.bin").c_str(),
+                    GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  outcome = RunIn(folder, true, false);
+  ::CloseHandle(held);
+  EXPECT_EQ(outcome.Result, RunOutcome::Kind::Stopped);
+  EXPECT_TRUE(outcome.Message.starts_with(folder + "\\TRW_TEMP\\00000005.binを開けません\n"))
+      << outcome.Message;
+  EXPECT_EQ(RunIn(folder, true, true).Result, RunOutcome::Kind::Completed);
+  EXPECT_FALSE(
+      std::filesystem::exists(std::filesystem::path(platform::win32::Wide(folder)) / L"TRW_TEMP"));
+}
+
+TEST(Windows, SettingsAreCodePage932WithCrLf) {
+  ASSERT_EQ(::GetACP(), 932u) << "the tests run with a Japanese ANSI code page";
+  TempFolder temp;
+  const std::string path = temp / "tarnwell.INI";
+  platform::IniFile settings(path);
+  settings.WriteString("Main", "Folder", "C:\\ベンチ");
+  settings.WriteInteger("Main", "FileSize", 3);
+  ASSERT_TRUE(settings.UpdateFile());
+  // "ベンチ" in code page 932, and CR LF line ends, no BOM.
+  EXPECT_EQ(Bytes(path), "[Main]\r\nFolder=C:\\\x83\x78\x83\x93\x83\x60\r\nFileSize=3\r\n");
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "C:\\ベンチ");
+
+  // A file written by hand in code page 932 reads back exactly.
+  std::ofstream(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary)
+      << "[main]\r\nfolder=D:\\\x83\x65\x83\x58\x83\x67\r\n";
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "D:\\テスト");
+}
+
+DWORD WINAPI FormatOnThread(void* texts) {
+  auto& out = *static_cast<std::vector<std::string>*>(texts);
+  for (double seconds : {1.0, 0.05, 0.001, 12.345, 59.999}) {
+    out.push_back(FormatElapsed(seconds / 86400.0));
+  }
+  return 0;
+}
+
+TEST(Windows, ElapsedTimeTextIsTheSameOnAnyThread) {
+  std::vector<std::string> mainThread, created;
+  FormatOnThread(&mainThread);
+  // A CreateThread thread starts with the x87 at 53-bit precision.
+  const HANDLE thread = ::CreateThread(nullptr, 0, FormatOnThread, &created, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  ::WaitForSingleObject(thread, INFINITE);
+  ::CloseHandle(thread);
+  EXPECT_EQ(created, mainThread);
+  EXPECT_EQ(mainThread[0], "0.999");  // the clock's days never hold 1 s exactly
+}
+
+TEST(Windows, TheRunnerPrintsTheTableWithCrLf) {
+  TempFolder temp;
+  const std::string out = temp / "table.txt";
+  const std::string command = std::string("cmd /c ") + TARNWELL_CLI_NAME +
+                              " --settings NUL --no-history --folder \"" + temp.Path() +
+                              "\" --file-size 100KB --total 1MB --repeat 3 > \"" + out + "\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring line = platform::win32::Wide(command);
+  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 1;
+  ::GetExitCodeProcess(process.hProcess, &exitCode);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  EXPECT_EQ(exitCode, 0u);
+  const std::string table = Bytes(out);
+  EXPECT_TRUE(table.starts_with(
+      "回数\t時間\t書き(Mbps）\t書き（MB/秒）\t時間\t読み（Mbps）\t読み（MB/秒）\r\n1\t"))
+      << table;
+  EXPECT_NE(table.find("\r\n3\t"), std::string::npos);
+  EXPECT_NE(table.find("●読み込み\r\n平均所要時間（秒）："), std::string::npos);
+  EXPECT_EQ(table.find("\n\n"), std::string::npos);  // every line end is CR LF
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(temp.Path()) / "TRW_TEMP"));
+}
+
+}  // namespace
+}  // namespace tarnwell
