@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/Utf8.h"
+
 namespace tarnwell {
 namespace {
 
@@ -277,30 +279,9 @@ std::string XmlText(const std::string& text) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   for (std::size_t i = 0; i < text.size();) {
     const unsigned char lead = byte(i);
-    std::size_t length = lead < 0x80                    ? 1
-                         : lead >= 0xC2 && lead <= 0xDF ? 2
-                         : lead >= 0xE0 && lead <= 0xEF ? 3
-                         : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                        : 0;
-    if (length > 1) {
-      if (i + length > text.size()) {
-        length = 0;
-      } else {
-        const unsigned char second = byte(i + 1);
-        const bool secondOk = (lead == 0xE0   ? second >= 0xA0
-                               : lead == 0xED ? second <= 0x9F
-                               : lead == 0xF0 ? second >= 0x90
-                               : lead == 0xF4 ? second <= 0x8F
-                                              : true) &&
-                              second >= 0x80 && second <= 0xBF;
-        if (!secondOk) length = 0;
-        for (std::size_t k = 2; k < length && length != 0; ++k) {
-          if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) length = 0;
-        }
-        // U+FFFE and U+FFFF are not XML characters.
-        if (length == 3 && lead == 0xEF && second == 0xBF && byte(i + 2) >= 0xBE) length = 0;
-      }
-    }
+    std::size_t length = Utf8SequenceLength(text, i);
+    // U+FFFE and U+FFFF are not XML characters.
+    if (length == 3 && lead == 0xEF && byte(i + 1) == 0xBF && byte(i + 2) >= 0xBE) length = 0;
     if (length == 0) {
       out += "\xEF\xBF\xBD";  // U+FFFD
       ++i;

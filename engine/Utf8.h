@@ -1,0 +1,15 @@
+// Recognising well-formed UTF-8 in text whose bytes may be anything (file
+// names on Linux), for writers whose output must stay UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tarnwell {
+
+// Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there
+// does not start one (overlong forms, surrogates and code points above
+// U+10FFFF included).
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t at);
+
+}  // namespace tarnwell
