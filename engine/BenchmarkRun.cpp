@@ -173,8 +173,7 @@ void BenchmarkRun::NoticeFallbackOnce() {
   // Said after the phase, never inside its timed interval.
   if (noticeGiven_ || UsedDirectIo()) return;
   noticeGiven_ = true;
-  observer_.Notice(transfers_.DirectRefusedAtOpen ? RunMessages::DirectIoFallback
-                                                  : RunMessages::DirectIoBlockFallback);
+  observer_.Notice(platform::FallbackNotice(transfers_.DirectRefusedAtOpen));
 }
 
 BenchmarkRun::Step BenchmarkRun::Wait() {

@@ -119,12 +119,6 @@ inline constexpr const char* NotRegular =
     "通常のファイルではありません（FIFO、デバイス、リンクなど）";
 inline constexpr const char* FolderInTheWay = "シンボリックリンクか、フォルダではないものです";
 inline constexpr const char* PathTooLong = "パスが長すぎます";
-inline constexpr const char* DirectIoFallback =
-    "このファイルシステムは直接 I/O (O_DIRECT) に対応していません。"
-    "同期書き込みとキャッシュの破棄に切り替えて測定します。";
-inline constexpr const char* DirectIoBlockFallback =
-    "このデバイスのセクタ長が 1KB を超えるため、1KB 単位の直接 I/O ができません。"
-    "同期書き込みとキャッシュの破棄に切り替えて測定します。";
 inline constexpr const char* InMemory =
     "このフォルダはメモリ上のファイルシステム (tmpfs など) にあります。"
     "測定されるのはデバイスではなくメモリの速度です。";

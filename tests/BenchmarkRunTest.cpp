@@ -355,8 +355,7 @@ TEST_F(RunTest, FallsBackToSynchronousBufferedIoAndSaysSoOnce) {
     ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
     ASSERT_EQ(Observer.Notices.size(), 1u);
     // Named for its cause: no direct I/O at all, or sectors above 1 KB.
-    EXPECT_EQ(Observer.Notices[0],
-              atOpen ? RunMessages::DirectIoFallback : RunMessages::DirectIoBlockFallback);
+    EXPECT_EQ(Observer.Notices[0], platform::FallbackNotice(atOpen));
     // Every file after the refusal is moved synchronously through the cache,
     // and its cached pages are dropped after writing and before reading.
     const auto& modes = Environment.FileSystem.Modes;

@@ -253,6 +253,14 @@ private:
 
 }  // namespace
 
+std::string FallbackNotice(bool refusedAtOpen) {
+  return std::string(refusedAtOpen
+                         ? "このファイルシステムは直接 I/O (O_DIRECT) に対応していません。"
+                         : "このデバイスのセクタ長が 1KB を超えるため、1KB 単位の直接 I/O "
+                           "ができません。") +
+         "同期書き込みとキャッシュの破棄に切り替えて測定します。";
+}
+
 int LastSystemError() { return errno; }
 
 std::string ErrorText(int code) {

@@ -272,6 +272,16 @@ private:
 
 }  // namespace
 
+std::string FallbackNotice(bool refusedAtOpen) {
+  // Windows cannot drop one file's cached pages: say what that means.
+  return std::string(refusedAtOpen ? "このボリュームはキャッシュを通さない読み書き "
+                                     "(FILE_FLAG_NO_BUFFERING) に対応していません。"
+                                   : "このボリュームのセクタ長が 1KB を超えるため、1KB "
+                                     "単位でキャッシュを通さない読み書きができません。") +
+         "書き込みはライトスルーとフラッシュに切り替えて測定します。"
+         "読み込みはキャッシュから行われることがあります。";
+}
+
 int LastSystemError() { return static_cast<int>(::GetLastError()); }
 
 std::string ErrorText(int code) {
