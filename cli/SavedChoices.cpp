@@ -1,6 +1,7 @@
 // The window's saved choices read as the runner's defaults.
 #include "cli/SavedChoices.h"
 
+#include "platform/PathNames.h"
 #include "platform/Paths.h"
 #include "platform/SettingsPath.h"
 
@@ -17,10 +18,9 @@ void ReadIndex(const platform::IniFile& settings, const char* key, int items, in
 }  // namespace
 
 std::string WindowSettingsPath() {
-  const std::string executable = platform::ExecutablePath();
-  const std::size_t cut = executable.rfind(platform::PathSeparator);
-  const std::string folder = cut == std::string::npos ? "." : executable.substr(0, cut);
-  return platform::SettingsFilePathFor(folder + platform::PathSeparator + "tarnwell",
+  const std::string parent = platform::ParentPath(platform::ExecutablePath());
+  const std::string folder = parent.empty() ? std::string(".") : parent;
+  return platform::SettingsFilePathFor(platform::JoinPath(folder, "tarnwell"),
                                        platform::KeepsSettingsBeside(folder),
                                        platform::ProgramConfigDirectory());
 }

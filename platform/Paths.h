@@ -14,9 +14,6 @@ inline constexpr char PathSeparator = '\\';
 inline constexpr char PathSeparator = '/';
 #endif
 
-// Whether `path` names a place without depending on the current folder.
-bool IsAbsolutePath(const std::string& path);
-
 // The longest path the system's file calls accept, in bytes.
 std::size_t MaxPathLength();
 

@@ -3,6 +3,7 @@
 #include "platform/SettingsPath.h"
 
 #include "platform/FileSystem.h"
+#include "platform/PathNames.h"
 #include "platform/Paths.h"
 
 namespace tarnwell::platform {
@@ -12,16 +13,11 @@ constexpr const char* Extension = ".INI";
 // The name used when the executable's own path is unknown.
 constexpr const char* FallbackName = "tarnwell.INI";
 
-std::size_t NameStart(const std::string& path) {
-  const std::size_t separator = path.rfind(PathSeparator);
-  return separator == std::string::npos ? 0 : separator + 1;
-}
+std::size_t NameStart(const std::string& path) { return path.size() - FileNameOf(path).size(); }
 
 std::string FolderOf(const std::string& path) {
-  const std::size_t start = NameStart(path);
-  if (start == 0) return ".";
-  if (start == 1) return std::string(1, PathSeparator);
-  return path.substr(0, start - 1);
+  const std::string folder = ParentPath(path);
+  return folder.empty() ? "." : folder;
 }
 
 }  // namespace
@@ -57,7 +53,7 @@ std::string SettingsFilePathFor(const std::string& exePath, bool exeFolderWritab
   const std::string name = besideExecutable.empty()
                                ? std::string(FallbackName)
                                : besideExecutable.substr(NameStart(besideExecutable));
-  return configDirectory + PathSeparator + name;
+  return JoinPath(configDirectory, name);
 }
 
 std::string SettingsFilePath() {

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/PathNames.h"
+
 namespace tarnwell {
 namespace {
 
@@ -57,8 +59,8 @@ bool IsWritableText(const std::string& text) {
 
 // The folder part of `path`, closing "/" included; empty without one.
 std::string FolderPart(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string folder = platform::ParentPath(path);
+  return folder.empty() ? folder : platform::JoinPath(folder, "");
 }
 
 }  // namespace

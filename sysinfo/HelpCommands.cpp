@@ -1,6 +1,8 @@
 // Texts and addresses of the Help menu's commands.
 #include "sysinfo/HelpCommands.h"
 
+#include "platform/PathNames.h"
+
 #ifndef TARNWELL_WEB_ADDRESS
 #error "TARNWELL_WEB_ADDRESS is set by CMake"
 #endif
@@ -18,7 +20,7 @@ std::string WebOpenFailedMessage(const std::string& address) {
 }
 
 std::string ShortcutPath(const std::string& programsFolder) {
-  return programsFolder + "/" + ShortcutFileName;
+  return platform::JoinPath(programsFolder, ShortcutFileName);
 }
 
 }  // namespace tarnwell

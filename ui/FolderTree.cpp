@@ -5,25 +5,14 @@
 #include <utility>
 
 #include "platform/Folders.h"
+#include "platform/PathNames.h"
 #include "platform/Paths.h"
 
 namespace tarnwell::ui {
 namespace {
 
-std::string JoinPath(const std::string& parent, const std::string& name) {
-  return parent.empty() || parent.back() == '/' ? parent + name : parent + "/" + name;
-}
-
-std::string ParentPath(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return {};
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string FileName(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+using platform::JoinPath;
+using platform::ParentPath;
 
 // The paths below a renamed folder start with its new path.
 void Repath(FolderNode& node, const std::string& path) {
@@ -43,7 +32,7 @@ FolderRoots SystemFolderRoots() {
     roots.DesktopLabel = DesktopName;
   } else {
     // As the user's file manager names it ("デスクトップ", "Desktop", ...).
-    roots.DesktopLabel = FileName(roots.DesktopPath);
+    roots.DesktopLabel = platform::FileNameOf(roots.DesktopPath);
   }
   roots.MountPoints = platform::MountPoints();
   return roots;
@@ -105,7 +94,7 @@ bool FolderTree::Load(FolderNode& node) {
   switch (node.Kind) {
     case FolderKind::Desktop:
       if (!roots_.HomePath.empty()) {
-        Add(node, FolderKind::Home, FileName(roots_.HomePath), roots_.HomePath,
+        Add(node, FolderKind::Home, platform::FileNameOf(roots_.HomePath), roots_.HomePath,
             platform::HasSubFolders(roots_.HomePath));
       }
       // Probing a mount point could wait on a network share; whether there
@@ -131,9 +120,7 @@ bool FolderTree::Load(FolderNode& node) {
 std::string FolderTree::PathOf(const FolderNode* node) {
   if (node == nullptr) return {};
   if (node->Path.empty()) return node->Name;
-  std::string path = node->Path;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
+  return platform::WithoutClosingSeparators(node->Path);
 }
 
 bool FolderTree::CanRenameOrTrash(const FolderNode& node) {

@@ -19,8 +19,6 @@ std::string StripClosingSlashes(std::string path) {
 
 }  // namespace
 
-bool IsAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
-
 std::size_t MaxPathLength() { return PATH_MAX - 1; }
 
 namespace {

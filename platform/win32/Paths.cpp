@@ -32,17 +32,6 @@ std::string ProgramFolderUnder(const wchar_t* variable) {
 
 }  // namespace
 
-bool IsAbsolutePath(const std::string& path) {
-  const auto separator = [](char c) { return c == '\\' || c == '/'; };
-  // "C:\..." or "C:/...", and "\\server\share\...".
-  if (path.size() >= 3 &&
-      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
-      path[1] == ':' && separator(path[2])) {
-    return true;
-  }
-  return path.size() >= 2 && separator(path[0]) && separator(path[1]);
-}
-
 std::size_t MaxPathLength() { return MAX_PATH - 1; }
 
 std::string HomeDirectory() { return WithoutClosingSeparator(Environment(L"USERPROFILE")); }

@@ -1,0 +1,53 @@
+// Path text rules of both systems, checked on whichever runs the tests.
+#include <gtest/gtest.h>
+
+#include "platform/PathNames.h"
+
+namespace tarnwell::platform {
+namespace {
+
+constexpr PathStyle Posix = PathStyle::Posix;
+constexpr PathStyle Windows = PathStyle::Windows;
+
+TEST(PathNames, RootsAndAbsolutePaths) {
+  EXPECT_TRUE(IsRootPath("/", Posix));
+  EXPECT_FALSE(IsRootPath("/a", Posix));
+  EXPECT_FALSE(IsAbsolutePath("C:\\x", Posix));
+  EXPECT_FALSE(IsAbsolutePath("a/b", Posix));
+  for (const char* root : {"C:\\", "d:/", "\\\\srv\\share", "\\\\srv\\share\\", "//srv/share"}) {
+    EXPECT_TRUE(IsRootPath(root, Windows)) << root;
+    EXPECT_TRUE(IsAbsolutePath(root, Windows)) << root;
+  }
+  // Relative to the current drive or to a drive's current folder.
+  for (const char* relative : {"C:", "C:x", "\\x", "x\\y", ""}) {
+    EXPECT_FALSE(IsAbsolutePath(relative, Windows)) << relative;
+  }
+  EXPECT_EQ(RootLength("\\\\srv\\share\\a", Windows), 12u);
+}
+
+TEST(PathNames, SplitAndJoin) {
+  EXPECT_EQ(JoinPath("/a", "b", Posix), "/a/b");
+  EXPECT_EQ(JoinPath("/", "b", Posix), "/b");
+  EXPECT_EQ(JoinPath("", "b", Posix), "b");
+  EXPECT_EQ(JoinPath("C:\\", "b", Windows), "C:\\b");
+  EXPECT_EQ(JoinPath("D:/x", "b", Windows), "D:/x\\b");
+  EXPECT_EQ(JoinPath("\\\\srv\\share", "b", Windows), "\\\\srv\\share\\b");
+
+  EXPECT_EQ(ParentPath("/a/b//", Posix), "/a");
+  EXPECT_EQ(ParentPath("/a", Posix), "/");
+  EXPECT_EQ(ParentPath("/", Posix), "/");
+  EXPECT_EQ(ParentPath("a", Posix), "");
+  EXPECT_EQ(ParentPath("a\\b", Posix), "");  // '\' is a name character on Linux
+  EXPECT_EQ(ParentPath("C:\\a\\b", Windows), "C:\\a");
+  EXPECT_EQ(ParentPath("C:/a", Windows), "C:/");
+  EXPECT_EQ(ParentPath("\\\\srv\\share\\a", Windows), "\\\\srv\\share\\");
+
+  EXPECT_EQ(FileNameOf("/a/b/", Posix), "b");
+  EXPECT_EQ(FileNameOf("/", Posix), "");
+  EXPECT_EQ(FileNameOf("C:\\a\\テスト", Windows), "テスト");
+  EXPECT_EQ(FileNameOf("C:x", Windows), "x");
+  EXPECT_EQ(WithoutClosingSeparators("C:\\\\", Windows), "C:\\");
+}
+
+}  // namespace
+}  // namespace tarnwell::platform
