@@ -72,6 +72,8 @@ public:
     const std::wstring name = L"Local\\Tarnwell-" + std::to_wstring(info.dwVolumeSerialNumber) +
                               L"-" + std::to_wstring(info.nFileIndexHigh) + L"-" +
                               std::to_wstring(info.nFileIndexLow);
+    // CreateMutexW reports an existing mutex only through the last error.
+    ::SetLastError(ERROR_SUCCESS);
     const HANDLE lock = ::CreateMutexW(nullptr, TRUE, name.c_str());
     if (lock == nullptr || ::GetLastError() == ERROR_ALREADY_EXISTS) {
       const DWORD code = ::GetLastError();
@@ -251,6 +253,14 @@ private:
     if (file == INVALID_HANDLE_VALUE) {
       const DWORD code = ::GetLastError();
       return {InvalidHandle, ErrorFromCode(code), static_cast<int>(code)};
+    }
+    // A link put in place between the check and the open was opened as
+    // itself (FILE_FLAG_OPEN_REPARSE_POINT), never followed: refuse it here.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+      ::CloseHandle(file);
+      return {InvalidHandle, IoError::NotRegular, 0};
     }
     return {FromHandle(file), IoError::None, 0};
   }
