@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/PathNames.h"
 #include "platform/win32/Encoding.h"
 
 namespace tarnwell::platform {
@@ -56,7 +57,7 @@ bool IsDirectoryWritable(const std::string& path) {
   if (path.empty()) return false;
   // Access rights on Windows are best learned by trying: a file created and
   // deleted at once (Program Files refuses it without elevation).
-  const std::wstring probe = win32::Wide(path + "\\tarnwell-write-probe.tmp");
+  const std::wstring probe = win32::Wide(JoinPath(path, "tarnwell-write-probe.tmp"));
   const HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -5,14 +5,15 @@
 #include <windows.h>
 
 #include "platform/FileSystem.h"
+#include "platform/PathNames.h"
 #include "platform/win32/Encoding.h"
 
 namespace tarnwell::platform {
 
 bool AppendLine(const std::string& path, std::string_view line) {
-  const std::size_t cut = path.find_last_of("\\/");
-  if (cut != std::string::npos && cut > 2 &&
-      !SystemFileSystem().MakePrivateDirectories(path.substr(0, cut))) {
+  const std::string folder = ParentPath(path);
+  if (!folder.empty() && !IsRootPath(folder) &&
+      !SystemFileSystem().MakePrivateDirectories(folder)) {
     return false;
   }
   const HANDLE file = ::CreateFileW(win32::Wide(path).c_str(), FILE_APPEND_DATA,

@@ -11,6 +11,7 @@
 #include "engine/BenchmarkRun.h"
 #include "engine/UnitMSec.h"
 #include "platform/IniFile.h"
+#include "platform/SettingsPath.h"
 #include "platform/win32/Encoding.h"
 #include "tests/TempFolder.h"
 
@@ -86,6 +87,15 @@ TEST(Windows, SettingsAreCodePage932WithCrLf) {
   std::ofstream(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary)
       << "[main]\r\nfolder=D:\\\x83\x65\x83\x58\x83\x67\r\n";
   EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "D:\\テスト");
+}
+
+TEST(Windows, SettingsNameFollowsTheExecutableWhicheverSeparatorItUses) {
+  using platform::SettingsFilePathFor;
+  const std::string appData = "C:\\Users\\u\\AppData\\Roaming\\Tarnwell";
+  EXPECT_EQ(SettingsFilePathFor("C:/a.b/tarnwell", true, appData), "C:/a.b/tarnwell.INI");
+  EXPECT_EQ(SettingsFilePathFor("C:\\Program Files\\T\\tarnwell-cli.exe", false, appData),
+            appData + "\\tarnwell-cli.INI");
+  EXPECT_EQ(SettingsFilePathFor("\\\\srv\\share\\t.exe", true, appData), "\\\\srv\\share\\t.INI");
 }
 
 DWORD WINAPI FormatOnThread(void* texts) {
