@@ -9,6 +9,7 @@
 #include "engine/RunFolder.h"
 #include "engine/UnitMSec.h"
 #include "platform/Clock.h"
+#include "platform/PathNames.h"
 #include "platform/Paths.h"
 #include "platform/Sleep.h"
 #include "platform/SystemIdentity.h"
@@ -75,7 +76,7 @@ void RunEnvironment::Describe(RunRecord& record) {
 }
 
 std::string RunEnvironment::RandomListPath() {
-  return platform::ProgramCacheDirectory() + platform::PathSeparator + "test.txt";
+  return platform::JoinPath(platform::ProgramCacheDirectory(), "test.txt");
 }
 
 BenchmarkRun::BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Generator& generator,
@@ -265,9 +266,9 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
     std::snprintf(text.data(), text.size(), RunMessages::ListNotCreated, listPath.c_str());
     return Fail(MessageKind::Error, text.data());
   };
-  const std::size_t cut = listPath.find_last_of(platform::PathSeparator);
-  if (cut != std::string::npos && cut > 0 &&
-      !files.MakePrivateDirectories(listPath.substr(0, cut))) {
+  const std::string listFolder = platform::ParentPath(listPath);
+  if (!listFolder.empty() && !platform::IsRootPath(listFolder) &&
+      !files.MakePrivateDirectories(listFolder)) {
     return failed();
   }
   const platform::OpenResult file = files.CreateText(listPath.c_str());

@@ -1,13 +1,14 @@
 // Appending to and reading the history of runs.
 #include "engine/RunHistory.h"
 
+#include "platform/PathNames.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
 
 namespace tarnwell {
 
 std::string HistoryPath() {
-  return platform::ProgramDataDirectory() + platform::PathSeparator + "history.jsonl";
+  return platform::JoinPath(platform::ProgramDataDirectory(), "history.jsonl");
 }
 
 bool AppendToHistory(const std::string& path, const RunRecord& record) {

@@ -16,6 +16,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/posix/TemporaryFile.h"
+
 namespace tarnwell::platform {
 namespace {
 
@@ -134,23 +136,15 @@ public:
   }
 
   OpenResult CreateText(const char* path) override {
-    // A fresh temporary name beside the target, created exclusively so that
-    // nothing planted there is ever written through.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string temporary = std::string(path) + ".tmp" + std::to_string(::getpid());
-      if (attempt > 0) temporary += "-" + std::to_string(attempt);
-      const int fd = RetryOnSignal([&] {
-        return ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      0644);
-      });
-      if (fd >= 0) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        pending_[fd] = {std::move(temporary), path};
-        return {fd, IoError::None, 0};
-      }
-      if (errno != EEXIST) return {InvalidHandle, ErrorFromErrno(errno), errno};
-    }
-    return {InvalidHandle, IoError::Failed, EEXIST};
+    // A fresh temporary beside the target, created exclusively so that
+    // nothing planted there is ever written through; one a crashed run left
+    // is cleared on the way.
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(path, 0644, temporary);
+    if (fd < 0) return {InvalidHandle, ErrorFromErrno(errno), errno};
+    std::lock_guard<std::mutex> lock(mutex_);
+    pending_[fd] = {std::move(temporary), path};
+    return {fd, IoError::None, 0};
   }
 
   bool CommitText(FileHandle file) override {

@@ -10,6 +10,14 @@
 #include "platform/win32/Encoding.h"
 
 namespace tarnwell::platform {
+namespace {
+
+// A NUL-terminated ANSI buffer as UTF-8.
+std::string FromAnsiBuffer(const char* buffer, std::size_t capacity) {
+  return win32::Utf8FromAnsi(std::string(buffer, strnlen(buffer, capacity)));
+}
+
+}  // namespace
 
 bool QueryVersion(VersionRecord& record) {
   OSVERSIONINFOA info{};
@@ -22,8 +30,7 @@ bool QueryVersion(VersionRecord& record) {
   record.MinorVersion = info.dwMinorVersion;
   record.BuildNumber = info.dwBuildNumber;
   record.PlatformId = info.dwPlatformId;
-  const std::string text = win32::Utf8FromAnsi(
-      std::string(info.szCSDVersion, strnlen(info.szCSDVersion, sizeof info.szCSDVersion)));
+  const std::string text = FromAnsiBuffer(info.szCSDVersion, sizeof info.szCSDVersion);
   std::memset(record.CSDVersion, 0, sizeof record.CSDVersion);
   std::memcpy(record.CSDVersion, text.data(), std::min(text.size(), sizeof record.CSDVersion - 1));
   return true;
@@ -33,7 +40,7 @@ bool QueryLoginUserName(std::string& name) {
   char buffer[MaxLoginNameLength + 1] = {};
   DWORD size = sizeof buffer;
   if (!::GetUserNameA(buffer, &size)) return false;
-  name = win32::Utf8FromAnsi(std::string(buffer, strnlen(buffer, sizeof buffer)));
+  name = FromAnsiBuffer(buffer, sizeof buffer);
   return true;
 }
 
@@ -41,7 +48,7 @@ bool QueryMachineName(std::string& name) {
   char buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = sizeof buffer;
   if (!::GetComputerNameA(buffer, &size)) return false;
-  name = win32::Utf8FromAnsi(std::string(buffer, strnlen(buffer, sizeof buffer)));
+  name = FromAnsiBuffer(buffer, sizeof buffer);
   return true;
 }
 

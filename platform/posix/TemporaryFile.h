@@ -1,0 +1,21 @@
+// Temporary files beside a file that is being replaced (POSIX only): named
+// "NAME.tmp-PID-N", created exclusively and never through a link, so that a
+// temporary whose process is gone can be recognised and cleared.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace tarnwell::platform {
+
+// Removes temporaries of `path` that crashed or killed writers left: ours
+// whose process is gone, and those of the older "NAME.tmpN" form once they
+// are an hour old. Only plain files of this user are touched.
+void RemoveStaleTemporaries(const std::string& path);
+
+// Clears stale temporaries, then creates a new one beside `path`; returns its
+// descriptor (-1 on failure) and its name in `name`.
+int CreateTemporaryBeside(const std::string& path, mode_t mode, std::string& name);
+
+}  // namespace tarnwell::platform
