@@ -12,6 +12,8 @@ namespace tarnwell::platform {
 // The names of the folders inside `path`, in no particular order: folders
 // and links to folders, without names that begin with "." (hidden ones and
 // the "." and ".." entries). Empty optional when `path` cannot be listed.
+// On Windows hidden means the hidden attribute, which the protected system
+// folders carry too; a name may begin with ".".
 std::optional<std::vector<std::string>> ListSubFolders(const std::string& path);
 
 // Whether `path` holds at least one folder that ListSubFolders would list.
@@ -19,11 +21,13 @@ std::optional<std::vector<std::string>> ListSubFolders(const std::string& path);
 bool HasSubFolders(const std::string& path);
 
 // Whether `name` can name a folder inside another: not empty, not "." or
-// "..", no "/" and no NUL.
+// "..", no "/" and no NUL. On Windows also none of \ : * ? " < > |, no
+// control character and no closing dot or blank.
 bool IsValidFolderName(const std::string& name);
 
 // Renames the folder `from` to `to` (both full paths). Never replaces
-// anything that already exists at `to`. False when refused.
+// anything that already exists at `to`, and never copies between drives.
+// False when refused.
 bool RenameFolder(const std::string& from, const std::string& to);
 
 // Makes a new folder inside `parent` named `baseName`, or `baseName` followed
@@ -35,23 +39,27 @@ std::string MakeUniqueFolder(const std::string& parent, const std::string& baseN
 // trash ($XDG_DATA_HOME/Trash, with an info file recording where it came
 // from and when), as desktop file managers do, so it can be restored. Only
 // within one file system: anything on another device is refused, never
-// copied and never deleted. False when nothing was moved.
+// copied and never deleted. False when nothing was moved. On Windows the
+// shell moves it to the Recycle Bin; where that cannot take it, the shell
+// asks before deleting it for good, and a refusal leaves it in place.
 bool MoveToTrash(const std::string& path);
 
-// The user's desktop folder as `xdg-user-dir DESKTOP` names it, when that
-// folder exists; empty otherwise.
+// The user's desktop folder as `xdg-user-dir DESKTOP` names it (on Windows
+// the shell's CSIDL_DESKTOPDIRECTORY), when that folder exists; empty
+// otherwise.
 std::string DesktopDirectory();
 
 // The mount points of real file systems (disks and network shares, not the
-// kernel's virtual file systems or packaged images), "/" always first.
+// kernel's virtual file systems or packaged images), "/" always first. On
+// Windows the drive roots ("C:\"), the system's drive first.
 std::vector<std::string> MountPoints();
 
-// The value of XDG_DESKTOP_DIR in the text of a user-dirs.dirs file, with
+// Linux only: the value of XDG_DESKTOP_DIR in the text of a user-dirs.dirs file, with
 // "$HOME" expanded to `home`; empty when the text sets none or sets one
 // that is neither absolute nor relative to "$HOME".
 std::string ParseDesktopDirectory(const std::string& userDirs, const std::string& home);
 
-// The mount points of real file systems listed in the text of a
+// Linux only: the mount points of real file systems listed in the text of a
 // /proc/<pid>/mountinfo file, escapes decoded, "/" first and each once.
 std::vector<std::string> ParseMountPoints(const std::string& mountInfo);
 

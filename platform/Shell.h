@@ -15,7 +15,8 @@ inline constexpr std::chrono::milliseconds DesktopHandOffWait{3000};
 // Opens a file path or a URL with the desktop's default application, without
 // waiting for that application. False when no opener is installed or the
 // opener reports failure (a missing file, no application for the type)
-// within `wait`. Never leaves a zombie process behind.
+// within `wait`. Never leaves a zombie process behind. On Windows the shell
+// (ShellExecuteW) gives its verdict before it returns and `wait` is unused.
 bool OpenWithDesktop(const std::string& pathOrUrl,
                      std::chrono::milliseconds wait = DesktopHandOffWait);
 

@@ -26,15 +26,18 @@ FolderRoots SystemFolderRoots() {
   FolderRoots roots;
   roots.HomePath = platform::HomeDirectory();
   roots.DesktopPath = platform::DesktopDirectory();
+  roots.MountPoints = platform::MountPoints();
   if (roots.DesktopPath.empty() || roots.DesktopPath == roots.HomePath) {
-    // No desktop folder of its own: the desktop shows what home holds.
-    roots.DesktopPath = roots.HomePath.empty() ? std::string("/") : roots.HomePath;
+    // No desktop folder of its own: the desktop shows what home holds, or
+    // without a home the first file system ("/", the system's drive).
+    roots.DesktopPath = !roots.HomePath.empty()      ? roots.HomePath
+                        : !roots.MountPoints.empty() ? roots.MountPoints.front()
+                                                     : std::string(1, platform::PathSeparator);
     roots.DesktopLabel = DesktopName;
   } else {
     // As the user's file manager names it ("デスクトップ", "Desktop", ...).
     roots.DesktopLabel = platform::FileNameOf(roots.DesktopPath);
   }
-  roots.MountPoints = platform::MountPoints();
   return roots;
 }
 

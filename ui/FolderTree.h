@@ -24,7 +24,7 @@ struct FolderRoots {
   std::string DesktopPath;  // an existing folder: the desktop, or home
   std::string DesktopLabel;
   std::string HomePath;
-  std::vector<std::string> MountPoints;  // "/" first
+  std::vector<std::string> MountPoints;  // "/" first; on Windows "C:\" and so on
 };
 
 // The roots of the user's own system.
@@ -64,8 +64,9 @@ public:
   // they had been read before. A folder that cannot be read has none.
   bool Load(FolderNode& node);
 
-  // The text the chooser hands on: a folder's path without a closing "/"
-  // ("/" itself stays "/"), a virtual node's name, empty for no node.
+  // The text the chooser hands on: a folder's path without a closing
+  // separator, a root with it ("/", and on Windows a drive's "C:\"), a
+  // virtual node's name, empty for no node.
   static std::string PathOf(const FolderNode* node);
 
   // Only folders listed inside a parent folder may be renamed or trashed;

@@ -12,6 +12,9 @@
 namespace tarnwell::platform {
 namespace {
 
+// The menu folder shared by every user of the machine.
+constexpr const char* AllUsersProgramsFolder = "/usr/local/share/applications";
+
 bool IsDirectory(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
