@@ -12,7 +12,12 @@ namespace tarnwell {
 std::string WebAddress() { return TARNWELL_WEB_ADDRESS; }
 
 std::string ReadmeOpenFailedMessage(const std::string& readmePath) {
+#ifdef _WIN32
+  return readmePath +
+         "を開けませんでした。\r\nWindows付属のメモ帳（notepad.exe）などで開いてみてください";
+#else
   return readmePath + "を開けませんでした。\r\nテキストエディタなどで開いてみてください";
+#endif
 }
 
 std::string WebOpenFailedMessage(const std::string& address) {

@@ -10,13 +10,18 @@ namespace tarnwell {
 // (TARNWELL_WEB_ADDRESS; by default the HTML manual installed with it).
 std::string WebAddress();
 
-// "<path>を開けませんでした。" CR LF and advice to try a text editor.
+// "<path>を開けませんでした。" CR LF and advice to try a text editor (on
+// Windows, Notepad).
 std::string ReadmeOpenFailedMessage(const std::string& readmePath);
 // "<address>を開けませんでした", one line without a full stop.
 std::string WebOpenFailedMessage(const std::string& address);
 
 // The file name of the application-menu entry and its name in the menu.
+#ifdef _WIN32
+inline constexpr const char* ShortcutFileName = "Tarnwell.lnk";
+#else
 inline constexpr const char* ShortcutFileName = "Tarnwell.desktop";
+#endif
 inline constexpr const char* ShortcutDescription = "Tarnwell";
 // The entry's path in `programsFolder`.
 std::string ShortcutPath(const std::string& programsFolder);

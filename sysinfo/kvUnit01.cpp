@@ -1,12 +1,7 @@
-// User and machine names from the platform layer, and the menu entry
-// written through an atomic file replacement.
+// User and machine names from the platform layer.
 #include "sysinfo/kvUnit01.h"
 
-#include <optional>
-
-#include "platform/AtomicFile.h"
 #include "platform/SystemIdentity.h"
-#include "sysinfo/DesktopEntry.h"
 
 namespace tarnwell {
 
@@ -22,16 +17,6 @@ std::string GetMachineName() {
     throw EkvGetComputerName("Failed to call GetComputerName");
   }
   return name;
-}
-
-void CreateShortcut(const std::string& linkPath, const std::string& targetPath,
-                    const std::string& description) {
-  const std::optional<std::string> text = DesktopEntryText(targetPath, description);
-  // A half-written entry in the menu would be worse than none: the file is
-  // replaced whole or left as it was.
-  if (!text || !platform::ReplaceFileAtomically(linkPath, *text)) {
-    throw EkvGetUserName("Failed to call IPersistFile.Save");
-  }
 }
 
 }  // namespace tarnwell

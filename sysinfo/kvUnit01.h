@@ -1,5 +1,6 @@
 // The login user's name, the machine's name and the application-menu entry
-// that starts the program, with the exceptions they raise.
+// (Start-menu link on Windows) that starts the program, with the exceptions
+// they raise.
 #pragma once
 
 #include <string>
@@ -32,7 +33,10 @@ std::string GetMachineName();
 // in the target's folder, named and described by `description`. An existing
 // entry is replaced. Raises EkvGetUserName with "Failed to call
 // IPersistFile.Save" when the entry cannot be written or cannot express the
-// texts (see DesktopEntryText).
+// texts (see DesktopEntryText). On Windows it writes a shell link instead,
+// whose working folder is the target's folder part up to its last "\" or
+// ":"; a missing link object raises a plain Exception, and a refused save
+// EkvGetUserName as above. The calling thread must have initialised COM.
 void CreateShortcut(const std::string& linkPath, const std::string& targetPath,
                     const std::string& description);
 
