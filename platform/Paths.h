@@ -19,6 +19,10 @@ std::size_t MaxPathLength();
 
 // The user's home folder (no closing separator), or empty when unknown.
 std::string HomeDirectory();
+// The folder offered for test runs when the user's settings name none: the
+// home folder (else /tmp) on Linux, where a drive letter means nothing; the
+// system's first drive (C:\ with its backslash) on Windows.
+std::string DefaultWorkFolder();
 // The per-user cache folder for this program (no closing separator).
 std::string ProgramCacheDirectory();
 // The per-user data folder for this program (no closing separator): where

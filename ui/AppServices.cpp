@@ -14,12 +14,7 @@ namespace tarnwell::ui {
 
 std::string SystemServices::SettingsPath() { return platform::SettingsFilePath(); }
 
-std::string SystemServices::DefaultFolder() {
-  // A drive letter means nothing here; the home folder is where the user
-  // may write, as the command-line tool does.
-  const std::string home = platform::HomeDirectory();
-  return home.empty() ? std::string("/tmp") : home;
-}
+std::string SystemServices::DefaultFolder() { return platform::DefaultWorkFolder(); }
 
 bool SystemServices::SetPriority(platform::PriorityClass priority) {
   return platform::SetPriorityClass(priority);

@@ -58,6 +58,11 @@ std::string HomeDirectory() {
   return PasswordHome(::geteuid());
 }
 
+std::string DefaultWorkFolder() {
+  const std::string home = HomeDirectory();
+  return home.empty() ? std::string("/tmp") : home;
+}
+
 std::string ProgramCacheDirectory() {
   std::string folder;
   // Only absolute values count, as the XDG base directory rules say.

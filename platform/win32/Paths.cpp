@@ -37,6 +37,8 @@ std::size_t MaxPathLength() { return MAX_PATH - 1; }
 
 std::string HomeDirectory() { return WithoutClosingSeparator(Environment(L"USERPROFILE")); }
 
+std::string DefaultWorkFolder() { return "C:\\"; }
+
 std::string ProgramCacheDirectory() { return ProgramFolderUnder(L"LOCALAPPDATA"); }
 std::string ProgramDataDirectory() { return ProgramFolderUnder(L"APPDATA"); }
 std::string ProgramConfigDirectory() { return ProgramFolderUnder(L"APPDATA"); }
