@@ -11,6 +11,7 @@
 #include <cmath>
 #include <vector>
 
+#include "ui/FormMainEvents.h"
 #include "ui/FormMainLayout.h"
 #include "ui/qt/Fonts.h"
 
@@ -244,33 +245,17 @@ void MainWindow::BuildMenu() {
 
 void MainWindow::Connect() {
   TFormMain* form = form_.get();
-  auto handler = [form](void (TFormMain::*method)()) {
-    return [form, method] { form->Handle(method); };
-  };
-  auto closeUp = [&](const char* name, void (TFormMain::*method)()) {
-    static_cast<CloseUpComboBox*>(findChild<QComboBox*>(QLatin1String(name)))->onCloseUp =
-        handler(method);
-  };
-  closeUp("ComboBoxFileSize", &TFormMain::ComboBoxFileSizeCloseUp);
-  closeUp("ComboBoxTotalSize", &TFormMain::ComboBoxFileSizeCloseUp);
-  closeUp("ComboBoxPriority", &TFormMain::ComboBoxPriorityCloseUp);
-  closeUp("ComboBoxWait", &TFormMain::ComboBoxWaitCloseUp);
-  closeUp("ComboBoxReadPercentage", &TFormMain::ComboBoxReadPercentageCloseUp);
-
-  auto click = [&]<class Widget>(const char* name, void (Widget::*signal)(bool),
-                                 void (TFormMain::*method)()) {
-    connect(findChild<Widget*>(QLatin1String(name)), signal, this, handler(method));
-  };
-  click("CheckBoxDeleteFile", &QCheckBox::clicked, &TFormMain::CheckBoxDeleteFileClick);
-  click("CheckBoxReadOnly", &QCheckBox::clicked, &TFormMain::CheckBoxReadOnlyClick);
-  click("ButtonFolder", &QPushButton::clicked, &TFormMain::ButtonFolderClick);
-  click("ButtonStart", &QPushButton::clicked, &TFormMain::ButtonStartClick);
-  click("MenuFReport", &QAction::triggered, &TFormMain::MenuFReportClick);
-  click("MenuFExit", &QAction::triggered, &TFormMain::MenuFExitClick);
-  click("MenuHelpStartMenu", &QAction::triggered, &TFormMain::MenuHelpStartMenuClick);
-  click("MenuHelpReadme", &QAction::triggered, &TFormMain::MenuHelpReadmeClick);
-  click("MenuHelpWeb", &QAction::triggered, &TFormMain::MenuHelpWebClick);
-  click("MenuHelpVersion", &QAction::triggered, &TFormMain::MenuHelpVersionClick);
+  for (const EventWiring& wiring : FormMainEvents()) {
+    auto handler = [form, method = wiring.Handler] { form->Handle(method); };
+    const QString name = FromView(wiring.Control);
+    if (wiring.Event == ControlEvent::CloseUp) {
+      static_cast<CloseUpComboBox*>(findChild<QComboBox*>(name))->onCloseUp = handler;
+    } else if (auto* action = findChild<QAction*>(name)) {
+      connect(action, &QAction::triggered, this, handler);
+    } else {
+      connect(findChild<QAbstractButton*>(name), &QAbstractButton::clicked, this, handler);
+    }
+  }
 }
 
 void MainWindow::Create() { form_->Handle(&TFormMain::FormCreate); }

@@ -1,0 +1,236 @@
+// The native windows under Wine, driven by messages as a user's clicks and
+// keys would drive them: the layout's texts, close-ups, a run from 開始, the
+// settings written at close, the folder chooser's OK and the Start-menu
+// dialog's link.
+// clang-format off: windows.h comes before the headers that build on it.
+#include <windows.h>
+// clang-format on
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "platform/Paths.h"
+#include "platform/win32/Encoding.h"
+#include "tests/TempFolder.h"
+#include "ui/FormMainLayout.h"
+#include "ui/win32/ProgramWindows.h"
+#include "ui/win32/WinControls.h"
+
+namespace tarnwell::ui::win32 {
+namespace {
+
+using tarnwell::testing::TempFolder;
+
+class TestServices : public SystemServices {
+public:
+  explicit TestServices(const std::string& folder) : SystemServices('.'), folder_(folder) {}
+  std::string SettingsPath() override { return folder_ + "\\Tarnwell.INI"; }
+  std::string HistoryPath() override { return {}; }
+  std::string ProgramsFolder(bool) override { return folder_; }
+
+private:
+  std::string folder_;
+};
+
+class RecordingBoxes : public MessageBoxes {
+public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  std::vector<std::string> messages, errors;
+};
+
+std::string Bytes(const std::string& path) {
+  std::ifstream file(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void Pump() {
+  MSG message{};
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+template <class Predicate>
+bool WaitUntil(Predicate done, int milliseconds = 120000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    Pump();
+  }
+  return true;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ::OleInitialize(nullptr);
+    services = std::make_unique<TestServices>(temp.Path());
+    windows = std::make_unique<ProgramWindows>(*services, boxes, [this] {
+      return FolderRoots{.DesktopPath = temp.Path(),
+                         .DesktopLabel = "デスクトップ",
+                         .HomePath = temp.Path(),
+                         .MountPoints = {"C:\\"}};
+    });
+    ::ShowWindow(Main(), SW_SHOWNORMAL);
+    Pump();
+  }
+  void TearDown() override {
+    windows.reset();
+    Pump();
+    ::OleUninitialize();
+  }
+  HWND Main() { return windows->Main().Handle(); }
+  HWND Control(const char* name) { return windows->Main().Control(name); }
+  std::string Text(const char* name) { return WindowText(Control(name)); }
+  // What a click on the control, or a chosen menu item, sends its window.
+  void Click(const char* name) {
+    HWND control = Control(name);
+    if (control != nullptr) {
+      ::SendMessageW(Main(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control));
+    } else {
+      ::SendMessageW(Main(), WM_COMMAND, MAKEWPARAM(MainWindow::MenuCommand(name), 0), 0);
+    }
+  }
+  void Select(const char* list, int index) {
+    ::SendMessageW(Control(list), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
+  void DropDownAndClose(const char* list) {
+    ::SendMessageW(Control(list), CB_SHOWDROPDOWN, TRUE, 0);
+    ::SendMessageW(Control(list), CB_SHOWDROPDOWN, FALSE, 0);
+  }
+
+  TempFolder temp;
+  RecordingBoxes boxes;
+  std::unique_ptr<TestServices> services;
+  std::unique_ptr<ProgramWindows> windows;
+};
+
+TEST_F(WindowTest, TheWindowsShowTheLayoutsTexts) {
+  EXPECT_EQ(WindowText(Main()), "Tarnwell");
+  for (const ControlLayout& control : FormMainControls()) {
+    HWND handle = windows->Main().Control(control.Name);
+    ASSERT_NE(handle, nullptr) << control.Name;
+    if (control.Kind == ControlKind::DropDownList) {
+      EXPECT_EQ(::SendMessageW(handle, CB_GETCOUNT, 0, 0),
+                static_cast<LRESULT>(control.Items.size()));
+    } else if (control.Kind != ControlKind::Edit && control.Name != "LabelFileTotal") {
+      EXPECT_EQ(WindowText(handle), control.Text) << control.Name;
+    }
+  }
+  // The defaults of a first start.
+  EXPECT_EQ(Text("EditFolder"), "C:\\");
+  EXPECT_EQ(Text("LabelFileTotal"), "1ファイル");
+  wchar_t item[64] = {};
+  ::GetMenuStringW(::GetMenu(Main()), MainWindow::MenuCommand("MenuFExit"), item, 64, MF_BYCOMMAND);
+  EXPECT_EQ(Utf8(item), "終了(&X)");
+  EXPECT_EQ(WindowText(windows->Folder().Handle()), "フォルダ選択");
+  EXPECT_EQ(WindowText(windows->StartMenu().Handle()), "だれのスタートメニュー？");
+  ASSERT_EQ(windows->StartMenu().Items().size(), 2u);
+  EXPECT_EQ(WindowText(windows->StartMenu().Items()[1]), "全ユーザーのスタートメニュー");
+  EXPECT_EQ(::GetFocus(), Control("EditFolder"));
+}
+
+TEST_F(WindowTest, OnlyAClosingListRunsItsHandlerAndNeverOnAHiddenWindow) {
+  Select("ComboBoxFileSize", 0);  // 1KB, as arrow keys on a closed list would
+  Pump();
+  EXPECT_EQ(Text("LabelFileTotal"), "1ファイル");
+  DropDownAndClose("ComboBoxFileSize");
+  Pump();
+  EXPECT_EQ(Text("LabelFileTotal"), "1024ファイル");
+  EXPECT_FALSE(::IsWindowEnabled(Control("CheckBox1MB")));
+
+  ::SendMessageW(Control("ComboBoxTotalSize"), CB_SHOWDROPDOWN, TRUE, 0);
+  Select("ComboBoxTotalSize", 1);
+  ::ShowWindow(Main(), SW_HIDE);
+  ::SendMessageW(Control("ComboBoxTotalSize"), CB_SHOWDROPDOWN, FALSE, 0);
+  Pump();
+  EXPECT_EQ(Text("LabelFileTotal"), "1024ファイル");
+}
+
+TEST_F(WindowTest, StartRunsABenchmarkAndTheMemoHoldsTheTable) {
+  ::SetWindowTextW(Control("EditFolder"), platform::win32::Wide(temp.Path()).c_str());
+  Select("ComboBoxRepeat", 1);  // three repetitions of one 1 MB file
+  Click("ButtonStart");
+  EXPECT_EQ(Text("ButtonStart"), "中止");
+  EXPECT_FALSE(::IsWindowEnabled(Control("EditFolder")));
+  ASSERT_TRUE(WaitUntil([&] { return Text("ButtonStart") == "開始"; }));
+  EXPECT_TRUE(::IsWindowEnabled(Control("EditFolder")));
+  EXPECT_TRUE(boxes.errors.empty() && boxes.messages.empty())
+      << (boxes.errors.empty() ? boxes.messages[0] : boxes.errors[0]);
+
+  std::vector<std::string> lines;
+  const std::string memo = Text("MemoResult");
+  for (std::size_t start = 0; start <= memo.size();) {
+    const std::size_t end = memo.find("\r\n", start);
+    lines.push_back(memo.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
+  // Header, three rows, then per phase an empty line, a title and four
+  // lines, then the memo's own empty last line.
+  ASSERT_EQ(lines.size(), 1u + 3 + 6 + 6 + 2) << memo;
+  EXPECT_EQ(lines[0].rfind("回数\t時間\t書き(Mbps）", 0), 0u);
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), '\t'), 6);
+    EXPECT_EQ(lines[i].rfind(std::to_string(i) + "\t", 0), 0u);
+  }
+  EXPECT_EQ(lines[5], "●書き込み");
+  EXPECT_EQ(lines[11], "●読み込み");
+  // The choice to delete removed the run's folder.
+  EXPECT_TRUE(
+      std::filesystem::is_empty(std::filesystem::path(platform::win32::Wide(temp.Path()))) ||
+      !std::filesystem::exists(std::filesystem::path(platform::win32::Wide(temp.Path())) /
+                               "TRW_TEMP"));
+}
+
+TEST_F(WindowTest, ClosingSavesTheSettingsAsCodePage932WithCrLf) {
+  ::SetWindowTextW(Control("EditFolder"), L"C:\\\u30c6\u30b9\u30c8");  // テスト
+  ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindow(Main()));
+  const std::string ini = Bytes(services->SettingsPath());
+  EXPECT_NE(ini.find("Folder=C:\\\x83\x65\x83\x58\x83\x67\r\n"), std::string::npos) << ini;
+  EXPECT_EQ(ini.find("\n"), ini.find("\r\n") + 1);
+}
+
+TEST_F(WindowTest, TheChoosersOkFillsTheFolderBox) {
+  // The posted OK reaches the chooser inside its modal showing.
+  ::PostMessageW(windows->Folder().Handle(), WM_COMMAND, IDOK, 0);
+  Click("ButtonFolder");
+  EXPECT_EQ(Text("EditFolder"), temp.Path());
+  EXPECT_FALSE(::IsWindowVisible(windows->Folder().Handle()));
+  EXPECT_TRUE(::IsWindowEnabled(Main()));
+  // The chooser saved its bounds on the way out.
+  EXPECT_NE(Bytes(services->SettingsPath()).find("[FolderWindow]\r\n"), std::string::npos);
+}
+
+TEST_F(WindowTest, TheStartMenuDialogsOkWritesALinkToTheProgram) {
+  ::PostMessageW(windows->StartMenu().Handle(), WM_COMMAND, IDOK, 0);
+  Click("MenuHelpStartMenu");
+  EXPECT_TRUE(boxes.errors.empty()) << boxes.errors[0];
+  const std::wstring link = platform::win32::Wide(temp.Path() + "\\Tarnwell.lnk");
+  IShellLinkW* shellLink = nullptr;
+  ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkW, reinterpret_cast<void**>(&shellLink))));
+  IPersistFile* file = nullptr;
+  shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  ASSERT_TRUE(SUCCEEDED(file->Load(link.c_str(), STGM_READ)));
+  wchar_t target[MAX_PATH] = {};
+  shellLink->GetPath(target, MAX_PATH, nullptr, 0);
+  EXPECT_EQ(_wcsicmp(target, platform::win32::Wide(platform::ExecutablePath()).c_str()), 0);
+  file->Release();
+  shellLink->Release();
+}
+
+}  // namespace
+}  // namespace tarnwell::ui::win32

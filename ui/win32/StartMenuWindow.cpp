@@ -1,0 +1,133 @@
+// The Start-menu dialog on native Windows controls.
+#include "ui/win32/StartMenuWindow.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+
+#include "ui/HandlerGuard.h"
+#include "ui/win32/WinFonts.h"
+#include "ui/win32/WinPanel.h"
+
+namespace tarnwell::ui::win32 {
+namespace {
+
+constexpr const wchar_t* StartMenuClass = L"TarnwellStartMenu";
+constexpr int GroupId = 300;
+constexpr int FirstItemId = 310;
+
+// The designed dialog at 96 dpi with a 12-pixel font.
+struct Design {
+  static constexpr int Left = 309;
+  static constexpr int Top = 138;
+  static constexpr int Width = 448;
+  static constexpr int Height = 165;
+  static constexpr int GroupLeft = 8;
+  static constexpr int GroupTop = 8;
+  static constexpr int GroupWidth = 425;
+  static constexpr int GroupHeight = 89;
+  static constexpr int ButtonTop = 104;
+  static constexpr int ButtonWidth = 81;
+  static constexpr int ButtonHeight = 25;
+  static constexpr int OkLeft = 352;
+  static constexpr int CancelLeft = 264;
+};
+
+}  // namespace
+
+StartMenuWindow::StartMenuWindow(HWND owner, AppServices& services, MessageBoxes& boxes, HFONT font)
+    : boxes_(boxes) {
+  const double scale = LayoutScale(font);
+  auto scaled = [scale](int value) { return static_cast<int>(std::lround(value * scale)); };
+  RegisterWindowClass(StartMenuClass, Procedure);
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  // A fixed dialog frame with a caption and no border icons.
+  window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, StartMenuClass, L"",
+                              WS_POPUP | WS_CAPTION | WS_DLGFRAME, Design::Left, Design::Top,
+                              scaled(Design::Width), scaled(Design::Height), owner, nullptr,
+                              instance, this);
+  ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  groupFont_ = CreateGroupFont();
+  HWND group = ::CreateWindowExW(0, WC_BUTTONW, L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
+                                 scaled(Design::GroupLeft), scaled(Design::GroupTop),
+                                 scaled(Design::GroupWidth), scaled(Design::GroupHeight), window_,
+                                 reinterpret_cast<HMENU>(GroupId), instance, nullptr);
+  ::SendMessageW(group, WM_SETFONT, reinterpret_cast<WPARAM>(groupFont_), FALSE);
+  group_ = std::make_unique<WinRadioGroup>(group, groupFont_, FirstItemId);
+  HWND ok = ::CreateWindowExW(
+      0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
+      scaled(Design::OkLeft), scaled(Design::ButtonTop), scaled(Design::ButtonWidth),
+      scaled(Design::ButtonHeight), window_, reinterpret_cast<HMENU>(IDOK), instance, nullptr);
+  HWND cancel = ::CreateWindowExW(
+      0, WC_BUTTONW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+      scaled(Design::CancelLeft), scaled(Design::ButtonTop), scaled(Design::ButtonWidth),
+      scaled(Design::ButtonHeight), window_, reinterpret_cast<HMENU>(IDCANCEL), instance, nullptr);
+  ::SendMessageW(ok, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  ::SendMessageW(cancel, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  ok_.Attach(ok);
+  cancel_.Attach(cancel);
+  windowAdapter_.Attach(window_);
+  form_ = std::make_unique<TFormStartMenu>(TFormStartMenuControls{.Form = windowAdapter_,
+                                                                  .RadioGroupMain = *group_,
+                                                                  .ButtonOK = ok_,
+                                                                  .ButtonCancel = cancel_,
+                                                                  .Boxes = boxes},
+                                           services);
+}
+
+StartMenuWindow::~StartMenuWindow() {
+  form_.reset();
+  if (window_ != nullptr && ::IsWindow(window_)) ::DestroyWindow(window_);
+  ::DeleteObject(groupFont_);
+}
+
+void StartMenuWindow::Create() {
+  RunHandler(boxes_, [this] { form_->FormCreate(); });
+}
+
+LRESULT CALLBACK StartMenuWindow::Procedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<StartMenuWindow*>(create->lpCreateParams);
+    self->window_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<StartMenuWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  return self->Handle(message, wParam, lParam);
+}
+
+LRESULT StartMenuWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (!form_) return 0;
+      if (LOWORD(wParam) == IDOK) {
+        RunHandler(boxes_, [this] { form_->ButtonOKClick(); });
+      } else if (LOWORD(wParam) == IDCANCEL) {
+        RunHandler(boxes_, [this] { form_->ButtonCancelClick(); });
+      }
+      return 0;
+    case WM_SHOWWINDOW:
+      // The chosen item takes the focus, as in any radio group.
+      if (wParam && group_) {
+        const int index = group_->ItemIndex();
+        const auto& buttons = group_->Buttons();
+        if (!buttons.empty()) {
+          ::SetFocus(buttons[index >= 0 ? static_cast<std::size_t>(index) : 0]);
+        }
+      }
+      break;
+    case WM_CLOSE:
+      // However it closes (Alt+F4 too), the form learns of it and the
+      // modal showing ends.
+      if (form_) RunHandler(boxes_, [this] { form_->FormClose(); });
+      windowAdapter_.EndModal();
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+}  // namespace tarnwell::ui::win32
