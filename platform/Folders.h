@@ -49,6 +49,11 @@ bool MoveToTrash(const std::string& path);
 // otherwise.
 std::string DesktopDirectory();
 
+// The name a file manager shows for the folder at `path`: its own name on
+// Linux; on Windows the shell's display name, which is localised for the
+// special folders (the desktop directory shows as "デスクトップ").
+std::string FolderDisplayName(const std::string& path);
+
 // The mount points of real file systems (disks and network shares, not the
 // kernel's virtual file systems or packaged images), "/" always first. On
 // Windows the drive roots ("C:\"), the system's drive first.

@@ -1,6 +1,7 @@
 // Texts and addresses of the Help menu's commands.
 #include "sysinfo/HelpCommands.h"
 
+#include "platform/InstalledFiles.h"
 #include "platform/PathNames.h"
 
 #ifndef TARNWELL_WEB_ADDRESS
@@ -9,7 +10,13 @@
 
 namespace tarnwell {
 
-std::string WebAddress() { return TARNWELL_WEB_ADDRESS; }
+std::string WebAddress() {
+  const std::string configured = TARNWELL_WEB_ADDRESS;
+  if (!configured.empty()) return configured;
+  // An unpacked zip has no install tree: the manual travels beside the
+  // program.
+  return platform::JoinPath(platform::ExecutableFolder(), "manual.html");
+}
 
 std::string ReadmeOpenFailedMessage(const std::string& readmePath) {
 #ifdef _WIN32

@@ -7,7 +7,8 @@
 namespace tarnwell {
 
 // The address of the program's web page, fixed when the build is configured
-// (TARNWELL_WEB_ADDRESS; by default the HTML manual installed with it).
+// (TARNWELL_WEB_ADDRESS; by default the HTML manual installed with it, on
+// Windows the manual.html beside the executable).
 std::string WebAddress();
 
 // "<path>を開けませんでした。" CR LF and advice to try a text editor (on

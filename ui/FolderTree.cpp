@@ -36,7 +36,7 @@ FolderRoots SystemFolderRoots() {
     roots.DesktopLabel = DesktopName;
   } else {
     // As the user's file manager names it ("デスクトップ", "Desktop", ...).
-    roots.DesktopLabel = platform::FileNameOf(roots.DesktopPath);
+    roots.DesktopLabel = platform::FolderDisplayName(roots.DesktopPath);
   }
   return roots;
 }

@@ -124,6 +124,15 @@ bool MoveToTrash(const std::string& path) {
   return ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
+std::string FolderDisplayName(const std::string& path) {
+  SHFILEINFOW info{};
+  if (::SHGetFileInfoW(win32::Wide(path).c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME) != 0 &&
+      info.szDisplayName[0] != L'\0') {
+    return win32::Utf8(info.szDisplayName);
+  }
+  return FileNameOf(path);
+}
+
 std::string DesktopDirectory() {
   wchar_t buffer[MAX_PATH] = {};
   if (::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, buffer) !=
