@@ -141,6 +141,19 @@ TEST_F(WindowTest, TheWindowsShowTheLayoutsTexts) {
   EXPECT_EQ(::GetFocus(), Control("EditFolder"));
 }
 
+TEST_F(WindowTest, TheHelpCommandsAnswerInBoxes) {
+  Click("MenuHelpVersion");
+  ASSERT_EQ(boxes.messages.size(), 1u);
+  EXPECT_NE(boxes.messages[0].find("OS: "), std::string::npos) << boxes.messages[0];
+  // No README.TXT beside the test program: the advice names Notepad.
+  Click("MenuHelpReadme");
+  ASSERT_EQ(boxes.messages.size(), 2u);
+  EXPECT_NE(boxes.messages[1].find("README.TXTを開けませんでした。\r\nWindows付属のメモ帳"),
+            std::string::npos)
+      << boxes.messages[1];
+  EXPECT_TRUE(boxes.errors.empty());
+}
+
 TEST_F(WindowTest, OnlyAClosingListRunsItsHandlerAndNeverOnAHiddenWindow) {
   Select("ComboBoxFileSize", 0);  // 1KB, as arrow keys on a closed list would
   Pump();
