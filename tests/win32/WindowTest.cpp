@@ -216,6 +216,23 @@ TEST_F(WindowTest, ClosingSavesTheSettingsAsCodePage932WithCrLf) {
   EXPECT_EQ(ini.find("\n"), ini.find("\r\n") + 1);
 }
 
+TEST_F(WindowTest, ClosingDuringARunStopsItCleansUpAndSaves) {
+  ::SetWindowTextW(Control("EditFolder"), platform::win32::Wide(temp.Path()).c_str());
+  Select("ComboBoxWait", 10);  // a long pause between the phases
+  DropDownAndClose("ComboBoxWait");
+  Pump();
+  Click("ButtonStart");
+  // The write half has arrived: the run is in its pause before reading.
+  ASSERT_TRUE(WaitUntil([&] { return Text("MemoResult").ends_with("\t\r\n"); }, 60000));
+  // A close request from outside, as taskkill sends it, reaches a hidden
+  // dialog first: it passes it on to the main window.
+  ::PostMessageW(windows->Folder().Handle(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(Main()); }, 10000));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(platform::win32::Wide(temp.Path())) /
+                                       "TRW_TEMP"));
+  EXPECT_NE(Bytes(services->SettingsPath()).find("Wait=10\r\n"), std::string::npos);
+}
+
 TEST_F(WindowTest, TheChoosersOkFillsTheFolderBox) {
   // The posted OK reaches the chooser inside its modal showing.
   ::PostMessageW(windows->Folder().Handle(), WM_COMMAND, IDOK, 0);

@@ -202,6 +202,12 @@ LRESULT FolderWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (panel_ != nullptr) Layout();
       return 0;
     case WM_CLOSE:
+      // A close request while hidden (taskkill, a shutdown tool walking the
+      // program's windows) is meant for the program: the main window takes it.
+      if (!windowAdapter_.Modal()) {
+        ::PostMessageW(::GetWindow(window_, GW_OWNER), WM_CLOSE, 0, 0);
+        return 0;
+      }
       // Every way of closing saves the bounds, then the modal showing ends.
       if (form_) RunHandler(boxes_, [this] { form_->FormClose(); });
       windowAdapter_.EndModal();
