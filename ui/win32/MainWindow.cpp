@@ -246,7 +246,7 @@ void MainWindow::BuildControls() {
       for (std::string_view item : control.Items) {
         ::SendMessageW(handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
       }
-      ::SendMessageW(handle, CB_SETITEMHEIGHT, 0, Scaled(12) + 2);
+      ::SendMessageW(handle, CB_SETITEMHEIGHT, 0, Scaled(12));  // the lists' designed item height
       ::SendMessageW(handle, CB_SETCURSEL, static_cast<WPARAM>(control.ItemIndex), 0);
     } else if (control.Kind == ControlKind::Label) {
       // Labels size themselves to their text.
