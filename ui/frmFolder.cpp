@@ -50,6 +50,20 @@ private:
 
 }  // namespace
 
+const char* FolderCommandText(FolderCommand command) {
+  switch (command) {
+    case FolderCommand::Rename:
+      return FormFolderTexts::Rename;
+    case FolderCommand::NewFolder:
+      return FormFolderTexts::NewFolder;
+    case FolderCommand::Trash:
+      return FormFolderTexts::Trash;
+    case FolderCommand::Open:
+      return FormFolderTexts::Open;
+  }
+  return "";
+}
+
 TFormFolder::TFormFolder(const TFormFolderControls& controls, AppServices& services,
                          std::function<FolderRoots()> roots)
     : c_(controls), services_(services), roots_(std::move(roots)) {}

@@ -34,6 +34,24 @@ inline constexpr const char* Open = "ファイルマネージャで開く(&O)";
 // The commands of a folder's context menu.
 enum class FolderCommand { Rename, NewFolder, Trash, Open };
 
+// A command's menu text.
+const char* FolderCommandText(FolderCommand command);
+
+// The chooser as designed: pixels at 96 dpi with a 12-pixel window font.
+struct FormFolderDesign {
+  static constexpr int Left = 193;
+  static constexpr int Top = 128;
+  static constexpr int Width = 456;
+  static constexpr int Height = 321;
+  static constexpr int PanelHeight = 41;
+  static constexpr int ButtonTop = 8;
+  static constexpr int ButtonWidth = 93;
+  static constexpr int ButtonHeight = 25;
+  static constexpr int OkLeft = 111;
+  static constexpr int CancelLeft = 7;
+  static constexpr int Indent = 19;
+};
+
 struct TFormFolderControls {
   Window& Form;
   TreeView& ShellTreeViewMain;

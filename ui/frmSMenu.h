@@ -19,6 +19,27 @@ inline constexpr const char* CurrentUserAfter = "）のスタートメニュー"
 inline constexpr const char* AllUsers = "全ユーザーのスタートメニュー";
 }  // namespace FormStartMenuTexts
 
+// The dialog as designed: its outer frame and controls in pixels at 96 dpi
+// with a 12-pixel window font; the group's own font in points.
+struct FormStartMenuDesign {
+  static constexpr int Left = 309;
+  static constexpr int Top = 138;
+  static constexpr int Width = 448;
+  static constexpr int Height = 165;
+  static constexpr int GroupLeft = 8;
+  static constexpr int GroupTop = 8;
+  static constexpr int GroupWidth = 425;
+  static constexpr int GroupHeight = 89;
+  static constexpr int ButtonTop = 104;
+  static constexpr int ButtonWidth = 81;
+  static constexpr int ButtonHeight = 25;
+  static constexpr int OkLeft = 352;
+  static constexpr int CancelLeft = 264;
+  static constexpr int RightMargin = 7;
+  static constexpr int BottomMargin = 9;
+  static constexpr int GroupFontPoints = 12;
+};
+
 struct TFormStartMenuControls {
   Window& Form;
   RadioGroup& RadioGroupMain;

@@ -18,34 +18,7 @@
 namespace tarnwell::ui::qt {
 namespace {
 
-// The designed window at 96 dpi with a 12-pixel font.
-struct Design {
-  static constexpr int Left = 193;
-  static constexpr int Top = 128;
-  static constexpr int Width = 456;
-  static constexpr int Height = 321;
-  static constexpr int PanelHeight = 41;
-  static constexpr int ButtonTop = 8;
-  static constexpr int ButtonWidth = 93;
-  static constexpr int ButtonHeight = 25;
-  static constexpr int OkLeft = 111;
-  static constexpr int CancelLeft = 7;
-  static constexpr int Indent = 19;
-};
-
-const char* CommandText(FolderCommand command) {
-  switch (command) {
-    case FolderCommand::Rename:
-      return FormFolderTexts::Rename;
-    case FolderCommand::NewFolder:
-      return FormFolderTexts::NewFolder;
-    case FolderCommand::Trash:
-      return FormFolderTexts::Trash;
-    case FolderCommand::Open:
-      return FormFolderTexts::Open;
-  }
-  return "";
-}
+using Design = FormFolderDesign;
 
 }  // namespace
 
@@ -150,7 +123,7 @@ void FolderDialog::ShowContextMenu(const QPoint& position) {
   const TreeItem id = QtTreeView::ItemOf(item);
   QMenu menu(this);
   for (const FolderCommand command : form_->ShellTreeViewMainCommands(id)) {
-    QAction* action = menu.addAction(QString::fromUtf8(CommandText(command)));
+    QAction* action = menu.addAction(QString::fromUtf8(FolderCommandText(command)));
     action->setData(static_cast<int>(command));
   }
   if (menu.isEmpty()) return;

@@ -16,23 +16,7 @@
 namespace tarnwell::ui::qt {
 namespace {
 
-// The designed dialog at 96 dpi with a 12-pixel font.
-struct Design {
-  static constexpr int Left = 309;
-  static constexpr int Top = 138;
-  static constexpr int GroupLeft = 8;
-  static constexpr int GroupTop = 8;
-  static constexpr int GroupWidth = 425;
-  static constexpr int GroupHeight = 89;
-  static constexpr int ButtonTop = 104;
-  static constexpr int ButtonWidth = 81;
-  static constexpr int ButtonHeight = 25;
-  static constexpr int OkLeft = 352;
-  static constexpr int CancelLeft = 264;
-  static constexpr int RightMargin = 7;
-  static constexpr int BottomMargin = 9;
-  static constexpr int GroupFontPoints = 12;
-};
+using Design = FormStartMenuDesign;
 
 // A group box of radio buttons, made afresh whenever the items change.
 class QtRadioGroup : public QtControl<RadioGroup, QGroupBox> {
