@@ -71,6 +71,40 @@ struct TFormMainControls {
   GuiThread& Gui;
 };
 
+// The controls from a binding's adapters, which name them as the form does
+// in camel case (menuFReport, memoResult, ..., gui, saveReport).
+template <class Adapters>
+TFormMainControls FormMainControlsOf(Adapters& a, MessageBoxes& boxes) {
+  return TFormMainControls{
+      .Form = a.window,
+      .MenuFReport = a.menuFReport,
+      .MenuFExit = a.menuFExit,
+      .MenuHelpWeb = a.menuHelpWeb,
+      .MenuHelpReadme = a.menuHelpReadme,
+      .MenuHelpVersion = a.menuHelpVersion,
+      .MenuHelpStartMenu = a.menuHelpStartMenu,
+      .MemoResult = a.memoResult,
+      .EditFolder = a.editFolder,
+      .ButtonFolder = a.buttonFolder,
+      .ButtonStart = a.buttonStart,
+      .ComboBoxFileSize = a.comboBoxFileSize,
+      .ComboBoxTotalSize = a.comboBoxTotalSize,
+      .LabelFileTotal = a.labelFileTotal,
+      .CheckBoxDeleteFile = a.checkBoxDeleteFile,
+      .ComboBoxRepeat = a.comboBoxRepeat,
+      .ComboBoxPriority = a.comboBoxPriority,
+      .ComboBoxWait = a.comboBoxWait,
+      .CheckBox1MB = a.checkBox1MB,
+      .CheckBoxReadOnly = a.checkBoxReadOnly,
+      .CheckBoxReadRandom = a.checkBoxReadRandom,
+      .ComboBoxReadPercentage = a.comboBoxReadPercentage,
+      .LabelProgress = a.labelProgress,
+      .SaveReport = a.saveReport,
+      .Boxes = boxes,
+      .Gui = a.gui,
+  };
+}
+
 class TFormMain {
 public:
   TFormMain(const TFormMainControls& controls, AppServices& services);

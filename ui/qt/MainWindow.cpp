@@ -113,37 +113,7 @@ MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
       QtGuiThread(this),
       QtSaveDialog(this),
   });
-  Adapters& a = *adapters_;
-  form_ = std::make_unique<TFormMain>(
-      TFormMainControls{
-          .Form = a.window,
-          .MenuFReport = a.menuFReport,
-          .MenuFExit = a.menuFExit,
-          .MenuHelpWeb = a.menuHelpWeb,
-          .MenuHelpReadme = a.menuHelpReadme,
-          .MenuHelpVersion = a.menuHelpVersion,
-          .MenuHelpStartMenu = a.menuHelpStartMenu,
-          .MemoResult = a.memoResult,
-          .EditFolder = a.editFolder,
-          .ButtonFolder = a.buttonFolder,
-          .ButtonStart = a.buttonStart,
-          .ComboBoxFileSize = a.comboBoxFileSize,
-          .ComboBoxTotalSize = a.comboBoxTotalSize,
-          .LabelFileTotal = a.labelFileTotal,
-          .CheckBoxDeleteFile = a.checkBoxDeleteFile,
-          .ComboBoxRepeat = a.comboBoxRepeat,
-          .ComboBoxPriority = a.comboBoxPriority,
-          .ComboBoxWait = a.comboBoxWait,
-          .CheckBox1MB = a.checkBox1MB,
-          .CheckBoxReadOnly = a.checkBoxReadOnly,
-          .CheckBoxReadRandom = a.checkBoxReadRandom,
-          .ComboBoxReadPercentage = a.comboBoxReadPercentage,
-          .LabelProgress = a.labelProgress,
-          .SaveReport = a.saveReport,
-          .Boxes = boxes,
-          .Gui = a.gui,
-      },
-      services);
+  form_ = std::make_unique<TFormMain>(FormMainControlsOf(*adapters_, boxes), services);
   Connect();
   Find<QLineEdit>("EditFolder")->setFocus();
 }

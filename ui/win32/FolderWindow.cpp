@@ -12,6 +12,7 @@
 #include "ui/HandlerGuard.h"
 #include "ui/win32/WinFonts.h"
 #include "ui/win32/WinPanel.h"
+#include "ui/win32/WindowProcedure.h"
 
 namespace tarnwell::ui::win32 {
 namespace {
@@ -21,34 +22,7 @@ constexpr int TreeId = 200;
 constexpr int PanelId = 201;
 constexpr UINT WM_LABEL_EDITED = WM_APP + 10;
 
-// The designed window at 96 dpi with a 12-pixel font.
-struct Design {
-  static constexpr int Left = 193;
-  static constexpr int Top = 128;
-  static constexpr int Width = 456;
-  static constexpr int Height = 321;
-  static constexpr int PanelHeight = 41;
-  static constexpr int ButtonTop = 8;
-  static constexpr int ButtonWidth = 93;
-  static constexpr int ButtonHeight = 25;
-  static constexpr int OkLeft = 111;
-  static constexpr int CancelLeft = 7;
-  static constexpr int Indent = 19;
-};
-
-const char* CommandText(FolderCommand command) {
-  switch (command) {
-    case FolderCommand::Rename:
-      return FormFolderTexts::Rename;
-    case FolderCommand::NewFolder:
-      return FormFolderTexts::NewFolder;
-    case FolderCommand::Trash:
-      return FormFolderTexts::Trash;
-    case FolderCommand::Open:
-      return FormFolderTexts::Open;
-  }
-  return "";
-}
+using Design = FormFolderDesign;
 
 }  // namespace
 
@@ -57,7 +31,7 @@ FolderWindow::FolderWindow(HWND owner, AppServices& services, MessageBoxes& boxe
     : font_(font), boxes_(boxes) {
   const double scale = LayoutScale(font_);
   auto scaled = [scale](int value) { return static_cast<int>(std::lround(value * scale)); };
-  RegisterWindowClass(FolderClass, Procedure);
+  RegisterWindowClass(FolderClass, ForwardToOwner<FolderWindow>);
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, FolderClass,
                               Wide(FormFolderTexts::Caption).c_str(),
@@ -134,25 +108,13 @@ void FolderWindow::ContextMenu(POINT screen) {
   if (commands.empty()) return;
   HMENU menu = ::CreatePopupMenu();
   for (std::size_t i = 0; i < commands.size(); ++i) {
-    ::AppendMenuW(menu, MF_STRING, i + 1, Wide(CommandText(commands[i])).c_str());
+    ::AppendMenuW(menu, MF_STRING, i + 1, Wide(FolderCommandText(commands[i])).c_str());
   }
   const UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON,
                                                          screen.x, screen.y, 0, window_, nullptr));
   ::DestroyMenu(menu);
   if (chosen == 0 || chosen > commands.size()) return;
   RunHandler(boxes_, [&] { form_->ShellTreeViewMainCommand(item, commands[chosen - 1]); });
-}
-
-LRESULT CALLBACK FolderWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<FolderWindow*>(create->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<FolderWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
 }
 
 LRESULT FolderWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -31,7 +31,8 @@ public:
   HWND Tree() const { return tree_.Handle(); }
 
 private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Owner>
+  friend LRESULT CALLBACK ForwardToOwner(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Layout();
   void ContextMenu(POINT screen);

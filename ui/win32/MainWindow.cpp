@@ -10,6 +10,7 @@
 #include "ui/FormMainLayout.h"
 #include "ui/win32/WinFonts.h"
 #include "ui/win32/WinPanel.h"
+#include "ui/win32/WindowProcedure.h"
 
 namespace tarnwell::ui::win32 {
 namespace {
@@ -75,7 +76,7 @@ MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
   font_ = CreateWindowFont();
   memoFont_ = CreateMemoFont();
   scale_ = LayoutScale(font_);
-  RegisterWindowClass(MainClass, Procedure);
+  RegisterWindowClass(MainClass, ForwardToOwner<MainWindow>);
   const std::wstring caption = Wide(FormMainDesign::LayoutCaption);
   window_ = ::CreateWindowExW(
       WS_EX_CONTROLPARENT, MainClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -117,37 +118,7 @@ MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
       WinGuiThread(window_),
       WinSaveDialog(window_),
   });
-  Adapters& a = *adapters_;
-  form_ = std::make_unique<TFormMain>(
-      TFormMainControls{
-          .Form = a.window,
-          .MenuFReport = a.menuFReport,
-          .MenuFExit = a.menuFExit,
-          .MenuHelpWeb = a.menuHelpWeb,
-          .MenuHelpReadme = a.menuHelpReadme,
-          .MenuHelpVersion = a.menuHelpVersion,
-          .MenuHelpStartMenu = a.menuHelpStartMenu,
-          .MemoResult = a.memoResult,
-          .EditFolder = a.editFolder,
-          .ButtonFolder = a.buttonFolder,
-          .ButtonStart = a.buttonStart,
-          .ComboBoxFileSize = a.comboBoxFileSize,
-          .ComboBoxTotalSize = a.comboBoxTotalSize,
-          .LabelFileTotal = a.labelFileTotal,
-          .CheckBoxDeleteFile = a.checkBoxDeleteFile,
-          .ComboBoxRepeat = a.comboBoxRepeat,
-          .ComboBoxPriority = a.comboBoxPriority,
-          .ComboBoxWait = a.comboBoxWait,
-          .CheckBox1MB = a.checkBox1MB,
-          .CheckBoxReadOnly = a.checkBoxReadOnly,
-          .CheckBoxReadRandom = a.checkBoxReadRandom,
-          .ComboBoxReadPercentage = a.comboBoxReadPercentage,
-          .LabelProgress = a.labelProgress,
-          .SaveReport = a.saveReport,
-          .Boxes = boxes,
-          .Gui = a.gui,
-      },
-      services);
+  form_ = std::make_unique<TFormMain>(FormMainControlsOf(*adapters_, boxes), services);
   focus_ = Control("EditFolder");
 }
 
@@ -344,18 +315,6 @@ void MainWindow::Command(UINT id, UINT code) {
     // the window was hidden, minimised or closed runs no handler.
     ::PostMessageW(window_, WM_CLOSE_UP, id, 0);
   }
-}
-
-LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<MainWindow*>(create->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
 }
 
 LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

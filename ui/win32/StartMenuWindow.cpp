@@ -8,6 +8,7 @@
 #include "ui/HandlerGuard.h"
 #include "ui/win32/WinFonts.h"
 #include "ui/win32/WinPanel.h"
+#include "ui/win32/WindowProcedure.h"
 
 namespace tarnwell::ui::win32 {
 namespace {
@@ -16,22 +17,7 @@ constexpr const wchar_t* StartMenuClass = L"TarnwellStartMenu";
 constexpr int GroupId = 300;
 constexpr int FirstItemId = 310;
 
-// The designed dialog at 96 dpi with a 12-pixel font.
-struct Design {
-  static constexpr int Left = 309;
-  static constexpr int Top = 138;
-  static constexpr int Width = 448;
-  static constexpr int Height = 165;
-  static constexpr int GroupLeft = 8;
-  static constexpr int GroupTop = 8;
-  static constexpr int GroupWidth = 425;
-  static constexpr int GroupHeight = 89;
-  static constexpr int ButtonTop = 104;
-  static constexpr int ButtonWidth = 81;
-  static constexpr int ButtonHeight = 25;
-  static constexpr int OkLeft = 352;
-  static constexpr int CancelLeft = 264;
-};
+using Design = FormStartMenuDesign;
 
 }  // namespace
 
@@ -39,7 +25,7 @@ StartMenuWindow::StartMenuWindow(HWND owner, AppServices& services, MessageBoxes
     : boxes_(boxes) {
   const double scale = LayoutScale(font);
   auto scaled = [scale](int value) { return static_cast<int>(std::lround(value * scale)); };
-  RegisterWindowClass(StartMenuClass, Procedure);
+  RegisterWindowClass(StartMenuClass, ForwardToOwner<StartMenuWindow>);
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   // A fixed dialog frame with a caption and no border icons.
   window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, StartMenuClass, L"",
@@ -83,19 +69,6 @@ StartMenuWindow::~StartMenuWindow() {
 
 void StartMenuWindow::Create() {
   RunHandler(boxes_, [this] { form_->FormCreate(); });
-}
-
-LRESULT CALLBACK StartMenuWindow::Procedure(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<StartMenuWindow*>(create->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<StartMenuWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
 }
 
 LRESULT StartMenuWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
