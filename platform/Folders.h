@@ -3,11 +3,19 @@
 // user's folders starts from (the desktop folder, the mounted file systems).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tarnwell::platform {
+
+// Calls `found` with the name of each folder inside `path` that
+// ListSubFolders lists, in no particular order, until it returns false.
+// False when `path` cannot be listed. The one part of listing each system
+// does its own way.
+bool ForEachSubFolder(const std::string& path,
+                      const std::function<bool(const std::string&)>& found);
 
 // The names of the folders inside `path`, in no particular order: folders
 // and links to folders, without names that begin with "." (hidden ones and

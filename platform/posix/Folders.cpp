@@ -37,19 +37,6 @@ bool IsFolderEntry(DIR* dir, const dirent* entry) {
   return ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Calls `found` with the name of each listed folder until it returns false.
-// False when `path` cannot be opened.
-template <class Found>
-bool ForEachSubFolder(const std::string& path, Found found) {
-  DirHandle dir(::opendir(path.c_str()));
-  if (!dir) return false;
-  while (const dirent* entry = ::readdir(dir.get())) {
-    if (entry->d_name[0] == '.') continue;  // hidden, "." and ".."
-    if (IsFolderEntry(dir.get(), entry) && !found(std::string(entry->d_name))) break;
-  }
-  return true;
-}
-
 std::string JoinPath(const std::string& parent, const std::string& name) {
   return parent.empty() || parent.back() == '/' ? parent + name : parent + "/" + name;
 }
@@ -173,24 +160,15 @@ bool IsRealFileSystem(const std::string& type, const std::string& source) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> ListSubFolders(const std::string& path) {
-  std::vector<std::string> names;
-  if (!ForEachSubFolder(path, [&](std::string name) {
-        names.push_back(std::move(name));
-        return true;
-      })) {
-    return std::nullopt;
+bool ForEachSubFolder(const std::string& path,
+                      const std::function<bool(const std::string&)>& found) {
+  DirHandle dir(::opendir(path.c_str()));
+  if (!dir) return false;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    if (entry->d_name[0] == '.') continue;  // hidden, "." and ".."
+    if (IsFolderEntry(dir.get(), entry) && !found(std::string(entry->d_name))) break;
   }
-  return names;
-}
-
-bool HasSubFolders(const std::string& path) {
-  bool any = false;
-  ForEachSubFolder(path, [&](const std::string&) {
-    any = true;
-    return false;
-  });
-  return any;
+  return true;
 }
 
 bool IsValidFolderName(const std::string& name) {

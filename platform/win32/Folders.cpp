@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <cwctype>
+#include <functional>
 #include <vector>
 
 #include "platform/PathNames.h"
@@ -17,10 +18,15 @@
 namespace tarnwell::platform {
 namespace {
 
-// Calls `found` with the name of each listed folder until it returns false.
-// False when `path` cannot be listed.
-template <class Found>
-bool ForEachSubFolder(const std::string& path, Found found) {
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(win32::Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+bool ForEachSubFolder(const std::string& path,
+                      const std::function<bool(const std::string&)>& found) {
   if (path.empty()) return false;
   WIN32_FIND_DATAW entry{};
   const HANDLE search =
@@ -45,33 +51,6 @@ bool ForEachSubFolder(const std::string& path, Found found) {
   } while (::FindNextFileW(search, &entry));
   ::FindClose(search);
   return true;
-}
-
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesW(win32::Wide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-}  // namespace
-
-std::optional<std::vector<std::string>> ListSubFolders(const std::string& path) {
-  std::vector<std::string> names;
-  if (!ForEachSubFolder(path, [&](std::string name) {
-        names.push_back(std::move(name));
-        return true;
-      })) {
-    return std::nullopt;
-  }
-  return names;
-}
-
-bool HasSubFolders(const std::string& path) {
-  bool any = false;
-  ForEachSubFolder(path, [&](const std::string&) {
-    any = true;
-    return false;
-  });
-  return any;
 }
 
 bool IsValidFolderName(const std::string& name) {
