@@ -28,8 +28,8 @@ using Design = FormFolderDesign;
 
 FolderWindow::FolderWindow(HWND owner, AppServices& services, MessageBoxes& boxes, Edit& editFolder,
                            HFONT font, std::function<FolderRoots()> roots)
-    : font_(font), boxes_(boxes) {
-  const double scale = LayoutScale(font_);
+    : boxes_(boxes) {
+  const double scale = LayoutScale(font);
   auto scaled = [scale](int value) { return static_cast<int>(std::lround(value * scale)); };
   RegisterWindowClass(FolderClass, ForwardToOwner<FolderWindow>);
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
@@ -38,29 +38,29 @@ FolderWindow::FolderWindow(HWND owner, AppServices& services, MessageBoxes& boxe
                               WS_OVERLAPPEDWINDOW & ~(WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
                               Design::Left, Design::Top, scaled(Design::Width),
                               scaled(Design::Height), owner, nullptr, instance, this);
-  ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   HWND tree =
       ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, Wide(FormFolderTexts::Tree).c_str(),
                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                             TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
                         0, 0, 0, 0, window_, reinterpret_cast<HMENU>(TreeId), instance, nullptr);
-  ::SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  ::SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   ::SendMessageW(tree, TVM_SETINDENT, static_cast<WPARAM>(scaled(Design::Indent)), 0);
   tree_.Attach(tree);
   panel_ = CreatePanel(window_, PanelId);
   // "キャンセル" stands left of "OK" but comes after it in the tab order.
-  ok_ = ::CreateWindowExW(0, WC_BUTTONW, Wide(FormFolderTexts::OK).c_str(),
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                          scaled(Design::OkLeft), scaled(Design::ButtonTop),
-                          scaled(Design::ButtonWidth), scaled(Design::ButtonHeight), panel_,
-                          reinterpret_cast<HMENU>(IDOK), instance, nullptr);
-  cancel_ = ::CreateWindowExW(0, WC_BUTTONW, Wide(FormFolderTexts::Cancel).c_str(),
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                              scaled(Design::CancelLeft), scaled(Design::ButtonTop),
+  HWND ok = ::CreateWindowExW(0, WC_BUTTONW, Wide(FormFolderTexts::OK).c_str(),
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                              scaled(Design::OkLeft), scaled(Design::ButtonTop),
                               scaled(Design::ButtonWidth), scaled(Design::ButtonHeight), panel_,
-                              reinterpret_cast<HMENU>(IDCANCEL), instance, nullptr);
-  ::SendMessageW(ok_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  ::SendMessageW(cancel_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+                              reinterpret_cast<HMENU>(IDOK), instance, nullptr);
+  HWND cancel = ::CreateWindowExW(0, WC_BUTTONW, Wide(FormFolderTexts::Cancel).c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                  scaled(Design::CancelLeft), scaled(Design::ButtonTop),
+                                  scaled(Design::ButtonWidth), scaled(Design::ButtonHeight), panel_,
+                                  reinterpret_cast<HMENU>(IDCANCEL), instance, nullptr);
+  ::SendMessageW(ok, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  ::SendMessageW(cancel, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   ::SetWindowLongPtrW(panel_, GWLP_USERDATA, scaled(Design::PanelHeight));
   Layout();
 
@@ -164,15 +164,10 @@ LRESULT FolderWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (panel_ != nullptr) Layout();
       return 0;
     case WM_CLOSE:
-      // A close request while hidden (taskkill, a shutdown tool walking the
-      // program's windows) is meant for the program: the main window takes it.
-      if (!windowAdapter_.Modal()) {
-        ::PostMessageW(::GetWindow(window_, GW_OWNER), WM_CLOSE, 0, 0);
-        return 0;
-      }
       // Every way of closing saves the bounds, then the modal showing ends.
-      if (form_) RunHandler(boxes_, [this] { form_->FormClose(); });
-      windowAdapter_.EndModal();
+      windowAdapter_.CloseDialog([this] {
+        if (form_) RunHandler(boxes_, [this] { form_->FormClose(); });
+      });
       return 0;
     default:
       return ::DefWindowProcW(window_, message, wParam, lParam);

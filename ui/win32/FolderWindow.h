@@ -28,7 +28,6 @@ public:
   void Create();
   TFormFolder& Form() { return *form_; }
   HWND Handle() const { return window_; }
-  HWND Tree() const { return tree_.Handle(); }
 
 private:
   template <class Owner>
@@ -39,9 +38,6 @@ private:
 
   HWND window_ = nullptr;
   HWND panel_ = nullptr;
-  HWND ok_ = nullptr;
-  HWND cancel_ = nullptr;
-  HFONT font_;
   MessageBoxes& boxes_;
   WinWindow windowAdapter_;
   WinTreeView tree_;

@@ -45,16 +45,6 @@ LRESULT CALLBACK MemoProcedure(HWND memo, UINT message, WPARAM wParam, LPARAM lP
   return ::DefSubclassProc(memo, message, wParam, lParam);
 }
 
-SIZE TextSize(HWND control, HFONT font, const std::wstring& text) {
-  HDC dc = ::GetDC(control);
-  HGDIOBJ old = ::SelectObject(dc, font);
-  SIZE size{};
-  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(control, dc);
-  return size;
-}
-
 }  // namespace
 
 struct MainWindow::Adapters {
@@ -221,7 +211,7 @@ void MainWindow::BuildControls() {
       ::SendMessageW(handle, CB_SETCURSEL, static_cast<WPARAM>(control.ItemIndex), 0);
     } else if (control.Kind == ControlKind::Label) {
       // Labels size themselves to their text.
-      const SIZE size = TextSize(handle, font_, text);
+      const SIZE size = TextExtent(font_, text);
       ::SetWindowPos(handle, nullptr, 0, 0, size.cx, Scaled(control.Height),
                      SWP_NOMOVE | SWP_NOZORDER);
     } else if (control.Kind == ControlKind::CheckBox) {
@@ -229,7 +219,7 @@ void MainWindow::BuildControls() {
       // neighbour and take its clicks.
       const int box = ::GetSystemMetrics(SM_CXMENUCHECK) + 6;
       const int width =
-          std::min(Scaled(control.Width), static_cast<int>(TextSize(handle, font_, text).cx) + box);
+          std::min(Scaled(control.Width), static_cast<int>(TextExtent(font_, text).cx) + box);
       ::SetWindowPos(handle, nullptr, 0, 0, width, Scaled(control.Height),
                      SWP_NOMOVE | SWP_NOZORDER);
     }

@@ -92,16 +92,11 @@ LRESULT StartMenuWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CLOSE:
-      // A close request while hidden (taskkill, a shutdown tool walking the
-      // program's windows) is meant for the program: the main window takes it.
-      if (!windowAdapter_.Modal()) {
-        ::PostMessageW(::GetWindow(window_, GW_OWNER), WM_CLOSE, 0, 0);
-        return 0;
-      }
       // However it closes (Alt+F4 too), the form learns of it and the
       // modal showing ends.
-      if (form_) RunHandler(boxes_, [this] { form_->FormClose(); });
-      windowAdapter_.EndModal();
+      windowAdapter_.CloseDialog([this] {
+        if (form_) RunHandler(boxes_, [this] { form_->FormClose(); });
+      });
       return 0;
     default:
       break;

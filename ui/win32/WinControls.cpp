@@ -22,6 +22,16 @@ std::string WindowText(HWND window) {
   return Utf8(text);
 }
 
+SIZE TextExtent(HFONT font, std::wstring_view text) {
+  HDC dc = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, font);
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(nullptr, dc);
+  return size;
+}
+
 // ---- lists, boxes, texts ----------------------------------------------------
 
 int WinDropDownList::ItemIndex() const {
@@ -65,13 +75,8 @@ void WinLabel::SetCaption(const std::string& caption) {
   ::SetWindowTextW(handle_, text.c_str());
   if (!fitText_) return;
   // Labels size themselves to their text, as the layout's labels do.
-  HDC dc = ::GetDC(handle_);
-  HGDIOBJ old =
-      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(handle_, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(handle_, dc);
+  const SIZE size =
+      TextExtent(reinterpret_cast<HFONT>(::SendMessageW(handle_, WM_GETFONT, 0, 0)), text);
   RECT rect{};
   ::GetWindowRect(handle_, &rect);
   ::SetWindowPos(handle_, nullptr, 0, 0, size.cx, rect.bottom - rect.top,
@@ -219,8 +224,10 @@ void WinWindow::Close() { ::SendMessageW(handle_, WM_CLOSE, 0, 0); }
 
 void WinWindow::ShowModal() {
   HWND owner = ::GetWindow(handle_, GW_OWNER);
-  const bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
-  if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
+  if (owner != nullptr && ::IsWindowEnabled(owner)) {
+    ::EnableWindow(owner, FALSE);
+    disabledOwner_ = owner;
+  }
   modal_ = true;
   ::ShowWindow(handle_, SW_SHOW);
   ::SetForegroundWindow(handle_);
@@ -237,8 +244,7 @@ void WinWindow::ShowModal() {
       ::DispatchMessageW(&message);
     }
   }
-  if (modal_) EndModal();
-  if (ownerWasEnabled) ::EnableWindow(owner, TRUE);
+  EndModal();
   // The outer loop must see a quit that arrived during the showing.
   if (quit) ::PostQuitMessage(static_cast<int>(message.wParam));
 }
@@ -248,9 +254,19 @@ void WinWindow::EndModal() {
   modal_ = false;
   // The owner first, so that activation returns to it and not to another
   // program's window.
-  if (HWND owner = ::GetWindow(handle_, GW_OWNER)) ::EnableWindow(owner, TRUE);
+  if (disabledOwner_ != nullptr) ::EnableWindow(disabledOwner_, TRUE);
+  disabledOwner_ = nullptr;
   ::ShowWindow(handle_, SW_HIDE);
   ::PostMessageW(handle_, WM_NULL, 0, 0);
+}
+
+void WinWindow::CloseDialog(const std::function<void()>& formClose) {
+  if (!modal_) {
+    ::PostMessageW(::GetWindow(handle_, GW_OWNER), WM_CLOSE, 0, 0);
+    return;
+  }
+  formClose();
+  EndModal();
 }
 
 // ---- boxes and dialogs -----------------------------------------------------------

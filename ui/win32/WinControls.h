@@ -21,6 +21,8 @@ std::wstring Wide(std::string_view utf8);
 std::string Utf8(std::wstring_view wide);
 // A window's text as UTF-8.
 std::string WindowText(HWND window);
+// The size `text` takes in `font`.
+SIZE TextExtent(HFONT font, std::wstring_view text);
 
 // Private messages of the binding's windows.
 inline constexpr UINT WM_RUN_TASKS = WM_APP + 1;
@@ -146,6 +148,11 @@ public:
   void ShowModal() override;
   // Ends a modal showing: the owner is enabled again, then the window hides.
   void EndModal();
+  // A dialog's answer to WM_CLOSE. While shown: `formClose`, then the end of
+  // the showing. While hidden the request goes on to the owner: whoever
+  // sent it (taskkill, a shutdown tool walking the program's windows) means
+  // the program.
+  void CloseDialog(const std::function<void()>& formClose);
   bool Modal() const { return modal_; }
   HWND Handle() const { return handle_; }
   void Attach(HWND handle) { handle_ = handle; }
@@ -154,6 +161,7 @@ private:
   void Move(int left, int top, int width, int height);
   HWND handle_;
   bool modal_ = false;
+  HWND disabledOwner_ = nullptr;  // the owner this showing disabled
 };
 
 // The plain box and the error box, captioned with the application title and
