@@ -1,7 +1,7 @@
 // The small control interfaces the forms' logic is written against. A
-// toolkit binding (Qt on Linux) implements them on real widgets; tests
-// implement them in memory. No toolkit type appears here, and every text is
-// UTF-8.
+// toolkit binding (Qt on Linux, user32/comctl32 on Windows) implements them on
+// real widgets; tests implement them in memory. No toolkit type appears here,
+// and every text is UTF-8.
 #pragma once
 
 #include <cstdint>
