@@ -17,17 +17,17 @@ namespace fs = std::filesystem;
 class FormFolderTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    fs::create_directories(temp.Path() / "desk/a/inner");
-    fs::create_directories(temp.Path() / "desk/b");
-    fs::create_directories(temp.Path() / "home");
+    fs::create_directories(temp / "desk/a/inner");
+    fs::create_directories(temp / "desk/b");
+    fs::create_directories(temp / "home");
     app = std::make_unique<MemoryApplication>(temp / "tarnwell.INI");
     app->folderRoots = FolderRoots{.DesktopPath = Desk(),
                                    .DesktopLabel = DesktopName,
-                                   .HomePath = (temp.Path() / "home").string(),
+                                   .HomePath = temp / "home",
                                    .MountPoints = {"/"}};
     app->Start();
   }
-  std::string Desk() const { return (temp.Path() / "desk").string(); }
+  std::string Desk() const { return temp / "desk"; }
   MemoryTreeView& Tree() { return app->shellTreeViewMain; }
   TreeItem Root() { return Tree().top.at(0); }
   TreeItem Item(const std::string& label) { return Tree().Child(Root(), label); }
@@ -113,14 +113,14 @@ TEST_F(FormFolderTest, ContextMenuCommandsUpdateTheTree) {
   form.ShellTreeViewMainCommand(b, NewFolder);
   form.ShellTreeViewMainCommand(b, NewFolder);
   EXPECT_EQ(Tree().Labels(b), (std::vector<std::string>{"新しいフォルダ", "新しいフォルダ (2)"}));
-  EXPECT_TRUE(fs::is_directory(temp.Path() / "desk/b/新しいフォルダ (2)"));
+  EXPECT_TRUE(fs::is_directory(temp / "desk/b/新しいフォルダ (2)"));
   EXPECT_EQ(Tree().selected, Tree().editing);
   EXPECT_TRUE(Tree().items.at(b).data.Expandable);
 
   const char* oldData = std::getenv("XDG_DATA_HOME");
   const std::optional<std::string> saved =
       oldData ? std::optional<std::string>(oldData) : std::nullopt;
-  ::setenv("XDG_DATA_HOME", (temp.Path() / "data").c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (temp / "data").c_str(), 1);
   const TreeItem made = Tree().Child(b, "新しいフォルダ");
   form.ShellTreeViewMainCommand(made, Trash);
   if (saved) {
@@ -130,7 +130,7 @@ TEST_F(FormFolderTest, ContextMenuCommandsUpdateTheTree) {
   }
   EXPECT_EQ(Tree().items.count(made), 0u);
   EXPECT_EQ(Tree().selected, b);
-  EXPECT_TRUE(fs::is_directory(temp.Path() / "data/Trash/files/新しいフォルダ"));
+  EXPECT_TRUE(fs::is_directory(temp / "data/Trash/files/新しいフォルダ"));
 }
 
 }  // namespace

@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "sysinfo/kvUnit01.h"
 #include "ui/HandlerGuard.h"
@@ -67,32 +64,6 @@ void TestServices::CreateShortcut(const std::string& linkPath, const std::string
                                   const std::string& description) {
   if (shortcutFails) throw EkvGetUserName("Failed to call IPersistFile.Save");
   shortcuts.push_back({linkPath, targetPath, description});
-}
-
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tarnwell-ui-XXXXXX").string();
-  const char* made = ::mkdtemp(pattern.data());
-  EXPECT_NE(made, nullptr);
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFileText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
 }
 
 void MemoryTreeView::InsertItem(TreeItem parent, int index, TreeItem item,

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/TempFolder.h"
 #include "ui/AppServices.h"
 #include "ui/Controls.h"
 #include "ui/FormMainLayout.h"
@@ -24,6 +24,10 @@
 #include "ui/frmSMenu.h"
 
 namespace tarnwell::ui::test {
+
+using tarnwell::testing::Contents;
+using tarnwell::testing::Put;
+using tarnwell::testing::TempFolder;
 
 // Adds the enabled state to a control interface.
 template <class Interface>
@@ -283,21 +287,6 @@ public:
   std::vector<std::pair<platform::PriorityClass, bool>> priorityCalls;
   std::thread::id guiThread = std::this_thread::get_id();
 };
-
-// A temporary folder removed with everything in it.
-class TempFolder {
-public:
-  TempFolder();
-  ~TempFolder();
-  const std::filesystem::path& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-  std::filesystem::path path_;
-};
-
-std::string ReadFileText(const std::string& path);
-void WriteFileText(const std::string& path, const std::string& text);
 
 // The three windows made from in-memory controls, in start-up order.
 class MemoryApplication {
