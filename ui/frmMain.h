@@ -33,7 +33,6 @@ inline constexpr const char* NoFileCount = "---";
 inline constexpr const char* Start = "開始";
 inline constexpr const char* Stop = "中止";
 inline constexpr const char* PriorityFailed = "優先度の設定に失敗しました";
-inline constexpr const char* SaveFailed = "INIファイルへの書き込みを中止します";
 inline constexpr const char* Stopping = "中止しています...";
 inline constexpr const char* ReportTitle = "レポートを保存";
 inline constexpr const char* ReportFilter = "HTML ファイル (*.html)";

@@ -31,6 +31,14 @@ protected:
   MemoryTreeView& Tree() { return app->shellTreeViewMain; }
   TreeItem Root() { return Tree().top.at(0); }
   TreeItem Item(const std::string& label) { return Tree().Child(Root(), label); }
+  // The main window's folder button; while the chooser is shown the user
+  // presses `button`, or closes it another way when there is none.
+  void Choose(void (TFormFolder::*button)() = nullptr) {
+    app->folderWindow.whileShown = [this, button] {
+      if (button != nullptr) (app->formFolder.get()->*button)();
+    };
+    app->formMain->Handle(&TFormMain::ButtonFolderClick);
+  }
 
   TempFolder temp;
   std::unique_ptr<MemoryApplication> app;
@@ -47,21 +55,23 @@ TEST_F(FormFolderTest, StartsWithTheRootExpandedAndSelected) {
 }
 
 TEST_F(FormFolderTest, OkWritesTheSelectedPathAndCancelLeavesTheBoxAlone) {
-  TFormFolder& form = *app->formFolder;
-  form.ButtonOKClick();  // at once: the desktop
+  Choose(&TFormFolder::ButtonOKClick);  // at once: the desktop
   EXPECT_EQ(app->editFolder.Text(), Desk());
 
   Tree().Select(Item(ComputerName));
-  form.ButtonOKClick();
+  Choose(&TFormFolder::ButtonOKClick);
   EXPECT_EQ(app->editFolder.Text(), ComputerName);
 
   Tree().Select(Item("a"));
-  form.ButtonCancelClick();
+  Choose(&TFormFolder::ButtonCancelClick);
   EXPECT_EQ(app->editFolder.Text(), ComputerName);
   EXPECT_EQ(app->folderWindow.closeRequests, 3);
+  Choose();  // the close box
+  EXPECT_EQ(app->editFolder.Text(), ComputerName);
+  EXPECT_EQ(app->folderWindow.modalShows, 4);
 
   Tree().Select(NoTreeItem);
-  form.ButtonOKClick();
+  Choose(&TFormFolder::ButtonOKClick);
   EXPECT_EQ(app->editFolder.Text(), "");
 }
 
@@ -76,7 +86,7 @@ TEST_F(FormFolderTest, ExpandingShowsChildrenUnderTheHourglass) {
   const TreeItem inner = Tree().Child(Item("a"), "inner");
   EXPECT_FALSE(Tree().items.at(inner).data.Expandable);
   Tree().Select(inner);
-  form.ButtonOKClick();
+  Choose(&TFormFolder::ButtonOKClick);
   EXPECT_EQ(app->editFolder.Text(), Desk() + "/a/inner");
 }
 
@@ -93,7 +103,7 @@ TEST_F(FormFolderTest, RefusedRenameIsReportedAndTheLabelStays) {
   form.ShellTreeViewMainEdited(a, "c");
   EXPECT_EQ(Tree().Labels(Root()), (std::vector<std::string>{"home", ComputerName, "b", "c"}));
   Tree().Select(a);
-  form.ButtonOKClick();
+  Choose(&TFormFolder::ButtonOKClick);
   EXPECT_EQ(app->editFolder.Text(), Desk() + "/c");
 }
 
@@ -107,6 +117,8 @@ TEST_F(FormFolderTest, ContextMenuCommandsUpdateTheTree) {
 
   form.ShellTreeViewMainCommand(Item("a"), Rename);
   EXPECT_EQ(Tree().editing, Item("a"));
+  form.ShellTreeViewMainCommand(Item("a"), Open);
+  EXPECT_EQ(app->services.opened, std::vector<std::string>{Desk() + "/a"});
 
   // A new folder in an empty one: added, selected and its label open.
   const TreeItem b = Item("b");

@@ -177,12 +177,10 @@ MemoryApplication::MemoryApplication(const std::string& settingsPath)
                                                               .Boxes = boxes},
                                        services);
   startMenuWindow.onClose = [this] { formStartMenu->FormClose(); };
-  formFolder =
-      std::make_unique<TFormFolder>(TFormFolderControls{.Form = folderWindow,
-                                                        .ShellTreeViewMain = shellTreeViewMain,
-                                                        .EditFolder = editFolder,
-                                                        .Boxes = boxes},
-                                    services, [this] { return folderRoots; });
+  formFolder = std::make_unique<TFormFolder>(
+      TFormFolderControls{
+          .Form = folderWindow, .ShellTreeViewMain = shellTreeViewMain, .Boxes = boxes},
+      services, [this] { return folderRoots; });
   formMain->AttachForms(*formFolder, *formStartMenu);
 }
 

@@ -140,8 +140,6 @@ UINT MainWindow::MenuCommand(std::string_view name) {
   return 0;
 }
 
-Edit& MainWindow::EditFolder() { return adapters_->editFolder; }
-
 void MainWindow::BuildControls() {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   const auto layout = FormMainControls();

@@ -29,13 +29,12 @@ protected:
     fs::create_directories(temp / "desk/a/inner");
     fs::create_directories(temp / "desk/b");
     services = std::make_unique<TestServices>(temp / "tarnwell.INI");
-    editFolder = std::make_unique<QLineEdit>(QStringLiteral("keep"));
     const FolderRoots roots{.DesktopPath = Desk(),
                             .DesktopLabel = DesktopName,
                             .HomePath = Desk(),
                             .MountPoints = {"/"}};
-    dialog = std::make_unique<qt::FolderDialog>(nullptr, *services, boxes, editFolder.get(),
-                                                [roots] { return roots; });
+    dialog =
+        std::make_unique<qt::FolderDialog>(nullptr, *services, boxes, [roots] { return roots; });
     dialog->Create();
     dialog->open();
     ASSERT_TRUE(WaitUntil([&] { return dialog->isVisible(); }));
@@ -62,7 +61,6 @@ protected:
   TempFolder temp;
   MemoryBoxes boxes;
   std::unique_ptr<TestServices> services;
-  std::unique_ptr<QLineEdit> editFolder;
   std::unique_ptr<qt::FolderDialog> dialog;
 };
 
@@ -104,7 +102,7 @@ TEST_F(FolderWindowTest, ExpandingReadsChildrenAndOkWritesThePath) {
   Tree()->setCurrentItem(a->child(0));
   Child<QPushButton>("ButtonOK")->click();
   EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(editFolder->text().toStdString(), Desk() + "/a/inner");
+  EXPECT_EQ(dialog->Form().Choice(), Desk() + "/a/inner");
   EXPECT_NE(Contents(temp / "tarnwell.INI").find("[FolderWindow]"), std::string::npos);
 }
 
@@ -113,7 +111,7 @@ TEST_F(FolderWindowTest, EscapeLeavesTheFolderBoxAndClosesEvenWhenTheBoundsCanno
   Tree()->setCurrentItem(Item("a"));
   PressKey(Tree(), Qt::Key_Escape);
   EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(editFolder->text(), QStringLiteral("keep"));
+  EXPECT_EQ(dialog->Form().Choice(), std::nullopt);
   EXPECT_EQ(boxes.messages, std::vector<std::string>{"INIファイルへの書き込みを中止します"});
 
   // Shown again, the tree is as it was left.
