@@ -121,54 +121,13 @@ TreeItem MemoryTreeView::Child(TreeItem parent, const std::string& label) const 
   return NoTreeItem;
 }
 
-namespace {
-
-const ControlLayout& LayoutOf(std::string_view name) { return *FindControlLayout(name); }
-
-}  // namespace
-
 MemoryApplication::MemoryApplication(const std::string& settingsPath)
     : services(settingsPath),
       folderRoots{.DesktopPath = std::filesystem::path(settingsPath).parent_path().string(),
                   .DesktopLabel = DesktopName,
                   .HomePath = std::filesystem::path(settingsPath).parent_path().string(),
-                  .MountPoints = {"/"}},
-      comboBoxFileSize(LayoutOf("ComboBoxFileSize")),
-      comboBoxTotalSize(LayoutOf("ComboBoxTotalSize")),
-      comboBoxRepeat(LayoutOf("ComboBoxRepeat")),
-      comboBoxPriority(LayoutOf("ComboBoxPriority")),
-      comboBoxWait(LayoutOf("ComboBoxWait")),
-      comboBoxReadPercentage(LayoutOf("ComboBoxReadPercentage")) {
-  formMain = std::make_unique<TFormMain>(
-      TFormMainControls{
-          .Form = mainWindow,
-          .MenuFReport = menuFReport,
-          .MenuFExit = menuFExit,
-          .MenuHelpWeb = menuHelpWeb,
-          .MenuHelpReadme = menuHelpReadme,
-          .MenuHelpVersion = menuHelpVersion,
-          .MenuHelpStartMenu = menuHelpStartMenu,
-          .MemoResult = memoResult,
-          .EditFolder = editFolder,
-          .ButtonFolder = buttonFolder,
-          .ButtonStart = buttonStart,
-          .ComboBoxFileSize = comboBoxFileSize,
-          .ComboBoxTotalSize = comboBoxTotalSize,
-          .LabelFileTotal = labelFileTotal,
-          .CheckBoxDeleteFile = checkBoxDeleteFile,
-          .ComboBoxRepeat = comboBoxRepeat,
-          .ComboBoxPriority = comboBoxPriority,
-          .ComboBoxWait = comboBoxWait,
-          .CheckBox1MB = checkBox1MB,
-          .CheckBoxReadOnly = checkBoxReadOnly,
-          .CheckBoxReadRandom = checkBoxReadRandom,
-          .ComboBoxReadPercentage = comboBoxReadPercentage,
-          .LabelProgress = labelProgress,
-          .SaveReport = saveReport,
-          .Boxes = boxes,
-          .Gui = gui,
-      },
-      services);
+                  .MountPoints = {"/"}} {
+  formMain = std::make_unique<TFormMain>(FormMainControlsOf(*this, boxes), services);
   formStartMenu =
       std::make_unique<TFormStartMenu>(TFormStartMenuControls{.Form = startMenuWindow,
                                                               .RadioGroupMain = radioGroupMain,
@@ -193,15 +152,6 @@ void MemoryApplication::Start() {
   formMain->Handle(&TFormMain::FormCreate);
   RunHandler(boxes, [&] { formStartMenu->FormCreate(); });
   RunHandler(boxes, [&] { formFolder->FormCreate(); });
-}
-
-MemoryDropDownList& MemoryApplication::List(std::string_view name) {
-  if (name == "ComboBoxFileSize") return comboBoxFileSize;
-  if (name == "ComboBoxTotalSize") return comboBoxTotalSize;
-  if (name == "ComboBoxRepeat") return comboBoxRepeat;
-  if (name == "ComboBoxPriority") return comboBoxPriority;
-  if (name == "ComboBoxWait") return comboBoxWait;
-  return comboBoxReadPercentage;
 }
 
 }  // namespace tarnwell::ui::test
