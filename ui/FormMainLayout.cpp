@@ -1,16 +1,18 @@
 // The main window's control and menu tables.
 #include "ui/FormMainLayout.h"
 
-#include <array>
+#include <algorithm>
+#include <iterator>
 
 #include "engine/RunParameters.h"
+#include "ui/FormMainControls.h"
 
 namespace tarnwell::ui {
 namespace {
 
 constexpr std::span<const std::string_view> NoItems{};
 
-constexpr std::array<ControlLayout, 21> Controls = {{
+constexpr ControlLayout Controls[] = {
     {"LabelFolder", ControlKind::Label, 8, 8, 91, 12, "フォルダ作成場所", NoItems, -1, -1,
      "フォルダ作成場所"},
     {"EditFolder", ControlKind::Edit, 104, 8, 233, 20, "EditFolder", NoItems, -1, 0,
@@ -47,9 +49,9 @@ constexpr std::array<ControlLayout, 21> Controls = {{
     {"LabelWait", ControlKind::Label, 256, 88, 24, 12, "待機", NoItems, -1, -1, "待機"},
     {"ComboBoxWait", ControlKind::DropDownList, 288, 88, 49, 20, "", WaitItems, -1, 8, "待機"},
     {"ButtonStart", ControlKind::Button, 344, 88, 65, 25, "開始", NoItems, -1, 9, "開始"},
-}};
+};
 
-constexpr std::array<MenuLayout, 10> Menu = {{
+constexpr MenuLayout Menu[] = {
     {"MenuF", "ファイル(&F)", ""},
     {"MenuFReport", "レポートを保存(&R)...", "MenuF"},
     {"MenuFSep1", "", "MenuF"},
@@ -60,7 +62,24 @@ constexpr std::array<MenuLayout, 10> Menu = {{
     {"MenuHelpReadme", "README.TXTを開く(&R)", "MenuHelp"},
     {"MenuHelpWeb", "Webサイトを開く(&W)...", "MenuHelp"},
     {"MenuHelpVersion", "バージョン情報(&V)...", "MenuHelp"},
-}};
+};
+
+// Whatever the user can operate is one of the form's controls: a row added
+// to a table needs its row in the list of those controls too.
+constexpr bool Listed(std::string_view name) {
+  constexpr std::string_view names[] = {
+#define TARNWELL_NAME(Interface, Name, member) #Name,
+      TARNWELL_FORM_MAIN_CONTROLS(TARNWELL_NAME)
+#undef TARNWELL_NAME
+  };
+  return std::ranges::find(names, name) != std::end(names);
+}
+static_assert(std::ranges::all_of(Controls, [](const ControlLayout& control) {
+  return control.Kind == ControlKind::Label || Listed(control.Name);
+}));
+static_assert(std::ranges::all_of(Menu, [](const MenuLayout& item) {
+  return item.Parent.empty() || item.Caption.empty() || Listed(item.Name);
+}));
 
 }  // namespace
 

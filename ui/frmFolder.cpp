@@ -5,9 +5,7 @@
 #include <utility>
 
 #include "platform/IniFile.h"
-#include "platform/Shell.h"
 #include "ui/WindowBounds.h"
-#include "ui/frmMain.h"
 
 namespace tarnwell::ui {
 namespace {
@@ -91,17 +89,24 @@ void TFormFolder::FormClose() {
   } catch (const std::exception&) {
     saved = false;
   }
-  if (!saved) c_.Boxes.ShowMessage(FormMainTexts::SaveFailed);
+  if (!saved) c_.Boxes.ShowMessage(SettingsTexts::SaveFailed);
 }
 
 void TFormFolder::ButtonOKClick() {
-  c_.EditFolder.SetText(SelectedPath());
+  choice_ = SelectedPath();
   c_.Form.Close();
 }
 
-void TFormFolder::ButtonCancelClick() { c_.Form.Close(); }
+void TFormFolder::ButtonCancelClick() {
+  choice_.reset();
+  c_.Form.Close();
+}
 
-void TFormFolder::ShowModal() { c_.Form.ShowModal(); }
+std::optional<std::string> TFormFolder::ShowModal() {
+  choice_.reset();
+  c_.Form.ShowModal();
+  return choice_;
+}
 
 std::string TFormFolder::SelectedPath() const {
   return FolderTree::PathOf(Node(c_.ShellTreeViewMain.Selected()));
@@ -188,7 +193,7 @@ void TFormFolder::ShellTreeViewMainCommand(TreeItem item, FolderCommand command)
       break;
     }
     case FolderCommand::Open:
-      platform::OpenWithDesktop(node->Path);
+      services_.OpenWithDesktop(node->Path);
       break;
   }
 }

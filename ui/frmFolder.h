@@ -1,12 +1,13 @@
 // The folder chooser window's logic. It lives from start-up to exit, is
 // shown modally on request, keeps its bounds in the settings file and holds
 // the folder tree, whose expanded branches and selection carry over from
-// one showing to the next. "OK" hands the chosen folder to the main
-// window's folder box.
+// one showing to the next. A showing answers with the folder "OK" chose;
+// the main window puts it in its folder box.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,6 @@ struct FormFolderDesign {
 struct TFormFolderControls {
   Window& Form;
   TreeView& ShellTreeViewMain;
-  // The main window's folder box, which "OK" fills.
-  Edit& EditFolder;
   MessageBoxes& Boxes;
 };
 
@@ -75,12 +74,15 @@ public:
   // Saves the bounds. A failed save is reported and never keeps the window
   // from closing: a modal window that cannot close would lock the program.
   void FormClose();
-  // Writes the selected folder's path into the main window's folder box,
-  // then closes.
+  // Chooses the selected folder's path, then closes.
   void ButtonOKClick();
-  // Closes, leaving the folder box as it is.
+  // Closes without a choice.
   void ButtonCancelClick();
-  void ShowModal();
+  // Shows the window modally; the folder "OK" chose, or nothing when the
+  // window closed any other way.
+  std::optional<std::string> ShowModal();
+  // The choice of the showing that ended last (or of this one so far).
+  const std::optional<std::string>& Choice() const { return choice_; }
 
   // The user opens an item: its children are read the first time.
   void ShellTreeViewMainExpanding(TreeItem item);
@@ -92,7 +94,7 @@ public:
   // Carries out a context-menu command; a failed one changes nothing.
   void ShellTreeViewMainCommand(TreeItem item, FolderCommand command);
 
-  // What "OK" would write now.
+  // What "OK" would choose now.
   std::string SelectedPath() const;
   // The tree; nullptr before FormCreate.
   FolderTree* Tree() { return tree_.get(); }
@@ -106,6 +108,7 @@ private:
   AppServices& services_;
   std::function<FolderRoots()> roots_;
   std::unique_ptr<FolderTree> tree_;
+  std::optional<std::string> choice_;
 };
 
 }  // namespace tarnwell::ui

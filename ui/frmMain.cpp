@@ -119,7 +119,7 @@ void TFormMain::FormClose() {
     run_->RequestStop();
     FinishRun(serial_);
   }
-  if (!SaveSettings()) c_.Boxes.ShowMessage(FormMainTexts::SaveFailed);
+  if (!SaveSettings()) c_.Boxes.ShowMessage(SettingsTexts::SaveFailed);
 }
 
 bool TFormMain::SaveSettings() {
@@ -213,7 +213,9 @@ void TFormMain::MenuHelpStartMenuClick() {
 }
 
 void TFormMain::ButtonFolderClick() {
-  if (folder_ != nullptr) folder_->ShowModal();
+  if (folder_ == nullptr) return;
+  const std::optional<std::string> folder = folder_->ShowModal();
+  if (folder) c_.EditFolder.SetText(*folder);
 }
 
 // ---- run parameters ---------------------------------------------------------

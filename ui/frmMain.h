@@ -20,6 +20,7 @@
 #include "platform/Priority.h"
 #include "ui/AppServices.h"
 #include "ui/Controls.h"
+#include "ui/FormMainControls.h"
 
 namespace tarnwell::ui {
 
@@ -33,77 +34,12 @@ inline constexpr const char* NoFileCount = "---";
 inline constexpr const char* Start = "開始";
 inline constexpr const char* Stop = "中止";
 inline constexpr const char* PriorityFailed = "優先度の設定に失敗しました";
-inline constexpr const char* SaveFailed = "INIファイルへの書き込みを中止します";
 inline constexpr const char* Stopping = "中止しています...";
 inline constexpr const char* ReportTitle = "レポートを保存";
 inline constexpr const char* ReportFilter = "HTML ファイル (*.html)";
 inline constexpr const char* CannotWrite = "に書き込めません";
 inline constexpr const char* HistoryNotWritten = "履歴に書き込めませんでした";
 }  // namespace FormMainTexts
-
-struct TFormMainControls {
-  Window& Form;
-  MenuItem& MenuFReport;
-  MenuItem& MenuFExit;
-  MenuItem& MenuHelpWeb;
-  MenuItem& MenuHelpReadme;
-  MenuItem& MenuHelpVersion;
-  MenuItem& MenuHelpStartMenu;
-  Memo& MemoResult;
-  Edit& EditFolder;
-  Button& ButtonFolder;
-  Button& ButtonStart;
-  DropDownList& ComboBoxFileSize;
-  DropDownList& ComboBoxTotalSize;
-  Label& LabelFileTotal;
-  CheckBox& CheckBoxDeleteFile;
-  DropDownList& ComboBoxRepeat;
-  DropDownList& ComboBoxPriority;
-  DropDownList& ComboBoxWait;
-  CheckBox& CheckBox1MB;
-  CheckBox& CheckBoxReadOnly;
-  CheckBox& CheckBoxReadRandom;
-  DropDownList& ComboBoxReadPercentage;
-  // The line under the memo that shows how far a run has come.
-  Label& LabelProgress;
-  SaveDialog& SaveReport;
-  MessageBoxes& Boxes;
-  GuiThread& Gui;
-};
-
-// The controls from a binding's adapters, which name them as the form does
-// in camel case (menuFReport, memoResult, ..., gui, saveReport).
-template <class Adapters>
-TFormMainControls FormMainControlsOf(Adapters& a, MessageBoxes& boxes) {
-  return TFormMainControls{
-      .Form = a.window,
-      .MenuFReport = a.menuFReport,
-      .MenuFExit = a.menuFExit,
-      .MenuHelpWeb = a.menuHelpWeb,
-      .MenuHelpReadme = a.menuHelpReadme,
-      .MenuHelpVersion = a.menuHelpVersion,
-      .MenuHelpStartMenu = a.menuHelpStartMenu,
-      .MemoResult = a.memoResult,
-      .EditFolder = a.editFolder,
-      .ButtonFolder = a.buttonFolder,
-      .ButtonStart = a.buttonStart,
-      .ComboBoxFileSize = a.comboBoxFileSize,
-      .ComboBoxTotalSize = a.comboBoxTotalSize,
-      .LabelFileTotal = a.labelFileTotal,
-      .CheckBoxDeleteFile = a.checkBoxDeleteFile,
-      .ComboBoxRepeat = a.comboBoxRepeat,
-      .ComboBoxPriority = a.comboBoxPriority,
-      .ComboBoxWait = a.comboBoxWait,
-      .CheckBox1MB = a.checkBox1MB,
-      .CheckBoxReadOnly = a.checkBoxReadOnly,
-      .CheckBoxReadRandom = a.checkBoxReadRandom,
-      .ComboBoxReadPercentage = a.comboBoxReadPercentage,
-      .LabelProgress = a.labelProgress,
-      .SaveReport = a.saveReport,
-      .Boxes = boxes,
-      .Gui = a.gui,
-  };
-}
 
 class TFormMain {
 public:

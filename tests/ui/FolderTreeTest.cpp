@@ -33,12 +33,12 @@ FolderNode* ChildNamed(FolderNode& node, const std::string& name) {
 class FolderTreeTest : public ::testing::Test {
 protected:
   FolderRoots Roots() const {
-    return FolderRoots{.DesktopPath = (temp.Path() / "desk").string(),
+    return FolderRoots{.DesktopPath = temp / "desk",
                        .DesktopLabel = DesktopName,
-                       .HomePath = (temp.Path() / "home").string(),
+                       .HomePath = temp / "home",
                        .MountPoints = {"/", "/mnt/data"}};
   }
-  void Make(const std::string& relative) { fs::create_directories(temp.Path() / relative); }
+  void Make(const std::string& relative) { fs::create_directories(temp / relative); }
 
   TempFolder temp;
 };
@@ -48,8 +48,8 @@ TEST_F(FolderTreeTest, RootListsHomeComputerThenDesktopFoldersInNaturalOrder) {
                            "desk/7z", "desk/.hidden", "home/sub"}) {
     Make(name);
   }
-  WriteFileText((temp.Path() / "desk/file.txt").string(), "not a folder");
-  fs::create_directory_symlink(temp.Path() / "home", temp.Path() / "desk/home-link");
+  Put(temp / "desk/file.txt", "not a folder");
+  fs::create_directory_symlink(temp / "home", temp / "desk/home-link");
 
   FolderTree tree(Roots());
   FolderNode& root = tree.Root();
@@ -101,7 +101,7 @@ TEST_F(FolderTreeTest, UnreadableFolderShowsNoChildren) {
   FolderTree tree(Roots());
   // Gone since the parent was read: nothing to list, and no button.
   FolderNode& gone = *ChildNamed(tree.Root(), "gone");
-  fs::remove_all(temp.Path() / "desk/gone");
+  fs::remove_all(temp / "desk/gone");
   EXPECT_TRUE(gone.Expandable);
   tree.Load(gone);
   EXPECT_TRUE(gone.Children.empty());
@@ -109,12 +109,12 @@ TEST_F(FolderTreeTest, UnreadableFolderShowsNoChildren) {
 
   // A folder the user may not read (the superuser reads any, so this part
   // runs as an unprivileged user).
-  const fs::path locked = temp.Path() / "desk/locked";
+  const fs::path locked = temp / "desk/locked";
   fs::permissions(temp.Path(), fs::perms::others_read | fs::perms::others_exec,
                   fs::perm_options::add);
   fs::permissions(locked, fs::perms::none);
   FolderNode& node = *ChildNamed(tree.Root(), "locked");
-  const int shown = testing::RunUnprivileged((temp.Path() / "desk").string(), [&] {
+  const int shown = testing::RunUnprivileged(temp / "desk", [&] {
     tree.Load(node);
     return node.Children.empty() && !node.Expandable ? 0 : 1;
   });
@@ -128,10 +128,10 @@ TEST_F(FolderTreeTest, PathRulesForEachKindOfNode) {
   roots.DesktopPath += "/";
   FolderTree tree(roots);
   FolderNode& root = tree.Root();
-  EXPECT_EQ(FolderTree::PathOf(&root), (temp.Path() / "desk").string());
+  EXPECT_EQ(FolderTree::PathOf(&root), temp / "desk");
   FolderNode& a = *ChildNamed(root, "a");
   tree.Load(a);
-  EXPECT_EQ(FolderTree::PathOf(a.Children[0].get()), (temp.Path() / "desk/a/x").string());
+  EXPECT_EQ(FolderTree::PathOf(a.Children[0].get()), temp / "desk/a/x");
 
   FolderNode& computer = *ChildNamed(root, ComputerName);
   tree.Load(computer);
@@ -151,14 +151,14 @@ TEST_F(FolderTreeTest, RenameFollowsThroughOrRefusesWithoutChange) {
     EXPECT_FALSE(tree.Rename(a, name)) << name;
     EXPECT_EQ(a.Name, "a");
   }
-  EXPECT_TRUE(fs::is_directory(temp.Path() / "desk/a/x"));
+  EXPECT_TRUE(fs::is_directory(temp / "desk/a/x"));
   // Fixed entries stay what they are.
   EXPECT_FALSE(tree.Rename(*tree.Root().Children[0], "other"));
 
   ASSERT_TRUE(tree.Rename(a, "c"));
   EXPECT_EQ(Names(tree.Root()), (std::vector<std::string>{"home", ComputerName, "b", "c"}));
-  EXPECT_EQ(a.Children[0]->Path, (temp.Path() / "desk/c/x").string());
-  EXPECT_TRUE(fs::is_directory(temp.Path() / "desk/c/x"));
+  EXPECT_EQ(a.Children[0]->Path, temp / "desk/c/x");
+  EXPECT_TRUE(fs::is_directory(temp / "desk/c/x"));
 }
 
 }  // namespace

@@ -17,20 +17,28 @@ namespace fs = std::filesystem;
 class FormFolderTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    fs::create_directories(temp.Path() / "desk/a/inner");
-    fs::create_directories(temp.Path() / "desk/b");
-    fs::create_directories(temp.Path() / "home");
+    fs::create_directories(temp / "desk/a/inner");
+    fs::create_directories(temp / "desk/b");
+    fs::create_directories(temp / "home");
     app = std::make_unique<MemoryApplication>(temp / "tarnwell.INI");
     app->folderRoots = FolderRoots{.DesktopPath = Desk(),
                                    .DesktopLabel = DesktopName,
-                                   .HomePath = (temp.Path() / "home").string(),
+                                   .HomePath = temp / "home",
                                    .MountPoints = {"/"}};
     app->Start();
   }
-  std::string Desk() const { return (temp.Path() / "desk").string(); }
+  std::string Desk() const { return temp / "desk"; }
   MemoryTreeView& Tree() { return app->shellTreeViewMain; }
   TreeItem Root() { return Tree().top.at(0); }
   TreeItem Item(const std::string& label) { return Tree().Child(Root(), label); }
+  // The main window's folder button; while the chooser is shown the user
+  // presses `button`, or closes it another way when there is none.
+  void Choose(void (TFormFolder::*button)() = nullptr) {
+    app->folderWindow.whileShown = [this, button] {
+      if (button != nullptr) (app->formFolder.get()->*button)();
+    };
+    app->formMain->Handle(&TFormMain::ButtonFolderClick);
+  }
 
   TempFolder temp;
   std::unique_ptr<MemoryApplication> app;
@@ -47,21 +55,23 @@ TEST_F(FormFolderTest, StartsWithTheRootExpandedAndSelected) {
 }
 
 TEST_F(FormFolderTest, OkWritesTheSelectedPathAndCancelLeavesTheBoxAlone) {
-  TFormFolder& form = *app->formFolder;
-  form.ButtonOKClick();  // at once: the desktop
+  Choose(&TFormFolder::ButtonOKClick);  // at once: the desktop
   EXPECT_EQ(app->editFolder.Text(), Desk());
 
   Tree().Select(Item(ComputerName));
-  form.ButtonOKClick();
+  Choose(&TFormFolder::ButtonOKClick);
   EXPECT_EQ(app->editFolder.Text(), ComputerName);
 
   Tree().Select(Item("a"));
-  form.ButtonCancelClick();
+  Choose(&TFormFolder::ButtonCancelClick);
   EXPECT_EQ(app->editFolder.Text(), ComputerName);
   EXPECT_EQ(app->folderWindow.closeRequests, 3);
+  Choose();  // the close box
+  EXPECT_EQ(app->editFolder.Text(), ComputerName);
+  EXPECT_EQ(app->folderWindow.modalShows, 4);
 
   Tree().Select(NoTreeItem);
-  form.ButtonOKClick();
+  Choose(&TFormFolder::ButtonOKClick);
   EXPECT_EQ(app->editFolder.Text(), "");
 }
 
@@ -76,7 +86,7 @@ TEST_F(FormFolderTest, ExpandingShowsChildrenUnderTheHourglass) {
   const TreeItem inner = Tree().Child(Item("a"), "inner");
   EXPECT_FALSE(Tree().items.at(inner).data.Expandable);
   Tree().Select(inner);
-  form.ButtonOKClick();
+  Choose(&TFormFolder::ButtonOKClick);
   EXPECT_EQ(app->editFolder.Text(), Desk() + "/a/inner");
 }
 
@@ -93,7 +103,7 @@ TEST_F(FormFolderTest, RefusedRenameIsReportedAndTheLabelStays) {
   form.ShellTreeViewMainEdited(a, "c");
   EXPECT_EQ(Tree().Labels(Root()), (std::vector<std::string>{"home", ComputerName, "b", "c"}));
   Tree().Select(a);
-  form.ButtonOKClick();
+  Choose(&TFormFolder::ButtonOKClick);
   EXPECT_EQ(app->editFolder.Text(), Desk() + "/c");
 }
 
@@ -107,20 +117,22 @@ TEST_F(FormFolderTest, ContextMenuCommandsUpdateTheTree) {
 
   form.ShellTreeViewMainCommand(Item("a"), Rename);
   EXPECT_EQ(Tree().editing, Item("a"));
+  form.ShellTreeViewMainCommand(Item("a"), Open);
+  EXPECT_EQ(app->services.opened, std::vector<std::string>{Desk() + "/a"});
 
   // A new folder in an empty one: added, selected and its label open.
   const TreeItem b = Item("b");
   form.ShellTreeViewMainCommand(b, NewFolder);
   form.ShellTreeViewMainCommand(b, NewFolder);
   EXPECT_EQ(Tree().Labels(b), (std::vector<std::string>{"新しいフォルダ", "新しいフォルダ (2)"}));
-  EXPECT_TRUE(fs::is_directory(temp.Path() / "desk/b/新しいフォルダ (2)"));
+  EXPECT_TRUE(fs::is_directory(temp / "desk/b/新しいフォルダ (2)"));
   EXPECT_EQ(Tree().selected, Tree().editing);
   EXPECT_TRUE(Tree().items.at(b).data.Expandable);
 
   const char* oldData = std::getenv("XDG_DATA_HOME");
   const std::optional<std::string> saved =
       oldData ? std::optional<std::string>(oldData) : std::nullopt;
-  ::setenv("XDG_DATA_HOME", (temp.Path() / "data").c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (temp / "data").c_str(), 1);
   const TreeItem made = Tree().Child(b, "新しいフォルダ");
   form.ShellTreeViewMainCommand(made, Trash);
   if (saved) {
@@ -130,7 +142,7 @@ TEST_F(FormFolderTest, ContextMenuCommandsUpdateTheTree) {
   }
   EXPECT_EQ(Tree().items.count(made), 0u);
   EXPECT_EQ(Tree().selected, b);
-  EXPECT_TRUE(fs::is_directory(temp.Path() / "data/Trash/files/新しいフォルダ"));
+  EXPECT_TRUE(fs::is_directory(temp / "data/Trash/files/新しいフォルダ"));
 }
 
 }  // namespace

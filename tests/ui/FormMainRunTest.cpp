@@ -20,9 +20,8 @@ class FormMainRunTest : public ::testing::Test {
 protected:
   void SetUp() override {
     // One file of 1 MB, one repetition, no pause: quick on any disk.
-    WriteFileText(temp / "tarnwell.INI",
-                  "[Main]\r\nFolder=" + temp.Path().string() +
-                      "\r\nFileSize=3\r\nTotalSize=0\r\nWait=0\r\nRepeat=0\r\n");
+    Put(temp / "tarnwell.INI", "[Main]\r\nFolder=" + temp.Path() +
+                                   "\r\nFileSize=3\r\nTotalSize=0\r\nWait=0\r\nRepeat=0\r\n");
     app = std::make_unique<MemoryApplication>(temp / "tarnwell.INI");
     app->services.environment.randomListPath = temp / "list/test.txt";
     app->Start();
@@ -94,7 +93,7 @@ TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
   EXPECT_TRUE(a.saveReport.suggested.back().ends_with(".html"));
   EXPECT_EQ(a.saveReport.suggested.back().find(':'), std::string::npos);
   EXPECT_EQ(a.services.opened, std::vector<std::string>{temp / "report.html"});
-  EXPECT_NE(ReadFileText(temp / "report.html").find(a.memoResult.Text().substr(0, 40)),
+  EXPECT_NE(Contents(temp / "report.html").find(a.memoResult.Text().substr(0, 40)),
             std::string::npos);
   a.saveReport.answer = temp / "missing/report.html";
   a.formMain->Handle(&TFormMain::MenuFReportClick);
@@ -193,7 +192,7 @@ TEST_F(FormMainRunTest, EachStopShowsItsMessageWhenTheRunHasEnded) {
     bool memoChanged;
   };
   const std::string blocker = temp / "blocker";
-  WriteFileText(blocker, "a file, not a folder");
+  Put(blocker, "a file, not a folder");
   const std::vector<Case> cases = {
       {"folder not created", [&] { a.editFolder.SetText(blocker); },
        // The system's reason follows on a line of its own.
@@ -201,7 +200,7 @@ TEST_F(FormMainRunTest, EachStopShowsItsMessageWhenTheRunHasEnded) {
        false, false},
       {"file larger than total",
        [&] {
-         a.editFolder.SetText(temp.Path().string());
+         a.editFolder.SetText(temp.Path());
          a.comboBoxFileSize.SetItemIndex(4);
        },
        "1ファイルの大きさが総容量を超えています", false, false},
@@ -256,7 +255,7 @@ TEST_F(FormMainRunTest, ClosingDuringARunStopsItThenSaves) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
   EXPECT_FALSE(a.formMain->Running());
   EXPECT_TRUE(a.boxes.messages.empty());
-  const std::string saved = ReadFileText(temp / "tarnwell.INI");
+  const std::string saved = Contents(temp / "tarnwell.INI");
   EXPECT_NE(saved.find("Folder=" + (temp / "sub")), std::string::npos);
   EXPECT_NE(saved.find("Repeat=3"), std::string::npos);
   // The run's late end and memo reports change nothing.

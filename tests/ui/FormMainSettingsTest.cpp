@@ -17,7 +17,7 @@ protected:
   std::string SettingsPath() const { return temp / "tarnwell.INI"; }
   // Starts the program on a settings file holding `text` (none when empty).
   MemoryApplication& StartWith(const std::string& text) {
-    if (!text.empty()) WriteFileText(SettingsPath(), text);
+    if (!text.empty()) Put(SettingsPath(), text);
     app = std::make_unique<MemoryApplication>(SettingsPath());
     app->Start();
     return *app;
@@ -25,7 +25,7 @@ protected:
   // Closes the main window and reads the file back.
   std::string CloseAndRead() {
     app->formMain->Handle(&TFormMain::FormClose);
-    return ReadFileText(SettingsPath());
+    return Contents(SettingsPath());
   }
   static bool HasLine(const std::string& file, const std::string& line) {
     return file.find(line + "\r\n") != std::string::npos ||
@@ -147,7 +147,7 @@ TEST_F(FormMainSettingsTest, SmallFileSizeDropsASavedOneMegabyteTick) {
 }
 
 TEST_F(FormMainSettingsTest, FirstCloseWritesEveryKeyAndKeepsOtherSections) {
-  WriteFileText(SettingsPath(), "[Other]\r\nKeep=yes\r\n");
+  Put(SettingsPath(), "[Other]\r\nKeep=yes\r\n");
   MemoryApplication& a = StartWith("");
   a.mainWindow.bounds = {11, 22, 640, 480};
   const std::string saved = CloseAndRead();
@@ -208,7 +208,7 @@ TEST_F(FormMainSettingsTest, FolderWindowSavesItsBoundsAndReportsAFailedSave) {
   MemoryApplication& a = StartWith("[Main]\r\nWait=2\r\n");
   a.folderWindow.bounds = {1, 2, 3, 4};
   a.formFolder->FormClose();
-  const std::string saved = ReadFileText(SettingsPath());
+  const std::string saved = Contents(SettingsPath());
   EXPECT_TRUE(HasLine(saved, "[FolderWindow]"));
   EXPECT_TRUE(HasLine(saved, "Top=2"));
   EXPECT_TRUE(HasLine(saved, "Width=3"));

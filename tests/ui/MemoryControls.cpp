@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "sysinfo/kvUnit01.h"
 #include "ui/HandlerGuard.h"
@@ -69,32 +66,6 @@ void TestServices::CreateShortcut(const std::string& linkPath, const std::string
   shortcuts.push_back({linkPath, targetPath, description});
 }
 
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tarnwell-ui-XXXXXX").string();
-  const char* made = ::mkdtemp(pattern.data());
-  EXPECT_NE(made, nullptr);
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFileText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
 void MemoryTreeView::InsertItem(TreeItem parent, int index, TreeItem item,
                                 const TreeItemData& data) {
   items[item] = Item{.parent = parent, .data = data, .children = {}, .expanded = false};
@@ -150,54 +121,13 @@ TreeItem MemoryTreeView::Child(TreeItem parent, const std::string& label) const 
   return NoTreeItem;
 }
 
-namespace {
-
-const ControlLayout& LayoutOf(std::string_view name) { return *FindControlLayout(name); }
-
-}  // namespace
-
 MemoryApplication::MemoryApplication(const std::string& settingsPath)
     : services(settingsPath),
       folderRoots{.DesktopPath = std::filesystem::path(settingsPath).parent_path().string(),
                   .DesktopLabel = DesktopName,
                   .HomePath = std::filesystem::path(settingsPath).parent_path().string(),
-                  .MountPoints = {"/"}},
-      comboBoxFileSize(LayoutOf("ComboBoxFileSize")),
-      comboBoxTotalSize(LayoutOf("ComboBoxTotalSize")),
-      comboBoxRepeat(LayoutOf("ComboBoxRepeat")),
-      comboBoxPriority(LayoutOf("ComboBoxPriority")),
-      comboBoxWait(LayoutOf("ComboBoxWait")),
-      comboBoxReadPercentage(LayoutOf("ComboBoxReadPercentage")) {
-  formMain = std::make_unique<TFormMain>(
-      TFormMainControls{
-          .Form = mainWindow,
-          .MenuFReport = menuFReport,
-          .MenuFExit = menuFExit,
-          .MenuHelpWeb = menuHelpWeb,
-          .MenuHelpReadme = menuHelpReadme,
-          .MenuHelpVersion = menuHelpVersion,
-          .MenuHelpStartMenu = menuHelpStartMenu,
-          .MemoResult = memoResult,
-          .EditFolder = editFolder,
-          .ButtonFolder = buttonFolder,
-          .ButtonStart = buttonStart,
-          .ComboBoxFileSize = comboBoxFileSize,
-          .ComboBoxTotalSize = comboBoxTotalSize,
-          .LabelFileTotal = labelFileTotal,
-          .CheckBoxDeleteFile = checkBoxDeleteFile,
-          .ComboBoxRepeat = comboBoxRepeat,
-          .ComboBoxPriority = comboBoxPriority,
-          .ComboBoxWait = comboBoxWait,
-          .CheckBox1MB = checkBox1MB,
-          .CheckBoxReadOnly = checkBoxReadOnly,
-          .CheckBoxReadRandom = checkBoxReadRandom,
-          .ComboBoxReadPercentage = comboBoxReadPercentage,
-          .LabelProgress = labelProgress,
-          .SaveReport = saveReport,
-          .Boxes = boxes,
-          .Gui = gui,
-      },
-      services);
+                  .MountPoints = {"/"}} {
+  formMain = std::make_unique<TFormMain>(FormMainControlsOf(*this, boxes), services);
   formStartMenu =
       std::make_unique<TFormStartMenu>(TFormStartMenuControls{.Form = startMenuWindow,
                                                               .RadioGroupMain = radioGroupMain,
@@ -206,12 +136,10 @@ MemoryApplication::MemoryApplication(const std::string& settingsPath)
                                                               .Boxes = boxes},
                                        services);
   startMenuWindow.onClose = [this] { formStartMenu->FormClose(); };
-  formFolder =
-      std::make_unique<TFormFolder>(TFormFolderControls{.Form = folderWindow,
-                                                        .ShellTreeViewMain = shellTreeViewMain,
-                                                        .EditFolder = editFolder,
-                                                        .Boxes = boxes},
-                                    services, [this] { return folderRoots; });
+  formFolder = std::make_unique<TFormFolder>(
+      TFormFolderControls{
+          .Form = folderWindow, .ShellTreeViewMain = shellTreeViewMain, .Boxes = boxes},
+      services, [this] { return folderRoots; });
   formMain->AttachForms(*formFolder, *formStartMenu);
 }
 
@@ -224,15 +152,6 @@ void MemoryApplication::Start() {
   formMain->Handle(&TFormMain::FormCreate);
   RunHandler(boxes, [&] { formStartMenu->FormCreate(); });
   RunHandler(boxes, [&] { formFolder->FormCreate(); });
-}
-
-MemoryDropDownList& MemoryApplication::List(std::string_view name) {
-  if (name == "ComboBoxFileSize") return comboBoxFileSize;
-  if (name == "ComboBoxTotalSize") return comboBoxTotalSize;
-  if (name == "ComboBoxRepeat") return comboBoxRepeat;
-  if (name == "ComboBoxPriority") return comboBoxPriority;
-  if (name == "ComboBoxWait") return comboBoxWait;
-  return comboBoxReadPercentage;
 }
 
 }  // namespace tarnwell::ui::test

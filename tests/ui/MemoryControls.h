@@ -1,5 +1,5 @@
 // In-memory controls, services and GUI queue that drive the forms' logic in
-// tests exactly as a toolkit binding would, plus a main window assembled
+// tests exactly as a toolkit binding would, plus the three windows assembled
 // from them.
 #pragma once
 
@@ -7,15 +7,16 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
+#include "tests/TempFolder.h"
 #include "ui/AppServices.h"
 #include "ui/Controls.h"
 #include "ui/FormMainLayout.h"
@@ -24,6 +25,10 @@
 #include "ui/frmSMenu.h"
 
 namespace tarnwell::ui::test {
+
+using tarnwell::testing::Contents;
+using tarnwell::testing::Put;
+using tarnwell::testing::TempFolder;
 
 // Adds the enabled state to a control interface.
 template <class Interface>
@@ -62,11 +67,12 @@ private:
 
 class MemoryEdit : public MemoryControl<Edit> {
 public:
+  explicit MemoryEdit(std::string text) : text_(std::move(text)) {}
   std::string Text() const override { return text_; }
   void SetText(const std::string& text) override { text_ = text; }
 
 private:
-  std::string text_ = "EditFolder";
+  std::string text_;
 };
 
 class MemoryLabel : public Label {
@@ -284,20 +290,19 @@ public:
   std::thread::id guiThread = std::this_thread::get_id();
 };
 
-// A temporary folder removed with everything in it.
-class TempFolder {
-public:
-  TempFolder();
-  ~TempFolder();
-  const std::filesystem::path& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-  std::filesystem::path path_;
-};
-
-std::string ReadFileText(const std::string& path);
-void WriteFileText(const std::string& path, const std::string& text);
+// A control of the main window as the layout table builds it: a list with
+// its items and selection, a caption, a text; the rest start empty.
+template <class Control>
+Control MemoryControlOf(std::string_view name) {
+  const ControlLayout* layout = FindControlLayout(name);
+  if constexpr (std::is_constructible_v<Control, const ControlLayout&>) {
+    return Control(*layout);
+  } else if constexpr (std::is_constructible_v<Control, std::string>) {
+    return Control(layout != nullptr ? std::string(layout->Text) : std::string());
+  } else {
+    return Control();
+  }
+}
 
 // The three windows made from in-memory controls, in start-up order.
 class MemoryApplication {
@@ -307,30 +312,20 @@ public:
   // FormCreate of each window, as the entry point runs them.
   void Start();
 
-  MemoryDropDownList& List(std::string_view name);
-
   TestServices services;
   MemoryBoxes boxes;
-  MemoryGuiThread gui;
-  MemoryWindow mainWindow, folderWindow, startMenuWindow;
+  MemoryWindow folderWindow, startMenuWindow;
   MemoryRadioGroup radioGroupMain;
   MemoryButton buttonOK{"Button1"}, buttonCancel{"Button2"};
   MemoryTreeView shellTreeViewMain;
   // Where the folder tree starts: by default the settings file's folder,
   // standing in for both the desktop and home.
   FolderRoots folderRoots;
-  MemorySaveDialog saveReport;
-  MemoryMenuItem menuFReport, menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion,
-      menuHelpStartMenu;
-  MemoryMemo memoResult;
-  MemoryEdit editFolder;
-  MemoryButton buttonFolder{"参照..."};
-  MemoryButton buttonStart{"開始"};
-  MemoryDropDownList comboBoxFileSize, comboBoxTotalSize, comboBoxRepeat, comboBoxPriority,
-      comboBoxWait, comboBoxReadPercentage;
-  MemoryLabel labelFileTotal{"LabelFileTotal"};
-  MemoryLabel labelProgress;
-  MemoryCheckBox checkBoxDeleteFile, checkBox1MB, checkBoxReadOnly, checkBoxReadRandom;
+  // The main window's controls, under the list's member names.
+#define TARNWELL_MEMORY_CONTROL(Interface, Name, member) \
+  Memory##Interface member = MemoryControlOf<Memory##Interface>(#Name);
+  TARNWELL_FORM_MAIN_CONTROLS(TARNWELL_MEMORY_CONTROL)
+#undef TARNWELL_MEMORY_CONTROL
   std::unique_ptr<TFormMain> formMain;
   std::unique_ptr<TFormStartMenu> formStartMenu;
   std::unique_ptr<TFormFolder> formFolder;

@@ -2,7 +2,6 @@
 #include "ui/qt/FolderDialog.h"
 
 #include <QFrame>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -25,11 +24,10 @@ using Design = FormFolderDesign;
 struct FolderDialog::Adapters {
   QtWindow window;
   QtTreeView tree;
-  QtEdit editFolder;
 };
 
 FolderDialog::FolderDialog(QWidget* parent, AppServices& services, MessageBoxes& boxes,
-                           QLineEdit* editFolder, std::function<FolderRoots()> roots)
+                           std::function<FolderRoots()> roots)
     : ModalWindow(parent), boxes_(boxes) {
   setObjectName(QStringLiteral("FormFolder"));
   setWindowTitle(QString::fromUtf8(FormFolderTexts::Caption));
@@ -78,13 +76,11 @@ FolderDialog::FolderDialog(QWidget* parent, AppServices& services, MessageBoxes&
   move(Design::Left, Design::Top);
   resize(scaled(Design::Width), scaled(Design::Height));
 
-  adapters_.reset(new Adapters{QtWindow(this), QtTreeView(tree), QtEdit(editFolder)});
+  adapters_.reset(new Adapters{QtWindow(this), QtTreeView(tree)});
   Adapters& a = *adapters_;
-  form_ = std::make_unique<TFormFolder>(TFormFolderControls{.Form = a.window,
-                                                            .ShellTreeViewMain = a.tree,
-                                                            .EditFolder = a.editFolder,
-                                                            .Boxes = boxes},
-                                        services, std::move(roots));
+  form_ = std::make_unique<TFormFolder>(
+      TFormFolderControls{.Form = a.window, .ShellTreeViewMain = a.tree, .Boxes = boxes}, services,
+      std::move(roots));
 
   TFormFolder* form = form_.get();
   auto run = [&boxes](const std::function<void()>& handler) { RunHandler(boxes, handler); };

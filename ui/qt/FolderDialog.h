@@ -14,14 +14,11 @@
 #include "ui/frmFolder.h"
 #include "ui/qt/ModalWindow.h"
 
-class QLineEdit;
-
 namespace tarnwell::ui::qt {
 
 class FolderDialog : public ModalWindow {
 public:
-  // `editFolder` is the main window's folder box.
-  FolderDialog(QWidget* parent, AppServices& services, MessageBoxes& boxes, QLineEdit* editFolder,
+  FolderDialog(QWidget* parent, AppServices& services, MessageBoxes& boxes,
                std::function<FolderRoots()> roots = SystemFolderRoots);
   ~FolderDialog() override;
 

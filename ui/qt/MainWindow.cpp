@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "ui/FormMainEvents.h"
@@ -22,21 +24,31 @@ QString FromView(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The adapter of a control of the list over the widget or action that the
+// layout or menu table named `name`.
+template <class Adapter>
+Adapter Bind(QMainWindow& window, const char* name) {
+  const QLatin1String objectName(name);
+  if constexpr (std::is_same_v<Adapter, QtLabel>) {
+    // The panel's labels size themselves to their text; the status bar sizes
+    // the progress line.
+    return QtLabel(window.findChild<QLabel*>(objectName), FindControlLayout(name) != nullptr);
+  } else if constexpr (std::is_same_v<Adapter, QtMemo>) {
+    return QtMemo(window.findChild<QPlainTextEdit*>(objectName));
+  } else if constexpr (requires(Adapter & adapter) { adapter.Widget(); }) {
+    // Buttons, check boxes, lists, the edit and menu items.
+    return Adapter(window.findChild<decltype(std::declval<Adapter&>().Widget())>(objectName));
+  } else {
+    return Adapter(&window);  // the window, its dialogs' owner, its queue
+  }
+}
+
 }  // namespace
 
 struct MainWindow::Adapters {
-  QtWindow window;
-  QtMenuItem menuFReport, menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion,
-      menuHelpStartMenu;
-  QtMemo memoResult;
-  QtEdit editFolder;
-  QtButton buttonFolder, buttonStart;
-  QtDropDownList comboBoxFileSize, comboBoxTotalSize, comboBoxRepeat, comboBoxPriority,
-      comboBoxWait, comboBoxReadPercentage;
-  QtLabel labelFileTotal, labelProgress;
-  QtCheckBox checkBoxDeleteFile, checkBox1MB, checkBoxReadOnly, checkBoxReadRandom;
-  QtGuiThread gui;
-  QtSaveDialog saveReport;
+#define TARNWELL_ADAPTER(Interface, Name, member) Qt##Interface member;
+  TARNWELL_FORM_MAIN_CONTROLS(TARNWELL_ADAPTER)
+#undef TARNWELL_ADAPTER
 };
 
 template <class Widget>
@@ -85,34 +97,9 @@ MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
   move(FormMainDesign::Left, FormMainDesign::Top);
   resize(scaled(FormMainDesign::Width), scaled(FormMainDesign::Height));
 
-  auto action = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
-  adapters_.reset(new Adapters{
-      QtWindow(this),
-      QtMenuItem(action("MenuFReport")),
-      QtMenuItem(action("MenuFExit")),
-      QtMenuItem(action("MenuHelpWeb")),
-      QtMenuItem(action("MenuHelpReadme")),
-      QtMenuItem(action("MenuHelpVersion")),
-      QtMenuItem(action("MenuHelpStartMenu")),
-      QtMemo(memo),
-      QtEdit(Find<QLineEdit>("EditFolder")),
-      QtButton(Find<QPushButton>("ButtonFolder")),
-      QtButton(Find<QPushButton>("ButtonStart")),
-      QtDropDownList(Find<QComboBox>("ComboBoxFileSize")),
-      QtDropDownList(Find<QComboBox>("ComboBoxTotalSize")),
-      QtDropDownList(Find<QComboBox>("ComboBoxRepeat")),
-      QtDropDownList(Find<QComboBox>("ComboBoxPriority")),
-      QtDropDownList(Find<QComboBox>("ComboBoxWait")),
-      QtDropDownList(Find<QComboBox>("ComboBoxReadPercentage")),
-      QtLabel(Find<QLabel>("LabelFileTotal"), true),
-      QtLabel(progress, false),
-      QtCheckBox(Find<QCheckBox>("CheckBoxDeleteFile")),
-      QtCheckBox(Find<QCheckBox>("CheckBox1MB")),
-      QtCheckBox(Find<QCheckBox>("CheckBoxReadOnly")),
-      QtCheckBox(Find<QCheckBox>("CheckBoxReadRandom")),
-      QtGuiThread(this),
-      QtSaveDialog(this),
-  });
+#define TARNWELL_BIND(Interface, Name, member) Bind<Qt##Interface>(*this, #Name),
+  adapters_.reset(new Adapters{TARNWELL_FORM_MAIN_CONTROLS(TARNWELL_BIND)});
+#undef TARNWELL_BIND
   form_ = std::make_unique<TFormMain>(FormMainControlsOf(*adapters_, boxes), services);
   Connect();
   Find<QLineEdit>("EditFolder")->setFocus();

@@ -1,7 +1,6 @@
 // The program's three windows on Qt.
 #include "ui/qt/Windows.h"
 
-#include <QLineEdit>
 #include <utility>
 
 #include "ui/HandlerGuard.h"
@@ -16,9 +15,8 @@ Windows::Windows(AppServices& services, MessageBoxes& boxes,
   startMenuWindow_ = std::make_unique<StartMenuDialog>(main_.get(), services, boxes);
   startMenuWindow_->Create();
 
-  folderWindow_ = std::make_unique<FolderDialog>(
-      main_.get(), services, boxes, main_->findChild<QLineEdit*>(QStringLiteral("EditFolder")),
-      std::move(folderRoots));
+  folderWindow_ =
+      std::make_unique<FolderDialog>(main_.get(), services, boxes, std::move(folderRoots));
   folderWindow_->Create();
 
   main_->Form().AttachForms(folderWindow_->Form(), startMenuWindow_->Form());

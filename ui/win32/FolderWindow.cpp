@@ -26,8 +26,8 @@ using Design = FormFolderDesign;
 
 }  // namespace
 
-FolderWindow::FolderWindow(HWND owner, AppServices& services, MessageBoxes& boxes, Edit& editFolder,
-                           HFONT font, std::function<FolderRoots()> roots)
+FolderWindow::FolderWindow(HWND owner, AppServices& services, MessageBoxes& boxes, HFONT font,
+                           std::function<FolderRoots()> roots)
     : boxes_(boxes) {
   const double scale = LayoutScale(font);
   auto scaled = [scale](int value) { return static_cast<int>(std::lround(value * scale)); };
@@ -65,11 +65,9 @@ FolderWindow::FolderWindow(HWND owner, AppServices& services, MessageBoxes& boxe
   Layout();
 
   windowAdapter_.Attach(window_);
-  form_ = std::make_unique<TFormFolder>(TFormFolderControls{.Form = windowAdapter_,
-                                                            .ShellTreeViewMain = tree_,
-                                                            .EditFolder = editFolder,
-                                                            .Boxes = boxes},
-                                        services, std::move(roots));
+  form_ = std::make_unique<TFormFolder>(
+      TFormFolderControls{.Form = windowAdapter_, .ShellTreeViewMain = tree_, .Boxes = boxes},
+      services, std::move(roots));
   tree_.onExpanding = [this](TreeItem item) { form_->ShellTreeViewMainExpanding(item); };
   tree_.onEdited = [this](TreeItem item, const std::string& text) {
     // Renamed once the control has finished the edit: a rename may move the

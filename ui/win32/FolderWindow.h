@@ -19,7 +19,7 @@ namespace tarnwell::ui::win32 {
 
 class FolderWindow {
 public:
-  FolderWindow(HWND owner, AppServices& services, MessageBoxes& boxes, Edit& editFolder, HFONT font,
+  FolderWindow(HWND owner, AppServices& services, MessageBoxes& boxes, HFONT font,
                std::function<FolderRoots()> roots);
   ~FolderWindow();
   FolderWindow(const FolderWindow&) = delete;

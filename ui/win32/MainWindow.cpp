@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "ui/FormMainEvents.h"
 #include "ui/FormMainLayout.h"
@@ -45,21 +46,30 @@ LRESULT CALLBACK MemoProcedure(HWND memo, UINT message, WPARAM wParam, LPARAM lP
   return ::DefSubclassProc(memo, message, wParam, lParam);
 }
 
+// The adapter of a control of the list over the control or menu item that
+// the layout or menu table named `name`.
+template <class Adapter>
+Adapter Bind(const MainWindow& window, const char* name) {
+  if constexpr (std::is_same_v<Adapter, WinMenuItem>) {
+    return WinMenuItem(::GetMenu(window.Handle()), MainWindow::MenuCommand(name));
+  } else if constexpr (std::is_same_v<Adapter, WinLabel>) {
+    // The panel's labels fit their text; the status bar sizes the progress line.
+    return WinLabel(window.Control(name), FindControlLayout(name) != nullptr);
+  } else if constexpr (std::is_same_v<Adapter, WinWindow> ||
+                       std::is_same_v<Adapter, WinSaveDialog> ||
+                       std::is_same_v<Adapter, WinGuiThread>) {
+    return Adapter(window.Handle());  // the window, its dialogs' owner, its queue
+  } else {
+    return Adapter(window.Control(name));
+  }
+}
+
 }  // namespace
 
 struct MainWindow::Adapters {
-  WinWindow window;
-  WinMenuItem menuFReport, menuFExit, menuHelpWeb, menuHelpReadme, menuHelpVersion,
-      menuHelpStartMenu;
-  WinMemo memoResult;
-  WinEdit editFolder;
-  WinButton buttonFolder, buttonStart;
-  WinDropDownList comboBoxFileSize, comboBoxTotalSize, comboBoxRepeat, comboBoxPriority,
-      comboBoxWait, comboBoxReadPercentage;
-  WinLabel labelFileTotal, labelProgress;
-  WinCheckBox checkBoxDeleteFile, checkBox1MB, checkBoxReadOnly, checkBoxReadRandom;
-  WinGuiThread gui;
-  WinSaveDialog saveReport;
+#define TARNWELL_ADAPTER(Interface, Name, member) Win##Interface member;
+  TARNWELL_FORM_MAIN_CONTROLS(TARNWELL_ADAPTER)
+#undef TARNWELL_ADAPTER
 };
 
 MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
@@ -78,36 +88,9 @@ MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
   BuildMenu();
   Layout();
 
-  auto control = [this](std::string_view name) { return Control(name); };
-  HMENU menu = ::GetMenu(window_);
-  auto item = [menu](std::string_view name) { return WinMenuItem(menu, MenuCommand(name)); };
-  adapters_.reset(new Adapters{
-      WinWindow(window_),
-      item("MenuFReport"),
-      item("MenuFExit"),
-      item("MenuHelpWeb"),
-      item("MenuHelpReadme"),
-      item("MenuHelpVersion"),
-      item("MenuHelpStartMenu"),
-      WinMemo(memo_),
-      WinEdit(control("EditFolder")),
-      WinButton(control("ButtonFolder")),
-      WinButton(control("ButtonStart")),
-      WinDropDownList(control("ComboBoxFileSize")),
-      WinDropDownList(control("ComboBoxTotalSize")),
-      WinDropDownList(control("ComboBoxRepeat")),
-      WinDropDownList(control("ComboBoxPriority")),
-      WinDropDownList(control("ComboBoxWait")),
-      WinDropDownList(control("ComboBoxReadPercentage")),
-      WinLabel(control("LabelFileTotal"), true),
-      WinLabel(status_, false),
-      WinCheckBox(control("CheckBoxDeleteFile")),
-      WinCheckBox(control("CheckBox1MB")),
-      WinCheckBox(control("CheckBoxReadOnly")),
-      WinCheckBox(control("CheckBoxReadRandom")),
-      WinGuiThread(window_),
-      WinSaveDialog(window_),
-  });
+#define TARNWELL_BIND(Interface, Name, member) Bind<Win##Interface>(*this, #Name),
+  adapters_.reset(new Adapters{TARNWELL_FORM_MAIN_CONTROLS(TARNWELL_BIND)});
+#undef TARNWELL_BIND
   form_ = std::make_unique<TFormMain>(FormMainControlsOf(*adapters_, boxes), services);
   focus_ = Control("EditFolder");
 }
@@ -139,8 +122,6 @@ UINT MainWindow::MenuCommand(std::string_view name) {
   }
   return 0;
 }
-
-Edit& MainWindow::EditFolder() { return adapters_->editFolder; }
 
 void MainWindow::BuildControls() {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);

@@ -32,8 +32,6 @@ public:
   HWND Control(std::string_view name) const;
   // The command identifier of a menu item of the menu table; 0 if unknown.
   static UINT MenuCommand(std::string_view name);
-  // The adapter of the folder box, which the folder chooser fills.
-  Edit& EditFolder();
 
 private:
   struct Adapters;

@@ -14,8 +14,8 @@ ProgramWindows::ProgramWindows(AppServices& services, MessageBoxes& boxes,
   main_->Create();
   startMenu_ = std::make_unique<StartMenuWindow>(main_->Handle(), services, boxes, font_);
   startMenu_->Create();
-  folder_ = std::make_unique<FolderWindow>(main_->Handle(), services, boxes, main_->EditFolder(),
-                                           font_, std::move(folderRoots));
+  folder_ = std::make_unique<FolderWindow>(main_->Handle(), services, boxes, font_,
+                                           std::move(folderRoots));
   folder_->Create();
   main_->Form().AttachForms(folder_->Form(), startMenu_->Form());
 }

@@ -26,23 +26,22 @@ namespace fs = std::filesystem;
 class FolderWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    fs::create_directories(temp.Path() / "desk/a/inner");
-    fs::create_directories(temp.Path() / "desk/b");
+    fs::create_directories(temp / "desk/a/inner");
+    fs::create_directories(temp / "desk/b");
     services = std::make_unique<TestServices>(temp / "tarnwell.INI");
-    editFolder = std::make_unique<QLineEdit>(QStringLiteral("keep"));
     const FolderRoots roots{.DesktopPath = Desk(),
                             .DesktopLabel = DesktopName,
                             .HomePath = Desk(),
                             .MountPoints = {"/"}};
-    dialog = std::make_unique<qt::FolderDialog>(nullptr, *services, boxes, editFolder.get(),
-                                                [roots] { return roots; });
+    dialog =
+        std::make_unique<qt::FolderDialog>(nullptr, *services, boxes, [roots] { return roots; });
     dialog->Create();
     dialog->open();
     ASSERT_TRUE(WaitUntil([&] { return dialog->isVisible(); }));
   }
   void TearDown() override { dialog.reset(); }
 
-  std::string Desk() const { return (temp.Path() / "desk").string(); }
+  std::string Desk() const { return temp / "desk"; }
   template <class Widget>
   Widget* Child(const char* name) {
     auto* widget = dialog->findChild<Widget*>(QLatin1String(name));
@@ -62,7 +61,6 @@ protected:
   TempFolder temp;
   MemoryBoxes boxes;
   std::unique_ptr<TestServices> services;
-  std::unique_ptr<QLineEdit> editFolder;
   std::unique_ptr<qt::FolderDialog> dialog;
 };
 
@@ -104,16 +102,16 @@ TEST_F(FolderWindowTest, ExpandingReadsChildrenAndOkWritesThePath) {
   Tree()->setCurrentItem(a->child(0));
   Child<QPushButton>("ButtonOK")->click();
   EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(editFolder->text().toStdString(), Desk() + "/a/inner");
-  EXPECT_NE(ReadFileText(temp / "tarnwell.INI").find("[FolderWindow]"), std::string::npos);
+  EXPECT_EQ(dialog->Form().Choice(), Desk() + "/a/inner");
+  EXPECT_NE(Contents(temp / "tarnwell.INI").find("[FolderWindow]"), std::string::npos);
 }
 
 TEST_F(FolderWindowTest, EscapeLeavesTheFolderBoxAndClosesEvenWhenTheBoundsCannotBeSaved) {
-  fs::create_directory(temp.Path() / "tarnwell.INI");  // no save can replace a folder
+  fs::create_directory(temp / "tarnwell.INI");  // no save can replace a folder
   Tree()->setCurrentItem(Item("a"));
   PressKey(Tree(), Qt::Key_Escape);
   EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(editFolder->text(), QStringLiteral("keep"));
+  EXPECT_EQ(dialog->Form().Choice(), std::nullopt);
   EXPECT_EQ(boxes.messages, std::vector<std::string>{"INIファイルへの書き込みを中止します"});
 
   // Shown again, the tree is as it was left.
@@ -140,7 +138,7 @@ TEST_F(FolderWindowTest, RenameThroughTheEditorReportsARefusal) {
 
   rename("c");
   ASSERT_TRUE(WaitUntil([&] { return a->text(0) == QStringLiteral("c"); }));
-  EXPECT_TRUE(fs::is_directory(temp.Path() / "desk/c/inner"));
+  EXPECT_TRUE(fs::is_directory(temp / "desk/c/inner"));
   EXPECT_TRUE(dialog->isVisible());
 }
 

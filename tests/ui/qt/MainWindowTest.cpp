@@ -35,7 +35,7 @@ using qt::Windows;
 class MainWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    WriteFileText(SettingsPath(), "[Main]\nFolder=" + temp.Path().string() + "\n");
+    Put(SettingsPath(), "[Main]\nFolder=" + temp.Path() + "\n");
     services = std::make_unique<TestServices>(SettingsPath());
     windows = std::make_unique<Windows>(*services, boxes);
     Main().show();
@@ -182,16 +182,16 @@ TEST_F(MainWindowTest, HidingOrMinimisingTheWindowRunsNoCloseUp) {
 }
 
 TEST_F(MainWindowTest, AFolderThatIsNotUtf8KeepsItsBytes) {
-  const std::string folder = temp.Path().string() + "/caf\xe9";
-  WriteFileText(SettingsPath(), "[Main]\nFolder=" + folder + "\n");
+  const std::string folder = temp.Path() + "/caf\xe9";
+  Put(SettingsPath(), "[Main]\nFolder=" + folder + "\n");
   windows = std::make_unique<Windows>(*services, boxes);
   Main().close();
-  EXPECT_NE(ReadFileText(SettingsPath()).find("Folder=" + folder + "\n"), std::string::npos);
+  EXPECT_NE(Contents(SettingsPath()).find("Folder=" + folder + "\n"), std::string::npos);
   // A folder the user types replaces it.
   windows = std::make_unique<Windows>(*services, boxes);
   Child<QLineEdit>("EditFolder")->setText(QStringLiteral("/srv/new"));
   Main().close();
-  EXPECT_NE(ReadFileText(SettingsPath()).find("Folder=/srv/new\n"), std::string::npos);
+  EXPECT_NE(Contents(SettingsPath()).find("Folder=/srv/new\n"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, StartRunsABenchmarkAndTheMemoHoldsTheTable) {
@@ -260,7 +260,7 @@ TEST_F(MainWindowTest, EndOfSessionDuringARunStopsItCleansUpAndSavesTheChoices) 
   EXPECT_LT(closing.elapsed(), 5000);
   EXPECT_TRUE(Idle());
   EXPECT_FALSE(std::filesystem::exists(temp / "TRW_TEMP"));
-  const std::string saved = ReadFileText(SettingsPath());
+  const std::string saved = Contents(SettingsPath());
   EXPECT_NE(saved.find("Wait=10"), std::string::npos) << saved;
   EXPECT_NE(saved.find("Repeat=2"), std::string::npos) << saved;
   // Events the run left queued find nothing to do.
@@ -275,7 +275,7 @@ TEST_F(MainWindowTest, ClosingWritesTheSettingsAndExitMenuCloses) {
   Main().resize(650, 460);
   Main().findChild<QAction*>(QStringLiteral("MenuFExit"))->trigger();
   EXPECT_FALSE(Main().isVisible());
-  const std::string saved = ReadFileText(SettingsPath());
+  const std::string saved = Contents(SettingsPath());
   for (const char* line :
        {"Folder=/srv/ベンチ", "ReadRandom=1", "TotalSize=7", "Width=650", "Height=460"}) {
     EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
@@ -291,8 +291,7 @@ TEST_F(MainWindowTest, ClosingWritesTheSettingsAndExitMenuCloses) {
 
 TEST(MainWindowMessageBoxTest, ARunsMessageAppearsInABoxCaptionedWithTheTitle) {
   TempFolder temp;
-  WriteFileText(temp / "tarnwell.INI",
-                "[Main]\nFolder=" + temp.Path().string() + "\nFileSize=4\nTotalSize=0\n");
+  Put(temp / "tarnwell.INI", "[Main]\nFolder=" + temp.Path() + "\nFileSize=4\nTotalSize=0\n");
   TestServices services(temp / "tarnwell.INI");
   qt::QtMessageBoxes boxes("Tarnwell-test");
   Windows windows(services, boxes);
