@@ -188,8 +188,14 @@ bool WriteReport(const std::string& path, const RunRecord& record) {
   for (RunRecord& run : ReadHistory(HistoryPath()).Runs) {
     if (SameSetup(run, record) && run.Date != record.Date) earlier.push_back(std::move(run));
   }
-  if (platform::ReplaceFileAtomically(path, HtmlReport(record, earlier))) return true;
+  // Written where the user said, never through a link or into a FIFO there.
+  std::string reason;
+  if (platform::ReplaceFileAtomically(path, HtmlReport(record, earlier),
+                                      platform::LinkAtPath::Refuse, &reason)) {
+    return true;
+  }
   std::fprintf(stderr, "tarnwell-cli: レポート %s を書き込めません\n", path.c_str());
+  if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
   return false;
 }
 

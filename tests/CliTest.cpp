@@ -267,11 +267,20 @@ TEST(Cli, KeepsAHistoryListsItAndWritesAReport) {
   const std::string report = testing::Contents(home / "report.html");
   EXPECT_NE(report.find("<svg"), std::string::npos);
   EXPECT_NE(report.find("これまでの測定との比較"), std::string::npos);
+  // A link at the report's name is not written through: the run fails.
+  std::filesystem::rename(home / "report.html", home / "victim.html");
+  std::filesystem::create_symlink(home / "victim.html", home / "report.html");
+  const Result linked = RunCli(reported, home.Path());
+  EXPECT_EQ(linked.exitCode, 1);
+  EXPECT_NE(linked.err.find("report.html を書き込めません\nシンボリックリンクです"),
+            std::string::npos)
+      << linked.err;
+  EXPECT_EQ(testing::Contents(home / "victim.html"), report);
 
-  // Two runs kept (the --no-history one is not), newest first.
+  // Three runs kept (the --no-history one is not), newest first.
   const Result listed = RunCli({"--history", "--match", home / "disk"}, home.Path());
   EXPECT_EQ(listed.exitCode, 0);
-  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 3);
+  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 4);
   EXPECT_EQ(RunCli({"--history", "--match", "elsewhere"}, home.Path()).out.find("/disk"),
             std::string::npos);
 }
