@@ -115,8 +115,9 @@ BenchmarkRun::Step BenchmarkRun::Interrupt() {
 }
 
 BenchmarkRun::Step BenchmarkRun::FailTransfer(TransferStatus status, const char* text) {
-  const std::string reason = status == TransferStatus::NotRegular
-                                 ? std::string(RunMessages::NotRegular)
+  const std::string reason = status == TransferStatus::NotRegular ? RunMessages::NotRegular
+                             : status == TransferStatus::HardLinked
+                                 ? RunMessages::HardLinked
                                  : platform::ErrorText(transfers_.LastErrorCode);
   return Fail(MessageKind::Plain, RunMessages::WithReason(path_ + text, reason));
 }
@@ -249,6 +250,7 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
         return Interrupt();
       case TransferStatus::OpenFailed:
       case TransferStatus::NotRegular:
+      case TransferStatus::HardLinked:
         return FailTransfer(status, RunMessages::CannotOpen);
       default:
         return FailTransfer(status, RunMessages::CannotRead);

@@ -117,6 +117,8 @@ inline constexpr const char* ListNotCreated = "ファイル %s を作成でき�
 inline constexpr const char* FolderBusy = "は別の測定が使用中です";
 inline constexpr const char* NotRegular =
     "通常のファイルではありません（FIFO、デバイス、リンクなど）";
+inline constexpr const char* HardLinked =
+    "ほかの名前からもリンクされたファイルです（ハードリンク）";
 inline constexpr const char* FolderInTheWay = "シンボリックリンクか、フォルダではないものです";
 inline constexpr const char* PathTooLong = "パスが長すぎます";
 inline constexpr const char* InMemory =
