@@ -106,11 +106,6 @@ BenchmarkRun::Step BenchmarkRun::Fail(MessageKind box, std::string message) {
 
 BenchmarkRun::Step BenchmarkRun::Interrupt() {
   outcome_.Result = RunOutcome::Kind::Interrupted;
-  // A stopped run leaves nothing behind when the user asked for deletion.
-  if (choices_.DeleteFiles) {
-    DeleteTestFiles();
-    RemoveRunFolder();
-  }
   return Step::Stop;
 }
 
@@ -207,15 +202,7 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
     if (KeepFileTimes)
       recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
     if (status == TransferStatus::Stopped) return Interrupt();
-    if (status != TransferStatus::Done) {
-      FailTransfer(status, RunMessages::CannotWrite);
-      // A full disk must not stay full of test files the user asked us to delete.
-      if (choices_.DeleteFiles) {
-        DeleteTestFiles();
-        RemoveRunFolder();
-      }
-      return Step::Stop;
-    }
+    if (status != TransferStatus::Done) return FailTransfer(status, RunMessages::CannotWrite);
   }
   elapsed = environment_.Now() - start;
   return Step::Continue;
@@ -368,8 +355,17 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
 
 RunOutcome BenchmarkRun::Execute() {
   outcome_ = RunOutcome{};
+  filesMayExist_ = false;
   EnterPhase(RunPhase::Preparing, 0);
   auto finish = [&] {
+    // However a run stops once it has test files (a failed write or read, a
+    // list that could not be saved, a stop request), it leaves nothing
+    // behind when the user asked for deletion: a full disk must not stay
+    // full of them.
+    if (filesMayExist_ && choices_.DeleteFiles && outcome_.Result != RunOutcome::Kind::Completed) {
+      DeleteTestFiles();
+      RemoveRunFolder();
+    }
     environment_.Files().CloseFolder(folder_);
     folder_ = platform::InvalidFolder;
     progress_.Phase.store(RunPhase::Finished, std::memory_order_relaxed);
@@ -416,6 +412,7 @@ RunOutcome BenchmarkRun::Execute() {
   path_.reserve(runFolder_.size() + TestFileNameCapacity);
   path_ = runFolder_;
   table_.Reset();
+  filesMayExist_ = true;
 
   const std::int64_t writeBytes =
       static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;

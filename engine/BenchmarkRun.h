@@ -196,6 +196,8 @@ private:
   std::int32_t repetitions_ = 0;
   std::int32_t readCount_ = 0;
   bool noticeGiven_ = false;
+  // From the first repetition on, a stop cleans up as the run's end would.
+  bool filesMayExist_ = false;
 };
 
 }  // namespace tarnwell
