@@ -17,6 +17,7 @@
 namespace tarnwell {
 namespace {
 constexpr double SecondsPerDay = 86400.0;
+constexpr const char* RandomListName = "test.txt";
 }  // namespace
 
 const char* RunPhaseText(RunPhase phase) {
@@ -76,7 +77,8 @@ void RunEnvironment::Describe(RunRecord& record) {
 }
 
 std::string RunEnvironment::RandomListPath() {
-  return platform::JoinPath(platform::ProgramCacheDirectory(), "test.txt");
+  const std::string folder = platform::ProgramCacheDirectory();
+  return folder.empty() ? std::string() : platform::JoinPath(folder, RandomListName);
 }
 
 BenchmarkRun::BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Generator& generator,
@@ -250,11 +252,14 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
 BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>& order) {
   platform::FileSystem& files = environment_.Files();
   const std::string listPath = environment_.RandomListPath();
-  auto failed = [&] {
-    std::vector<char> text(listPath.size() + 64);
-    std::snprintf(text.data(), text.size(), RunMessages::ListNotCreated, listPath.c_str());
-    return Fail(MessageKind::Error, text.data());
+  auto failed = [&](const std::string& reason = {}) {
+    const std::string name = listPath.empty() ? std::string(RandomListName) : listPath;
+    std::vector<char> text(name.size() + 64);
+    std::snprintf(text.data(), text.size(), RunMessages::ListNotCreated, name.c_str());
+    return Fail(MessageKind::Error, RunMessages::WithReason(text.data(), reason));
   };
+  // Never a file in whatever the current folder happens to be.
+  if (listPath.empty()) return failed(platform::NoUserFolderReason());
   const std::string listFolder = platform::ParentPath(listPath);
   if (!listFolder.empty() && !platform::IsRootPath(listFolder) &&
       !files.MakePrivateDirectories(listFolder)) {

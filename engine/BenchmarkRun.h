@@ -97,7 +97,7 @@ public:
   virtual double FileNow() { return Now(); }
   // False when the pause was cut short by a stop request.
   virtual bool Pause(std::int32_t milliseconds, const std::atomic<bool>& stop);
-  // Where the random read order is saved.
+  // Where the random read order is saved; empty when there is no place.
   virtual std::string RandomListPath();
   // The file system and device of the run's folder, before the run.
   virtual platform::DeviceIdentity Identify(const std::string& folder);
