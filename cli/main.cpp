@@ -156,6 +156,11 @@ bool IsNullDevice(const std::string& path) {
 
 // Earlier runs, newest first, one per line with TABs between the fields.
 int ListHistory(const std::string& match) {
+  if (HistoryPath().empty()) {
+    std::fprintf(stderr, "tarnwell-cli: 履歴の場所がわかりません\n%s\n",
+                 platform::NoUserFolderReason().c_str());
+    return ExitStopped;
+  }
   const History history = ReadHistory(HistoryPath());
   std::string text =
       "日時\tデバイス\tフォルダ\tファイル\t総容量\tブロック\t書き（MB/秒）\t読み（MB/秒）\t結果\n";
@@ -188,8 +193,14 @@ bool WriteReport(const std::string& path, const RunRecord& record) {
   for (RunRecord& run : ReadHistory(HistoryPath()).Runs) {
     if (SameSetup(run, record) && run.Date != record.Date) earlier.push_back(std::move(run));
   }
-  if (platform::ReplaceFileAtomically(path, HtmlReport(record, earlier))) return true;
+  // Written where the user said, never through a link or into a FIFO there.
+  std::string reason;
+  if (platform::ReplaceFileAtomically(path, HtmlReport(record, earlier),
+                                      platform::LinkAtPath::Refuse, &reason)) {
+    return true;
+  }
   std::fprintf(stderr, "tarnwell-cli: レポート %s を書き込めません\n", path.c_str());
+  if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
   return false;
 }
 
@@ -229,6 +240,13 @@ int Main(int argc, char** argv) {
     return ExitCompleted;
   }
   if (options.ListHistory) return ListHistory(options.Match);
+  // No home folder and no folder named: nothing says where to measure.
+  if (options.Choices.Folder.empty()) {
+    std::fprintf(stderr, "tarnwell-cli: 測定するフォルダがわかりません\n%s\n%s",
+                 platform::NoUserFolderReason().c_str(),
+                 "--folder で測定するフォルダを指定してください。\n");
+    return ExitUsage;
+  }
   if (options.PriorityIndex >= 0 &&
       !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))) {
     std::fprintf(stderr, "%s\n", "優先度の設定に失敗しました");
@@ -257,8 +275,14 @@ int Main(int argc, char** argv) {
   const RunRecord record = run.Record(outcome);
   // A run that never reached its folder measured nothing worth keeping.
   const bool measured = !record.Date.empty();
-  if (measured && !options.NoHistory && !AppendToHistory(HistoryPath(), record)) {
-    std::fprintf(stderr, "tarnwell-cli: 履歴 %s に書き込めません\n", HistoryPath().c_str());
+  if (measured && !options.NoHistory) {
+    const std::string historyPath = HistoryPath();
+    if (historyPath.empty()) {
+      std::fprintf(stderr, "tarnwell-cli: この測定は履歴に残りません\n%s\n",
+                   platform::NoUserFolderReason().c_str());
+    } else if (!AppendToHistory(historyPath, record)) {
+      std::fprintf(stderr, "tarnwell-cli: 履歴 %s に書き込めません\n", historyPath.c_str());
+    }
   }
   // A report that was asked for and not written makes the run a failure.
   bool lost = measured && !options.Report.empty() && !WriteReport(options.Report, record);

@@ -17,6 +17,7 @@
 namespace tarnwell {
 namespace {
 constexpr double SecondsPerDay = 86400.0;
+constexpr const char* RandomListName = "test.txt";
 }  // namespace
 
 const char* RunPhaseText(RunPhase phase) {
@@ -76,7 +77,8 @@ void RunEnvironment::Describe(RunRecord& record) {
 }
 
 std::string RunEnvironment::RandomListPath() {
-  return platform::JoinPath(platform::ProgramCacheDirectory(), "test.txt");
+  const std::string folder = platform::ProgramCacheDirectory();
+  return folder.empty() ? std::string() : platform::JoinPath(folder, RandomListName);
 }
 
 BenchmarkRun::BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Generator& generator,
@@ -106,17 +108,13 @@ BenchmarkRun::Step BenchmarkRun::Fail(MessageKind box, std::string message) {
 
 BenchmarkRun::Step BenchmarkRun::Interrupt() {
   outcome_.Result = RunOutcome::Kind::Interrupted;
-  // A stopped run leaves nothing behind when the user asked for deletion.
-  if (choices_.DeleteFiles) {
-    DeleteTestFiles();
-    RemoveRunFolder();
-  }
   return Step::Stop;
 }
 
 BenchmarkRun::Step BenchmarkRun::FailTransfer(TransferStatus status, const char* text) {
-  const std::string reason = status == TransferStatus::NotRegular
-                                 ? std::string(RunMessages::NotRegular)
+  const std::string reason = status == TransferStatus::NotRegular ? RunMessages::NotRegular
+                             : status == TransferStatus::HardLinked
+                                 ? RunMessages::HardLinked
                                  : platform::ErrorText(transfers_.LastErrorCode);
   return Fail(MessageKind::Plain, RunMessages::WithReason(path_ + text, reason));
 }
@@ -206,15 +204,7 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
     if (KeepFileTimes)
       recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
     if (status == TransferStatus::Stopped) return Interrupt();
-    if (status != TransferStatus::Done) {
-      FailTransfer(status, RunMessages::CannotWrite);
-      // A full disk must not stay full of test files the user asked us to delete.
-      if (choices_.DeleteFiles) {
-        DeleteTestFiles();
-        RemoveRunFolder();
-      }
-      return Step::Stop;
-    }
+    if (status != TransferStatus::Done) return FailTransfer(status, RunMessages::CannotWrite);
   }
   elapsed = environment_.Now() - start;
   return Step::Continue;
@@ -249,6 +239,7 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
         return Interrupt();
       case TransferStatus::OpenFailed:
       case TransferStatus::NotRegular:
+      case TransferStatus::HardLinked:
         return FailTransfer(status, RunMessages::CannotOpen);
       default:
         return FailTransfer(status, RunMessages::CannotRead);
@@ -261,11 +252,14 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
 BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>& order) {
   platform::FileSystem& files = environment_.Files();
   const std::string listPath = environment_.RandomListPath();
-  auto failed = [&] {
-    std::vector<char> text(listPath.size() + 64);
-    std::snprintf(text.data(), text.size(), RunMessages::ListNotCreated, listPath.c_str());
-    return Fail(MessageKind::Error, text.data());
+  auto failed = [&](const std::string& reason = {}) {
+    const std::string name = listPath.empty() ? std::string(RandomListName) : listPath;
+    std::vector<char> text(name.size() + 64);
+    std::snprintf(text.data(), text.size(), RunMessages::ListNotCreated, name.c_str());
+    return Fail(MessageKind::Error, RunMessages::WithReason(text.data(), reason));
   };
+  // Never a file in whatever the current folder happens to be.
+  if (listPath.empty()) return failed(platform::NoUserFolderReason());
   const std::string listFolder = platform::ParentPath(listPath);
   if (!listFolder.empty() && !platform::IsRootPath(listFolder) &&
       !files.MakePrivateDirectories(listFolder)) {
@@ -366,8 +360,17 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
 
 RunOutcome BenchmarkRun::Execute() {
   outcome_ = RunOutcome{};
+  filesMayExist_ = false;
   EnterPhase(RunPhase::Preparing, 0);
   auto finish = [&] {
+    // However a run stops once it has test files (a failed write or read, a
+    // list that could not be saved, a stop request), it leaves nothing
+    // behind when the user asked for deletion: a full disk must not stay
+    // full of them.
+    if (filesMayExist_ && choices_.DeleteFiles && outcome_.Result != RunOutcome::Kind::Completed) {
+      DeleteTestFiles();
+      RemoveRunFolder();
+    }
     environment_.Files().CloseFolder(folder_);
     folder_ = platform::InvalidFolder;
     progress_.Phase.store(RunPhase::Finished, std::memory_order_relaxed);
@@ -414,6 +417,7 @@ RunOutcome BenchmarkRun::Execute() {
   path_.reserve(runFolder_.size() + TestFileNameCapacity);
   path_ = runFolder_;
   table_.Reset();
+  filesMayExist_ = true;
 
   const std::int64_t writeBytes =
       static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;

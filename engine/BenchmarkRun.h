@@ -97,7 +97,7 @@ public:
   virtual double FileNow() { return Now(); }
   // False when the pause was cut short by a stop request.
   virtual bool Pause(std::int32_t milliseconds, const std::atomic<bool>& stop);
-  // Where the random read order is saved.
+  // Where the random read order is saved; empty when there is no place.
   virtual std::string RandomListPath();
   // The file system and device of the run's folder, before the run.
   virtual platform::DeviceIdentity Identify(const std::string& folder);
@@ -117,6 +117,8 @@ inline constexpr const char* ListNotCreated = "ファイル %s を作成でき�
 inline constexpr const char* FolderBusy = "は別の測定が使用中です";
 inline constexpr const char* NotRegular =
     "通常のファイルではありません（FIFO、デバイス、リンクなど）";
+inline constexpr const char* HardLinked =
+    "ほかの名前からもリンクされたファイルです（ハードリンク）";
 inline constexpr const char* FolderInTheWay = "シンボリックリンクか、フォルダではないものです";
 inline constexpr const char* PathTooLong = "パスが長すぎます";
 inline constexpr const char* InMemory =
@@ -194,6 +196,8 @@ private:
   std::int32_t repetitions_ = 0;
   std::int32_t readCount_ = 0;
   bool noticeGiven_ = false;
+  // From the first repetition on, a stop cleans up as the run's end would.
+  bool filesMayExist_ = false;
 };
 
 }  // namespace tarnwell

@@ -8,7 +8,8 @@
 namespace tarnwell {
 
 std::string HistoryPath() {
-  return platform::JoinPath(platform::ProgramDataDirectory(), "history.jsonl");
+  const std::string folder = platform::ProgramDataDirectory();
+  return folder.empty() ? std::string() : platform::JoinPath(folder, "history.jsonl");
 }
 
 bool AppendToHistory(const std::string& path, const RunRecord& record) {

@@ -14,7 +14,8 @@ struct History {
   int Damaged = 0;              // lines that could not be read and were skipped
 };
 
-// history.jsonl in the program's per-user data folder.
+// history.jsonl in the program's per-user data folder; empty when there is
+// none (no home folder), and the history is then not kept.
 std::string HistoryPath();
 bool AppendToHistory(const std::string& path, const RunRecord& record);
 // A missing file is an empty history.

@@ -34,6 +34,8 @@ TransferStatus TestFileTransfers::OpenFailure(const platform::OpenResult& file,
       return TransferStatus::DirectUnsupported;
     case IoError::NotRegular:
       return TransferStatus::NotRegular;
+    case IoError::HardLinked:
+      return TransferStatus::HardLinked;
     default:
       return otherwise;
   }

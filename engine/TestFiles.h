@@ -25,6 +25,8 @@ enum class TransferStatus {
   // Something other than a plain file (a FIFO, a device, a link) has the
   // test file's name; it was left untouched.
   NotRegular,
+  // A plain file with other names too (a hard link); left untouched.
+  HardLinked,
   // Not created, a block refused or short, the flush or close refused.
   WriteFailed,
   // A block refused or shorter than asked for.

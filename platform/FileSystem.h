@@ -34,6 +34,9 @@ enum class IoError {
   // Something other than a plain file or folder is in the way: a symbolic
   // link (a reparse point on Windows), a FIFO, a device, a socket.
   NotRegular,
+  // A plain file that has other names too (a hard link): writing it would
+  // change the file under every name, so it is no test file either.
+  HardLinked,
   // Another run holds the run folder.
   Busy,
   // Anything else: no space, no permission, ... (the native code says which).
@@ -95,18 +98,20 @@ public:
 
   // Creates or truncates the test file `name` in `folder` for writing without
   // sharing. Never follows a link, never blocks on a FIFO or device: anything
-  // but a plain file there is NotRegular and left untouched.
+  // but a plain file there is NotRegular, a file with more than one link
+  // HardLinked, and either is left untouched.
   virtual OpenResult CreateForWrite(FolderHandle folder, const char* name, IoMode mode) = 0;
   // Opens an existing test file for reading, on the same terms.
   virtual OpenResult OpenForRead(FolderHandle folder, const char* name, IoMode mode) = 0;
-  // Removes the test file `name`; anything but a plain file stays.
+  // Removes the test file `name`; anything but a plain file with one link
+  // stays.
   virtual bool RemoveFile(FolderHandle folder, const char* name) = 0;
 
   // Starts replacing the ordinary text file `path` (not a test file): the
   // text goes to a new temporary file beside it, which CommitText renames
   // over `path` (never through a link there, nor through a hard link to the
-  // old file). Close without CommitText abandons it and `path` keeps what it
-  // held.
+  // old file). A FIFO, device or socket at `path` is NotRegular and stays.
+  // Close without CommitText abandons it and `path` keeps what it held.
   virtual OpenResult CreateText(const char* path) = 0;
   virtual bool CommitText(FileHandle file) = 0;
 

@@ -23,14 +23,24 @@ std::string HomeDirectory();
 // home folder (else /tmp) on Linux, where a drive letter means nothing; the
 // system's first drive (C:\ with its backslash) on Windows.
 std::string DefaultWorkFolder();
-// The per-user cache folder for this program (no closing separator).
+// The per-user folders of this program (no closing separator), which may not
+// exist yet: the cache (the random-order list), the data (the history of
+// runs) and the configuration. Each is empty when no per-user place is
+// known (no home folder), never a folder shared by everyone. On Linux root
+// with another user's HOME never gets one inside that user's home.
 std::string ProgramCacheDirectory();
-// The per-user data folder for this program (no closing separator): where
-// the history of runs is kept.
 std::string ProgramDataDirectory();
-// The per-user configuration folder for this program (no closing separator),
-// empty when no home folder is known. It may not exist yet.
 std::string ProgramConfigDirectory();
+// Why those folders are unknown, as the line after a message says it.
+std::string NoUserFolderReason();
+
+// Linux only: the user's base folders of the XDG rules (no closing slash):
+// $XDG_CACHE_HOME, $XDG_DATA_HOME or $XDG_CONFIG_HOME when absolute, else
+// ~/.cache, ~/.local/share or ~/.config. Empty without a home folder. Root
+// whose folder would lie in another user's home (sudo -E) gets the one in
+// its own home instead. Every per-user folder the program makes is in one.
+enum class UserFolder { Cache, Data, Config };
+std::string UserBaseDirectory(UserFolder which);
 // The absolute path of the running executable, or empty when unknown.
 std::string ExecutablePath();
 // Whether this process may create files in the folder `path`.

@@ -2,9 +2,13 @@
 // temporary file is left behind, and nothing planted in the folder is
 // followed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -96,19 +100,58 @@ TEST_F(AtomicFileTest, ReadOnlyFolderOrFileLeavesTheOldFile) {
   EXPECT_EQ(Names(), std::vector<std::string>{"tarnwell.INI"});
 }
 
-TEST_F(AtomicFileTest, SavesThroughALinkAndClearsStaleTemporaries) {
+TEST_F(AtomicFileTest, SavesThroughALinkAndClearsOnlyItsOwnStaleTemporaries) {
   const fs::path target = folder_ / "real.INI";
   Put(target, "old");
   fs::create_symlink("real.INI", path_);
-  // Left by saves that were killed: an old-style one and one of a dead process.
-  Put(path_ + ".tmp7", "stale");
-  fs::last_write_time(path_ + ".tmp7", fs::file_time_type::clock::now() - std::chrono::hours(2));
+  // Left by a save that was killed: a temporary of a process that is gone.
   Put(path_ + ".tmp-999999999-0", "stale");
+  // The user's own files, however old or close to the pattern, stay.
+  for (const char* mine : {".tmp7", ".tmp2", ".tmp-999999999-0x", ".tmp-abc-0", ".tmp-999999999"}) {
+    Put(path_ + mine, "mine");
+    fs::last_write_time(path_ + mine, fs::file_time_type::clock::now() - std::chrono::hours(2));
+  }
 
   ASSERT_TRUE(ReplaceFileAtomically(path_, "new"));
   EXPECT_TRUE(fs::is_symlink(path_));
   EXPECT_EQ(Contents(target), "new");
-  EXPECT_EQ(Names(), (std::vector<std::string>{"real.INI", "tarnwell.INI"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{"real.INI", "tarnwell.INI", "tarnwell.INI.tmp-999999999",
+                                      "tarnwell.INI.tmp-999999999-0x", "tarnwell.INI.tmp-abc-0",
+                                      "tarnwell.INI.tmp2", "tarnwell.INI.tmp7"}));
+}
+
+TEST_F(AtomicFileTest, NeverWritesThroughALinkItMayNotFollowNorReplacesAFifo) {
+  const fs::path victim = folder_ / "victim";
+  Put(victim, "untouched");
+  fs::create_symlink(victim, path_);
+  std::string reason;
+  // A report: even the user's own link is refused, and says so.
+  EXPECT_FALSE(ReplaceFileAtomically(path_, "new", LinkAtPath::Refuse, &reason));
+  EXPECT_EQ(reason, SaveRefusal::Link);
+  // Anyone else's link (root owns this test's folder in CI) is never followed.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::lchown(path_.c_str(), testing::NobodyId, testing::NobodyId), 0);
+    EXPECT_FALSE(ReplaceFileAtomically(path_, "new", LinkAtPath::FollowOwn, &reason));
+    EXPECT_EQ(reason, SaveRefusal::ForeignLink);
+  }
+  EXPECT_TRUE(fs::is_symlink(path_));
+  EXPECT_EQ(Contents(victim), "untouched");
+
+  // A FIFO (as a device) is not replaced by a file, whoever asks.
+  fs::remove(path_);
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+  for (LinkAtPath links : {LinkAtPath::Refuse, LinkAtPath::FollowOwn}) {
+    EXPECT_FALSE(ReplaceFileAtomically(path_, "new", links, &reason));
+    EXPECT_EQ(reason, SaveRefusal::NotRegular);
+  }
+  EXPECT_TRUE(fs::is_fifo(path_));
+  // A plain file or none is written as ever; a failure gives the system's words.
+  EXPECT_TRUE(ReplaceFileAtomically(path_ + ".html", "report", LinkAtPath::Refuse));
+  EXPECT_FALSE(ReplaceFileAtomically((folder_ / "missing/x.html").string(), "", LinkAtPath::Refuse,
+                                     &reason));
+  EXPECT_EQ(reason, std::strerror(ENOENT));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"tarnwell.INI", "tarnwell.INI.html", "victim"}));
 }
 
 }  // namespace

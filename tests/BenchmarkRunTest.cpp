@@ -181,13 +181,38 @@ TEST_F(RunTest, ReadShareTooSmallStopsAfterTheFirstWriteAndItsPause) {
   Choices.ReadPercentageIndex = 8;
   Choices.Parameters.ReadPercent = 50;
   Choices.Parameters.WaitMSec = 2000;
-  Choices.DeleteFiles = true;
   const RunOutcome outcome = Run();
   EXPECT_EQ(outcome.Message, "ファイルの数に比べて、読み込み％が過小です");
   EXPECT_EQ(Environment.Pauses.size(), 1u);
   ASSERT_EQ(Observer.Texts.size(), 1u);
   EXPECT_TRUE(LastText().ends_with("\t"));
   EXPECT_TRUE(HasFile("00000001.bin"));  // the file written stays
+}
+
+TEST_F(RunTest, EveryStopAfterFilesExistCleansUpWhenDeletionIsChosen) {
+  Choices.DeleteFiles = true;
+  FakeFileSystem& files = Environment.FileSystem;
+  // Counts go on from run to run: a fault is planted n calls from now.
+  auto failIn = [&](Call call, int n) { files.FailAt[call] = files.Count(call) + n; };
+  auto stopsClean = [&](const char* what) {
+    const RunOutcome outcome = Run();
+    EXPECT_EQ(outcome.Result, RunOutcome::Kind::Stopped) << what;
+    EXPECT_TRUE(files.Files.empty()) << what;
+    EXPECT_FALSE(HasRunFolder()) << what;
+    files.FailAt.clear();
+  };
+  failIn(Call::Read, 250);  // file 3 of the read phase
+  stopsClean("a failed read");
+  failIn(Call::OpenForRead, 2);
+  stopsClean("a file that does not open");
+  Choices.ReadRandom = true;
+  failIn(Call::CreateText, 1);
+  stopsClean("a random-order list that cannot be saved");
+  Choices.ReadRandom = false;
+  Choices.FileSizeIndex = 3;  // one file, too few for 50 %
+  Choices.ReadPercentageIndex = 8;
+  Choices.Parameters.ReadPercent = 50;
+  stopsClean("a read share too small");
 }
 
 TEST_F(RunTest, ReadShareReadsTheFirstFilesInNameOrder) {

@@ -1,7 +1,9 @@
 // tarnwell-cli as a script sees it: exit codes, stdout holding the table with
 // LF line ends, usage errors, the JSON report, and Ctrl+C mid-run.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <thread>
 #include <vector>
@@ -33,9 +36,10 @@ struct Result {
 // many bytes of stdout have arrived.
 // `closeAfter` > 0 closes the reading end of stdout after that many bytes,
 // as `| head -c N` does.
+// `inChild` runs in the child just before the CLI starts.
 Result RunCli(const std::vector<std::string>& arguments, const std::string& home,
               std::size_t interruptAfter = 0, std::size_t closeAfter = 0,
-              int interruptSignal = SIGINT) {
+              int interruptSignal = SIGINT, const std::function<void()>& inChild = {}) {
   int outPipe[2], errPipe[2];
   if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return {};
   const pid_t child = ::fork();
@@ -47,6 +51,7 @@ Result RunCli(const std::vector<std::string>& arguments, const std::string& home
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
+    if (inChild) inChild();
     std::vector<char*> argv{const_cast<char*>(TARNWELL_CLI)};
     for (const std::string& argument : arguments)
       argv.push_back(const_cast<char*>(argument.c_str()));
@@ -267,13 +272,68 @@ TEST(Cli, KeepsAHistoryListsItAndWritesAReport) {
   const std::string report = testing::Contents(home / "report.html");
   EXPECT_NE(report.find("<svg"), std::string::npos);
   EXPECT_NE(report.find("これまでの測定との比較"), std::string::npos);
+  // A link at the report's name is not written through: the run fails.
+  std::filesystem::rename(home / "report.html", home / "victim.html");
+  std::filesystem::create_symlink(home / "victim.html", home / "report.html");
+  const Result linked = RunCli(reported, home.Path());
+  EXPECT_EQ(linked.exitCode, 1);
+  EXPECT_NE(linked.err.find("report.html を書き込めません\nシンボリックリンクです"),
+            std::string::npos)
+      << linked.err;
+  EXPECT_EQ(testing::Contents(home / "victim.html"), report);
 
-  // Two runs kept (the --no-history one is not), newest first.
+  // Three runs kept (the --no-history one is not), newest first.
   const Result listed = RunCli({"--history", "--match", home / "disk"}, home.Path());
   EXPECT_EQ(listed.exitCode, 0);
-  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 3);
+  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 4);
   EXPECT_EQ(RunCli({"--history", "--match", "elsewhere"}, home.Path()).out.find("/disk"),
             std::string::npos);
+}
+
+// A user the system does not know (no passwd entry) and no HOME: no folder
+// is guessed, "/" plus a relative folder is never used, and the history is
+// skipped with a message while a named folder is still measured.
+TEST(Cli, AUserWithoutAHomeIsToldWhatIsMissing) {
+  constexpr uid_t Unknown = 54321;
+  if (::geteuid() != 0 || ::getpwuid(Unknown) != nullptr) {
+    GTEST_SKIP() << "needs root and a free user id";
+  }
+  TempFolder home;
+  ASSERT_EQ(::chown(home.Path().c_str(), Unknown, Unknown), 0);
+  const auto asUnknown = [] {
+    for (const char* name : {"HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+      ::unsetenv(name);
+    }
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(Unknown, Unknown, Unknown) != 0 ||
+        ::setresuid(Unknown, Unknown, Unknown) != 0) {
+      ::_exit(125);
+    }
+  };
+  const Result guessed = RunCli({"--settings", "/dev/null"}, home.Path(), 0, 0, SIGINT, asUnknown);
+  if (guessed.exitCode == 127) GTEST_SKIP() << "the build folder is closed to other users";
+  EXPECT_EQ(guessed.exitCode, 2);
+  EXPECT_NE(guessed.err.find("測定するフォルダがわかりません\nホームフォルダがわかりません"),
+            std::string::npos)
+      << guessed.err;
+  EXPECT_NE(guessed.err.find("--folder"), std::string::npos);
+
+  std::vector<std::string> named = {"--settings", "/dev/null", "--folder", home.Path()};
+  const Result measured = RunCli(named, home.Path(), 0, 0, SIGINT, asUnknown);
+  EXPECT_EQ(measured.exitCode, 0) << measured.err;
+  EXPECT_NE(measured.out.find("\n1\t"), std::string::npos);
+  EXPECT_NE(measured.err.find("この測定は履歴に残りません\nホームフォルダがわかりません"),
+            std::string::npos)
+      << measured.err;
+  // The random-order list has no place either: never the current folder.
+  named.push_back("--random");
+  const Result random = RunCli(named, home.Path(), 0, 0, SIGINT, asUnknown);
+  EXPECT_EQ(random.exitCode, 1);
+  EXPECT_NE(random.err.find("ファイル test.txt を作成できません.\nホームフォルダがわかりません"),
+            std::string::npos)
+      << random.err;
+  EXPECT_EQ(RunCli({"--history"}, home.Path(), 0, 0, SIGINT, asUnknown).exitCode, 1);
+  EXPECT_FALSE(std::filesystem::exists("/.local/share/tarnwell"));
+  EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
 }
 
 TEST(Cli, AReaderThatGoesAwayDoesNotLeaveTestFilesBehind) {

@@ -97,6 +97,10 @@ TEST(PosixFileSystem, NeverFollowsALinkPlantedAtAFileName) {
   files.Close(files.CreateText(planted.c_str()).handle);
   EXPECT_EQ(Contents(planted), "new");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
+  // A FIFO at a text file's name is not replaced by it.
+  const std::string fifo = folder / "00000002.bin";
+  EXPECT_EQ(files.CreateText(fifo.c_str()).error, platform::IoError::NotRegular);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 
   // A private folder is made owner-only, and a link in its place is refused.
   const std::string cache = folder / "cache/tarnwell";
@@ -222,6 +226,19 @@ TEST(PosixRun, ARunFolderThatIsNotWhatItSeemsIsNeverUsed) {
   EXPECT_EQ(Contents(folder / "busy/TRW_TEMP/00000001.bin"), "first run's");
   platform::SystemFileSystem().CloseFolder(first.handle);
   EXPECT_EQ(run(folder / "busy").Result, RunOutcome::Kind::Completed);
+
+  // A file hard-linked in at a test-file name is another name of the user's
+  // file: neither written, emptied nor removed, even with deletion chosen.
+  std::filesystem::create_directories(folder / "linked/TRW_TEMP");
+  ASSERT_EQ(::link((folder / "victim/00000001.bin").c_str(),
+                   (folder / "linked/TRW_TEMP/00000002.bin").c_str()),
+            0);
+  outcome = run(folder / "linked");
+  EXPECT_EQ(outcome.Message,
+            folder / "linked/TRW_TEMP/00000002.binに書き込めません\n" + RunMessages::HardLinked);
+  EXPECT_EQ(Contents(folder / "victim/00000001.bin"), "precious");
+  EXPECT_EQ(Contents(folder / "linked/TRW_TEMP/00000002.bin"), "precious");
+  EXPECT_FALSE(std::filesystem::exists(folder / "linked/TRW_TEMP/00000001.bin"));
 
   // A path longer than the system takes makes no folders at all.
   outcome = run(folder / "long/" + std::string(5000, 'x'));

@@ -1,12 +1,18 @@
 // Naming and placing the settings file.
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 
 #include "platform/Paths.h"
 #include "platform/SettingsPath.h"
+#include "tests/TempFolder.h"
+#include "tests/Unprivileged.h"
 
 namespace tarnwell::platform {
 namespace {
@@ -45,6 +51,42 @@ TEST(SettingsPath, ConfigFolderFollowsOnlyAnAbsoluteXdgValue) {
     ::setenv("XDG_CONFIG_HOME", restore.c_str(), 1);
   } else {
     ::unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+// Root with another user's HOME and XDG folders (sudo -E): every per-user
+// folder is root's own, so no root-owned folder appears in that user's home.
+TEST(SettingsPath, RootNeverTakesAnotherUsersHomeForItsFolders) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root";
+  testing::TempFolder home;
+  ASSERT_EQ(::chown(home.Path().c_str(), testing::NobodyId, testing::NobodyId), 0);
+  const passwd* root = ::getpwuid(0);
+  ASSERT_NE(root, nullptr);
+  const std::string own = root->pw_dir == std::string("/") ? "" : root->pw_dir;
+  std::map<std::string, std::optional<std::string>> saved;
+  for (const char* name : {"HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+    const char* value = std::getenv(name);
+    saved[name] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    ::unsetenv(name);
+  }
+  ::setenv("HOME", home.Path().c_str(), 1);
+  EXPECT_EQ(ProgramCacheDirectory(), own + "/.cache/tarnwell");
+  EXPECT_EQ(ProgramDataDirectory(), own + "/.local/share/tarnwell");
+  EXPECT_EQ(ProgramConfigDirectory(), own + "/.config/tarnwell");
+  // Nor through an XDG variable, nor a root-owned folder made there earlier.
+  std::filesystem::create_directory(home / "share");
+  ::setenv("XDG_DATA_HOME", (home / "share").c_str(), 1);
+  EXPECT_EQ(UserBaseDirectory(UserFolder::Data), own + "/.local/share");
+  // Root's own folders, wherever they are, stay as named.
+  ::chown(home.Path().c_str(), 0, 0);
+  EXPECT_EQ(ProgramDataDirectory(), home / "share/tarnwell");
+  EXPECT_EQ(ProgramConfigDirectory(), home / ".config/tarnwell");
+  for (const auto& [name, value] : saved) {
+    if (value) {
+      ::setenv(name.c_str(), value->c_str(), 1);
+    } else {
+      ::unsetenv(name.c_str());
+    }
   }
 }
 

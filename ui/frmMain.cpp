@@ -166,8 +166,11 @@ void TFormMain::MenuFReportClick() {
       }
     }
   }
-  if (!platform::ReplaceFileAtomically(path, HtmlReport(lastRecord_, earlier))) {
-    c_.Boxes.ShowMessage(path + FormMainTexts::CannotWrite);
+  // Written where the user chose, never through a link or into a FIFO there.
+  std::string reason;
+  if (!platform::ReplaceFileAtomically(path, HtmlReport(lastRecord_, earlier),
+                                       platform::LinkAtPath::Refuse, &reason)) {
+    c_.Boxes.ShowMessage(RunMessages::WithReason(path + FormMainTexts::CannotWrite, reason));
     return;
   }
   services_.OpenWithDesktop(path);

@@ -1,5 +1,8 @@
 // Atomic file replacement on POSIX: exclusive temporary file, fsync, rename,
-// fsync of the folder so that the rename itself survives a power cut.
+// fsync of the folder so that the rename itself survives a power cut. The
+// rename replaces the name itself and never writes through what is there,
+// so a link or FIFO put in place after the checks is replaced, never
+// followed or opened.
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>
@@ -11,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/posix/TemporaryFile.h"
 
 namespace tarnwell::platform {
@@ -55,27 +59,56 @@ void SyncFolder(const std::string& folder) {
 }
 
 // Where a save to `path` must land: a symbolic link there is kept, and the
-// file it points to is replaced, as editors do. Relative targets count from
-// the link's own folder.
-std::string SaveTarget(std::string path) {
+// file it points to is replaced, as editors do, when the link is this user's
+// or root's; anyone else's link is refused (`refusal` says so). Relative
+// targets count from the link's own folder. Empty when there is no target.
+std::string SaveTarget(std::string path, LinkAtPath links, const char*& refusal) {
   for (int depth = 0; depth < 40; ++depth) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    if (links == LinkAtPath::Refuse) {
+      refusal = SaveRefusal::Link;
+      return {};
+    }
+    if (info.st_uid != ::geteuid() && info.st_uid != 0) {
+      refusal = SaveRefusal::ForeignLink;
+      return {};
+    }
     std::vector<char> target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
     const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
     const std::string next(target.data(), static_cast<std::size_t>(length));
     path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
   }
-  return {};  // a loop of links
+  errno = ELOOP;
+  return {};
+}
+
+bool Refuse(std::string* reason, const char* text) {
+  if (reason != nullptr) *reason = text;
+  return false;
+}
+
+// A failed call: the system's words for it.
+bool Failed(std::string* reason) {
+  const int error = errno;
+  if (reason != nullptr) *reason = ErrorText(error);
+  return false;
 }
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view contents) {
-  if (linkOrPath.empty() || linkOrPath.back() == '/') return false;
-  const std::string path = SaveTarget(linkOrPath);
-  if (path.empty()) return false;
+bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view contents,
+                           LinkAtPath links, std::string* reason) {
+  if (linkOrPath.empty() || linkOrPath.back() == '/') {
+    errno = linkOrPath.empty() ? ENOENT : EISDIR;
+    return Failed(reason);
+  }
+  const char* refusal = nullptr;
+  errno = 0;
+  const std::string path = SaveTarget(linkOrPath, links, refusal);
+  if (refusal != nullptr) return Refuse(reason, refusal);
+  if (path.empty()) return Failed(reason);
   // Earlier versions replaced the link itself, with temporaries named after it.
   if (path != linkOrPath) RemoveStaleTemporaries(linkOrPath);
 
@@ -83,22 +116,27 @@ bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view conte
   bool keepMode = false;
   struct stat existing {};
   if (::lstat(path.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) return false;
-    if (S_ISREG(existing.st_mode)) {
-      // A write-protected file is the user's way of freezing it; the rename
-      // would ignore that, so honour it here. access() lets root write
-      // anything, so the mode bits are asked as well.
-      if (::access(path.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0) return false;
-      mode = existing.st_mode & 07777;
-      keepMode = true;
+    if (S_ISDIR(existing.st_mode)) {
+      errno = EISDIR;
+      return Failed(reason);
     }
+    // A FIFO, device or socket is no file of ours: renaming over it would
+    // destroy it (as root even a device node).
+    if (!S_ISREG(existing.st_mode)) return Refuse(reason, SaveRefusal::NotRegular);
+    // A write-protected file is the user's way of freezing it; the rename
+    // would ignore that, so honour it here. access() lets root write
+    // anything, so the mode bits are asked as well.
+    if (::access(path.c_str(), W_OK) != 0) return Failed(reason);
+    if ((existing.st_mode & 0222) == 0) return Refuse(reason, SaveRefusal::WriteProtected);
+    mode = existing.st_mode & 07777;
+    keepMode = true;
   } else if (errno != ENOENT) {
-    return false;
+    return Failed(reason);
   }
 
   std::string temporary;
   const int fd = CreateTemporaryBeside(path, mode, temporary);
-  if (fd < 0) return false;
+  if (fd < 0) return Failed(reason);
 
   bool ok = WriteAll(fd, contents);
   if (ok && keepMode) {
@@ -116,8 +154,10 @@ bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view conte
   if (::close(fd) != 0) ok = false;
   if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) {
+    const int error = errno;
     ::unlink(temporary.c_str());
-    return false;
+    errno = error;
+    return Failed(reason);
   }
   SyncFolder(FolderOf(path));
   return true;

@@ -48,8 +48,10 @@ IoError ErrorFromErrno(int error) {
 
 // Opens `name` under `folder` without following a link and without ever
 // waiting: a FIFO or device answers at once and is refused before anything
-// is written to it or read from it.
-OpenResult OpenTestFile(int folder, const char* name, int flags, mode_t mode, bool direct) {
+// is written to it or read from it, and so is a file with other names.
+// `truncate` empties the file once it has passed those checks.
+OpenResult OpenTestFile(int folder, const char* name, int flags, mode_t mode, bool direct,
+                        bool truncate) {
   const int fd = RetryOnSignal(
       [&] { return ::openat(folder, name, flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, mode); });
   if (fd < 0) {
@@ -69,6 +71,16 @@ OpenResult OpenTestFile(int folder, const char* name, int flags, mode_t mode, bo
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
     return {InvalidHandle, IoError::NotRegular, 0};
+  }
+  if (info.st_nlink > 1) {
+    ::close(fd);
+    return {InvalidHandle, IoError::HardLinked, 0};
+  }
+  // Emptied only now that it is known to be a test file of its own.
+  if (truncate && RetryOnSignal([&] { return ::ftruncate(fd, 0); }) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return {InvalidHandle, IoError::Failed, error};
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return {fd, IoError::None, 0};
@@ -111,25 +123,26 @@ public:
 
   OpenResult CreateForWrite(FolderHandle folder, const char* name, IoMode mode) override {
     const bool direct = mode == IoMode::Direct;
-    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_DSYNC | (direct ? O_DIRECT : 0);
-    return OpenTestFile(static_cast<int>(folder), name, flags, 0644, direct);
+    // No O_TRUNC: a hard-linked file must keep its contents.
+    const int flags = O_WRONLY | O_CREAT | O_DSYNC | (direct ? O_DIRECT : 0);
+    return OpenTestFile(static_cast<int>(folder), name, flags, 0644, direct, true);
   }
 
   OpenResult OpenForRead(FolderHandle folder, const char* name, IoMode mode) override {
     const bool direct = mode == IoMode::Direct;
-    OpenResult result =
-        OpenTestFile(static_cast<int>(folder), name, O_RDONLY | (direct ? O_DIRECT : 0), 0, direct);
+    OpenResult result = OpenTestFile(static_cast<int>(folder), name,
+                                     O_RDONLY | (direct ? O_DIRECT : 0), 0, direct, false);
     // Without O_DIRECT, make sure the read still comes from the device.
     if (!direct && result.error == IoError::None) DropCache(result.handle);
     return result;
   }
 
   bool RemoveFile(FolderHandle folder, const char* name) override {
-    // Only plain files are test files: a FIFO or link someone put at the
-    // name is theirs, not ours to delete.
+    // Only plain files with one name are test files: a FIFO, link or hard
+    // link someone put at the name is theirs, not ours to delete.
     struct stat info {};
     if (::fstatat(static_cast<int>(folder), name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(info.st_mode)) {
+        !S_ISREG(info.st_mode) || info.st_nlink > 1) {
       return false;
     }
     return ::unlinkat(static_cast<int>(folder), name, 0) == 0;
@@ -138,7 +151,12 @@ public:
   OpenResult CreateText(const char* path) override {
     // A fresh temporary beside the target, created exclusively so that
     // nothing planted there is ever written through; one a crashed run left
-    // is cleared on the way.
+    // is cleared on the way. A link at `path` is replaced by the rename,
+    // never followed; a FIFO or device there is not ours to replace.
+    struct stat existing {};
+    if (::lstat(path, &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) {
+      return {InvalidHandle, IoError::NotRegular, 0};
+    }
     std::string temporary;
     const int fd = CreateTemporaryBeside(path, 0644, temporary);
     if (fd < 0) return {InvalidHandle, ErrorFromErrno(errno), errno};

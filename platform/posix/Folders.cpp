@@ -95,12 +95,9 @@ std::string EscapeTrashPath(const std::string& path) {
 }
 
 std::string TrashDirectory() {
-  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
-    return std::string(data) + "/Trash";
-  }
-  const std::string home = HomeDirectory();
-  if (home.empty()) return {};
-  return (home == "/" ? std::string() : home) + "/.local/share/Trash";
+  const std::string data = UserBaseDirectory(UserFolder::Data);
+  if (data.empty()) return {};
+  return (data == "/" ? std::string() : data) + "/Trash";
 }
 
 bool WriteAll(int fd, const std::string& text) {

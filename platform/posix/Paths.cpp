@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace tarnwell::platform {
@@ -35,14 +36,12 @@ std::string PasswordHome(uid_t user) {
   return {};
 }
 
-// The owner of `path`, or of the nearest folder above it that exists.
-bool OwnerOfNearest(std::string path, uid_t& owner) {
+// Whether `path` or any folder above it that exists belongs to someone other
+// than `user`.
+bool InAnotherUsersFolder(std::string path, uid_t user) {
   for (;;) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-      owner = info.st_uid;
-      return true;
-    }
+    if (::stat(path.c_str(), &info) == 0 && info.st_uid != user) return true;
     const std::size_t cut = path.find_last_of('/');
     if (cut == std::string::npos || path == "/") return false;
     path.resize(cut == 0 ? 1 : cut);
@@ -63,42 +62,64 @@ std::string DefaultWorkFolder() {
   return home.empty() ? std::string("/tmp") : home;
 }
 
-std::string ProgramCacheDirectory() {
+namespace {
+
+// `under` in `home`, where a home of "/" adds no second slash.
+std::string UnderHome(const std::string& home, const char* under) {
+  return (home == "/" ? std::string() : home) + "/" + under;
+}
+
+}  // namespace
+
+// Root running with another user's environment (su without -, sudo -E)
+// would make root-owned folders in that user's home, which the user could
+// then no longer use or even enter; it uses root's own home instead. Every
+// folder on the way counts, so root-owned folders that an earlier version
+// made inside the user's home do not draw root back in.
+std::string UserBaseDirectory(UserFolder which) {
+  const char* variable = which == UserFolder::Cache  ? "XDG_CACHE_HOME"
+                         : which == UserFolder::Data ? "XDG_DATA_HOME"
+                                                     : "XDG_CONFIG_HOME";
+  const char* under = which == UserFolder::Cache  ? ".cache"
+                      : which == UserFolder::Data ? ".local/share"
+                                                  : ".config";
   std::string folder;
   // Only absolute values count, as the XDG base directory rules say.
-  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && cache[0] == '/') {
-    folder = StripClosingSlashes(cache) + "/tarnwell";
+  if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/') {
+    folder = StripClosingSlashes(value);
   } else {
-    folder = HomeDirectory() + "/.cache/tarnwell";
+    // Without a home folder there is no per-user place: "/" plus the
+    // relative part would be a folder shared by everyone.
+    const std::string home = HomeDirectory();
+    if (home.empty()) return {};
+    folder = UnderHome(home, under);
   }
-  // Root with another user's environment (su without -, sudo -E) would make
-  // root-owned folders in that user's home and cost them their cache.
-  uid_t owner = 0;
   const uid_t self = ::geteuid();
-  if (self == 0 && OwnerOfNearest(folder, owner) && owner != self) {
+  if (self == 0 && InAnotherUsersFolder(folder, self)) {
     const std::string home = PasswordHome(self);
-    folder = (home == "/" ? std::string() : home) + "/.cache/tarnwell";
+    return home.empty() ? std::string() : UnderHome(home, under);
   }
   return folder;
 }
 
-std::string ProgramDataDirectory() {
-  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
-    return StripClosingSlashes(data) + "/tarnwell";
-  }
-  const std::string home = HomeDirectory();
-  return (home == "/" ? std::string() : home) + "/.local/share/tarnwell";
+namespace {
+
+std::string ProgramFolderIn(UserFolder which) {
+  const std::string base = UserBaseDirectory(which);
+  return base.empty() ? std::string() : (base == "/" ? std::string() : base) + "/tarnwell";
 }
 
-std::string ProgramConfigDirectory() {
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/') {
-    return StripClosingSlashes(config) + "/tarnwell";
-  }
-  const std::string home = HomeDirectory();
-  // Without a home folder there is no per-user place; "/.config" would be
-  // a folder shared by everyone.
-  if (home.empty()) return {};
-  return (home == "/" ? std::string() : home) + "/.config/tarnwell";
+}  // namespace
+
+std::string ProgramCacheDirectory() { return ProgramFolderIn(UserFolder::Cache); }
+
+std::string ProgramDataDirectory() { return ProgramFolderIn(UserFolder::Data); }
+
+std::string ProgramConfigDirectory() { return ProgramFolderIn(UserFolder::Config); }
+
+std::string NoUserFolderReason() {
+  return "ホームフォルダがわかりません（HOME が設定されておらず、ユーザーデータベースにも uid " +
+         std::to_string(::geteuid()) + " の項目がありません）";
 }
 
 std::string ExecutablePath() {

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -20,17 +19,6 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::string UserDataHome() {
-  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
-    std::string path = data;
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-  }
-  const std::string home = HomeDirectory();
-  if (home.empty()) return {};
-  return (home == "/" ? std::string() : home) + "/.local/share";
-}
-
 }  // namespace
 
 std::string ProgramsFolder(bool allUsers) {
@@ -41,7 +29,7 @@ std::string ProgramsFolder(bool allUsers) {
     if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return {};
     return IsDirectory(folder) ? folder : std::string();
   }
-  const std::string dataHome = UserDataHome();
+  const std::string dataHome = UserBaseDirectory(UserFolder::Data);
   if (dataHome.empty()) return {};
   const std::string folder = (dataHome == "/" ? std::string() : dataHome) + "/applications";
   // The user's own data folders are private, as the XDG rules ask of them.

@@ -10,7 +10,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
+#include <limits>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace tarnwell::platform {
@@ -30,32 +32,43 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.size() <= 10 &&
+         text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The process that made a temporary, from what follows "NAME.tmp-": exactly
+// "PID-N", both decimal. Anything else is not ours.
+std::optional<pid_t> WriterOf(std::string_view rest) {
+  const std::size_t dash = rest.find('-');
+  if (dash == std::string_view::npos || !AllDigits(rest.substr(0, dash)) ||
+      !AllDigits(rest.substr(dash + 1))) {
+    return std::nullopt;
+  }
+  const long pid = std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10);
+  if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return std::nullopt;
+  return static_cast<pid_t>(pid);
+}
+
 }  // namespace
 
 void RemoveStaleTemporaries(const std::string& path) {
   const std::string folder = FolderOf(path);
-  const std::string prefix = NameOf(path) + ".tmp";
+  const std::string prefix = NameOf(path) + ".tmp-";
   DIR* listing = ::opendir(folder.c_str());
   if (listing == nullptr) return;
   std::vector<std::string> stale;
-  const std::time_t now = std::time(nullptr);
   while (const dirent* entry = ::readdir(listing)) {
     const std::string name = entry->d_name;
     if (!name.starts_with(prefix)) continue;
-    const std::string rest = name.substr(prefix.size());
+    const std::optional<pid_t> writer = WriterOf(name.substr(prefix.size()));
+    if (!writer) continue;
     const std::string full = folder + "/" + name;
     struct stat info {};
     if (::lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
       continue;
     }
-    if (rest.starts_with("-")) {
-      const long pid = std::strtol(rest.c_str() + 1, nullptr, 10);
-      if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-        stale.push_back(full);
-    } else if (rest.find_first_not_of("0123456789") == std::string::npos &&
-               now - info.st_mtime > 3600) {
-      stale.push_back(full);
-    }
+    if (::kill(*writer, 0) != 0 && errno == ESRCH) stale.push_back(full);
   }
   ::closedir(listing);
   for (const std::string& name : stale) ::unlink(name.c_str());

@@ -9,9 +9,10 @@
 
 namespace tarnwell::platform {
 
-// Removes temporaries of `path` that crashed or killed writers left: ours
-// whose process is gone, and those of the older "NAME.tmpN" form once they
-// are an hour old. Only plain files of this user are touched.
+// Removes temporaries of `path` that crashed or killed writers left: names of
+// exactly the form "NAME.tmp-PID-N" whose process is gone. Only plain files
+// of this user are touched; anything else (the user's own "NAME.tmp2", say)
+// is never ours to delete.
 void RemoveStaleTemporaries(const std::string& path);
 
 // Clears stale temporaries, then creates a new one beside `path`; returns its

@@ -1,21 +1,45 @@
 // Atomic file replacement on Windows: a new temporary file beside the target,
 // flushed, then MoveFileExW with replace and write-through. A read-only file
-// (the user's way of freezing it) is left alone.
+// (the user's way of freezing it) is left alone. MoveFileExW replaces a
+// symbolic link at the target itself, never what it points to; where links
+// are refused, one there is refused before anything is written.
 #include "platform/AtomicFile.h"
 
 #include <windows.h>
 
+#include "platform/FileSystem.h"
 #include "platform/win32/Encoding.h"
 
 namespace tarnwell::platform {
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
-  if (path.empty() || path.back() == '\\' || path.back() == '/') return false;
+namespace {
+
+bool Refuse(std::string* reason, const char* text) {
+  if (reason != nullptr) *reason = text;
+  return false;
+}
+
+bool Failed(std::string* reason, DWORD code) {
+  if (reason != nullptr) *reason = ErrorText(static_cast<int>(code));
+  return false;
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view contents, LinkAtPath links,
+                           std::string* reason) {
+  if (path.empty() || path.back() == '\\' || path.back() == '/') {
+    return Failed(reason, ERROR_INVALID_NAME);
+  }
   const std::wstring target = win32::Wide(path);
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
-    return false;
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failed(reason, ERROR_DIRECTORY);
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return Refuse(reason, SaveRefusal::NotRegular);
+    if (links == LinkAtPath::Refuse && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return Refuse(reason, SaveRefusal::Link);
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) return Refuse(reason, SaveRefusal::WriteProtected);
   }
   std::wstring temporary;
   HANDLE file = INVALID_HANDLE_VALUE;
@@ -24,9 +48,11 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
                 std::to_wstring(attempt);
     file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return false;
+    if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) {
+      return Failed(reason, ::GetLastError());
+    }
   }
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return Failed(reason, ERROR_FILE_EXISTS);
   DWORD written = 0;
   bool ok =
       ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
@@ -37,8 +63,12 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
     ok = ::MoveFileExW(temporary.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
-  if (!ok) ::DeleteFileW(temporary.c_str());
-  return ok;
+  if (!ok) {
+    const DWORD code = ::GetLastError();
+    ::DeleteFileW(temporary.c_str());
+    return Failed(reason, code);
+  }
+  return true;
 }
 
 }  // namespace tarnwell::platform

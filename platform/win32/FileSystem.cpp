@@ -106,7 +106,15 @@ public:
     const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH |
                         FILE_FLAG_OPEN_REPARSE_POINT |
                         (mode == IoMode::Direct ? FILE_FLAG_NO_BUFFERING : 0);
-    return Open(path, GENERIC_WRITE, CREATE_ALWAYS, flags);
+    // Not CREATE_ALWAYS: a hard-linked file must keep its contents, so the
+    // file is emptied only once Open has seen it has no other name.
+    const OpenResult file = Open(path, GENERIC_WRITE, OPEN_ALWAYS, flags);
+    if (file.error == IoError::None && !::SetEndOfFile(AsHandle(file.handle))) {
+      const DWORD code = ::GetLastError();
+      ::CloseHandle(AsHandle(file.handle));
+      return {InvalidHandle, ErrorFromCode(code), static_cast<int>(code)};
+    }
+    return file;
   }
 
   OpenResult OpenForRead(FolderHandle folder, const char* name, IoMode mode) override {
@@ -119,7 +127,16 @@ public:
 
   bool RemoveFile(FolderHandle folder, const char* name) override {
     const std::wstring path = PathIn(folder, name);
-    return !InTheWay(path) && ::DeleteFileW(path.c_str()) != 0;
+    if (InTheWay(path)) return false;
+    // A file with other names is not ours to delete.
+    const HANDLE file = ::CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool single = ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks <= 1;
+    ::CloseHandle(file);
+    return single && ::DeleteFileW(path.c_str()) != 0;
   }
 
   OpenResult CreateText(const char* path) override {
@@ -261,6 +278,11 @@ private:
         (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
       ::CloseHandle(file);
       return {InvalidHandle, IoError::NotRegular, 0};
+    }
+    // Another name of the same file (a hard link) is the user's file.
+    if (info.nNumberOfLinks > 1) {
+      ::CloseHandle(file);
+      return {InvalidHandle, IoError::HardLinked, 0};
     }
     return {FromHandle(file), IoError::None, 0};
   }

@@ -43,6 +43,10 @@ std::string ProgramCacheDirectory() { return ProgramFolderUnder(L"LOCALAPPDATA")
 std::string ProgramDataDirectory() { return ProgramFolderUnder(L"APPDATA"); }
 std::string ProgramConfigDirectory() { return ProgramFolderUnder(L"APPDATA"); }
 
+std::string NoUserFolderReason() {
+  return "ユーザーのフォルダがわかりません（APPDATA または LOCALAPPDATA が設定されていません）";
+}
+
 std::string ExecutablePath() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {

@@ -10,6 +10,7 @@
 
 #include "MemoryControls.h"
 #include "engine/RunHistory.h"
+#include "platform/AtomicFile.h"
 
 namespace tarnwell::ui::test {
 namespace {
@@ -95,9 +96,16 @@ TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
   EXPECT_EQ(a.services.opened, std::vector<std::string>{temp / "report.html"});
   EXPECT_NE(Contents(temp / "report.html").find(a.memoResult.Text().substr(0, 40)),
             std::string::npos);
+  // A failure says why on its own line; a link at the name is not followed.
   a.saveReport.answer = temp / "missing/report.html";
   a.formMain->Handle(&TFormMain::MenuFReportClick);
-  EXPECT_EQ(a.boxes.messages.back(), temp / "missing/report.htmlに書き込めません");
+  EXPECT_EQ(a.boxes.messages.back(),
+            temp / "missing/report.htmlに書き込めません\n" + std::strerror(ENOENT));
+  std::filesystem::create_symlink(temp / "report.html", temp / "link.html");
+  a.saveReport.answer = temp / "link.html";
+  a.formMain->Handle(&TFormMain::MenuFReportClick);
+  EXPECT_EQ(a.boxes.messages.back(),
+            temp / "link.htmlに書き込めません\n" + platform::SaveRefusal::Link);
 }
 
 TEST_F(FormMainRunTest, ControlsAreLockedDuringARunAndRestoredAfterIt) {

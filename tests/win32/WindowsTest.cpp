@@ -69,6 +69,19 @@ TEST(Windows, RunFolderMessagesAndAFileHeldOpenElsewhere) {
   EXPECT_EQ(RunIn(folder, true, true).Result, RunOutcome::Kind::Completed);
   EXPECT_FALSE(
       std::filesystem::exists(std::filesystem::path(platform::win32::Wide(folder)) / L"TRW_TEMP"));
+
+  // A hard link at a test-file name is another name of the user's file: the
+  // run stops and leaves it, and the file it names, as they were.
+  const std::string precious = temp / "precious.txt";
+  std::ofstream(std::filesystem::path(platform::win32::Wide(precious))) << "keep me";
+  ::CreateDirectoryW(platform::win32::Wide(folder + "\\TRW_TEMP").c_str(), nullptr);
+  const std::string linked = folder + "\\TRW_TEMP\\00000003.bin";
+  ASSERT_TRUE(::CreateHardLinkW(platform::win32::Wide(linked).c_str(),
+                                platform::win32::Wide(precious).c_str(), nullptr));
+  outcome = RunIn(folder, false, true);
+  EXPECT_EQ(outcome.Message, linked + "に書き込めません\n" + RunMessages::HardLinked);
+  EXPECT_EQ(Bytes(precious), "keep me");
+  EXPECT_EQ(Bytes(linked), "keep me");
 }
 
 TEST(Windows, SettingsAreCodePage932WithCrLf) {
