@@ -1,6 +1,8 @@
-// The Windows layer under Wine: run-folder messages with '\', the settings
-// file as code page 932 with CR LF, a test file another program holds open,
-// the elapsed-time text on a CreateThread thread, and the runner end to end.
+// The Windows layer under Wine: run-folder messages with '\' and their
+// reasons, the settings file as code page 932 with CR LF (UTF-16 where it
+// must), a test file another program holds open, the elapsed-time text on a
+// CreateThread thread, the system's name, and the runner end to end, also
+// when the system ends it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -87,6 +89,51 @@ TEST(Windows, SettingsAreCodePage932WithCrLf) {
   std::ofstream(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary)
       << "[main]\r\nfolder=D:\\\x83\x65\x83\x58\x83\x67\r\n";
   EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "D:\\テスト");
+}
+
+TEST(Windows, SettingsKeepEveryCharacterAndCutInCodePageBytes) {
+  TempFolder temp;
+  const std::string path = temp / "tarnwell.INI";
+  // A reader takes 2,047 code page 932 bytes: "C:\" and 750 × "あ" are
+  // 1,503 of them (2,253 in UTF-8) and come back whole.
+  std::string folder = "C:\\";
+  for (int i = 0; i < 750; ++i) folder += "あ";
+  platform::IniFile settings(path);
+  settings.WriteString("Main", "Folder", folder);
+  ASSERT_TRUE(settings.UpdateFile());
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), folder);
+  EXPECT_FALSE(platform::IniFile(path).IsCut("Main", "Folder"));
+  for (int i = 0; i < 400; ++i) folder += "あ";
+  settings.WriteString("Main", "Folder", folder);
+  ASSERT_TRUE(settings.UpdateFile());
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""),
+            folder.substr(0, 3 + 1022 * 3));
+  EXPECT_TRUE(platform::IniFile(path).IsCut("Main", "Folder"));
+
+  // Notepad's "Unicode": UTF-16LE with a BOM, read as the system reads it.
+  const std::wstring unicode = L"\xFEFF[Main]\r\nFolder=C:\\\u30D9\u30F3\u30C1\r\n";
+  std::ofstream(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary)
+      .write(reinterpret_cast<const char*>(unicode.data()),
+             static_cast<std::streamsize>(unicode.size() * sizeof(wchar_t)));
+  platform::IniFile fromUnicode(path);
+  EXPECT_EQ(fromUnicode.ReadString("Main", "Folder", ""), "C:\\ベンチ");
+  // Code page 932 holds it all: written back as ever.
+  ASSERT_TRUE(fromUnicode.UpdateFile());
+  EXPECT_EQ(Bytes(path), "[Main]\r\nFolder=C:\\\x83\x78\x83\x93\x83\x60\r\n");
+  // "한" has no place in it: the file stays UTF-16, which the system's own
+  // reader takes.
+  fromUnicode.WriteString("Main", "Folder", "C:\\한");
+  ASSERT_TRUE(fromUnicode.UpdateFile());
+  EXPECT_TRUE(Bytes(path).starts_with("\xFF\xFE[\0M\0"));
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "C:\\한");
+  wchar_t read[64] = {};
+  ::GetPrivateProfileStringW(L"Main", L"Folder", L"", read, 64,
+                             platform::win32::Wide(path).c_str());
+  EXPECT_EQ(std::wstring(read), L"C:\\\uD55C");
+
+  std::ofstream(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary)
+      << "\xEF\xBB\xBF[Main]\r\nFolder=C:\\ベンチ\r\n";
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "C:\\ベンチ");
 }
 
 TEST(Windows, SettingsNameFollowsTheExecutableWhicheverSeparatorItUses) {
