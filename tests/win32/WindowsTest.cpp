@@ -73,6 +73,21 @@ TEST(Windows, RunFolderMessagesAndAFileHeldOpenElsewhere) {
       std::filesystem::exists(std::filesystem::path(platform::win32::Wide(folder)) / L"TRW_TEMP"));
 }
 
+TEST(Windows, AFolderThatCannotBeMadeSaysWhy) {
+  TempFolder temp;
+  // "ファイルはすでに存在します" would mislead for either.
+  RunOutcome outcome = RunIn(temp / "COM1", false, true);
+  EXPECT_EQ(outcome.Message, std::string(RunMessages::FolderNotCreated) + "\n" + (temp / "COM1") +
+                                 "は予約されたデバイス名です");
+  ASSERT_TRUE(::CreateDirectoryW(platform::win32::Wide(temp / "x").c_str(), nullptr));
+  std::ofstream(std::filesystem::path(platform::win32::Wide(temp / "x\\TRW_TEMP"))) << "mine";
+  outcome = RunIn(temp / "x", false, true);
+  EXPECT_EQ(outcome.Message, std::string(RunMessages::FolderNotCreated) + "\n" +
+                                 (temp / "x\\TRW_TEMP") +
+                                 "には、フォルダではないもの（ファイルなど）があります");
+  EXPECT_EQ(Bytes(temp / "x\\TRW_TEMP"), "mine");
+}
+
 TEST(Windows, SettingsAreCodePage932WithCrLf) {
   ASSERT_EQ(::GetACP(), 932u) << "the tests run with a Japanese ANSI code page";
   TempFolder temp;
