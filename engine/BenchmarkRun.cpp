@@ -65,8 +65,7 @@ void RunEnvironment::Describe(RunRecord& record) {
   platform::QueryMachineName(record.Host);
   platform::VersionRecord version;
   if (platform::QueryVersion(version)) {
-    const std::string name(version.CSDVersion,
-                           strnlen(version.CSDVersion, sizeof version.CSDVersion));
+    const std::string name = platform::SystemName(version);
     const std::string kernel = std::to_string(version.MajorVersion) + "." +
                                std::to_string(version.MinorVersion) + "." +
                                std::to_string(version.BuildNumber);

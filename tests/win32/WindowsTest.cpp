@@ -14,6 +14,7 @@
 #include "engine/UnitMSec.h"
 #include "platform/IniFile.h"
 #include "platform/SettingsPath.h"
+#include "platform/SystemIdentity.h"
 #include "platform/win32/Encoding.h"
 #include "tests/TempFolder.h"
 
@@ -86,6 +87,26 @@ TEST(Windows, AFolderThatCannotBeMadeSaysWhy) {
                                  (temp / "x\\TRW_TEMP") +
                                  "には、フォルダではないもの（ファイルなど）があります");
   EXPECT_EQ(Bytes(temp / "x\\TRW_TEMP"), "mine");
+}
+
+TEST(Windows, TheSystemTextNamesTheSystemBeforeItsServicePack) {
+  platform::VersionRecord version;
+  ASSERT_TRUE(platform::QueryVersion(version));
+  RunRecord record;
+  RunEnvironment().Describe(record);
+  // "Microsoft Windows 7 Service Pack 1 (Windows 6.1.7601)" under Wine,
+  // which reports Windows 7 to a program without a manifest.
+  const std::string kernel = " (Windows " + std::to_string(version.MajorVersion) + "." +
+                             std::to_string(version.MinorVersion) + "." +
+                             std::to_string(version.BuildNumber) + ")";
+  ASSERT_TRUE(record.System.ends_with(kernel)) << record.System;
+  const std::string name = record.System.substr(0, record.System.size() - kernel.size());
+  EXPECT_NE(name.find("Windows"), std::string::npos) << name;
+  const std::string pack = version.CSDVersion;
+  if (!pack.empty()) {
+    EXPECT_TRUE(name.ends_with(" " + pack)) << name;
+    EXPECT_FALSE(name.starts_with(pack)) << name;
+  }
 }
 
 TEST(Windows, SettingsAreCodePage932WithCrLf) {
