@@ -229,5 +229,50 @@ TEST(Windows, TheRunnerPrintsTheTableWithCrLf) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(temp.Path()) / "TRW_TEMP"));
 }
 
+// The system tells a console program of a closed console, a logoff or a
+// shutdown by starting a thread at CtrlRoutine in it, and ends the process
+// once that thread's handler answers.
+TEST(Windows, TheRunnerCleansUpBeforeItsEndIsAnswered) {
+  TempFolder temp;
+  std::wstring line = platform::win32::Wide(std::string(TARNWELL_CLI_NAME) +
+                                            " --settings NUL --no-history --folder \"" +
+                                            temp.Path() + "\" --file-size 100KB --wait 10");
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const HANDLE nul =
+      ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherit, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &startup, &process));
+  ::CloseHandle(nul);
+  // Its ten files written, the run pauses before reading them.
+  const std::filesystem::path files =
+      std::filesystem::path(platform::win32::Wide(temp.Path())) / L"TRW_TEMP";
+  for (int i = 0; i < 600 && !std::filesystem::exists(files / L"00000010.bin"); ++i) ::Sleep(50);
+  ::Sleep(200);
+  // Through void (*)(): the one function type any other converts from silently.
+  auto* routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernelbase.dll"), "CtrlRoutine")));
+  ASSERT_NE(routine, nullptr);
+  const HANDLE thread = ::CreateRemoteThread(
+      process.hProcess, nullptr, 0, routine,
+      reinterpret_cast<void*>(static_cast<INT_PTR>(CTRL_LOGOFF_EVENT)), 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  EXPECT_EQ(::WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+  // By the time the handler answers, the test files are gone.
+  EXPECT_FALSE(std::filesystem::exists(files));
+  EXPECT_EQ(::WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+  DWORD exitCode = 0;
+  ::GetExitCodeProcess(process.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 130u);  // interrupted, after cleaning up
+  ::CloseHandle(thread);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+}
+
 }  // namespace
 }  // namespace tarnwell
