@@ -66,8 +66,7 @@ void RunEnvironment::Describe(RunRecord& record) {
   platform::QueryMachineName(record.Host);
   platform::VersionRecord version;
   if (platform::QueryVersion(version)) {
-    const std::string name(version.CSDVersion,
-                           strnlen(version.CSDVersion, sizeof version.CSDVersion));
+    const std::string name = platform::SystemName(version);
     const std::string kernel = std::to_string(version.MajorVersion) + "." +
                                std::to_string(version.MinorVersion) + "." +
                                std::to_string(version.BuildNumber);
@@ -390,9 +389,16 @@ RunOutcome BenchmarkRun::Execute() {
          RunMessages::WithReason(RunMessages::FolderNotCreated, RunMessages::PathTooLong));
     return finish();
   }
-  if (int reason = 0; !ForceDirectories(environment_.Files(), runFolder_, &reason)) {
-    Fail(MessageKind::Plain,
-         RunMessages::WithReason(RunMessages::FolderNotCreated, platform::ErrorText(reason)));
+  int code = 0;
+  std::string refused;
+  if (!ForceDirectories(environment_.Files(), runFolder_, &code, &refused)) {
+    std::string reason = platform::ErrorText(code);
+    if (platform::IsReservedDeviceName(platform::FileNameOf(refused))) {
+      reason = refused + RunMessages::ReservedDeviceName;
+    } else if (platform::IsExistsError(code)) {
+      reason = refused + RunMessages::NotAFolderInTheWay;
+    }
+    Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
     return finish();
   }
   if (!OpenFolder()) return finish();

@@ -121,6 +121,11 @@ inline constexpr const char* HardLinked =
     "ほかの名前からもリンクされたファイルです（ハードリンク）";
 inline constexpr const char* FolderInTheWay = "シンボリックリンクか、フォルダではないものです";
 inline constexpr const char* PathTooLong = "パスが長すぎます";
+// Where the system's words for a refused folder would mislead ("the file
+// exists"): the folder's path, then the real cause.
+inline constexpr const char* ReservedDeviceName = "は予約されたデバイス名です";
+inline constexpr const char* NotAFolderInTheWay =
+    "には、フォルダではないもの（ファイルなど）があります";
 inline constexpr const char* InMemory =
     "このフォルダはメモリ上のファイルシステム (tmpfs など) にあります。"
     "測定されるのはデバイスではなくメモリの速度です。";

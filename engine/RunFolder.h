@@ -16,8 +16,9 @@ std::string RunFolderFor(const std::string& folderText);
 
 // Creates `path` (a closing separator allowed) and every missing parent.
 // True when the folder exists afterwards; otherwise the folders this call
-// made are removed again and `reason` (when given) receives the native error.
+// made are removed again, `reason` (when given) receives the native error
+// and `refused` the folder the system would not make.
 bool ForceDirectories(platform::FileSystem& fileSystem, const std::string& path,
-                      int* reason = nullptr);
+                      int* reason = nullptr, std::string* refused = nullptr);
 
 }  // namespace tarnwell

@@ -76,6 +76,10 @@ int LastSystemError();
 // device"), as UTF-8; empty for 0.
 std::string ErrorText(int code);
 
+// Whether a native error code says that something is already there (EEXIST,
+// ERROR_ALREADY_EXISTS).
+bool IsExistsError(int code);
+
 // What the user is told once a run falls back from direct I/O: the cause
 // (`refusedAtOpen`: the file system has none; otherwise its sectors exceed
 // the 1 KB block) and what is measured instead, in this system's terms.

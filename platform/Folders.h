@@ -57,10 +57,18 @@ bool MoveToTrash(const std::string& path);
 // otherwise.
 std::string DesktopDirectory();
 
-// The name a file manager shows for the folder at `path`: its own name on
-// Linux; on Windows the shell's display name, which is localised for the
-// special folders (the desktop directory shows as "デスクトップ").
-std::string FolderDisplayName(const std::string& path);
+// What the system's own file manager calls the places a folder tree starts
+// from; empty where it has no name of its own for one, and the tree names
+// it itself. On Windows the shell's display names of its namespace items
+// (their item ID lists), in the user's language: the desktop ("デスクトップ"),
+// the profile folder (the user's name) and the computer ("PC"). On Linux
+// all empty.
+struct PlaceNames {
+  std::string Desktop;
+  std::string Home;
+  std::string Computer;
+};
+PlaceNames ShellPlaceNames();
 
 // The mount points of real file systems (disks and network shares, not the
 // kernel's virtual file systems or packaged images), "/" always first. On

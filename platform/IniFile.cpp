@@ -15,8 +15,8 @@
 namespace tarnwell::platform {
 namespace {
 
-// Reads return at most this many bytes of a value, as a 2048-byte buffer
-// with its terminator would.
+// Reads return at most this many bytes of a value in the file's encoding,
+// as a 2048-byte buffer with its terminator would.
 constexpr std::size_t MaxTextBytes = 2047;
 
 // A UTF-8 path as the standard library's file functions take it, whatever
@@ -78,13 +78,60 @@ std::string EncodeValue(std::string_view value) {
   return std::string(value);
 }
 
-// Cuts at `limit` bytes, moving back to the start of a UTF-8 character so
-// that no sequence is split.
+// Cuts where a reader of `limit` bytes in the file's own encoding stops.
 std::string_view CutText(std::string_view text, std::size_t limit) {
-  if (text.size() <= limit) return text;
-  std::size_t cut = limit;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut);
+  return text.substr(0, SettingsTextFit(text, limit));
+}
+
+// UTF-16 bytes (without their BOM) as UTF-8; an odd last byte is dropped and
+// a surrogate without its partner becomes U+FFFD.
+std::string Utf8FromUtf16(std::string_view bytes, bool bigEndian) {
+  std::string text;
+  text.reserve(bytes.size() * 3 / 2);
+  auto unitAt = [&](std::size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (first << 8 | second) : (second << 8 | first);
+  };
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t code = static_cast<std::uint32_t>(unitAt(i));
+    if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size() && unitAt(i + 2) >= 0xDC00 &&
+        unitAt(i + 2) < 0xE000) {
+      code =
+          0x10000 + ((code - 0xD800) << 10) + (static_cast<std::uint32_t>(unitAt(i + 2)) - 0xDC00);
+      i += 2;
+    } else if (code >= 0xD800 && code < 0xE000) {
+      code = 0xFFFD;
+    }
+    if (code < 0x80) {
+      text += static_cast<char>(code);
+    } else if (code < 0x800) {
+      text += static_cast<char>(0xC0 | code >> 6);
+      text += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      text += static_cast<char>(0xE0 | code >> 12);
+      text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+      text += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      text += static_cast<char>(0xF0 | code >> 18);
+      text += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+      text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+      text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return text;
+}
+
+// The file's text as UTF-8. A byte-order mark says how the file is encoded,
+// as it does for the system's own profile functions (Notepad saves
+// "Unicode" as UTF-16LE with one); without one the bytes are the settings
+// file's usual encoding.
+std::string TextOfFile(const std::string& bytes) {
+  const std::string_view view = bytes;
+  if (view.starts_with("\xFF\xFE")) return Utf8FromUtf16(view.substr(2), false);
+  if (view.starts_with("\xFE\xFF")) return Utf8FromUtf16(view.substr(2), true);
+  if (view.starts_with("\xEF\xBB\xBF")) return bytes;  // Parse drops the mark
+  return SettingsTextFromFile(bytes);
 }
 
 int DigitValue(char c, int base) {
@@ -171,7 +218,7 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
     return;
   }
   text.resize(static_cast<std::size_t>(in.gcount()));
-  Parse(SettingsTextFromFile(text));
+  Parse(TextOfFile(text));
 }
 
 IniFile IniFile::FromText(std::string_view text) {
@@ -267,7 +314,8 @@ bool IniFile::IsCut(std::string_view section, std::string_view key) const {
   if (line == nullptr) return false;
   std::string_view text = line->Value;
   if (IsQuotedPair(text)) text = text.substr(1, text.size() - 2);
-  return text.substr(0, text.find('\0')).size() > MaxTextBytes;
+  text = text.substr(0, text.find('\0'));
+  return CutText(text, MaxTextBytes).size() < text.size();
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,

@@ -4,11 +4,15 @@
 // section and new sections after the existing sections; integers are read
 // as decimal, "0x"/"$" hexadecimal, with the default for an absent, empty,
 // non-numeric or out-of-range value; Booleans are written "1"/"0"; text
-// values are cut at 2047 bytes (never inside a UTF-8 character). Blanks
-// around names and values are not part of them, and a matching pair of quotes
-// around a value is removed when it is read; a value with blanks or quotes at
-// its ends is therefore written in quotes, so that it reads back unchanged.
-// Text is UTF-8 on Linux.
+// values are cut where a 2048-byte reader stops, counted in the file's own
+// encoding (code page 932 on Windows, UTF-8 on Linux) and never inside a
+// character. Blanks around names and values are not part of them, and a
+// matching pair of quotes around a value is removed when it is read; a value
+// with blanks or quotes at its ends is therefore written in quotes, so that
+// it reads back unchanged.
+// Text is UTF-8 inside; a file that starts with a byte-order mark (UTF-16LE,
+// UTF-16BE or UTF-8) is read in that encoding, as the system's own profile
+// functions read it.
 //
 // The file is read once when the object is made; writes change the copy in
 // memory and UpdateFile() replaces the file atomically (temporary file in the

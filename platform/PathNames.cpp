@@ -83,4 +83,25 @@ std::string FileNameOf(const std::string& path, PathStyle style) {
   return trimmed.substr(start);
 }
 
+bool IsReservedDeviceName(const std::string& name, PathStyle style) {
+  if (style != PathStyle::Windows) return false;
+  // The device is named by what stands before the first dot, closing
+  // blanks left out: "nul.txt" and "COM1 " are devices too.
+  std::string base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+      base == "CONOUT$") {
+    return true;
+  }
+  if (base.size() < 4 || (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0)) {
+    return false;
+  }
+  const std::string number = base.substr(3);
+  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\u00B9" ||
+         number == "\u00B2" || number == "\u00B3";
+}
+
 }  // namespace tarnwell::platform

@@ -41,6 +41,12 @@ std::string ParentPath(const std::string& path, PathStyle style = NativePathStyl
 // The last component of `path` without closing separators; "" for a root.
 std::string FileNameOf(const std::string& path, PathStyle style = NativePathStyle);
 
+// Whether the file name `name` is one Windows keeps for a device, so that
+// no file or folder can have it: CON, PRN, AUX, NUL, COM0-9, LPT0-9 (also
+// with ¹²³), CONIN$ and CONOUT$, in any case, with or without an extension
+// and closing dots or blanks. Never on Linux.
+bool IsReservedDeviceName(const std::string& name, PathStyle style = NativePathStyle);
+
 // `path` without closing separators, but never shorter than its root.
 std::string WithoutClosingSeparators(const std::string& path, PathStyle style = NativePathStyle);
 

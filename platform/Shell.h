@@ -20,4 +20,8 @@ inline constexpr std::chrono::milliseconds DesktopHandOffWait{3000};
 bool OpenWithDesktop(const std::string& pathOrUrl,
                      std::chrono::milliseconds wait = DesktopHandOffWait);
 
+// What a menu calls opening a folder with OpenWithDesktop, in the system's
+// own words: "ファイルマネージャで開く(&O)"; on Windows "エクスプローラーで開く(&O)".
+const char* OpenFolderCommandText();
+
 }  // namespace tarnwell::platform

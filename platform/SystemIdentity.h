@@ -36,6 +36,11 @@ inline constexpr std::size_t MaxLoginNameLength = 256;
 
 // Fills `record` for the running system; false when the system cannot say.
 bool QueryVersion(VersionRecord& record);
+// The system's name for itself as `record` (from QueryVersion) goes with
+// it: on Linux the PRETTY_NAME of os-release ("Debian GNU/Linux 12
+// (bookworm)"), empty when there is none; on Windows the product name with
+// the service pack after it ("Windows 7 Professional Service Pack 1").
+std::string SystemName(const VersionRecord& record);
 // The name of the effective user in the password database; false when the
 // user has no entry or the name is longer than MaxLoginNameLength.
 bool QueryLoginUserName(std::string& name);

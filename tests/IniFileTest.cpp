@@ -251,6 +251,21 @@ TEST_F(IniFileOnDisk, MissingFileReadsAsDefaultsAndFirstSaveCreatesIt) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
 }
 
+TEST_F(IniFileOnDisk, AByteOrderMarkSaysHowTheFileIsEncoded) {
+  // UTF-16LE as Notepad saves "Unicode": "データ", a character beyond the
+  // BMP as a surrogate pair, and a lone surrogate, which cannot be kept.
+  Put(path_,
+      "\xFF\xFE[\0M\0a\0i\0n\0]\0\r\0\n\0F\0o\0l\0d\0e\0r\0=\0/\0\xC7\x30\xFC\x30\xBF\x30"
+      "\x3D\xD8\x00\xDE\x00\xD8\r\0\n\0"s);
+  IniFile little(path_);
+  EXPECT_EQ(little.ReadString("Main", "Folder", ""), "/データ\U0001F600\uFFFD");
+  ASSERT_TRUE(little.UpdateFile());
+  EXPECT_EQ(Contents(path_), "[Main]\nFolder=/データ\U0001F600\uFFFD\n");
+
+  Put(path_, "\xFE\xFF\0[\0M\0]\0\n\0k\0=\x30\xC7"s);
+  EXPECT_EQ(IniFile(path_).ReadString("M", "k", ""), "デ");
+}
+
 TEST_F(IniFileOnDisk, DocumentWithoutFileCannotBeSaved) {
   IniFile ini = IniFile::FromText("[Main]\nA=1\n");
   EXPECT_TRUE(ini.Path().empty());

@@ -49,5 +49,16 @@ TEST(PathNames, SplitAndJoin) {
   EXPECT_EQ(WithoutClosingSeparators("C:\\\\", Windows), "C:\\");
 }
 
+TEST(PathNames, DeviceNamesWindowsKeeps) {
+  for (const char* name :
+       {"COM1", "com9", "nul.txt", "CON ", "Lpt0.a.b", "AUX.", "COM\u00B9", "CONOUT$"}) {
+    EXPECT_TRUE(IsReservedDeviceName(name, Windows)) << name;
+    EXPECT_FALSE(IsReservedDeviceName(name, Posix)) << name;
+  }
+  for (const char* name : {"COM10", "COM", "CONSOLE", "xNUL", ".nul", "LPT1x", ""}) {
+    EXPECT_FALSE(IsReservedDeviceName(name, Windows)) << name;
+  }
+}
+
 }  // namespace
 }  // namespace tarnwell::platform

@@ -124,8 +124,10 @@ TEST(PosixFileSystem, RunFolderIsMadeWithEveryMissingParent) {
   EXPECT_TRUE(ForceDirectories(files, folder / "a/b/c/TRW_TEMP/"));  // already there
   std::ofstream(folder / "file") << "x";
   int reason = 0;
-  EXPECT_FALSE(ForceDirectories(files, folder / "file/TRW_TEMP/", &reason));
+  std::string refused;
+  EXPECT_FALSE(ForceDirectories(files, folder / "file/TRW_TEMP/", &reason, &refused));
   EXPECT_EQ(reason, EEXIST);  // a file where a folder must be
+  EXPECT_EQ(refused, folder / "file");
   // A creation that fails deep down takes back the folders it made.
   EXPECT_FALSE(ForceDirectories(files, folder / "new/" + std::string(300, 'x') + "/TRW_TEMP/"));
   EXPECT_FALSE(std::filesystem::exists(folder / "new"));

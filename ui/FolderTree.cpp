@@ -35,9 +35,14 @@ FolderRoots SystemFolderRoots() {
                                                      : std::string(1, platform::PathSeparator);
     roots.DesktopLabel = DesktopName;
   } else {
-    // As the user's file manager names it ("デスクトップ", "Desktop", ...).
-    roots.DesktopLabel = platform::FolderDisplayName(roots.DesktopPath);
+    roots.DesktopLabel = platform::FileNameOf(roots.DesktopPath);
   }
+  // The system's own names where it has them: Windows names the desktop
+  // "デスクトップ" in Japanese whatever its folder is called.
+  const platform::PlaceNames names = platform::ShellPlaceNames();
+  if (!names.Desktop.empty()) roots.DesktopLabel = names.Desktop;
+  roots.HomeLabel = names.Home;
+  roots.ComputerLabel = names.Computer;
   return roots;
 }
 
@@ -97,12 +102,14 @@ bool FolderTree::Load(FolderNode& node) {
   switch (node.Kind) {
     case FolderKind::Desktop:
       if (!roots_.HomePath.empty()) {
-        Add(node, FolderKind::Home, platform::FileNameOf(roots_.HomePath), roots_.HomePath,
-            platform::HasSubFolders(roots_.HomePath));
+        Add(node, FolderKind::Home,
+            roots_.HomeLabel.empty() ? platform::FileNameOf(roots_.HomePath) : roots_.HomeLabel,
+            roots_.HomePath, platform::HasSubFolders(roots_.HomePath));
       }
       // Probing a mount point could wait on a network share; whether there
       // is anything inside shows when it is opened.
-      Add(node, FolderKind::Computer, ComputerName, {}, true);
+      Add(node, FolderKind::Computer,
+          roots_.ComputerLabel.empty() ? ComputerName : roots_.ComputerLabel, {}, true);
       AddFolders(node, node.Path);
       break;
     case FolderKind::Computer:

@@ -14,9 +14,11 @@
 
 namespace tarnwell::ui {
 
-// The display name of the node that holds the mounted file systems.
+// The display name of the node that holds the mounted file systems, unless
+// the system has its own.
 inline constexpr const char* ComputerName = "コンピュータ";
-// The root's name when the user has no desktop folder of its own.
+// The root's name when the user has no desktop folder of its own and the
+// system no name for it.
 inline constexpr const char* DesktopName = "デスクトップ";
 
 // Where the tree starts.
@@ -24,6 +26,10 @@ struct FolderRoots {
   std::string DesktopPath;  // an existing folder: the desktop, or home
   std::string DesktopLabel;
   std::string HomePath;
+  // The system's names for home and the computer; empty (the default) for
+  // the home folder's own name and ComputerName.
+  std::string HomeLabel = {};
+  std::string ComputerLabel = {};
   std::vector<std::string> MountPoints;  // "/" first; on Windows "C:\" and so on
 };
 

@@ -57,7 +57,7 @@ const char* FolderCommandText(FolderCommand command) {
     case FolderCommand::Trash:
       return FormFolderTexts::Trash;
     case FolderCommand::Open:
-      return FormFolderTexts::Open;
+      return platform::OpenFolderCommandText();
   }
   return "";
 }

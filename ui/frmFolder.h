@@ -29,7 +29,8 @@ inline constexpr const char* NewFolderName = "新しいフォルダ";
 inline constexpr const char* Rename = "名前の変更(&M)";
 inline constexpr const char* NewFolder = "新しいフォルダ(&W)";
 inline constexpr const char* Trash = "ごみ箱に移動(&D)";
-inline constexpr const char* Open = "ファイルマネージャで開く(&O)";
+// Opening the folder with the desktop is named in each system's own words
+// (platform::OpenFolderCommandText).
 }  // namespace FormFolderTexts
 
 // The commands of a folder's context menu.

@@ -275,6 +275,8 @@ std::string FallbackNotice(bool refusedAtOpen) {
 
 int LastSystemError() { return errno; }
 
+bool IsExistsError(int code) { return code == EEXIST; }
+
 std::string ErrorText(int code) {
   if (code == 0) return {};
   char buffer[256];

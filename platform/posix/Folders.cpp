@@ -263,10 +263,7 @@ std::string ParseDesktopDirectory(const std::string& userDirs, const std::string
   return result;
 }
 
-std::string FolderDisplayName(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+PlaceNames ShellPlaceNames() { return {}; }
 
 std::string DesktopDirectory() {
   const std::string home = HomeDirectory();

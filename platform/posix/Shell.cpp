@@ -85,4 +85,6 @@ bool OpenWithDesktop(const std::string& pathOrUrl, std::chrono::milliseconds wai
   return exitStatus.get() == 0;
 }
 
+const char* OpenFolderCommandText() { return "ファイルマネージャで開く(&O)"; }
+
 }  // namespace tarnwell::platform

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -47,6 +48,10 @@ bool QueryVersion(VersionRecord& record) {
   if (::uname(&names) != 0) return false;
   record = LinuxVersionRecord(names.release, OsReleaseValue(ReadOsRelease(), "PRETTY_NAME"));
   return true;
+}
+
+std::string SystemName(const VersionRecord& record) {
+  return std::string(record.CSDVersion, strnlen(record.CSDVersion, sizeof record.CSDVersion));
 }
 
 bool QueryLoginUserName(std::string& name) {

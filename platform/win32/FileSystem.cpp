@@ -316,6 +316,8 @@ std::string FallbackNotice(bool refusedAtOpen) {
 
 int LastSystemError() { return static_cast<int>(::GetLastError()); }
 
+bool IsExistsError(int code) { return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS; }
+
 std::string ErrorText(int code) {
   if (code == 0) return {};
   wchar_t* buffer = nullptr;

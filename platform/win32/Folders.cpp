@@ -103,13 +103,26 @@ bool MoveToTrash(const std::string& path) {
   return ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
-std::string FolderDisplayName(const std::string& path) {
+namespace {
+
+// The shell's display name of a special namespace item; empty when it has
+// none.
+std::string SpecialItemName(int csidl) {
+  PIDLIST_ABSOLUTE item = nullptr;
+  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &item))) return {};
   SHFILEINFOW info{};
-  if (::SHGetFileInfoW(win32::Wide(path).c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME) != 0 &&
-      info.szDisplayName[0] != L'\0') {
-    return win32::Utf8(info.szDisplayName);
-  }
-  return FileNameOf(path);
+  const bool named = ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item), 0, &info, sizeof info,
+                                      SHGFI_PIDL | SHGFI_DISPLAYNAME) != 0;
+  ::CoTaskMemFree(item);
+  return named ? win32::Utf8(info.szDisplayName) : std::string();
+}
+
+}  // namespace
+
+PlaceNames ShellPlaceNames() {
+  return PlaceNames{.Desktop = SpecialItemName(CSIDL_DESKTOP),
+                    .Home = SpecialItemName(CSIDL_PROFILE),
+                    .Computer = SpecialItemName(CSIDL_DRIVES)};
 }
 
 std::string DesktopDirectory() {

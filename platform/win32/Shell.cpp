@@ -20,4 +20,6 @@ bool OpenWithDesktop(const std::string& pathOrUrl, std::chrono::milliseconds) {
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
+const char* OpenFolderCommandText() { return "エクスプローラーで開く(&O)"; }
+
 }  // namespace tarnwell::platform

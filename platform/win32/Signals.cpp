@@ -1,5 +1,6 @@
-// Console control events on Windows: Ctrl+C, Ctrl+Break and closing the
-// console set the stop flag; a second request ends the process at once.
+// Console control events on Windows: Ctrl+C, Ctrl+Break, closing the
+// console, logoff and shutdown set the stop flag; a second Ctrl+C or
+// Ctrl+Break ends the process at once.
 #include "platform/Signals.h"
 
 #include <windows.h>
@@ -13,23 +14,38 @@ std::atomic<bool>* stopFlag = nullptr;
 std::function<void()>* quitHandler = nullptr;
 std::atomic<bool> quitRequested{false};
 
+// The system ends the process once the handler of these returns, and five
+// seconds after the event at the latest.
+bool EndsTheProcess(DWORD event) {
+  return event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
+}
+
+// How long the handler keeps the process alive for the run to stop and
+// clean up, within the system's five seconds. The program's own end, once
+// the run has cleaned up, ends the process sooner.
+constexpr DWORD CleanUpMilliseconds = 4500;
+
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-  if (stopFlag != nullptr) {
+  if (stopFlag == nullptr) return FALSE;
+  const bool repeated = stopFlag->exchange(true);
+  if (!EndsTheProcess(event)) {
     // FALSE hands a repeated request to the default handler, which ends the
-    // process; a console close must be answered within a few seconds anyway.
-    if (stopFlag->exchange(true)) return FALSE;
-    if (event == CTRL_CLOSE_EVENT) ::Sleep(4000);  // time for the run to clean up
-    return TRUE;
+    // process: the user wants out now.
+    return repeated ? FALSE : TRUE;
   }
-  return FALSE;
+  // Whatever came before (a Ctrl+C whose run is still cleaning up), the
+  // answer would end the process at once: wait instead.
+  ::Sleep(CleanUpMilliseconds);
+  return TRUE;
 }
 
 BOOL WINAPI OnQuitEvent(DWORD event) {
-  if (event != CTRL_CLOSE_EVENT && event != CTRL_LOGOFF_EVENT && event != CTRL_SHUTDOWN_EVENT) {
-    return FALSE;
-  }
+  if (!EndsTheProcess(event)) return FALSE;
   if (quitRequested.exchange(true) || quitHandler == nullptr) return FALSE;
   std::thread(*quitHandler).detach();
+  // The window closes as its close box does; answering at once would end
+  // the process before it has.
+  ::Sleep(CleanUpMilliseconds);
   return TRUE;
 }
 

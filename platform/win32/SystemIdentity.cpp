@@ -1,6 +1,7 @@
 // Who and where on Windows: GetVersionExA (the manifest declares Windows 10
-// and 11, so they report their real version), GetUserNameA and
-// GetComputerNameA, their ANSI texts turned into UTF-8.
+// and 11, so they report their real version) and the registry's product
+// name, GetUserNameA and GetComputerNameA, their ANSI texts turned into
+// UTF-8.
 #include "platform/SystemIdentity.h"
 
 #include <windows.h>
@@ -34,6 +35,21 @@ bool QueryVersion(VersionRecord& record) {
   std::memset(record.CSDVersion, 0, sizeof record.CSDVersion);
   std::memcpy(record.CSDVersion, text.data(), std::min(text.size(), sizeof record.CSDVersion - 1));
   return true;
+}
+
+std::string SystemName(const VersionRecord& record) {
+  // The record's text is only the service pack; the name is the product's.
+  wchar_t product[256] = {};
+  DWORD size = sizeof product;
+  std::string name = "Windows";
+  if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                     L"ProductName", RRF_RT_REG_SZ, nullptr, product, &size) == ERROR_SUCCESS &&
+      product[0] != L'\0') {
+    name = win32::Utf8(product);
+  }
+  const std::size_t packLength = strnlen(record.CSDVersion, sizeof record.CSDVersion);
+  if (packLength > 0) name += " " + std::string(record.CSDVersion, packLength);
+  return name;
 }
 
 bool QueryLoginUserName(std::string& name) {

@@ -66,6 +66,15 @@ TEST_F(FolderTreeTest, RootListsHomeComputerThenDesktopFoldersInNaturalOrder) {
   EXPECT_TRUE(computer.Path.empty());
   EXPECT_TRUE(tree.Load(computer));
   EXPECT_EQ(Names(computer), (std::vector<std::string>{"/", "/mnt/data"}));
+
+  // A system with names of its own for home and the computer (Windows).
+  FolderRoots named = Roots();
+  named.HomeLabel = "taro";
+  named.ComputerLabel = "PC";
+  FolderTree shell(named);
+  EXPECT_EQ(shell.Root().Children[0]->Name, "taro");
+  EXPECT_EQ(shell.Root().Children[0]->Path, (temp.Path() / "home").string());
+  EXPECT_EQ(FolderTree::PathOf(shell.Root().Children[1].get()), "PC");
 }
 
 TEST(NaturalOrder, NumbersByValueCaseOnlyAsTieBreak) {

@@ -203,8 +203,10 @@ TEST_F(FormMainRunTest, EachStopShowsItsMessageWhenTheRunHasEnded) {
   Put(blocker, "a file, not a folder");
   const std::vector<Case> cases = {
       {"folder not created", [&] { a.editFolder.SetText(blocker); },
-       // The system's reason follows on a line of its own.
-       std::string("テンポラリ・ディレクトリを作成できませんでした\n") + std::strerror(EEXIST),
+       // The reason follows on a line of its own: the file in the way, not
+       // the system's "File exists".
+       "テンポラリ・ディレクトリを作成できませんでした\n" + blocker +
+           "には、フォルダではないもの（ファイルなど）があります",
        false, false},
       {"file larger than total",
        [&] {

@@ -59,6 +59,13 @@ TEST(WindowsShell, FoldersAreListedRenamedMadeAndRecycled) {
   const auto drives = platform::MountPoints();
   ASSERT_FALSE(drives.empty());
   EXPECT_EQ(drives.front(), "C:\\");
+
+  // The shell names its own places in the user's language, whatever the
+  // desktop folder is called on disk ("Desktop").
+  const platform::PlaceNames places = platform::ShellPlaceNames();
+  EXPECT_EQ(places.Desktop, "デスクトップ");
+  EXPECT_FALSE(places.Home.empty());
+  EXPECT_FALSE(places.Computer.empty());
 }
 
 TEST(WindowsShell, StartMenuLinkReadsBack) {

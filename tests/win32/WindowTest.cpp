@@ -1,7 +1,7 @@
 // The native windows under Wine, driven by messages as a user's clicks and
 // keys would drive them: the layout's texts, close-ups, a run from 開始, the
-// settings written at close, the folder chooser's OK and the Start-menu
-// dialog's link.
+// settings written at close, the folder chooser's OK and focus, and the
+// Start-menu dialog's link.
 // clang-format off: windows.h comes before the headers that build on it.
 #include <windows.h>
 // clang-format on
@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 #include "platform/Paths.h"
 #include "platform/win32/Encoding.h"
@@ -242,6 +243,64 @@ TEST_F(WindowTest, TheChoosersOkFillsTheFolderBox) {
   EXPECT_TRUE(::IsWindowEnabled(Main()));
   // The chooser saved its bounds on the way out.
   EXPECT_NE(Bytes(services->SettingsPath()).find("[FolderWindow]\r\n"), std::string::npos);
+}
+
+// What the chooser's showings saw, recorded from inside their modal loops.
+struct ChooserVisit {
+  HWND chooser = nullptr;
+  std::vector<HWND> focusOnShowing;
+  HWND focusAfterBox = nullptr;
+};
+ChooserVisit* visit = nullptr;
+
+void CALLBACK EndBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  ::PostMessageW(::GetActiveWindow(), WM_COMMAND, IDOK, 0);
+}
+
+// Runs inside the chooser's modal loop: notes the focus; the first time
+// also puts up a box as a refused rename does, notes the focus once it has
+// gone and leaves the focus on OK. Then cancels.
+void CALLBACK LookAtChooser(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  visit->focusOnShowing.push_back(::GetFocus());
+  if (visit->focusOnShowing.size() == 1) {
+    ::SetTimer(nullptr, 0, 100, EndBox);
+    ::MessageBoxW(visit->chooser, L"x", L"Tarnwell", MB_OK);
+    visit->focusAfterBox = ::GetFocus();
+    HWND ok = nullptr;
+    for (HWND child = ::GetWindow(visit->chooser, GW_CHILD); child != nullptr && ok == nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+      ok = ::GetDlgItem(child, IDOK);
+    }
+    ::SetFocus(ok);
+    EXPECT_EQ(::GetFocus(), ok);
+  }
+  ::PostMessageW(visit->chooser, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(WindowTest, TheChoosersTreeHasTheFocusAndItsButtonGetsItBack) {
+  ChooserVisit seen;
+  seen.chooser = windows->Folder().Handle();
+  visit = &seen;
+  HWND tree = ::FindWindowExW(seen.chooser, nullptr, WC_TREEVIEWW, nullptr);
+  // The selection shows only while the tree has the focus.
+  EXPECT_EQ(::GetWindowLongW(tree, GWL_STYLE) & TVS_SHOWSELALWAYS, 0);
+  EXPECT_STREQ(FolderCommandText(FolderCommand::Open), "エクスプローラーで開く(&O)");
+  // A mouse click gives the button the focus, then clicks it.
+  ::SetFocus(Control("ButtonFolder"));
+  ::SetTimer(nullptr, 0, 100, LookAtChooser);
+  Click("ButtonFolder");
+  EXPECT_EQ(::GetFocus(), Control("ButtonFolder"));
+  // Enter, as the program's message loop hands it to the dialog manager,
+  // opens the chooser again, and the tree has the focus again.
+  ::SetTimer(nullptr, 0, 100, LookAtChooser);
+  MSG enter{Control("ButtonFolder"), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  ::IsDialogMessageW(Main(), &enter);
+  visit = nullptr;
+  EXPECT_EQ(seen.focusOnShowing, (std::vector<HWND>{tree, tree}));
+  EXPECT_EQ(seen.focusAfterBox, tree);
+  EXPECT_EQ(::GetFocus(), Control("ButtonFolder"));
 }
 
 TEST_F(WindowTest, TheStartMenuDialogsOkWritesALinkToTheProgram) {

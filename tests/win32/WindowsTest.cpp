@@ -1,6 +1,8 @@
-// The Windows layer under Wine: run-folder messages with '\', the settings
-// file as code page 932 with CR LF, a test file another program holds open,
-// the elapsed-time text on a CreateThread thread, and the runner end to end.
+// The Windows layer under Wine: run-folder messages with '\' and their
+// reasons, the settings file as code page 932 with CR LF (UTF-16 where it
+// must), a test file another program holds open, the elapsed-time text on a
+// CreateThread thread, the system's name, and the runner end to end, also
+// when the system ends it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +14,7 @@
 #include "engine/UnitMSec.h"
 #include "platform/IniFile.h"
 #include "platform/SettingsPath.h"
+#include "platform/SystemIdentity.h"
 #include "platform/win32/Encoding.h"
 #include "tests/TempFolder.h"
 
@@ -84,6 +87,41 @@ TEST(Windows, RunFolderMessagesAndAFileHeldOpenElsewhere) {
   EXPECT_EQ(Bytes(linked), "keep me");
 }
 
+TEST(Windows, AFolderThatCannotBeMadeSaysWhy) {
+  TempFolder temp;
+  // "ファイルはすでに存在します" would mislead for either.
+  RunOutcome outcome = RunIn(temp / "COM1", false, true);
+  EXPECT_EQ(outcome.Message, std::string(RunMessages::FolderNotCreated) + "\n" + (temp / "COM1") +
+                                 "は予約されたデバイス名です");
+  ASSERT_TRUE(::CreateDirectoryW(platform::win32::Wide(temp / "x").c_str(), nullptr));
+  std::ofstream(std::filesystem::path(platform::win32::Wide(temp / "x\\TRW_TEMP"))) << "mine";
+  outcome = RunIn(temp / "x", false, true);
+  EXPECT_EQ(outcome.Message, std::string(RunMessages::FolderNotCreated) + "\n" +
+                                 (temp / "x\\TRW_TEMP") +
+                                 "には、フォルダではないもの（ファイルなど）があります");
+  EXPECT_EQ(Bytes(temp / "x\\TRW_TEMP"), "mine");
+}
+
+TEST(Windows, TheSystemTextNamesTheSystemBeforeItsServicePack) {
+  platform::VersionRecord version;
+  ASSERT_TRUE(platform::QueryVersion(version));
+  RunRecord record;
+  RunEnvironment().Describe(record);
+  // "Microsoft Windows 7 Service Pack 1 (Windows 6.1.7601)" under Wine,
+  // which reports Windows 7 to a program without a manifest.
+  const std::string kernel = " (Windows " + std::to_string(version.MajorVersion) + "." +
+                             std::to_string(version.MinorVersion) + "." +
+                             std::to_string(version.BuildNumber) + ")";
+  ASSERT_TRUE(record.System.ends_with(kernel)) << record.System;
+  const std::string name = record.System.substr(0, record.System.size() - kernel.size());
+  EXPECT_NE(name.find("Windows"), std::string::npos) << name;
+  const std::string pack = version.CSDVersion;
+  if (!pack.empty()) {
+    EXPECT_TRUE(name.ends_with(" " + pack)) << name;
+    EXPECT_FALSE(name.starts_with(pack)) << name;
+  }
+}
+
 TEST(Windows, SettingsAreCodePage932WithCrLf) {
   ASSERT_EQ(::GetACP(), 932u) << "the tests run with a Japanese ANSI code page";
   TempFolder temp;
@@ -100,6 +138,51 @@ TEST(Windows, SettingsAreCodePage932WithCrLf) {
   std::ofstream(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary)
       << "[main]\r\nfolder=D:\\\x83\x65\x83\x58\x83\x67\r\n";
   EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "D:\\テスト");
+}
+
+TEST(Windows, SettingsKeepEveryCharacterAndCutInCodePageBytes) {
+  TempFolder temp;
+  const std::string path = temp / "tarnwell.INI";
+  // A reader takes 2,047 code page 932 bytes: "C:\" and 750 × "あ" are
+  // 1,503 of them (2,253 in UTF-8) and come back whole.
+  std::string folder = "C:\\";
+  for (int i = 0; i < 750; ++i) folder += "あ";
+  platform::IniFile settings(path);
+  settings.WriteString("Main", "Folder", folder);
+  ASSERT_TRUE(settings.UpdateFile());
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), folder);
+  EXPECT_FALSE(platform::IniFile(path).IsCut("Main", "Folder"));
+  for (int i = 0; i < 400; ++i) folder += "あ";
+  settings.WriteString("Main", "Folder", folder);
+  ASSERT_TRUE(settings.UpdateFile());
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""),
+            folder.substr(0, 3 + 1022 * 3));
+  EXPECT_TRUE(platform::IniFile(path).IsCut("Main", "Folder"));
+
+  // Notepad's "Unicode": UTF-16LE with a BOM, read as the system reads it.
+  const std::wstring unicode = L"\xFEFF[Main]\r\nFolder=C:\\\u30D9\u30F3\u30C1\r\n";
+  std::ofstream(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary)
+      .write(reinterpret_cast<const char*>(unicode.data()),
+             static_cast<std::streamsize>(unicode.size() * sizeof(wchar_t)));
+  platform::IniFile fromUnicode(path);
+  EXPECT_EQ(fromUnicode.ReadString("Main", "Folder", ""), "C:\\ベンチ");
+  // Code page 932 holds it all: written back as ever.
+  ASSERT_TRUE(fromUnicode.UpdateFile());
+  EXPECT_EQ(Bytes(path), "[Main]\r\nFolder=C:\\\x83\x78\x83\x93\x83\x60\r\n");
+  // "한" has no place in it: the file stays UTF-16, which the system's own
+  // reader takes.
+  fromUnicode.WriteString("Main", "Folder", "C:\\한");
+  ASSERT_TRUE(fromUnicode.UpdateFile());
+  EXPECT_TRUE(Bytes(path).starts_with("\xFF\xFE[\0M\0"));
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "C:\\한");
+  wchar_t read[64] = {};
+  ::GetPrivateProfileStringW(L"Main", L"Folder", L"", read, 64,
+                             platform::win32::Wide(path).c_str());
+  EXPECT_EQ(std::wstring(read), L"C:\\\uD55C");
+
+  std::ofstream(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary)
+      << "\xEF\xBB\xBF[Main]\r\nFolder=C:\\ベンチ\r\n";
+  EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "C:\\ベンチ");
 }
 
 TEST(Windows, SettingsNameFollowsTheExecutableWhicheverSeparatorItUses) {
@@ -157,6 +240,51 @@ TEST(Windows, TheRunnerPrintsTheTableWithCrLf) {
   EXPECT_NE(table.find("●読み込み\r\n平均所要時間（秒）："), std::string::npos);
   EXPECT_EQ(table.find("\n\n"), std::string::npos);  // every line end is CR LF
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(temp.Path()) / "TRW_TEMP"));
+}
+
+// The system tells a console program of a closed console, a logoff or a
+// shutdown by starting a thread at CtrlRoutine in it, and ends the process
+// once that thread's handler answers.
+TEST(Windows, TheRunnerCleansUpBeforeItsEndIsAnswered) {
+  TempFolder temp;
+  std::wstring line = platform::win32::Wide(std::string(TARNWELL_CLI_NAME) +
+                                            " --settings NUL --no-history --folder \"" +
+                                            temp.Path() + "\" --file-size 100KB --wait 10");
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const HANDLE nul =
+      ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherit, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &startup, &process));
+  ::CloseHandle(nul);
+  // Its ten files written, the run pauses before reading them.
+  const std::filesystem::path files =
+      std::filesystem::path(platform::win32::Wide(temp.Path())) / L"TRW_TEMP";
+  for (int i = 0; i < 600 && !std::filesystem::exists(files / L"00000010.bin"); ++i) ::Sleep(50);
+  ::Sleep(200);
+  // Through void (*)(): the one function type any other converts from silently.
+  auto* routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernelbase.dll"), "CtrlRoutine")));
+  ASSERT_NE(routine, nullptr);
+  const HANDLE thread = ::CreateRemoteThread(
+      process.hProcess, nullptr, 0, routine,
+      reinterpret_cast<void*>(static_cast<INT_PTR>(CTRL_LOGOFF_EVENT)), 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  EXPECT_EQ(::WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+  // By the time the handler answers, the test files are gone.
+  EXPECT_FALSE(std::filesystem::exists(files));
+  EXPECT_EQ(::WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+  DWORD exitCode = 0;
+  ::GetExitCodeProcess(process.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 130u);  // interrupted, after cleaning up
+  ::CloseHandle(thread);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
 }
 
 }  // namespace

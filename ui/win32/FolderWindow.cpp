@@ -42,7 +42,7 @@ FolderWindow::FolderWindow(HWND owner, AppServices& services, MessageBoxes& boxe
   HWND tree =
       ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, Wide(FormFolderTexts::Tree).c_str(),
                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
-                            TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
+                            TVS_LINESATROOT | TVS_EDITLABELS,
                         0, 0, 0, 0, window_, reinterpret_cast<HMENU>(TreeId), instance, nullptr);
   ::SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   ::SendMessageW(tree, TVM_SETINDENT, static_cast<WPARAM>(scaled(Design::Indent)), 0);
@@ -161,6 +161,22 @@ LRESULT FolderWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (panel_ != nullptr) Layout();
       return 0;
+    case WM_SHOWWINDOW:
+      // Every showing starts in the tree, so that the arrow keys work at once.
+      if (wParam) focus_ = tree_.Handle();
+      return ::DefWindowProcW(window_, message, wParam, lParam);
+    case WM_ACTIVATE:
+      // The system would focus the window itself, which takes no keys: the
+      // control that had the focus gets it back (after a box too, such as
+      // a refused rename's).
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focused = ::GetFocus();
+        if (focused != nullptr && ::IsChild(window_, focused)) focus_ = focused;
+      } else {
+        ::SetFocus(::IsWindow(focus_) ? focus_ : tree_.Handle());
+        return 0;
+      }
+      return ::DefWindowProcW(window_, message, wParam, lParam);
     case WM_CLOSE:
       // Every way of closing saves the bounds, then the modal showing ends.
       windowAdapter_.CloseDialog([this] {

@@ -38,6 +38,7 @@ private:
 
   HWND window_ = nullptr;
   HWND panel_ = nullptr;
+  HWND focus_ = nullptr;  // the control to focus when the window is activated
   MessageBoxes& boxes_;
   WinWindow windowAdapter_;
   WinTreeView tree_;

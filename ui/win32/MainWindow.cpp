@@ -276,6 +276,17 @@ void MainWindow::Command(UINT id, UINT code) {
     Dispatch(menu[id - FirstMenuId].Name, false);
     return;
   }
+  if (id == IDOK) {
+    // Enter on a push button that a click (or the focus coming back to it)
+    // gave the focus: only the Tab key makes it the default button, so the
+    // dialog manager asks the window for its OK instead. The button means it.
+    HWND focused = ::GetFocus();
+    if (focused != nullptr && ::IsChild(window_, focused) &&
+        (::SendMessageW(focused, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
+      id = static_cast<UINT>(::GetDlgCtrlID(focused));
+      code = BN_CLICKED;
+    }
+  }
   const auto layout = FormMainControls();
   if (id < FirstControlId || id >= FirstControlId + layout.size()) return;
   const std::string_view name = layout[id - FirstControlId].Name;
