@@ -1,9 +1,11 @@
 // The program's three windows on Qt.
 #include "ui/qt/Windows.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <utility>
 
+#include "platform/Signals.h"
 #include "ui/HandlerGuard.h"
 
 namespace tarnwell::ui::qt {
@@ -30,6 +32,19 @@ Windows::~Windows() {
   folderWindow_.reset();
   startMenuWindow_.reset();
   main_.reset();
+}
+
+void CloseOnQuitRequest(Windows& windows, QtMessageBoxes& boxes) {
+  platform::WatchQuitSignals([&windows, &boxes] {
+    QMetaObject::invokeMethod(
+        qApp,
+        [&windows, &boxes] {
+          boxes.StopWaiting();
+          windows.Main().close();
+          QCoreApplication::quit();
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 }  // namespace tarnwell::ui::qt

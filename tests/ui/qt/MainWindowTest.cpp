@@ -1,6 +1,7 @@
 // The Qt binding under the offscreen platform: the layout a user and a
 // screen reader meet, the close-up notification, real runs started and
-// stopped from the window, closing during a run, and the settings on close.
+// stopped from the window, closing during a run or on Ctrl+C (with a box
+// open), and the settings on close.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -312,6 +313,44 @@ TEST(MainWindowMessageBoxTest, ARunsMessageAppearsInABoxCaptionedWithTheTitle) {
   ASSERT_TRUE(WaitUntil([&] { return !text.isEmpty(); }));
   EXPECT_EQ(title, QStringLiteral("Tarnwell-test"));
   EXPECT_EQ(text, QStringLiteral("1ファイルの大きさが総容量を超えています"));
+}
+
+TEST(MainWindowQuitTest, CtrlCClosesAnOpenBoxAndTheWindowAndNoBoxWaitsAfterIt) {
+  TempFolder temp;
+  // A settings file that cannot be written: closing would show a box.
+  std::filesystem::create_directory(temp / "tarnwell.INI");
+  TestServices services(temp / "tarnwell.INI");
+  qt::QtMessageBoxes boxes("Tarnwell-test");
+  Windows windows(services, boxes);
+  boxes.SetParent(&windows.Main());
+  windows.Main().show();
+  qt::CloseOnQuitRequest(windows, boxes);
+  windows.Main()
+      .findChild<QLineEdit*>(QStringLiteral("EditFolder"))
+      ->setText(QString::fromStdString(temp.Path().string()));
+  windows.Main().findChild<QComboBox*>(QStringLiteral("ComboBoxFileSize"))->setCurrentIndex(4);
+  windows.Main().findChild<QComboBox*>(QStringLiteral("ComboBoxTotalSize"))->setCurrentIndex(0);
+
+  QStringList shown;
+  QElapsedTimer elapsed;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    if (shown.isEmpty() || shown.last() != box->text()) {
+      shown << box->text();
+      if (shown.size() == 1) {
+        elapsed.start();
+        ::raise(SIGINT);
+      }
+    }
+    if (elapsed.elapsed() > 5000) box->accept();  // what nobody is there to do
+  });
+  watcher.start(20);
+  windows.Main().findChild<QPushButton*>(QStringLiteral("ButtonStart"))->click();
+  ASSERT_TRUE(WaitUntil([&] { return !windows.Main().isVisible(); }, 10000));
+  EXPECT_LT(elapsed.elapsed(), 5000);
+  EXPECT_EQ(shown.join(QLatin1Char('|')).toStdString(), "1ファイルの大きさが総容量を超えています");
 }
 
 }  // namespace
