@@ -14,6 +14,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <csignal>
 #include <filesystem>
@@ -22,6 +24,7 @@
 
 #include "../MemoryControls.h"
 #include "EventLoop.h"
+#include "engine/ResultTable.h"
 #include "platform/Signals.h"
 #include "ui/FormMainLayout.h"
 #include "ui/qt/QtControls.h"
@@ -122,6 +125,19 @@ TEST_F(MainWindowTest, NoTextIsClippedOrHiddenUnderANeighbour) {
   const double scale = Main().Scale();
   EXPECT_NEAR(Child<QWidget>("ButtonStart")->x(), 344 * scale, 1);
   EXPECT_NEAR(Child<QWidget>("ComboBoxReadPercentage")->y(), 40 * scale, 1);
+
+  // The table's header and its widest row each take one line of the memo in
+  // the designed 707-pixel window, as they did in FixedSys's 8-pixel cells.
+  Main().resize(707, 433);
+  auto* memo = Child<QPlainTextEdit>("MemoResult");
+  EXPECT_EQ(QFontMetrics(memo->font()).horizontalAdvance(QLatin1Char('0')), 8);
+  memo->setPlainText(
+      QString::fromUtf8(ResultTable::Header) +
+      QStringLiteral("10\t0.001\t 9999.999\t 9999.999\t0.001\t 9999.999\t 9999.999"));
+  QCoreApplication::processEvents();
+  for (QTextBlock line = memo->document()->firstBlock(); line.isValid(); line = line.next()) {
+    EXPECT_EQ(line.layout()->lineCount(), 1) << line.text().toStdString();
+  }
 }
 
 TEST_F(MainWindowTest, ScreenReadersCanNameEveryControl) {
