@@ -16,6 +16,7 @@
 #include <iterator>
 #include <memory>
 
+#include "engine/ResultTable.h"
 #include "platform/Paths.h"
 #include "platform/win32/Encoding.h"
 #include "tests/TempFolder.h"
@@ -139,6 +140,25 @@ TEST_F(WindowTest, TheWindowsShowTheLayoutsTexts) {
   ASSERT_EQ(windows->StartMenu().Items().size(), 2u);
   EXPECT_EQ(WindowText(windows->StartMenu().Items()[1]), "全ユーザーのスタートメニュー");
   EXPECT_EQ(::GetFocus(), Control("EditFolder"));
+
+  // The memo's face is sized to FixedSys's 8-pixel half-width cell: at the
+  // first start's size the table's header and its widest row each take one
+  // line, and in the designed 707 pixels (frame included) the rows still do.
+  HWND memo = Control("MemoResult");
+  HDC dc = ::GetDC(memo);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(memo, WM_GETFONT, 0, 0)));
+  SIZE zero{};
+  ::GetTextExtentPoint32W(dc, L"0", 1, &zero);
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(memo, dc);
+  EXPECT_EQ(zero.cx, ::MulDiv(8, dpi, 96));
+  const std::string row = "10\t0.001\t 9999.999\t 9999.999\t0.001\t 9999.999\t 9999.999";
+  ::SetWindowTextW(memo, platform::win32::Wide(ResultTable::Header + row).c_str());
+  EXPECT_EQ(::SendMessageW(memo, EM_GETLINECOUNT, 0, 0), 2);
+  ::MoveWindow(Main(), 0, 0, 707, 433, TRUE);
+  ::SetWindowTextW(memo, platform::win32::Wide(row).c_str());
+  EXPECT_EQ(::SendMessageW(memo, EM_GETLINECOUNT, 0, 0), 1);
 }
 
 TEST_F(WindowTest, TheHelpCommandsAnswerInBoxes) {
