@@ -44,7 +44,9 @@ class RecordingBoxes : public MessageBoxes {
 public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowError(const std::string& text) override { errors.push_back(text); }
+  void StopWaiting() override { stoppedAfter = static_cast<int>(messages.size()); }
   std::vector<std::string> messages, errors;
+  int stoppedAfter = -1;  // how many messages came before StopWaiting
 };
 
 std::string Bytes(const std::string& path) {
@@ -76,6 +78,9 @@ protected:
   void SetUp() override {
     ::OleInitialize(nullptr);
     services = std::make_unique<TestServices>(temp.Path());
+    Open();
+  }
+  void Open() {
     windows = std::make_unique<ProgramWindows>(*services, boxes, [this] {
       return FolderRoots{.DesktopPath = temp.Path(),
                          .DesktopLabel = "デスクトップ",
@@ -234,6 +239,29 @@ TEST_F(WindowTest, ClosingSavesTheSettingsAsCodePage932WithCrLf) {
   const std::string ini = Bytes(services->SettingsPath());
   EXPECT_NE(ini.find("Folder=C:\\\x83\x65\x83\x58\x83\x67\r\n"), std::string::npos) << ini;
   EXPECT_EQ(ini.find("\n"), ini.find("\r\n") + 1);
+}
+
+TEST_F(WindowTest, AnEndFromOutsideNeverWaitsOnABox) {
+  // A settings file that cannot be written: closing says so in a box.
+  std::filesystem::create_directory(
+      std::filesystem::path(platform::win32::Wide(services->SettingsPath())));
+  windows.reset();
+  Open();
+  // Logout: the box would hold the session's end up.
+  ::SendMessageW(Main(), WM_QUERYENDSESSION, 0, 0);
+  ::SendMessageW(Main(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(boxes.stoppedAfter, 0);
+  EXPECT_EQ(boxes.messages, std::vector<std::string>{"INIファイルへの書き込みを中止します"});
+
+  // A close request while a box disables the window comes from outside.
+  windows.reset();
+  boxes = RecordingBoxes();
+  Open();
+  ::EnableWindow(Main(), FALSE);
+  ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindow(Main()));
+  EXPECT_EQ(boxes.stoppedAfter, 0);
+  EXPECT_EQ(boxes.messages.size(), 1u);
 }
 
 TEST_F(WindowTest, ClosingDuringARunStopsItCleansUpAndSaves) {

@@ -171,7 +171,7 @@ public:
   // The program is asked to end: every open box closes as if OK had been
   // pressed, and every later text goes to stderr instead of a box that
   // would wait for someone to press OK.
-  void StopWaiting();
+  void StopWaiting() override;
 
 private:
   void Show(QMessageBox::Icon icon, const std::string& text);
