@@ -1,5 +1,6 @@
 # Installation and the Debian package: both programs, the desktop entry and
-# icons, README.TXT, the HTML manual and the man page of tarnwell-cli.
+# icons, README.TXT, the HTML manual, the man pages, the copyright and the
+# changelog.
 # Included at the end of the root CMakeLists.txt, after every target exists.
 
 include(GNUInstallDirs)
@@ -15,17 +16,28 @@ add_custom_command(
   COMMENT "Placing README.TXT beside the executables"
   VERBATIM)
 
-# The man page compressed as Debian wants it; -n keeps the archive the same
-# from one build to the next.
+# The man pages and the package's changelog compressed as Debian wants them;
+# -n keeps the archives the same from one build to the next.
 find_program(TARNWELL_GZIP gzip REQUIRED)
-set(tarnwell_man_page ${PROJECT_BINARY_DIR}/man/tarnwell-cli.1)
-add_custom_command(
-  OUTPUT ${tarnwell_man_page}.gz
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/doc/tarnwell-cli.1 ${tarnwell_man_page}
-  COMMAND ${TARNWELL_GZIP} -9nf ${tarnwell_man_page}
-  DEPENDS ${PROJECT_SOURCE_DIR}/doc/tarnwell-cli.1
-  COMMENT "Compressing the man page of tarnwell-cli"
-  VERBATIM)
+set(tarnwell_compressed)
+function(tarnwell_compress source output)
+  add_custom_command(
+    OUTPUT ${output}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${output}
+    COMMAND ${TARNWELL_GZIP} -9nf ${output}
+    DEPENDS ${source}
+    COMMENT "Compressing ${output}"
+    VERBATIM)
+  set(tarnwell_compressed ${tarnwell_compressed} ${output}.gz PARENT_SCOPE)
+endfunction()
+tarnwell_compress(${PROJECT_SOURCE_DIR}/doc/tarnwell-cli.1 ${PROJECT_BINARY_DIR}/man/tarnwell-cli.1)
+if(TARGET tarnwell)
+  tarnwell_compress(${PROJECT_SOURCE_DIR}/doc/tarnwell.1 ${PROJECT_BINARY_DIR}/man/tarnwell.1)
+endif()
+# The version has no Debian revision, so this is a native package: its
+# changelog is changelog.gz, in the Debian changelog format.
+tarnwell_compress(${PROJECT_SOURCE_DIR}/data/debian/changelog
+                  ${PROJECT_BINARY_DIR}/debian/changelog)
 
 # Bitmap icons for the icon theme, drawn from the one SVG (librsvg2-bin).
 find_program(TARNWELL_RSVG_CONVERT rsvg-convert REQUIRED)
@@ -45,7 +57,7 @@ foreach(size IN LISTS TARNWELL_ICON_SIZES)
 endforeach()
 
 add_custom_target(tarnwell_data ALL
-  DEPENDS ${PROJECT_BINARY_DIR}/README.TXT ${tarnwell_man_page}.gz ${tarnwell_icons})
+  DEPENDS ${PROJECT_BINARY_DIR}/README.TXT ${tarnwell_compressed} ${tarnwell_icons})
 
 # ---- installation ------------------------------------------------------------
 
@@ -69,7 +81,14 @@ endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/doc/README.TXT DESTINATION ${CMAKE_INSTALL_DATADIR}/tarnwell)
 install(FILES ${PROJECT_SOURCE_DIR}/doc/manual.html
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell)
-install(FILES ${tarnwell_man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/man/tarnwell-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET tarnwell)
+  install(FILES ${PROJECT_BINARY_DIR}/man/tarnwell.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+# What Debian wants of every package: the machine-readable copyright and the
+# changelog.
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell)
 
 # ---- Debian package ----------------------------------------------------------
 
@@ -87,7 +106,7 @@ random, and shows per repetition the seconds taken and the throughput, then
 the mean time, its variance and the mean throughput.
 
 The package holds the window (tarnwell, Qt 6, Japanese) and the headless
-runner (tarnwell-cli) with its man page.")
+runner (tarnwell-cli) with their man pages.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -124,6 +124,9 @@ std::string TimelineChart(const RunRecord& run, bool write) {
   }
   if (longest == 0) return "<p class=\"note\">ファイルごとの時間は記録されていません。</p>";
   max = NiceCeiling(max);
+  // A row below the axis title for the legend.
+  plot.height += 22;
+  plot.bottom += 22;
   std::string svg = SvgOpen(plot, write ? "書き込みの転送速度の推移" : "読み込みの転送速度の推移") +
                     Axis(plot, max, "MB/秒");
   for (int i = 0; i <= 4; ++i) {
@@ -131,9 +134,10 @@ std::string TimelineChart(const RunRecord& run, bool write) {
     svg += Text(x, plot.height - plot.bottom + 18, std::to_string(i * 25) + "%");
   }
   svg +=
-      Text(plot.left + plot.InnerWidth() / 2, plot.height - 6, "ファイルの順（全体に対する割合）");
+      Text(plot.left + plot.InnerWidth() / 2, plot.height - 28, "ファイルの順（全体に対する割合）");
   const char* colour = write ? WriteColour : ReadColour;
   const std::size_t count = run.Repetitions.size();
+  double legendX = plot.left;
   for (std::size_t i = 0; i < count; ++i) {
     const std::optional<PhaseRecord>& phase =
         write ? run.Repetitions[i].Write : run.Repetitions[i].Read;
@@ -148,9 +152,17 @@ std::string TimelineChart(const RunRecord& run, bool write) {
     }
     // Later repetitions drawn stronger, so the last one reads on top.
     const double opacity = count == 1 ? 1.0 : 0.35 + 0.65 * static_cast<double>(i) / (count - 1);
-    svg += "<polyline fill=\"none\" stroke=\"" + std::string(colour) + "\" stroke-width=\"2\" " +
-           "stroke-linejoin=\"round\" opacity=\"" + Fixed(opacity, 2) + "\" points=\"" + points +
-           "\"><title>" + std::to_string(run.Repetitions[i].Number) + " 回目</title></polyline>";
+    const std::string stroke = "stroke=\"" + std::string(colour) +
+                               "\" stroke-width=\"2\" opacity=\"" + Fixed(opacity, 2) + "\"";
+    const std::string name = std::to_string(run.Repetitions[i].Number) + " 回目";
+    svg += "<polyline fill=\"none\" " + stroke + " stroke-linejoin=\"round\" points=\"" + points +
+           "\"><title>" + name + "</title></polyline>";
+    // The legend: each repetition's shade beside its name.
+    const double legendY = plot.height - 10;
+    svg += "<line x1=\"" + Px(legendX) + "\" x2=\"" + Px(legendX + 18) + "\" y1=\"" + Px(legendY) +
+           "\" y2=\"" + Px(legendY) + "\" " + stroke + "/>" +
+           Text(legendX + 22, legendY + 4, name, "start");
+    legendX += 64;
   }
   return svg + "</svg>";
 }

@@ -1,12 +1,15 @@
 // What a run leaves for later: latency percentiles and the timeline from
 // known samples, the history file under concurrent appenders and damage,
-// and a report that stays well-formed whatever bytes a folder name holds.
+// and a report that stays well-formed whatever bytes a folder name holds and
+// whose timelines say which shade is which repetition.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <regex>
 
 #include "engine/HtmlReport.h"
 #include "engine/PhaseStats.h"
@@ -127,6 +130,26 @@ TEST(RunHistory, FolderBytesThatAreNotUtf8StayValidAndComeBack) {
   const std::string check =
       "python3 -c 'import sys, xml.etree.ElementTree as E; E.parse(sys.argv[1])' " + file;
   EXPECT_EQ(std::system(check.c_str()), 0);
+
+  // Each timeline names its repetitions' shades: a legend sample drawn with
+  // the opacity of that repetition's line.
+  RunRecord three = record;
+  three.Repetitions = {{1, record.Repetitions[0].Write, std::nullopt},
+                       {2, record.Repetitions[0].Write, std::nullopt},
+                       {3, record.Repetitions[0].Write, std::nullopt}};
+  const std::string chart = HtmlReport(three, {});
+  auto shades = [&chart](const std::string& pattern) {
+    std::map<std::string, std::string> byRepetition;
+    const std::regex shade(pattern);
+    for (std::sregex_iterator i(chart.begin(), chart.end(), shade), end; i != end; ++i) {
+      byRepetition[(*i)[2]] = (*i)[1];
+    }
+    return byRepetition;
+  };
+  const auto drawn = shades(R"re(opacity="([0-9.]+)" stroke-linejoin="round" points="[^"]*">)re"
+                            R"re(<title>([0-9]+) 回目</title>)re");
+  EXPECT_EQ(drawn.size(), 3u);
+  EXPECT_EQ(shades(R"re(opacity="([0-9.]+)"/><text [^>]*>([0-9]+) 回目</text>)re"), drawn);
 
   // A stopped run with nothing recorded still gives a document.
   RunRecord stopped;

@@ -45,6 +45,10 @@ inline constexpr std::string_view FontName = "ＭＳ Ｐゴシック";
 inline constexpr int FontHeight = 12;
 inline constexpr std::string_view MemoFontName = "FixedSys";
 inline constexpr int MemoFontHeight = 19;
+// FixedSys's half-width cell, the width the result table's columns were laid
+// out in (a full-width character takes two): a face standing in for it is
+// sized so that its half-width characters advance by exactly this much.
+inline constexpr int MemoCellWidth = 8;
 inline constexpr std::string_view MemoAccessibleName = "結果";
 inline constexpr std::string_view ProgressAccessibleName = "進行状況";
 }  // namespace FormMainDesign

@@ -1,5 +1,5 @@
-// SIGINT, SIGTERM, SIGHUP and SIGQUIT set a stop flag; a second one ends the process at once.
-// SIGPIPE is ignored.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT set a stop flag or announce a quit
+// request; a second one ends the process at once. SIGPIPE is ignored.
 #include "platform/Signals.h"
 
 #include <fcntl.h>
@@ -22,7 +22,7 @@ extern "C" void OnStopSignal(int signalNumber) {
 }
 
 // The write end of the pipe a quit request is announced on.
-int quitPipe = -1;
+std::atomic<int> quitPipe{-1};
 std::atomic<bool> quitRequested{false};
 
 extern "C" void OnQuitSignal(int signalNumber) {
@@ -42,7 +42,11 @@ extern "C" void OnQuitSignal(int signalNumber) {
 void WatchQuitSignals(std::function<void()> onQuit) {
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC) != 0) return;
-  quitPipe = ends[1];
+  // A new watch replaces the earlier one: its reader sees the end of its
+  // pipe and stops without calling anything.
+  const int previous = quitPipe.exchange(ends[1]);
+  quitRequested = false;
+  if (previous >= 0) ::close(previous);
   // Only async-signal-safe work in the handler; the rest on this thread.
   std::thread([reader = ends[0], onQuit = std::move(onQuit)] {
     char byte;
@@ -50,14 +54,17 @@ void WatchQuitSignals(std::function<void()> onQuit) {
     do {
       n = ::read(reader, &byte, 1);
     } while (n < 0 && errno == EINTR);
+    ::close(reader);
     if (n == 1) onQuit();
   }).detach();
   struct sigaction action {};
   action.sa_handler = OnQuitSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGHUP, &action, nullptr);
+  // Ctrl+C and Ctrl+\ in the terminal that started the window are requests
+  // to end it too: dying on them would strand the run's test files.
+  for (int signalNumber : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
+    sigaction(signalNumber, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 }
 

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/ResultTable.h"
 #include "platform/Paths.h"
 #include "platform/win32/Encoding.h"
 #include "tests/TempFolder.h"
@@ -44,7 +45,9 @@ class RecordingBoxes : public MessageBoxes {
 public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowError(const std::string& text) override { errors.push_back(text); }
+  void StopWaiting() override { stoppedAfter = static_cast<int>(messages.size()); }
   std::vector<std::string> messages, errors;
+  int stoppedAfter = -1;  // how many messages came before StopWaiting
 };
 
 std::string Bytes(const std::string& path) {
@@ -76,6 +79,9 @@ protected:
   void SetUp() override {
     ::OleInitialize(nullptr);
     services = std::make_unique<TestServices>(temp.Path());
+    Open();
+  }
+  void Open() {
     windows = std::make_unique<ProgramWindows>(*services, boxes, [this] {
       return FolderRoots{.DesktopPath = temp.Path(),
                          .DesktopLabel = "デスクトップ",
@@ -140,6 +146,25 @@ TEST_F(WindowTest, TheWindowsShowTheLayoutsTexts) {
   ASSERT_EQ(windows->StartMenu().Items().size(), 2u);
   EXPECT_EQ(WindowText(windows->StartMenu().Items()[1]), "全ユーザーのスタートメニュー");
   EXPECT_EQ(::GetFocus(), Control("EditFolder"));
+
+  // The memo's face is sized to FixedSys's 8-pixel half-width cell: at the
+  // first start's size the table's header and its widest row each take one
+  // line, and in the designed 707 pixels (frame included) the rows still do.
+  HWND memo = Control("MemoResult");
+  HDC dc = ::GetDC(memo);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(memo, WM_GETFONT, 0, 0)));
+  SIZE zero{};
+  ::GetTextExtentPoint32W(dc, L"0", 1, &zero);
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(memo, dc);
+  EXPECT_EQ(zero.cx, ::MulDiv(8, dpi, 96));
+  const std::string row = "10\t0.001\t 9999.999\t 9999.999\t0.001\t 9999.999\t 9999.999";
+  ::SetWindowTextW(memo, platform::win32::Wide(ResultTable::Header + row).c_str());
+  EXPECT_EQ(::SendMessageW(memo, EM_GETLINECOUNT, 0, 0), 2);
+  ::MoveWindow(Main(), 0, 0, 707, 433, TRUE);
+  ::SetWindowTextW(memo, platform::win32::Wide(row).c_str());
+  EXPECT_EQ(::SendMessageW(memo, EM_GETLINECOUNT, 0, 0), 1);
 }
 
 TEST_F(WindowTest, TheHelpCommandsAnswerInBoxes) {
@@ -215,6 +240,29 @@ TEST_F(WindowTest, ClosingSavesTheSettingsAsCodePage932WithCrLf) {
   const std::string ini = Bytes(services->SettingsPath());
   EXPECT_NE(ini.find("Folder=C:\\\x83\x65\x83\x58\x83\x67\r\n"), std::string::npos) << ini;
   EXPECT_EQ(ini.find("\n"), ini.find("\r\n") + 1);
+}
+
+TEST_F(WindowTest, AnEndFromOutsideNeverWaitsOnABox) {
+  // A settings file that cannot be written: closing says so in a box.
+  std::filesystem::create_directory(
+      std::filesystem::path(platform::win32::Wide(services->SettingsPath())));
+  windows.reset();
+  Open();
+  // Logout: the box would hold the session's end up.
+  ::SendMessageW(Main(), WM_QUERYENDSESSION, 0, 0);
+  ::SendMessageW(Main(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(boxes.stoppedAfter, 0);
+  EXPECT_EQ(boxes.messages, std::vector<std::string>{"INIファイルへの書き込みを中止します"});
+
+  // A close request while a box disables the window comes from outside.
+  windows.reset();
+  boxes = RecordingBoxes();
+  Open();
+  ::EnableWindow(Main(), FALSE);
+  ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindow(Main()));
+  EXPECT_EQ(boxes.stoppedAfter, 0);
+  EXPECT_EQ(boxes.messages.size(), 1u);
 }
 
 TEST_F(WindowTest, ClosingDuringARunStopsItCleansUpAndSaves) {

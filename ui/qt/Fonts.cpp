@@ -1,8 +1,11 @@
 // The fonts of the windows.
 #include "ui/qt/Fonts.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QStringList>
+#include <algorithm>
 
 #include "ui/FormMainLayout.h"
 
@@ -36,6 +39,21 @@ QFont MemoFont() {
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
   font.setPixelSize(FormMainDesign::MemoFontHeight);
+  if (QFontDatabase::hasFamily(FromView(FormMainDesign::MemoFontName))) return font;
+  // A stand-in face at the designed height is wider than FixedSys's cell and
+  // the table would wrap: size it by its own measured advance instead.
+  auto advanceAt = [&font](int pixelSize) {
+    font.setPixelSize(pixelSize);
+    return QFontMetrics(font).horizontalAdvance(QLatin1Char('0'));
+  };
+  const int cell = FormMainDesign::MemoCellWidth;
+  const int designed = advanceAt(FormMainDesign::MemoFontHeight);
+  if (designed <= 0) return font;
+  int size = std::max(1, (FormMainDesign::MemoFontHeight * cell + designed / 2) / designed);
+  // Hinting rounds advances: settle on the largest size that keeps the cell.
+  while (size > 1 && advanceAt(size) > cell) --size;
+  while (size < FormMainDesign::MemoFontHeight * 2 && advanceAt(size + 1) <= cell) ++size;
+  font.setPixelSize(size);
   return font;
 }
 

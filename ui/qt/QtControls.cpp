@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QStandardPaths>
+#include <cstdio>
 
 namespace tarnwell::ui::qt {
 
@@ -93,16 +94,24 @@ std::string QtSaveDialog::AskSavePath(const std::string& title, const std::strin
   return path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString();
 }
 
-void QtMessageBoxes::ShowMessage(const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, ToQString(title_), ToQString(text), QMessageBox::Ok,
-                  parent_);
+void QtMessageBoxes::ShowMessage(const std::string& text) { Show(QMessageBox::NoIcon, text); }
+
+void QtMessageBoxes::ShowError(const std::string& text) { Show(QMessageBox::Critical, text); }
+
+void QtMessageBoxes::Show(QMessageBox::Icon icon, const std::string& text) {
+  if (stopWaiting_) {
+    std::fprintf(stderr, "%s: %s\n", title_.c_str(), text.c_str());
+    return;
+  }
+  QMessageBox box(icon, ToQString(title_), ToQString(text), QMessageBox::Ok, parent_);
+  open_.push_back(&box);
   box.exec();
+  open_.pop_back();
 }
 
-void QtMessageBoxes::ShowError(const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, ToQString(title_), ToQString(text), QMessageBox::Ok,
-                  parent_);
-  box.exec();
+void QtMessageBoxes::StopWaiting() {
+  stopWaiting_ = true;
+  for (QMessageBox* box : open_) box->done(QMessageBox::Ok);
 }
 
 QtGuiThread::QtGuiThread(QObject* context) : context_(context), ticker_(new QTimer(context)) {

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
@@ -16,6 +17,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/Controls.h"
 
@@ -166,10 +168,18 @@ public:
   void SetParent(QWidget* parent) { parent_ = parent; }
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  // The program is asked to end: every open box closes as if OK had been
+  // pressed, and every later text goes to stderr instead of a box that
+  // would wait for someone to press OK.
+  void StopWaiting() override;
 
 private:
+  void Show(QMessageBox::Icon icon, const std::string& text);
+
   std::string title_;
   QWidget* parent_;
+  std::vector<QMessageBox*> open_;  // innermost last
+  bool stopWaiting_ = false;
 };
 
 // Tasks run on the thread of `context` in its event loop; those still queued

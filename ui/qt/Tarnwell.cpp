@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/Signals.h"
 #include "ui/AppServices.h"
 #include "ui/ApplicationTitle.h"
 #include "ui/qt/QtControls.h"
@@ -56,17 +55,9 @@ int main(int argc, char* argv[]) {
   tarnwell::ui::qt::Windows windows(services, boxes);
   boxes.SetParent(&windows.Main());
 
-  // The session's end (SIGTERM at logout, SIGHUP) closes the window as its
-  // close box does: the run stops, cleans up, and the settings are saved.
-  tarnwell::platform::WatchQuitSignals([&windows] {
-    QMetaObject::invokeMethod(
-        qApp,
-        [&windows] {
-          windows.Main().close();
-          QCoreApplication::quit();
-        },
-        Qt::QueuedConnection);
-  });
+  // The session's end (SIGTERM at logout, SIGHUP) and Ctrl+C close the window
+  // as its close box does: the run stops, cleans up, and the settings are saved.
+  tarnwell::ui::qt::CloseOnQuitRequest(windows, boxes);
   runningForm = &windows.Main().Form();
   std::atexit(AbandonRunAtExit);
   qInstallMessageHandler(AbandonRunOnFatalMessage);

@@ -1,8 +1,10 @@
 // The program's three windows on Qt.
 #include "ui/qt/Windows.h"
 
+#include <QApplication>
 #include <utility>
 
+#include "platform/Signals.h"
 #include "ui/HandlerGuard.h"
 
 namespace tarnwell::ui::qt {
@@ -28,6 +30,19 @@ Windows::~Windows() {
   folderWindow_.reset();
   startMenuWindow_.reset();
   main_.reset();
+}
+
+void CloseOnQuitRequest(Windows& windows, QtMessageBoxes& boxes) {
+  platform::WatchQuitSignals([&windows, &boxes] {
+    QMetaObject::invokeMethod(
+        qApp,
+        [&windows, &boxes] {
+          boxes.StopWaiting();
+          windows.Main().close();
+          QCoreApplication::quit();
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 }  // namespace tarnwell::ui::qt

@@ -13,6 +13,7 @@
 #include "ui/frmSMenu.h"
 #include "ui/qt/FolderDialog.h"
 #include "ui/qt/MainWindow.h"
+#include "ui/qt/QtControls.h"
 #include "ui/qt/StartMenuDialog.h"
 
 namespace tarnwell::ui::qt {
@@ -33,5 +34,13 @@ private:
   std::unique_ptr<StartMenuDialog> startMenuWindow_;
   std::unique_ptr<FolderDialog> folderWindow_;
 };
+
+// From this call on, a request to end the program (logout, a closed session,
+// Ctrl+C in the terminal that started it) closes the main window as its close
+// box does: the run stops and cleans up as chosen, the settings are saved.
+// No message box waits for a user any more: an open one closes, and a later
+// one (a settings file that cannot be written) goes to stderr. Then the
+// event loop ends.
+void CloseOnQuitRequest(Windows& windows, QtMessageBoxes& boxes);
 
 }  // namespace tarnwell::ui::qt

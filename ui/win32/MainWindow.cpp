@@ -72,7 +72,7 @@ struct MainWindow::Adapters {
 #undef TARNWELL_ADAPTER
 };
 
-MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) {
+MainWindow::MainWindow(AppServices& services, MessageBoxes& boxes) : boxes_(boxes) {
   font_ = CreateWindowFont();
   memoFont_ = CreateMemoFont();
   scale_ = LayoutScale(font_);
@@ -333,6 +333,10 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (closing_) return 0;
       closing_ = true;
+      // While a box or dialog is up the window is disabled and its close box
+      // out of reach: this request comes from outside (a task manager, the
+      // system). The program ends, and no box may hold it up.
+      if (!::IsWindowEnabled(window_)) boxes_.StopWaiting();
       // A run stops and cleans up first; then the settings are saved.
       if (form_) form_->Handle(&TFormMain::FormClose);
       ::DestroyWindow(window_);
@@ -344,6 +348,8 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // close box does.
       if (wParam && !closing_ && form_) {
         closing_ = true;
+        // Nobody is there to answer a box, and it would hold up the logout.
+        boxes_.StopWaiting();
         form_->Handle(&TFormMain::FormClose);
       }
       return 0;

@@ -45,6 +45,7 @@ private:
   void Dispatch(std::string_view control, bool closeUp);
   int Scaled(int value) const;
 
+  MessageBoxes& boxes_;
   HWND window_ = nullptr;
   HWND panel_ = nullptr;
   HWND memo_ = nullptr;

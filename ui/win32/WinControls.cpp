@@ -272,6 +272,10 @@ void WinWindow::CloseDialog(const std::function<void()>& formClose) {
 // ---- boxes and dialogs -----------------------------------------------------------
 
 void WinMessageBoxes::Show(const std::string& text, UINT icon) {
+  if (stopWaiting_) {
+    ::OutputDebugStringW(Wide(title_ + ": " + text + "\n").c_str());
+    return;
+  }
   HWND owner = ::GetActiveWindow();
   if (owner == nullptr) owner = owner_;
   ::MessageBoxW(owner, Wide(text).c_str(), Wide(title_).c_str(), MB_OK | icon);

@@ -173,11 +173,15 @@ public:
   void SetOwner(HWND owner) { owner_ = owner; }
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  // Later texts go to the debugger's output instead of a box. A box already
+  // open goes with the window that owns it, or with the session.
+  void StopWaiting() override { stopWaiting_ = true; }
 
 private:
   void Show(const std::string& text, UINT icon);
   std::string title_;
   HWND owner_ = nullptr;
+  bool stopWaiting_ = false;
 };
 
 class WinSaveDialog : public SaveDialog {

@@ -1,6 +1,7 @@
 // The fonts of the windows on Windows.
 #include "ui/win32/WinFonts.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 
@@ -36,10 +37,26 @@ std::wstring FirstInstalled(std::initializer_list<std::wstring> faces) {
   return *(faces.end() - 1);
 }
 
+// `height` in device pixels.
+HFONT CreateAtDeviceHeight(int height, const std::wstring& face, BYTE charSet, BYTE pitch) {
+  return ::CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charSet,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitch,
+                       face.c_str());
+}
+
 HFONT Create(int pixelHeight, const std::wstring& face, BYTE charSet, BYTE pitch) {
-  return ::CreateFontW(-::MulDiv(pixelHeight, ScreenDpi(), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                       FALSE, charSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       pitch, face.c_str());
+  return CreateAtDeviceHeight(::MulDiv(pixelHeight, ScreenDpi(), 96), face, charSet, pitch);
+}
+
+// The width of a half-width character ("0") in `font`, in device pixels.
+int HalfWidthAdvance(HFONT font) {
+  HDC dc = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, font);
+  SIZE size{};
+  const bool measured = ::GetTextExtentPoint32W(dc, L"0", 1, &size) != FALSE;
+  ::SelectObject(dc, old);
+  ::ReleaseDC(nullptr, dc);
+  return measured ? static_cast<int>(size.cx) : 0;
 }
 
 std::wstring WindowFace() {
@@ -65,10 +82,31 @@ HFONT CreateWindowFont() {
 HFONT CreateMemoFont() {
   // Japanese fixed-pitch faces keep a full-width character at exactly two
   // columns, so the table's columns stay aligned.
+  const std::wstring designedFace = Wide(FormMainDesign::MemoFontName);
   const std::wstring face =
-      FirstInstalled({Wide(FormMainDesign::MemoFontName), L"MS Gothic", L"IPAGothic",
-                      L"IPAexGothic", L"VL Gothic", L"Noto Sans Mono CJK JP", L"Courier New"});
-  return Create(FormMainDesign::MemoFontHeight, face, DEFAULT_CHARSET, FIXED_PITCH | FF_MODERN);
+      FirstInstalled({designedFace, L"MS Gothic", L"IPAGothic", L"IPAexGothic", L"VL Gothic",
+                      L"Noto Sans Mono CJK JP", L"Courier New"});
+  constexpr BYTE charSet = DEFAULT_CHARSET, pitch = FIXED_PITCH | FF_MODERN;
+  const int designed = ::MulDiv(FormMainDesign::MemoFontHeight, ScreenDpi(), 96);
+  if (face == designedFace) return CreateAtDeviceHeight(designed, face, charSet, pitch);
+  // A stand-in face at the designed height is wider than FixedSys's cell and
+  // the table would wrap: size it by its own measured advance instead.
+  const int cell = ::MulDiv(FormMainDesign::MemoCellWidth, ScreenDpi(), 96);
+  auto advanceAt = [&](int height) {
+    HFONT font = CreateAtDeviceHeight(height, face, charSet, pitch);
+    const int advance = HalfWidthAdvance(font);
+    ::DeleteObject(font);
+    return advance;
+  };
+  const int atDesigned = advanceAt(designed);
+  int height = designed;
+  if (atDesigned > 0) {
+    height = std::max(1, (designed * cell + atDesigned / 2) / atDesigned);
+    // Hinting rounds advances: settle on the largest height that keeps the cell.
+    while (height > 1 && advanceAt(height) > cell) --height;
+    while (height < designed * 2 && advanceAt(height + 1) <= cell) ++height;
+  }
+  return CreateAtDeviceHeight(height, face, charSet, pitch);
 }
 
 HFONT CreateGroupFont() {

@@ -1,6 +1,7 @@
 // The Qt binding under the offscreen platform: the layout a user and a
 // screen reader meet, the close-up notification, real runs started and
-// stopped from the window, closing during a run, and the settings on close.
+// stopped from the window, closing during a run or on Ctrl+C (with a box
+// open), and the settings on close.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -13,6 +14,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <csignal>
 #include <filesystem>
@@ -21,6 +24,7 @@
 
 #include "../MemoryControls.h"
 #include "EventLoop.h"
+#include "engine/ResultTable.h"
 #include "platform/Signals.h"
 #include "ui/FormMainLayout.h"
 #include "ui/qt/QtControls.h"
@@ -121,6 +125,19 @@ TEST_F(MainWindowTest, NoTextIsClippedOrHiddenUnderANeighbour) {
   const double scale = Main().Scale();
   EXPECT_NEAR(Child<QWidget>("ButtonStart")->x(), 344 * scale, 1);
   EXPECT_NEAR(Child<QWidget>("ComboBoxReadPercentage")->y(), 40 * scale, 1);
+
+  // The table's header and its widest row each take one line of the memo in
+  // the designed 707-pixel window, as they did in FixedSys's 8-pixel cells.
+  Main().resize(707, 433);
+  auto* memo = Child<QPlainTextEdit>("MemoResult");
+  EXPECT_EQ(QFontMetrics(memo->font()).horizontalAdvance(QLatin1Char('0')), 8);
+  memo->setPlainText(
+      QString::fromUtf8(ResultTable::Header) +
+      QStringLiteral("10\t0.001\t 9999.999\t 9999.999\t0.001\t 9999.999\t 9999.999"));
+  QCoreApplication::processEvents();
+  for (QTextBlock line = memo->document()->firstBlock(); line.isValid(); line = line.next()) {
+    EXPECT_EQ(line.layout()->lineCount(), 1) << line.text().toStdString();
+  }
 }
 
 TEST_F(MainWindowTest, ScreenReadersCanNameEveryControl) {
@@ -311,6 +328,44 @@ TEST(MainWindowMessageBoxTest, ARunsMessageAppearsInABoxCaptionedWithTheTitle) {
   ASSERT_TRUE(WaitUntil([&] { return !text.isEmpty(); }));
   EXPECT_EQ(title, QStringLiteral("Tarnwell-test"));
   EXPECT_EQ(text, QStringLiteral("1ファイルの大きさが総容量を超えています"));
+}
+
+TEST(MainWindowQuitTest, CtrlCClosesAnOpenBoxAndTheWindowAndNoBoxWaitsAfterIt) {
+  TempFolder temp;
+  // A settings file that cannot be written: closing would show a box.
+  std::filesystem::create_directory(temp / "tarnwell.INI");
+  TestServices services(temp / "tarnwell.INI");
+  qt::QtMessageBoxes boxes("Tarnwell-test");
+  Windows windows(services, boxes);
+  boxes.SetParent(&windows.Main());
+  windows.Main().show();
+  qt::CloseOnQuitRequest(windows, boxes);
+  windows.Main()
+      .findChild<QLineEdit*>(QStringLiteral("EditFolder"))
+      ->setText(QString::fromStdString(temp.Path().string()));
+  windows.Main().findChild<QComboBox*>(QStringLiteral("ComboBoxFileSize"))->setCurrentIndex(4);
+  windows.Main().findChild<QComboBox*>(QStringLiteral("ComboBoxTotalSize"))->setCurrentIndex(0);
+
+  QStringList shown;
+  QElapsedTimer elapsed;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    if (shown.isEmpty() || shown.last() != box->text()) {
+      shown << box->text();
+      if (shown.size() == 1) {
+        elapsed.start();
+        ::raise(SIGINT);
+      }
+    }
+    if (elapsed.elapsed() > 5000) box->accept();  // what nobody is there to do
+  });
+  watcher.start(20);
+  windows.Main().findChild<QPushButton*>(QStringLiteral("ButtonStart"))->click();
+  ASSERT_TRUE(WaitUntil([&] { return !windows.Main().isVisible(); }, 10000));
+  EXPECT_LT(elapsed.elapsed(), 5000);
+  EXPECT_EQ(shown.join(QLatin1Char('|')).toStdString(), "1ファイルの大きさが総容量を超えています");
 }
 
 }  // namespace
