@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
 #include "ui/WindowBounds.h"
@@ -84,14 +85,17 @@ void TFormFolder::FormCreate() {
 
 void TFormFolder::FormClose() {
   bool saved = false;
+  std::string reason;
   try {
     platform::IniFile ini(services_.SettingsPath());
     SaveWindowBounds(ini, Section, c_.Form);
+    platform::ClearSystemError();
     saved = ini.UpdateFile();
+    if (!saved) reason = platform::ErrorText(platform::LastSystemError());
   } catch (const std::exception&) {
     saved = false;
   }
-  if (!saved) c_.Boxes.ShowMessage(FormMainTexts::SaveFailed);
+  if (!saved) c_.Boxes.ShowMessage(RunMessages::WithReason(FormMainTexts::SaveFailed, reason));
 }
 
 void TFormFolder::ButtonOKClick() {

@@ -257,6 +257,8 @@ std::string FallbackNotice(bool refusedAtOpen) {
 
 int LastSystemError() { return errno; }
 
+void ClearSystemError() { errno = 0; }
+
 std::string ErrorText(int code) {
   if (code == 0) return {};
   char buffer[256];

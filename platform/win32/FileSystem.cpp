@@ -294,6 +294,8 @@ std::string FallbackNotice(bool refusedAtOpen) {
 
 int LastSystemError() { return static_cast<int>(::GetLastError()); }
 
+void ClearSystemError() { ::SetLastError(0); }
+
 std::string ErrorText(int code) {
   if (code == 0) return {};
   wchar_t* buffer = nullptr;
