@@ -1,6 +1,7 @@
 // Parsing tarnwell-cli's options into the window's choices.
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -53,19 +54,6 @@ CliOptions DefaultOptions(const std::string& folder) {
   return options;
 }
 
-std::optional<std::string> SettingsArgument(const std::vector<std::string>& arguments) {
-  std::optional<std::string> file;
-  for (std::size_t a = 0; a < arguments.size(); ++a) {
-    if (arguments[a].rfind("--settings=", 0) == 0) {
-      file = arguments[a].substr(11);
-    } else if (arguments[a] == "--settings" && a + 1 < arguments.size() &&
-               !arguments[a + 1].starts_with("--")) {
-      file = arguments[++a];
-    }
-  }
-  return file;
-}
-
 void DeriveParameters(RunChoices& choices, int waitIndex) {
   RunParameters& parameters = choices.Parameters;
   parameters.WaitMSec = WaitMSecFor(waitIndex);
@@ -85,6 +73,8 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
   options = defaults;
   RunChoices& choices = options.Choices;
   std::optional<bool> blockMegabyte;
+  std::vector<std::string> given;  // each option once, as spelt first
+  std::string runOption;           // the first one that makes no sense with --history
 
   for (std::size_t a = 0; a < arguments.size(); ++a) {
     std::string name = arguments[a];
@@ -93,6 +83,24 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
         name.rfind("--", 0) == 0 && equals != std::string::npos) {
       value = name.substr(equals + 1);
       name.resize(equals);
+    }
+    // A second value would silently win over the first; a second --delete
+    // or --keep would silently undo the other.
+    const std::string option = name == "-h"                             ? std::string("--help")
+                               : name == "--delete" || name == "--keep" ? std::string("--delete")
+                                                                        : name;
+    const bool known = name.rfind("--", 0) == 0 || name == "-h";
+    if (known && std::find(given.begin(), given.end(), option) != given.end()) {
+      result.Error =
+          option == "--delete"
+              ? std::string("--delete と --keep は、どちらか一つを一度だけ指定してください")
+              : name + " が二度指定されています";
+      return result;
+    }
+    if (known) given.push_back(option);
+    if (runOption.empty() && option != "--history" && option != "--match" && option != "--json" &&
+        option != "--help" && option != "--version") {
+      runOption = name;
     }
     auto takeValue = [&]() -> std::optional<std::string> {
       if (value) return value;
@@ -152,13 +160,14 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     } else if (name == "--keep") {
       flag(choices.DeleteFiles, false);
     } else if (name == "--settings") {
-      takeValue();  // read before the defaults were made
+      options.Settings = takeValue();
     } else if (name == "--folder") {
       if (const std::optional<std::string> folder = takeValue()) {
         if (folder->empty()) {
           result.Error = "--folder に空のフォルダは指定できません";
         } else {
           choices.Folder = *folder;
+          options.FolderGiven = true;
         }
       }
     } else if (name == "--file-size") {
@@ -184,6 +193,17 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     if (!result.Error.empty()) return result;
   }
 
+  // --help and --version answer whatever else is given.
+  if (!options.Help && !options.Version) {
+    if (options.ListHistory && !runOption.empty()) {
+      result.Error = runOption + " は --history と一緒には使えません";
+      return result;
+    }
+    if (!options.ListHistory && std::find(given.begin(), given.end(), "--match") != given.end()) {
+      result.Error = "--match は --history と一緒に使ってください";
+      return result;
+    }
+  }
   if (blockMegabyte) choices.OneMegabyteBlocks = *blockMegabyte;
   const bool smallFile =
       FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)] < OneMegabyte;
@@ -217,13 +237,19 @@ const char* UsageText() {
          "ウィンドウ版の設定ファイル)\n"
          "  --report FILE.html     グラフ付きのレポート (1 つの HTML ファイル) を書く\n"
          "  --no-history           この測定を履歴に残さない\n"
-         "  --history [--match S]  履歴を新しい順に表示する (S: デバイスかフォルダで絞り込む)\n"
+         "  --history [--match S] [--json]\n"
+         "                         履歴を新しい順に表示する (S: デバイスかフォルダで絞り込む)。\n"
+         "                         --json では {\"runs\": [...], \"damaged\": N} を書く\n"
+         "                         (runs は履歴の行と同じ形の測定、新しい順)\n"
          "  --no-file-times        ファイルごとの時間を取らない (その負荷を確かめるため)\n"
          "  --json                 結果を JSON で標準出力に書く (UTF-8 でないバイト B は\n"
-         "                         文字列中で \\udcBB と書く: Python の surrogateescape)\n"
+         "                         文字列中で \\udcBB と書く: Python の surrogateescape)。\n"
+         "                         時間や速度はいつも小数点付き (500.0)、回数は整数。\n"
+         "                         outcome の box と message は中止でないとき \"\"\n"
          "  --help                 この説明を表示する\n"
          "  --version              バージョンを表示する\n"
          "\n"
+         "同じオプションを二度指定することはできません。\n"
          "終了コード: 0 完了, 1 メッセージで中止, 2 使い方の誤り, 130 中断 (Ctrl+C)\n"
          "出力は UTF-8 です。Windows ではファイルやパイプへの出力の行末が CR LF になり、\n"
          "コンソールには日本語がそのまま表示されます。\n";

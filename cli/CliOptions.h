@@ -23,6 +23,8 @@ struct CliOptions {
   bool KeepFileTimes = true;
   bool Help = false;
   bool Version = false;
+  std::optional<std::string> Settings;  // --settings FILE
+  bool FolderGiven = false;             // --folder was given: no saved folder is used
 };
 
 struct ParseResult {
@@ -31,14 +33,13 @@ struct ParseResult {
 };
 
 // `defaults` holds the choices to start from: the window's saved choices,
-// or its first-start defaults.
+// or its first-start defaults. Refused: an option given twice (--delete and
+// --keep count as one), --match without --history, and --history with
+// anything but --match and --json, which would be silently ignored.
 ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const CliOptions& defaults);
 
 // First-start defaults of the window, the folder being `folder`.
 CliOptions DefaultOptions(const std::string& folder);
-
-// The value of --settings, if given (it must be known before the defaults).
-std::optional<std::string> SettingsArgument(const std::vector<std::string>& arguments);
 
 // Fills WaitMSec, ReadPercent and the block mode from the item indexes, as
 // the window's close-up handlers do.

@@ -48,7 +48,8 @@ const char* ResultName(RunOutcome::Kind kind) {
 }  // namespace
 
 std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
-                       const RunOutcome& outcome, const RunRecord& record) {
+                       const RunOutcome& outcome, const RunRecord& record,
+                       const ReportResult& report) {
   const RunChoices& choices = options.Choices;
   const RunParameters& parameters = run.Parameters();
   const ResultTable& table = run.Table();
@@ -65,8 +66,7 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   json +=
       ", \"repeat\": " + std::string(RepeatItems[static_cast<std::size_t>(choices.RepeatIndex)]);
   json += ", \"waitSeconds\": " + std::to_string(parameters.WaitMSec / 1000);
-  json += ", \"readPercent\": " +
-          std::string(ReadPercentageItems[static_cast<std::size_t>(choices.ReadPercentageIndex)]);
+  json += ", \"readPercent\": " + JsonNumber(parameters.ReadPercent);
   json += ", \"block\": " + JsonString(choices.OneMegabyteBlocks ? "1MB" : "1KB");
   json += ", \"readOnly\": " + Bool(choices.ReadOnly);
   json += ", \"random\": " + Bool(choices.ReadRandom);
@@ -116,11 +116,25 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   } else {
     json += "null";
   }
-  json += ",\n  \"outcome\": {\"result\": " + JsonString(ResultName(outcome.Result));
-  if (outcome.Result == RunOutcome::Kind::Stopped) {
-    json += ", \"box\": " + JsonString(outcome.Box == MessageKind::Error ? "error" : "plain");
-    json += ", \"message\": " + JsonString(outcome.Message);
+  json += ",\n  \"report\": ";
+  if (options.Report.empty()) {
+    json += "null";
+  } else {
+    json += "{\"file\": " + JsonString(options.Report) + ", \"written\": " + Bool(report.Written) +
+            ", \"message\": " + JsonString(report.Message) + "}";
   }
+  // The run's own stop comes first; a lost report fails a completed run.
+  const bool stopped = outcome.Result == RunOutcome::Kind::Stopped;
+  const bool reportLost = completed && !options.Report.empty() && !report.Written;
+  json += ",\n  \"outcome\": {\"result\": " +
+          JsonString(reportLost ? "stopped" : ResultName(outcome.Result));
+  json +=
+      ", \"box\": " + JsonString(stopped ? (outcome.Box == MessageKind::Error ? "error" : "plain")
+                                 : reportLost ? "plain"
+                                              : "");
+  json += ", \"message\": " + JsonString(stopped      ? outcome.Message
+                                         : reportLost ? report.Message
+                                                      : std::string());
   json += "}\n}\n";
   return json;
 }

@@ -25,18 +25,21 @@ std::string WindowSettingsPath() {
                                        platform::ProgramConfigDirectory());
 }
 
-std::string ApplySavedChoices(const platform::IniFile& settings, CliOptions& options) {
+std::string ApplySavedChoices(const platform::IniFile& settings, CliOptions& options,
+                              bool useFolder) {
   RunChoices& choices = options.Choices;
-  const std::string folder = settings.ReadString(Main, "Folder", choices.Folder);
-  // Either would make the run create and measure a folder nobody named.
-  if (settings.IsCut(Main, "Folder")) {
-    return "設定ファイル " + settings.Path() + " の Folder が長すぎます";
+  if (useFolder) {
+    const std::string folder = settings.ReadString(Main, "Folder", choices.Folder);
+    // Either would make the run create and measure a folder nobody named.
+    if (settings.IsCut(Main, "Folder")) {
+      return "設定ファイル " + settings.Path() + " の Folder が長すぎます";
+    }
+    if (!folder.empty() && !platform::IsAbsolutePath(folder)) {
+      return "設定ファイル " + settings.Path() + " の Folder \"" + folder +
+             "\" は絶対パスではありません";
+    }
+    if (!folder.empty()) choices.Folder = folder;
   }
-  if (!folder.empty() && !platform::IsAbsolutePath(folder)) {
-    return "設定ファイル " + settings.Path() + " の Folder \"" + folder +
-           "\" は絶対パスではありません";
-  }
-  if (!folder.empty()) choices.Folder = folder;
   ReadIndex(settings, "FileSize", ItemCount, choices.FileSizeIndex);
   ReadIndex(settings, "TotalSize", ItemCount, choices.TotalSizeIndex);
   choices.DeleteFiles = settings.ReadBool(Main, "DeleteAfterWrite", choices.DeleteFiles);

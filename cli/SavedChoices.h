@@ -18,6 +18,9 @@ std::string WindowSettingsPath();
 // leaves the default in place. A saved folder the runner must not guess at
 // (cut by the reading limit, or relative, such as a Windows "C:\" carried
 // over) is refused: the returned text says why; empty when all is well.
-std::string ApplySavedChoices(const platform::IniFile& settings, CliOptions& options);
+// Without `useFolder` (the command line names the folder) the saved folder
+// is neither read nor judged.
+std::string ApplySavedChoices(const platform::IniFile& settings, CliOptions& options,
+                              bool useFolder);
 
 }  // namespace tarnwell::cli

@@ -18,6 +18,7 @@
 #include "engine/HtmlReport.h"
 #include "engine/RunHistory.h"
 #include "engine/UnitMSec.h"
+#include "engine/Utf8.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
@@ -25,6 +26,7 @@
 #include "platform/Priority.h"
 #include "platform/Signals.h"
 #include "platform/Terminal.h"
+#include "platform/TextFiles.h"
 
 #ifndef TARNWELL_VERSION
 #define TARNWELL_VERSION "0.0.0"
@@ -154,97 +156,151 @@ bool IsNullDevice(const std::string& path) {
   return path == "/dev/null" || path == "NUL" || path == "nul";
 }
 
-// Earlier runs, newest first, one per line with TABs between the fields.
-int ListHistory(const std::string& match) {
-  if (HistoryPath().empty()) {
-    std::fprintf(stderr, "tarnwell-cli: 履歴の場所がわかりません\n%s\n",
-                 platform::NoUserFolderReason().c_str());
-    return ExitStopped;
-  }
-  const History history = ReadHistory(HistoryPath());
-  std::string text =
-      "日時\tデバイス\tフォルダ\tファイル\t総容量\tブロック\t書き（MB/秒）\t読み（MB/秒）\t結果\n";
-  auto figure = [](double value) {
-    if (value < 0) return std::string("-");
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%.3f", value);
-    return std::string(digits);
-  };
-  for (auto run = history.Runs.rbegin(); run != history.Runs.rend(); ++run) {
-    const std::string device = DeviceLabel(run->Device);
-    if (!match.empty() && device.find(match) == std::string::npos &&
-        run->Folder.find(match) == std::string::npos) {
-      continue;
-    }
-    text += run->Date + "\t" + device + "\t" + run->Folder + "\t" + run->FileSize + "\t" +
-            run->Total + "\t" + run->Block + "\t" + figure(run->MeanWriteMBps) + "\t" +
-            figure(run->MeanReadMBps) + "\t" + run->Result + "\n";
-  }
-  std::fputs(text.c_str(), stdout);
-  if (history.Damaged > 0) {
-    std::fprintf(stderr, "tarnwell-cli: 履歴の壊れた %d 行を飛ばしました\n", history.Damaged);
-  }
-  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? ExitCompleted : ExitStopped;
+// "tarnwell-cli: TEXT", and the system's reason on a line of its own.
+void Complain(const std::string& text, const std::string& reason = {}) {
+  std::fprintf(stderr, "tarnwell-cli: %s\n", RunMessages::WithReason(text, reason).c_str());
 }
 
-// The report, with the earlier runs of the same setup for comparison.
-bool WriteReport(const std::string& path, const RunRecord& record) {
-  std::vector<RunRecord> earlier;
-  for (RunRecord& run : ReadHistory(HistoryPath()).Runs) {
-    if (SameSetup(run, record) && run.Date != record.Date) earlier.push_back(std::move(run));
+// Sends what stdout still buffers. Output nobody received (a full disk, a
+// closed pipe) is no result: false, with the reason on stderr.
+bool FlushOutput() {
+  const bool flushed = std::fflush(stdout) == 0;
+  if (flushed && !std::ferror(stdout)) return true;
+  Complain("標準出力に書き込めません",
+           flushed ? std::string() : platform::ErrorText(platform::LastSystemError()));
+  return false;
+}
+
+std::string Figure(double value) {
+  if (value < 0) return "-";
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%.3f", value);
+  return digits;
+}
+
+// Earlier runs, newest first: one line each with TABs between the fields
+// (escaped, so that no field can fake a row or steer the terminal), or with
+// --json one object {"runs": [...], "damaged": N} whose runs have the form
+// of the history's lines. The history is read from its end in bounded
+// memory and each run written as it comes, however long the file.
+int ListHistory(const CliOptions& options) {
+  const std::string path = HistoryPath();
+  if (path.empty()) {
+    Complain("履歴の場所がわかりません", platform::NoUserFolderReason());
+    return ExitStopped;
   }
+  bool started = false;
+  const auto start = [&] {
+    if (started) return;
+    started = true;
+    std::fputs(options.Json ? "{\"runs\": ["
+                            : "日時\tデバイス\tフォルダ\tファイル\t総容量\tブロック\t書き（MB/"
+                              "秒）\t読み（MB/秒）\t結果\n",
+               stdout);
+  };
+  int listed = 0;
+  const HistoryScan scan = ScanHistoryNewestFirst(path, [&](RunRecord& run) {
+    const std::string device = DeviceLabel(run.Device);
+    if (!options.Match.empty() && device.find(options.Match) == std::string::npos &&
+        run.Folder.find(options.Match) == std::string::npos) {
+      return true;
+    }
+    start();
+    const std::string line =
+        options.Json ? (listed == 0 ? "\n" : ",\n") + HistoryLine(run)
+                     : PrintableText(run.Date) + "\t" + PrintableText(device) + "\t" +
+                           PrintableText(run.Folder) + "\t" + PrintableText(run.FileSize) + "\t" +
+                           PrintableText(run.Total) + "\t" + PrintableText(run.Block) + "\t" +
+                           Figure(run.MeanWriteMBps) + "\t" + Figure(run.MeanReadMBps) + "\t" +
+                           PrintableText(run.Result) + "\n";
+    ++listed;
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    return std::ferror(stdout) == 0;
+  });
+  const std::string cannotRead = "履歴 " + path + " を読めません";
+  // A history that is there but cannot be read is not an empty one.
+  if (!scan.Read() && !started) {
+    Complain(cannotRead, FailureReason(scan.Status));
+    return ExitStopped;
+  }
+  start();
+  if (options.Json) std::printf("%s], \"damaged\": %d}\n", listed > 0 ? "\n" : "", scan.Damaged);
+  if (scan.Damaged > 0) {
+    std::fprintf(stderr, "tarnwell-cli: 履歴の壊れた %d 行を飛ばしました\n", scan.Damaged);
+  }
+  if (!scan.Read()) Complain(cannotRead, FailureReason(scan.Status));
+  return FlushOutput() && scan.Read() ? ExitCompleted : ExitStopped;
+}
+
+// The report, with the latest earlier runs of the same setup for comparison.
+ReportResult WriteReport(const std::string& path, const RunRecord& record) {
+  const std::string historyPath = HistoryPath();
+  const std::string html =
+      HtmlReport(record, historyPath.empty() ? std::vector<RunRecord>()
+                                             : EarlierRunsLike(historyPath, record, ComparedRuns));
   // Written where the user said, never through a link or into a FIFO there.
   std::string reason;
-  if (platform::ReplaceFileAtomically(path, HtmlReport(record, earlier),
-                                      platform::LinkAtPath::Refuse, &reason)) {
-    return true;
+  if (platform::ReplaceFileAtomically(path, html, platform::LinkAtPath::Refuse, &reason)) {
+    return {true, {}};
   }
-  std::fprintf(stderr, "tarnwell-cli: レポート %s を書き込めません\n", path.c_str());
-  if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
-  return false;
+  return {false, RunMessages::WithReason("レポート " + path + " を書き込めません", reason)};
+}
+
+// The window's saved choices as defaults under what the command line says;
+// false after saying why they must not be used.
+bool TakeSavedChoices(const CliOptions& given, CliOptions& defaults) {
+  // The null device asks for no settings at all; any other file named on the
+  // command line must really be read, or the run would measure a folder
+  // the user did not mean.
+  if (given.Settings && IsNullDevice(*given.Settings)) return true;
+  const platform::IniFile settings(given.Settings.value_or(WindowSettingsPath()));
+  if (given.Settings && (settings.ReadFailed() || !platform::IsReadableFile(*given.Settings))) {
+    platform::TextFileReader probe;
+    const platform::TextFileStatus status = probe.Open(*given.Settings);
+    Complain("設定ファイル " + *given.Settings + " を読めません",
+             status.Ok() ? std::string() : FailureReason(status));
+    return false;
+  }
+  // A saved folder is refused only where it would be used.
+  if (const std::string refused = ApplySavedChoices(settings, defaults, !given.FolderGiven);
+      !refused.empty()) {
+    Complain(refused + "\n--folder で測定するフォルダを指定してください。");
+    return false;
+  }
+  return true;
 }
 
 int Main(int argc, char** argv) {
   platform::PrepareConsole();
   const std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
-  CliOptions defaults = DefaultOptions(platform::HomeDirectory());
-  const std::optional<std::string> settingsFile = SettingsArgument(arguments);
-  // The null device asks for no settings at all; any other file named on the
-  // command line must really be read, or the run would measure a folder
-  // the user did not mean.
-  if (!settingsFile || !IsNullDevice(*settingsFile)) {
-    const platform::IniFile settings(settingsFile.value_or(WindowSettingsPath()));
-    if (settingsFile && (settings.ReadFailed() || !platform::IsReadableFile(*settingsFile))) {
-      std::fprintf(stderr, "tarnwell-cli: 設定ファイル %s を読めません\n", settingsFile->c_str());
-      return ExitUsage;
-    }
-    if (const std::string refused = ApplySavedChoices(settings, defaults); !refused.empty()) {
-      std::fprintf(stderr, "tarnwell-cli: %s\n%s", refused.c_str(),
-                   "--folder で測定するフォルダを指定してください。\n");
-      return ExitUsage;
-    }
-  }
-  const ParseResult parsed = ParseCliOptions(arguments, defaults);
-  if (!parsed.Error.empty()) {
-    std::fprintf(stderr, "tarnwell-cli: %s\n%s", parsed.Error.c_str(),
-                 "詳しくは tarnwell-cli --help を見てください。\n");
+  const auto usageError = [](const std::string& error) {
+    Complain(error + "\n詳しくは tarnwell-cli --help を見てください。");
     return ExitUsage;
-  }
-  const CliOptions& options = parsed.Options;
-  if (options.Help) {
+  };
+  const CliOptions builtIn = DefaultOptions(platform::HomeDirectory());
+  ParseResult parsed = ParseCliOptions(arguments, builtIn);
+  if (!parsed.Error.empty()) return usageError(parsed.Error);
+  // None of these reads the window's settings: a folder saved there has no
+  // say in them.
+  if (parsed.Options.Help) {
     std::fputs(UsageText(), stdout);
-    return ExitCompleted;
+    return FlushOutput() ? ExitCompleted : ExitStopped;
   }
-  if (options.Version) {
+  if (parsed.Options.Version) {
     std::printf("tarnwell-cli %s\n", TARNWELL_VERSION);
-    return ExitCompleted;
+    return FlushOutput() ? ExitCompleted : ExitStopped;
   }
-  if (options.ListHistory) return ListHistory(options.Match);
+  if (parsed.Options.ListHistory) return ListHistory(parsed.Options);
+
+  CliOptions defaults = builtIn;
+  if (!TakeSavedChoices(parsed.Options, defaults)) return ExitUsage;
+  parsed = ParseCliOptions(arguments, defaults);
+  if (!parsed.Error.empty()) return usageError(parsed.Error);
+  const CliOptions& options = parsed.Options;
   // No home folder and no folder named: nothing says where to measure.
   if (options.Choices.Folder.empty()) {
-    std::fprintf(stderr, "tarnwell-cli: 測定するフォルダがわかりません\n%s\n%s",
-                 platform::NoUserFolderReason().c_str(),
-                 "--folder で測定するフォルダを指定してください。\n");
+    Complain("測定するフォルダがわかりません\n" + platform::NoUserFolderReason() +
+             "\n--folder で測定するフォルダを指定してください。");
     return ExitUsage;
   }
   if (options.PriorityIndex >= 0 &&
@@ -278,23 +334,24 @@ int Main(int argc, char** argv) {
   if (measured && !options.NoHistory) {
     const std::string historyPath = HistoryPath();
     if (historyPath.empty()) {
-      std::fprintf(stderr, "tarnwell-cli: この測定は履歴に残りません\n%s\n",
-                   platform::NoUserFolderReason().c_str());
-    } else if (!AppendToHistory(historyPath, record)) {
-      std::fprintf(stderr, "tarnwell-cli: 履歴 %s に書き込めません\n", historyPath.c_str());
+      Complain("この測定は履歴に残りません", platform::NoUserFolderReason());
+    } else if (const platform::TextFileStatus kept = AppendToHistory(historyPath, record);
+               !kept.Ok()) {
+      Complain("履歴 " + historyPath + " に書き込めません", FailureReason(kept));
     }
   }
   // A report that was asked for and not written makes the run a failure.
-  bool lost = measured && !options.Report.empty() && !WriteReport(options.Report, record);
-  if (options.Json) std::fputs(JsonReport(options, run, outcome, record).c_str(), stdout);
-  // A table nobody received (a full disk, a closed pipe) is no result.
-  const bool flushed = std::fflush(stdout) == 0;
-  if (!flushed || std::ferror(stdout)) {
-    const std::string reason = flushed ? "" : platform::ErrorText(platform::LastSystemError());
-    std::fprintf(stderr, "tarnwell-cli: 標準出力に書き込めません\n%s", reason.c_str());
-    if (!reason.empty()) std::fputc('\n', stderr);
-    lost = true;
+  ReportResult report;
+  if (measured && !options.Report.empty()) {
+    report = WriteReport(options.Report, record);
+    if (!report.Written) Complain(report.Message);
   }
+  bool lost = measured && !options.Report.empty() && !report.Written;
+  if (options.Json) {
+    std::fputs(JsonReport(options, run, outcome, record, report).c_str(), stdout);
+  }
+  // A table nobody received (a full disk, a closed pipe) is no result.
+  if (!FlushOutput()) lost = true;
   if (lost && outcome.Result == RunOutcome::Kind::Completed) return ExitStopped;
 
   switch (outcome.Result) {

@@ -173,6 +173,9 @@ std::string HistoryChart(const RunRecord& run, const std::vector<RunRecord>& ear
   for (const RunRecord& r : earlier) {
     if (r.MeanWriteMBps >= 0 || r.MeanReadMBps >= 0) runs.push_back(&r);
   }
+  // A chart of thousands of points is unreadable and the file huge.
+  if (runs.size() > ComparedRuns)
+    runs.erase(runs.begin(), runs.end() - static_cast<std::ptrdiff_t>(ComparedRuns));
   if (runs.empty())
     return "<p class=\"note\">同じデバイスと条件での以前の測定は、履歴にありません。</p>";
   runs.push_back(&run);

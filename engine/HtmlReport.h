@@ -3,6 +3,7 @@
 // reads offline and prints well.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,11 @@
 
 namespace tarnwell {
 
+// How many earlier runs the comparison chart shows: the latest ones.
+inline constexpr std::size_t ComparedRuns = 50;
+
 // `earlier`: runs of the same setup from the history, oldest first, for the
-// comparison chart.
+// comparison chart, which shows the last ComparedRuns of them.
 std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earlier);
 
 // `text` for XHTML: bytes that are not UTF-8 and characters XML forbids

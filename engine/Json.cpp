@@ -3,6 +3,7 @@
 #include "engine/Json.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -61,9 +62,19 @@ std::string JsonString(const std::string& text) {
 }
 
 std::string JsonNumber(double value) {
+  // JSON has no NaN or infinity; nothing the program measures gives one.
+  if (!std::isfinite(value)) return "null";
   char digits[64];
   const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  return std::string(digits, result.ptr);
+  std::string text(digits, result.ptr);
+  // Always with a fraction ("500.0", "1.0e-05"), so that a reader never sees
+  // the field turn from a float into an integer when a value happens to be
+  // whole.
+  if (text.find('.') == std::string::npos) {
+    const std::size_t exponent = text.find('e');
+    text.insert(exponent == std::string::npos ? text.size() : exponent, ".0");
+  }
+  return text;
 }
 
 const JsonValue* JsonValue::Find(std::string_view key) const {
@@ -146,12 +157,37 @@ private:
     return Number(value);
   }
 
+  std::size_t Digits(std::size_t at) const {
+    std::size_t end = at;
+    while (end < text_.size() && text_[end] >= '0' && text_[end] <= '9') ++end;
+    return end - at;
+  }
+
+  // JSON's own number grammar, which from_chars alone would widen ("nan",
+  // "inf", ".5", "01"); a value beyond a double's range is no value either.
   bool Number(JsonValue& value) {
-    const char* begin = text_.data() + at_;
-    const char* end = text_.data() + text_.size();
-    const auto result = std::from_chars(begin, end, value.Number);
-    if (result.ec != std::errc() || result.ptr == begin) return false;
-    at_ += static_cast<std::size_t>(result.ptr - begin);
+    const std::size_t begin = at_;
+    std::size_t at = begin;
+    if (at < text_.size() && text_[at] == '-') ++at;
+    const std::size_t whole = Digits(at);
+    if (whole == 0 || (whole > 1 && text_[at] == '0')) return false;
+    at += whole;
+    if (at < text_.size() && text_[at] == '.') {
+      const std::size_t fraction = Digits(at + 1);
+      if (fraction == 0) return false;
+      at += 1 + fraction;
+    }
+    if (at < text_.size() && (text_[at] == 'e' || text_[at] == 'E')) {
+      ++at;
+      if (at < text_.size() && (text_[at] == '+' || text_[at] == '-')) ++at;
+      const std::size_t exponent = Digits(at);
+      if (exponent == 0) return false;
+      at += exponent;
+    }
+    const char* first = text_.data() + begin;
+    const auto result = std::from_chars(first, text_.data() + at, value.Number);
+    if (result.ec != std::errc() || result.ptr != text_.data() + at) return false;
+    at_ = at;
     value.Type = JsonValue::Kind::Number;
     return true;
   }
@@ -243,9 +279,12 @@ private:
             }
             at_ = mark;
           }
-          // A lone U+DC80..U+DCFF stands for the byte it escaped.
+          // A lone U+DC80..U+DCFF stands for the byte it escaped. Any other
+          // lone surrogate has no UTF-8 form: the text is not one of ours.
           if (code >= 0xDC80 && code <= 0xDCFF) {
             out += static_cast<char>(code - 0xDC00);
+          } else if (code >= 0xD800 && code < 0xE000) {
+            return false;
           } else {
             AppendUtf8(out, code);
           }

@@ -14,7 +14,9 @@ namespace tarnwell {
 // of well-formed UTF-8 becomes \udcXX (U+DC00 + the byte, Python's
 // "surrogateescape"), so the document stays UTF-8 and the bytes come back.
 std::string JsonString(const std::string& text);
-// The shortest text that reads back as `value`.
+// The shortest text that reads back as `value`, always with a decimal point
+// ("500.0", "1.0e-05") so that a floating-point field keeps its type
+// whatever its value; "null" for NaN and infinities, which JSON lacks.
 std::string JsonNumber(double value);
 
 struct JsonValue {
@@ -32,7 +34,9 @@ struct JsonValue {
   bool BoolAt(std::string_view key) const;
 };
 
-// The value `text` holds, or nothing when it is not one well-formed value.
+// The value `text` holds, or nothing when it is not one well-formed value:
+// numbers follow JSON's grammar (no NaN, no infinity, nothing beyond a
+// double), and a lone surrogate other than a \udcXX byte is malformed.
 std::optional<JsonValue> ParseJson(std::string_view text);
 
 }  // namespace tarnwell

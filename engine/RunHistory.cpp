@@ -1,40 +1,115 @@
 // Appending to and reading the history of runs.
 #include "engine/RunHistory.h"
 
+#include <algorithm>
+#include <cstdint>
+
+#include "engine/BenchmarkRun.h"
 #include "platform/PathNames.h"
 #include "platform/Paths.h"
-#include "platform/TextFiles.h"
 
 namespace tarnwell {
+namespace {
+
+constexpr std::size_t PieceBytes = 64 * 1024;
+
+// Gathers lines from the end of the file towards its start.
+class BackwardLines {
+public:
+  // Puts `size` bytes from `data` in front of the line being gathered.
+  void Prepend(const char* data, std::size_t size) {
+    if (overlong_ || size == 0) return;
+    if (line_.size() + size > MaxHistoryLineBytes) {
+      overlong_ = true;
+      line_.clear();
+      return;
+    }
+    line_.insert(0, data, size);
+  }
+
+  // The gathered line is complete: reads it and starts the next one.
+  // Returns false when the visitor wants no more.
+  bool Finish(HistoryScan& scan, const std::function<bool(RunRecord&)>& visit) {
+    bool more = true;
+    std::string_view line = line_;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (overlong_) {
+      ++scan.Damaged;
+    } else if (line.find_first_not_of(" \t") != std::string_view::npos) {
+      if (std::optional<RunRecord> record = ParseHistoryLine(line)) {
+        more = visit(*record);
+      } else {
+        ++scan.Damaged;
+      }
+    }
+    line_.clear();
+    overlong_ = false;
+    return more;
+  }
+
+private:
+  std::string line_;
+  bool overlong_ = false;
+};
+
+}  // namespace
 
 std::string HistoryPath() {
   const std::string folder = platform::ProgramDataDirectory();
   return folder.empty() ? std::string() : platform::JoinPath(folder, "history.jsonl");
 }
 
-bool AppendToHistory(const std::string& path, const RunRecord& record) {
+platform::TextFileStatus AppendToHistory(const std::string& path, const RunRecord& record) {
   return platform::AppendLine(path, HistoryLine(record));
 }
 
-History ReadHistory(const std::string& path) {
-  History history;
-  const std::optional<std::string> text = platform::ReadWholeFile(path);
-  if (!text) return history;
-  std::size_t start = 0;
-  while (start < text->size()) {
-    std::size_t end = text->find('\n', start);
-    if (end == std::string::npos) end = text->size();
-    std::string_view line(text->data() + start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    start = end + 1;
-    if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
-    if (std::optional<RunRecord> record = ParseHistoryLine(line)) {
-      history.Runs.push_back(std::move(*record));
-    } else {
-      ++history.Damaged;
+std::string FailureReason(const platform::TextFileStatus& status) {
+  if (status.Error == platform::IoError::NotRegular) return RunMessages::NotRegular;
+  return platform::ErrorText(status.Code);
+}
+
+HistoryScan ScanHistoryNewestFirst(const std::string& path,
+                                   const std::function<bool(RunRecord&)>& visit) {
+  HistoryScan scan;
+  platform::TextFileReader file;
+  scan.Status = file.Open(path);
+  if (!scan.Status.Ok()) return scan;
+  std::string piece(PieceBytes, '\0');
+  BackwardLines lines;
+  for (std::int64_t end = file.Size(); end > 0;) {
+    const std::int64_t start =
+        std::max<std::int64_t>(0, end - static_cast<std::int64_t>(PieceBytes));
+    const auto size = static_cast<std::size_t>(end - start);
+    const platform::TransferResult read = file.ReadAt(start, piece.data(), size);
+    if (read.error != platform::IoError::None || read.bytes != size) {
+      // A read error, or a file cut short while being read.
+      scan.Status = {platform::IoError::Failed, read.code};
+      return scan;
     }
+    std::size_t rest = size;  // piece[0, rest) is still to be gathered
+    for (std::size_t i = size; i-- > 0;) {
+      if (piece[i] != '\n') continue;
+      lines.Prepend(piece.data() + i + 1, rest - i - 1);
+      if (!lines.Finish(scan, visit)) return scan;
+      rest = i;
+    }
+    lines.Prepend(piece.data(), rest);
+    end = start;
   }
-  return history;
+  lines.Finish(scan, visit);
+  return scan;
+}
+
+std::vector<RunRecord> EarlierRunsLike(const std::string& path, const RunRecord& run,
+                                       std::size_t limit) {
+  std::vector<RunRecord> earlier;
+  if (limit == 0) return earlier;
+  ScanHistoryNewestFirst(path, [&](RunRecord& other) {
+    if (SameSetup(other, run) && other.Date != run.Date) earlier.push_back(std::move(other));
+    return earlier.size() < limit;
+  });
+  std::reverse(earlier.begin(), earlier.end());
+  return earlier;
 }
 
 }  // namespace tarnwell

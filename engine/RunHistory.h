@@ -1,24 +1,48 @@
 // The history of runs: one JSON line per run in the user's data folder,
-// appended by the window and the runner alike.
+// appended by the window and the runner alike, and read back from its end
+// in bounded memory however long it grows.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/RunRecord.h"
+#include "platform/TextFiles.h"
 
 namespace tarnwell {
-
-struct History {
-  std::vector<RunRecord> Runs;  // oldest first, as they were appended
-  int Damaged = 0;              // lines that could not be read and were skipped
-};
 
 // history.jsonl in the program's per-user data folder; empty when there is
 // none (no home folder), and the history is then not kept.
 std::string HistoryPath();
-bool AppendToHistory(const std::string& path, const RunRecord& record);
-// A missing file is an empty history.
-History ReadHistory(const std::string& path);
+platform::TextFileStatus AppendToHistory(const std::string& path, const RunRecord& record);
+
+// What stands on the line under a history, report or settings message: the
+// system's words for the failure ("No space left on device"), or what is in
+// the way; empty when there is nothing to say.
+std::string FailureReason(const platform::TextFileStatus& status);
+
+// Lines longer than this are not runs (ours are a few KB); they are skipped
+// as damaged without ever being held whole.
+inline constexpr std::size_t MaxHistoryLineBytes = 1 << 20;
+
+struct HistoryScan {
+  // NotFound: no history yet, which reads as an empty one.
+  platform::TextFileStatus Status;
+  int Damaged = 0;  // lines that could not be read and were skipped
+  bool Read() const { return Status.Ok() || Status.Error == platform::IoError::NotFound; }
+};
+
+// Hands each run of the history to `visit`, newest first, until `visit`
+// returns false. The file is read backwards in fixed-size pieces, so memory
+// holds one piece and one line whatever the file's length.
+HistoryScan ScanHistoryNewestFirst(const std::string& path,
+                                   const std::function<bool(RunRecord&)>& visit);
+
+// The last `limit` runs of the history that measured as `run` did (same
+// setup, another date), oldest first: the report's comparison.
+std::vector<RunRecord> EarlierRunsLike(const std::string& path, const RunRecord& run,
+                                       std::size_t limit);
 
 }  // namespace tarnwell

@@ -1,10 +1,54 @@
 // The run record's JSON: the history line and its reading back.
 #include "engine/RunRecord.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
 #include "engine/Json.h"
 
 namespace tarnwell {
 namespace {
+
+// Takes the numbers of a history line, noting any that no run writes: a
+// fraction where a count belongs, a count beyond its type, a negative time,
+// or a figure so large (1e308) that the report's scales would overflow.
+// Such a line is damaged rather than believed.
+class Numbers {
+public:
+  // Far beyond any disk, far within a double's range.
+  static constexpr double LargestFigure = 1e12;
+
+  template <class Integer>
+  Integer Count(const JsonValue& object, std::string_view key, Integer otherwise) {
+    const JsonValue* value = object.Find(key);
+    if (value == nullptr || value->Type != JsonValue::Kind::Number) return otherwise;
+    const double x = value->Number;
+    // 2^62 bounds the 64-bit counts (bytes) with room to spare.
+    const double largest =
+        std::min(static_cast<double>(std::numeric_limits<Integer>::max()), 4611686018427387904.0);
+    if (!(x >= -largest && x <= largest) || x != std::floor(x)) {
+      Sound = false;
+      return otherwise;
+    }
+    return static_cast<Integer>(x);
+  }
+
+  // A time, a throughput or a latency; `lowest` is -1 where that means "none".
+  double Figure(const JsonValue& object, std::string_view key, double otherwise,
+                double lowest = 0) {
+    const JsonValue* value = object.Find(key);
+    if (value == nullptr || value->Type != JsonValue::Kind::Number) return otherwise;
+    if (!(value->Number >= lowest && value->Number <= LargestFigure)) {
+      Sound = false;
+      return otherwise;
+    }
+    return value->Number;
+  }
+
+  bool Sound = true;
+};
 
 std::string Field(const char* name, const std::string& json, bool first = false) {
   return std::string(first ? "" : ", ") + "\"" + name + "\": " + json;
@@ -19,18 +63,18 @@ std::string PhaseJson(const std::optional<PhaseRecord>& phase, bool withTimeline
          Field("latency", StatsJson(phase->Stats, withTimeline)) + "}";
 }
 
-std::optional<PhaseRecord> ReadPhase(const JsonValue* value) {
+std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
   if (value == nullptr || value->Type != JsonValue::Kind::Object) return std::nullopt;
   PhaseRecord phase;
-  phase.Seconds = value->NumberAt("seconds");
-  phase.MBPerSecond = value->NumberAt("mbPerSecond");
+  phase.Seconds = numbers.Figure(*value, "seconds", 0);
+  phase.MBPerSecond = numbers.Figure(*value, "mbPerSecond", 0);
   if (const JsonValue* latency = value->Find("latency")) {
-    phase.Stats.Files = static_cast<std::int32_t>(latency->NumberAt("files"));
-    phase.Stats.P50 = latency->NumberAt("p50");
-    phase.Stats.P90 = latency->NumberAt("p90");
-    phase.Stats.P99 = latency->NumberAt("p99");
-    phase.Stats.P999 = latency->NumberAt("p99.9");
-    phase.Stats.Max = latency->NumberAt("max");
+    phase.Stats.Files = numbers.Count<std::int32_t>(*latency, "files", 0);
+    phase.Stats.P50 = numbers.Figure(*latency, "p50", 0);
+    phase.Stats.P90 = numbers.Figure(*latency, "p90", 0);
+    phase.Stats.P99 = numbers.Figure(*latency, "p99", 0);
+    phase.Stats.P999 = numbers.Figure(*latency, "p99.9", 0);
+    phase.Stats.Max = numbers.Figure(*latency, "max", 0);
   }
   return phase;
 }
@@ -111,6 +155,7 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
     return std::nullopt;
   }
   const JsonValue& j = *json;
+  Numbers numbers;
   RunRecord r;
   r.Date = j.TextAt("date");
   r.Host = j.TextAt("host");
@@ -120,14 +165,14 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
   r.Total = j.TextAt("total");
   r.Block = j.TextAt("block");
   r.ReadPercent = j.TextAt("readPercent");
-  r.Repeat = static_cast<std::int32_t>(j.NumberAt("repeat"));
-  r.WaitSeconds = static_cast<std::int32_t>(j.NumberAt("waitSeconds"));
+  r.Repeat = numbers.Count<std::int32_t>(j, "repeat", 0);
+  r.WaitSeconds = numbers.Count<std::int32_t>(j, "waitSeconds", 0);
   r.ReadOnly = j.BoolAt("readOnly");
   r.Random = j.BoolAt("random");
   r.Delete = j.BoolAt("delete");
-  r.FileSizeBytes = static_cast<std::int64_t>(j.NumberAt("fileSizeBytes"));
-  r.FileCount = static_cast<std::int32_t>(j.NumberAt("fileCount"));
-  r.ReadCount = static_cast<std::int32_t>(j.NumberAt("readCount"));
+  r.FileSizeBytes = numbers.Count<std::int64_t>(j, "fileSizeBytes", 0);
+  r.FileCount = numbers.Count<std::int32_t>(j, "fileCount", 0);
+  r.ReadCount = numbers.Count<std::int32_t>(j, "readCount", 0);
   if (const JsonValue* device = j.Find("device")) {
     r.Device.Folder = device->TextAt("folder");
     r.Device.FileSystemType = device->TextAt("fileSystem");
@@ -139,26 +184,26 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
     if (rotational != nullptr && rotational->Type == JsonValue::Kind::Bool) {
       r.Device.Rotational = rotational->Boolean ? 1 : 0;
     }
-    r.Device.LogicalSectorBytes = static_cast<std::int64_t>(device->NumberAt("logicalSectorBytes"));
-    r.Device.PhysicalSectorBytes =
-        static_cast<std::int64_t>(device->NumberAt("physicalSectorBytes"));
-    r.Device.FreeBytes = static_cast<std::int64_t>(device->NumberAt("freeBytes", -1));
+    r.Device.LogicalSectorBytes = numbers.Count<std::int64_t>(*device, "logicalSectorBytes", 0);
+    r.Device.PhysicalSectorBytes = numbers.Count<std::int64_t>(*device, "physicalSectorBytes", 0);
+    r.Device.FreeBytes = numbers.Count<std::int64_t>(*device, "freeBytes", -1);
   }
   r.IoMode = j.TextAt("io");
   r.Table = j.TextAt("table");
   if (const JsonValue* repetitions = j.Find("repetitions")) {
     for (const JsonValue& item : repetitions->Items) {
       RepetitionRecord repetition;
-      repetition.Number = static_cast<std::int32_t>(item.NumberAt("repetition"));
-      repetition.Write = ReadPhase(item.Find("write"));
-      repetition.Read = ReadPhase(item.Find("read"));
+      repetition.Number = numbers.Count<std::int32_t>(item, "repetition", 0);
+      repetition.Write = ReadPhase(item.Find("write"), numbers);
+      repetition.Read = ReadPhase(item.Find("read"), numbers);
       r.Repetitions.push_back(std::move(repetition));
     }
   }
-  r.MeanWriteMBps = j.NumberAt("meanWriteMBps", -1);
-  r.MeanReadMBps = j.NumberAt("meanReadMBps", -1);
+  r.MeanWriteMBps = numbers.Figure(j, "meanWriteMBps", -1, -1);
+  r.MeanReadMBps = numbers.Figure(j, "meanReadMBps", -1, -1);
   r.Result = j.TextAt("result");
   r.Message = j.TextAt("message");
+  if (!numbers.Sound) return std::nullopt;
   return r;
 }
 

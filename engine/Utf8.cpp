@@ -1,6 +1,8 @@
 // Recognising well-formed UTF-8.
 #include "engine/Utf8.h"
 
+#include <cstdio>
+
 namespace tarnwell {
 
 // Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there
@@ -31,6 +33,41 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
     if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
   }
   return length;
+}
+
+std::string PrintableText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  char escaped[12];
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const std::size_t length = Utf8SequenceLength(text, i);
+    if (length > 1) {
+      // U+0080..U+009F: C1 controls, CSI among them.
+      if (byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
+        out += escaped;
+      } else {
+        out.append(text, i, length);
+      }
+      i += length;
+      continue;
+    }
+    ++i;
+    if (length == 1 && byte >= 0x20 && byte != 0x7F) {
+      out += static_cast<char>(byte);
+    } else if (byte == '\t') {
+      out += "\\t";
+    } else if (byte == '\n') {
+      out += "\\n";
+    } else if (byte == '\r') {
+      out += "\\r";
+    } else {
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      out += escaped;
+    }
+  }
+  return out;
 }
 
 }  // namespace tarnwell

@@ -12,4 +12,10 @@ namespace tarnwell {
 // U+10FFFF included).
 std::size_t Utf8SequenceLength(const std::string& text, std::size_t at);
 
+// `text` safe to print on a terminal line: control characters (C0, DEL and
+// the C1 range) are written as \t, \n, \r, \xHH or \u00HH, and bytes that are
+// not UTF-8 as \xHH, so a field can neither start an escape sequence nor
+// break the line into fake rows. Everything else stays as it is.
+std::string PrintableText(const std::string& text);
+
 }  // namespace tarnwell

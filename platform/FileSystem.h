@@ -71,6 +71,9 @@ struct TransferResult {
 // The calling thread's last native error code (errno, GetLastError()), for
 // calls that answer only true or false.
 int LastSystemError();
+// Sets it to 0, before a call whose failure may come from the program's own
+// checks rather than the system's, so that no stale code is reported.
+void ClearSystemError();
 
 // The system's own words for a native error code ("No space left on
 // device"), as UTF-8; empty for 0.

@@ -39,7 +39,8 @@ struct Result {
 // `inChild` runs in the child just before the CLI starts.
 Result RunCli(const std::vector<std::string>& arguments, const std::string& home,
               std::size_t interruptAfter = 0, std::size_t closeAfter = 0,
-              int interruptSignal = SIGINT, const std::function<void()>& inChild = {}) {
+              int interruptSignal = SIGINT, const std::function<void()>& inChild = {},
+              const std::string& program = TARNWELL_CLI) {
   int outPipe[2], errPipe[2];
   if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return {};
   const pid_t child = ::fork();
@@ -52,11 +53,11 @@ Result RunCli(const std::vector<std::string>& arguments, const std::string& home
     ::setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
     if (inChild) inChild();
-    std::vector<char*> argv{const_cast<char*>(TARNWELL_CLI)};
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments)
       argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    ::execv(TARNWELL_CLI, argv.data());
+    ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
   ::close(outPipe[1]);
@@ -116,9 +117,18 @@ TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
                                                     {"--folder", ""},
                                                     {"--json=yes"},
                                                     {"--file-size", "100KB", "--block", "1MB"},
-                                                    {"--priority", "Urgent"}}) {
+                                                    {"--priority", "Urgent"},
+                                                    // Options that would do nothing, or be
+                                                    // silently overruled.
+                                                    {"--match", "disk"},
+                                                    {"--history", "--folder", home.Path()},
+                                                    {"--history", "--report", "x.html"},
+                                                    {"--no-history", "--history"},
+                                                    {"--repeat", "3", "--repeat=5"},
+                                                    {"--keep", "--delete"},
+                                                    {"--json", "--json"}}) {
     const Result result = RunCli(arguments, home.Path());
-    EXPECT_EQ(result.exitCode, 2) << arguments[0];
+    EXPECT_EQ(result.exitCode, 2) << arguments[0] << " " << arguments.back();
     EXPECT_TRUE(result.out.empty());
     EXPECT_NE(result.err.find("tarnwell-cli: "), std::string::npos);
   }
@@ -126,6 +136,14 @@ TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
   const Result help = RunCli({"--help"}, home.Path());
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("--read-percent"), std::string::npos);
+  // Help or a version nobody received is no success either.
+  for (const char* option : {"--help", "--version"}) {
+    const std::string command =
+        std::string(TARNWELL_CLI) + " " + option + " > /dev/full 2> " + home.Path() + "/err";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1) << option;
+    EXPECT_NE(testing::Contents(home / "err").find("標準出力に書き込めません\n"),
+              std::string::npos);
+  }
 }
 
 TEST(Cli, StopsWithTheRunsMessageAndExitCodeOne) {
@@ -158,7 +176,10 @@ TEST(Cli, JsonReportsChoicesRowsAndSummaries) {
   EXPECT_NE(result.out.find("\"readCount\": 10,"), std::string::npos);
   EXPECT_NE(result.out.find("{\"repetition\": 3, \"write\": {\"seconds\": "), std::string::npos);
   EXPECT_NE(result.out.find("\"summary\": {\"write\": {\"bytes\": 1044480, "), std::string::npos);
-  EXPECT_NE(result.out.find("\"outcome\": {\"result\": \"completed\"}"), std::string::npos);
+  EXPECT_NE(result.out.find(
+                "\"report\": null,\n  \"outcome\": {\"result\": \"completed\", \"box\": \"\", "
+                "\"message\": \"\"}"),
+            std::string::npos);
   EXPECT_EQ(result.out.find("回数"), std::string::npos);  // no table in JSON mode
   EXPECT_TRUE(std::filesystem::exists(home / "cache/tarnwell/test.txt"));
 }
@@ -190,7 +211,7 @@ TEST(Cli, TakesItsDefaultsFromTheWindowsSettingsWithoutWritingThem) {
   // Out-of-range saved indexes fall back to the defaults (no wait, read all).
   EXPECT_NE(result.out.find(
                 "\"fileSize\": \"10KB\", \"total\": \"1MB\", \"repeat\": 3, \"waitSeconds\": 0, "
-                "\"readPercent\": 100"),
+                "\"readPercent\": 100.0"),
             std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(home / "saved/TRW_TEMP/00000102.bin"));  // kept
   std::ifstream reread(settings);
@@ -224,6 +245,30 @@ TEST(Cli, NeverRunsSomewhereTheUserDidNotName) {
   EXPECT_EQ(RunCli({"--folder", "--json"}, home.Path()).exitCode, 2);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.Path()), {}), 3);
   EXPECT_FALSE(std::filesystem::exists("--json"));
+}
+
+TEST(Cli, ASavedRelativeFolderHasNoSayWhereItIsNotUsed) {
+  TempFolder home;
+  // The window beside this copy saved "zz" as its folder.
+  std::filesystem::create_directory(home / "bin");
+  const std::string program = home / "bin/tarnwell-cli";
+  std::filesystem::copy_file(TARNWELL_CLI, program);
+  testing::Put(home / "bin/tarnwell.INI", "[Main]\nFolder=zz\nRepeat=1\n");
+  const auto run = [&](const std::vector<std::string>& arguments) {
+    return RunCli(arguments, home.Path(), 0, 0, SIGINT, {}, program);
+  };
+  EXPECT_EQ(run({"--help"}).exitCode, 0);
+  EXPECT_EQ(run({"--version"}).exitCode, 0);
+  EXPECT_EQ(run({"--history"}).exitCode, 0);
+  // The folder named on the command line wins; the other choices still count.
+  const Result named = run({"--folder", home / "disk", "--json"});
+  EXPECT_EQ(named.exitCode, 0) << named.err;
+  EXPECT_NE(named.out.find("\"repeat\": 3,"), std::string::npos);
+  // Where the saved folder would be measured, it is refused.
+  const Result saved = run({});
+  EXPECT_EQ(saved.exitCode, 2);
+  EXPECT_NE(saved.err.find("Folder \"zz\""), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(home / "bin/zz"));
 }
 
 TEST(Cli, OutputThatCannotBeWrittenIsAFailureAndJsonStaysUtf8) {
@@ -288,6 +333,95 @@ TEST(Cli, KeepsAHistoryListsItAndWritesAReport) {
   EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 4);
   EXPECT_EQ(RunCli({"--history", "--match", "elsewhere"}, home.Path()).out.find("/disk"),
             std::string::npos);
+  const Result asJson = RunCli({"--history", "--json"}, home.Path());
+  EXPECT_EQ(asJson.exitCode, 0);
+  testing::Put(home / "runs.json", asJson.out);
+  const std::string check =
+      "python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); "
+      "sys.exit(len(d[\"runs\"]) != 3 or d[\"damaged\"] != 0)' " +
+      home / "runs.json";
+  EXPECT_EQ(std::system(check.c_str()), 0) << asJson.out;
+
+  // Hostile lines: a NUL, escape sequences and line breaks are shown escaped
+  // and cut nothing short; figures no run writes make a line damaged.
+  const std::string history = home / "data/tarnwell/history.jsonl";
+  std::string line = testing::Contents(history);
+  line = line.substr(0, line.find('\n'));
+  const auto with = [&](const std::string& from, const std::string& to) {
+    std::string changed = line;
+    changed.replace(changed.find(from), from.size(), to);
+    return changed + "\n";
+  };
+  const std::string folder = "\"folder\": \"" + home / "disk";
+  std::ofstream(history, std::ios::app)
+      << with(folder, folder + "\\u0000\\u001b]0;x\\u0007\\n1\\tfake")
+      << with("\"meanWriteMBps\": ", "\"meanWriteMBps\": 1e308, \"x\": ")
+      << with("\"meanReadMBps\": ", "\"meanReadMBps\": NaN, \"x\": ")
+      << with(folder, folder + "\\ud800");
+  const Result hostile = RunCli({"--history"}, home.Path());
+  EXPECT_EQ(hostile.exitCode, 0);
+  EXPECT_EQ(std::count(hostile.out.begin(), hostile.out.end(), '\n'), 5);
+  EXPECT_EQ(hostile.out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(hostile.out.find('\0'), std::string::npos);
+  EXPECT_NE(hostile.out.find("/disk\\x00\\x1b]0;x\\x07\\n1\\tfake\t"), std::string::npos);
+  EXPECT_NE(hostile.err.find("壊れた 3 行"), std::string::npos);
+}
+
+TEST(Cli, AHistoryThatIsNoPlainFileNeitherBlocksNorPassesForEmpty) {
+  TempFolder home;
+  std::filesystem::create_directories(home / "data/tarnwell");
+  const std::string history = home / "data/tarnwell/history.jsonl";
+  ASSERT_EQ(::mkfifo(history.c_str(), 0600), 0);
+  // The run is not held up: it says why it was not kept, and completes.
+  const Result run = RunCli({"--settings", "/dev/null", "--folder", home / "disk"}, home.Path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.err.find("履歴 " + history + " に書き込めません\n通常のファイルではありません"),
+            std::string::npos)
+      << run.err;
+  // Nothing to list is not the same as a history that cannot be read.
+  for (bool fifo : {true, false}) {
+    if (!fifo) {
+      std::filesystem::remove(history);
+      std::filesystem::create_directory(history);
+    }
+    const Result listed = RunCli({"--history"}, home.Path());
+    EXPECT_EQ(listed.exitCode, 1);
+    EXPECT_TRUE(listed.out.empty());
+    EXPECT_NE(listed.err.find("を読めません\n"), std::string::npos);
+  }
+  std::filesystem::remove(history);
+  EXPECT_EQ(RunCli({"--history"}, home.Path()).exitCode, 0);
+}
+
+TEST(Cli, JsonKeepsItsTypesAndSaysWhenTheReportWasLost) {
+  TempFolder home;
+  const Result result = RunCli({"--settings", "/dev/null", "--folder", home / "disk", "--json",
+                                "--report", home / "missing/x.html"},
+                               home.Path());
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("レポート " + home / "missing/x.html" + " を書き込めません\n"),
+            std::string::npos);
+  testing::Put(home / "run.json", result.out);
+  // Figures are floats whatever their value, and every outcome has the same
+  // members; the lost report is the result.
+  const char* check = R"(python3 -c '
+import json, sys
+d = json.load(open(sys.argv[1]))
+floats = {"seconds", "mbps", "mbPerSecond", "meanSeconds", "variance", "p50", "p90", "p99",
+          "p99.9", "max", "readPercent", "timelineMBps"}
+def walk(value, key):
+    if isinstance(value, dict):
+        for k, v in value.items(): walk(v, k)
+    elif isinstance(value, list):
+        for v in value: walk(v, key)
+    elif key in floats:
+        assert isinstance(value, float), (key, value)
+walk(d, None)
+assert d["choices"]["readPercent"] == 100.0 and d["summary"] is not None
+assert d["report"]["written"] is False and d["report"]["message"].startswith("レポート ")
+assert d["outcome"] == {"result": "stopped", "box": "plain", "message": d["report"]["message"]}
+' )";
+  EXPECT_EQ(std::system((check + home / "run.json").c_str()), 0) << result.out;
 }
 
 // A user the system does not know (no passwd entry) and no HOME: no folder

@@ -3,18 +3,28 @@
 // and a report that stays well-formed whatever bytes a folder name holds and
 // whose timelines say which shade is which repetition.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cmath>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
 
+#include "engine/BenchmarkRun.h"
 #include "engine/HtmlReport.h"
+#include "engine/Json.h"
 #include "engine/PhaseStats.h"
 #include "engine/RunHistory.h"
+#include "engine/Utf8.h"
 #include "tests/TempFolder.h"
+#include "tests/Unprivileged.h"
 
 namespace tarnwell {
 namespace {
@@ -59,6 +69,14 @@ TEST(PhaseStats, PercentilesAndTimelineFromKnownSamples) {
   EXPECT_EQ(zero.Timeline, std::vector<double>(3, 0.0));
 }
 
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
 RunRecord SampleRecord(const std::string& folder) {
   RunRecord record;
   record.Date = "2026-12-09T10:00:00";
@@ -76,7 +94,21 @@ RunRecord SampleRecord(const std::string& folder) {
   return record;
 }
 
-TEST(RunHistory, ConcurrentAppendersAndADamagedLineLoseNothing) {
+// The history as the listing reads it: newest first.
+struct Read {
+  std::vector<RunRecord> runs;
+  HistoryScan scan;
+};
+Read ReadAll(const std::string& path) {
+  Read read;
+  read.scan = ScanHistoryNewestFirst(path, [&](RunRecord& run) {
+    read.runs.push_back(run);
+    return true;
+  });
+  return read;
+}
+
+TEST(RunHistory, ConcurrentAppendersAndDamageLoseNothing) {
   TempFolder folder;
   const std::string path = folder / "data/history.jsonl";
   const RunRecord record = SampleRecord(folder / "bench");
@@ -86,7 +118,7 @@ TEST(RunHistory, ConcurrentAppendersAndADamagedLineLoseNothing) {
     child = ::fork();
     if (child == 0) {
       for (int i = 0; i < 200; ++i) {
-        if (!AppendToHistory(path, record)) ::_exit(1);
+        if (!AppendToHistory(path, record).Ok()) ::_exit(1);
       }
       ::_exit(0);
     }
@@ -96,18 +128,139 @@ TEST(RunHistory, ConcurrentAppendersAndADamagedLineLoseNothing) {
     ::waitpid(child, &status, 0);
     EXPECT_EQ(WEXITSTATUS(status), 0);
   }
-  History history = ReadHistory(path);
-  EXPECT_EQ(history.Runs.size(), 400u);
-  EXPECT_EQ(history.Damaged, 0);
+  Read history = ReadAll(path);
+  EXPECT_EQ(history.runs.size(), 400u);
+  EXPECT_EQ(history.scan.Damaged, 0);
 
-  // A torn line in the middle costs only itself.
-  std::ofstream(path, std::ios::app) << "{\"date\": \"2026-12-0\n";
-  ASSERT_TRUE(AppendToHistory(path, record));
-  history = ReadHistory(path);
-  EXPECT_EQ(history.Runs.size(), 401u);
-  EXPECT_EQ(history.Damaged, 1);
-  EXPECT_EQ(history.Runs.back().Table, record.Table);
-  EXPECT_EQ(history.Runs.back().MeanWriteMBps, 20);
+  // A torn line in the middle costs only itself, and a fragment without its
+  // line end at the end of the file is not glued to the next run.
+  std::ofstream(path, std::ios::app) << "{\"date\": \"2026-12-0\n{\"date\": \"2026-";
+  ASSERT_TRUE(AppendToHistory(path, record).Ok());
+  history = ReadAll(path);
+  EXPECT_EQ(history.runs.size(), 401u);
+  EXPECT_EQ(history.scan.Damaged, 2);
+  EXPECT_EQ(history.runs.front().Table, record.Table);
+  EXPECT_EQ(history.runs.front().MeanWriteMBps, 20);
+
+  // An append the disk cannot hold whole (here a file size limit) is taken
+  // back: the file is as it was, and the failure has its reason.
+  const std::string before = Contents(path);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{before.size() + 100, before.size() + 100};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const platform::TextFileStatus status = AppendToHistory(path, record);
+    ::_exit(status.Error == platform::IoError::Failed && status.Code == EFBIG ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(Contents(path), before);
+}
+
+TEST(RunHistory, OnlyAPlainFileIsWrittenOrReadAndNothingWaits) {
+  TempFolder folder;
+  const RunRecord record = SampleRecord(folder / "bench");
+  ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder / "folder");
+  std::filesystem::create_symlink(folder / "elsewhere", folder / "link");
+  for (const char* name : {"fifo", "folder", "link"}) {
+    EXPECT_EQ(AppendToHistory(folder / name, record).Error, platform::IoError::NotRegular) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder / "elsewhere"));
+  EXPECT_EQ(FailureReason({platform::IoError::NotRegular, 0}), RunMessages::NotRegular);
+  for (const char* name : {"fifo", "folder"}) {
+    EXPECT_EQ(ReadAll(folder / name).scan.Status.Error, platform::IoError::NotRegular) << name;
+  }
+  // Nothing there yet is an empty history; a file nobody may read is not.
+  const Read missing = ReadAll(folder / "none.jsonl");
+  EXPECT_TRUE(missing.scan.Read());
+  EXPECT_TRUE(missing.runs.empty());
+  ASSERT_TRUE(AppendToHistory(folder / "closed.jsonl", record).Ok());
+  EXPECT_EQ(testing::RunUnprivileged(
+                folder.Path(),
+                [&] {
+                  ::chmod((folder / "closed.jsonl").c_str(), 0);
+                  const Read closed = ReadAll(folder / "closed.jsonl");
+                  return !closed.scan.Read() && closed.scan.Status.Code == EACCES ? 0 : 1;
+                }),
+            0);
+}
+
+TEST(RunHistory, HostileLinesAreDamagedOrKeptAsPlainText) {
+  std::string line = HistoryLine(SampleRecord("/bench"));
+  const auto with = [&](const std::string& from, const std::string& to) {
+    std::string changed = line;
+    changed.replace(changed.find(from), from.size(), to);
+    return changed;
+  };
+  // Figures no run writes would wreck the report's scales, or are no JSON.
+  for (const char* figure :
+       {"NaN", "Infinity", "-Infinity", "1e308", "1e400", "-5.0", "0x10", "01", ".5", "nan"}) {
+    EXPECT_FALSE(ParseHistoryLine(
+        with("\"meanWriteMBps\": 20.0", std::string("\"meanWriteMBps\": ") + figure)))
+        << figure;
+  }
+  EXPECT_FALSE(ParseHistoryLine(with("\"repeat\": 0", "\"repeat\": 1.5")));
+  EXPECT_FALSE(ParseHistoryLine(with("\"fileCount\": 0", "\"fileCount\": 1e12")));
+  // Lone surrogates have no UTF-8 form; only \udc80..\udcff stand for bytes.
+  for (const char* escape : {"\\ud800", "\\udfff", "\\udc41", "\\ud800\\u0041"}) {
+    EXPECT_FALSE(ParseHistoryLine(with("/bench", std::string("/b") + escape))) << escape;
+  }
+  EXPECT_EQ(ParseHistoryLine(with("/bench", "/\\ud83d\\ude00"))->Folder, "/\xF0\x9F\x98\x80");
+  // Control characters are text like any other, shown escaped.
+  const std::optional<RunRecord> odd =
+      ParseHistoryLine(with("/bench", "/a\\u0000b\\u001b[2J\\tc\\nd"));
+  ASSERT_TRUE(odd);
+  EXPECT_EQ(odd->Folder, std::string("/a\0b\x1b[2J\tc\nd", 12));
+  EXPECT_EQ(PrintableText(odd->Folder), "/a\\x00b\\x1b[2J\\tc\\nd");
+  EXPECT_EQ(PrintableText("\xc2\x9b"
+                          "1m caf\xe9 \x7f\r ベンチ"),
+            "\\u009b1m caf\\xe9 \\x7f\\r ベンチ");
+
+  // Figures keep their type whatever their value.
+  EXPECT_EQ(JsonNumber(500), "500.0");
+  EXPECT_EQ(JsonNumber(0), "0.0");
+  EXPECT_EQ(JsonNumber(0.1), "0.1");
+  EXPECT_EQ(JsonNumber(1e-5), "1.0e-05");
+  EXPECT_EQ(JsonNumber(std::nan("")), "null");
+}
+
+TEST(RunHistory, ReadsBackwardsInPiecesAndTheReportComparesTheLatestFifty) {
+  TempFolder folder;
+  const std::string path = folder / "history.jsonl";
+  RunRecord record = SampleRecord(folder / "bench");
+  std::string text;
+  // Lines long enough to straddle the 64 KB pieces, CR LF and blank lines,
+  // a line too long to be a run, and no line end at the very end.
+  record.Table = std::string(40000, 'x');
+  for (int i = 0; i < 60; ++i) {
+    record.Date = "2026-12-09T10:00:" + std::to_string(10 + i);
+    record.MeanWriteMBps = i;
+    text += HistoryLine(record) + (i % 7 == 0 ? "\r\n\n" : "\n");
+    if (i == 30) text += std::string(MaxHistoryLineBytes + 10, '{') + "\n";
+  }
+  text.pop_back();
+  std::ofstream(path, std::ios::binary) << text;
+  const Read history = ReadAll(path);
+  ASSERT_EQ(history.runs.size(), 60u);
+  EXPECT_EQ(history.scan.Damaged, 1);
+  EXPECT_EQ(history.runs.front().MeanWriteMBps, 59);
+  EXPECT_EQ(history.runs.back().MeanWriteMBps, 0);
+
+  // The latest 50 of the same setup, oldest first; the chart shows them all
+  // and this run, and never more.
+  record.Date = "2026-12-10T00:00:00";
+  std::vector<RunRecord> earlier = EarlierRunsLike(path, record, ComparedRuns);
+  ASSERT_EQ(earlier.size(), ComparedRuns);
+  EXPECT_EQ(earlier.front().MeanWriteMBps, 10);
+  EXPECT_EQ(earlier.back().MeanWriteMBps, 59);
+  std::string report = HtmlReport(record, earlier);
+  EXPECT_EQ(Count(report, "<circle"), ComparedRuns + 1);  // write figures only
+  earlier.insert(earlier.begin(), earlier.begin(), earlier.end());
+  report = HtmlReport(record, earlier);
+  EXPECT_EQ(Count(report, "<circle"), ComparedRuns + 1);  // write figures only
 }
 
 TEST(RunHistory, FolderBytesThatAreNotUtf8StayValidAndComeBack) {

@@ -4,6 +4,8 @@
 #include <exception>
 #include <utility>
 
+#include "engine/BenchmarkRun.h"
+#include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "ui/WindowBounds.h"
 
@@ -82,14 +84,17 @@ void TFormFolder::FormCreate() {
 
 void TFormFolder::FormClose() {
   bool saved = false;
+  std::string reason;
   try {
     platform::IniFile ini(services_.SettingsPath());
     SaveWindowBounds(ini, Section, c_.Form);
+    platform::ClearSystemError();
     saved = ini.UpdateFile();
+    if (!saved) reason = platform::ErrorText(platform::LastSystemError());
   } catch (const std::exception&) {
     saved = false;
   }
-  if (!saved) c_.Boxes.ShowMessage(SettingsTexts::SaveFailed);
+  if (!saved) c_.Boxes.ShowMessage(RunMessages::WithReason(SettingsTexts::SaveFailed, reason));
 }
 
 void TFormFolder::ButtonOKClick() {

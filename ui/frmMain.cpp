@@ -7,7 +7,9 @@
 #include "engine/HtmlReport.h"
 #include "engine/RunHistory.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 #include "platform/IniFile.h"
+#include "platform/PathNames.h"
 #include "sysinfo/AboutText.h"
 #include "sysinfo/HelpCommands.h"
 #include "ui/HandlerGuard.h"
@@ -119,10 +121,12 @@ void TFormMain::FormClose() {
     run_->RequestStop();
     FinishRun(serial_);
   }
-  if (!SaveSettings()) c_.Boxes.ShowMessage(SettingsTexts::SaveFailed);
+  if (std::string reason; !SaveSettings(reason)) {
+    c_.Boxes.ShowMessage(RunMessages::WithReason(SettingsTexts::SaveFailed, reason));
+  }
 }
 
-bool TFormMain::SaveSettings() {
+bool TFormMain::SaveSettings(std::string& reason) {
   try {
     platform::IniFile ini(services_.SettingsPath());
     SaveWindowBounds(ini, WindowSection, c_.Form);
@@ -137,7 +141,10 @@ bool TFormMain::SaveSettings() {
     ini.WriteInteger(MainSection, "Repeat", c_.ComboBoxRepeat.ItemIndex());
     ini.WriteInteger(MainSection, "Priority", c_.ComboBoxPriority.ItemIndex());
     ini.WriteInteger(MainSection, "Wait", c_.ComboBoxWait.ItemIndex());
-    return ini.UpdateFile();
+    platform::ClearSystemError();
+    if (ini.UpdateFile()) return true;
+    reason = platform::ErrorText(platform::LastSystemError());
+    return false;
   } catch (const std::exception&) {
     return false;
   }
@@ -156,16 +163,12 @@ void TFormMain::MenuFReportClick() {
   const std::string path =
       c_.SaveReport.AskSavePath(FormMainTexts::ReportTitle, name, FormMainTexts::ReportFilter);
   if (path.empty()) return;
-  // Earlier runs of the same device and choices, for the comparison chart.
-  std::vector<RunRecord> earlier;
+  // The latest earlier runs of the same device and choices, for the
+  // comparison chart.
   const std::string historyPath = services_.HistoryPath();
-  if (!historyPath.empty()) {
-    for (RunRecord& run : ReadHistory(historyPath).Runs) {
-      if (SameSetup(run, lastRecord_) && run.Date != lastRecord_.Date) {
-        earlier.push_back(std::move(run));
-      }
-    }
-  }
+  const std::vector<RunRecord> earlier =
+      historyPath.empty() ? std::vector<RunRecord>()
+                          : EarlierRunsLike(historyPath, lastRecord_, ComparedRuns);
   // Written where the user chose, never through a link or into a FIFO there.
   std::string reason;
   if (!platform::ReplaceFileAtomically(path, HtmlReport(lastRecord_, earlier),
@@ -307,6 +310,10 @@ void TFormMain::StartRun() {
   const RunChoices choices = TakeChoices();
   // An empty folder text does nothing at all.
   if (choices.Folder.empty()) return;
+  if (!platform::IsAbsolutePath(choices.Folder)) {
+    c_.Boxes.ShowMessage(choices.Folder + FormMainTexts::FolderNotAbsolute);
+    return;
+  }
 
   ++serial_;
   reporter_ = std::make_unique<Reporter>(*this, serial_);
@@ -350,8 +357,11 @@ void TFormMain::Work(BenchmarkRun* run, Reporter* reporter,
   // Kept for the report and the history; on this thread, off the GUI's.
   RunRecord record = run->Record(outcome);
   const std::string historyPath = services_.HistoryPath();
-  historyFailed_ =
-      !record.Date.empty() && !historyPath.empty() && !AppendToHistory(historyPath, record);
+  historyFailure_.reset();
+  if (!record.Date.empty() && !historyPath.empty()) {
+    const platform::TextFileStatus kept = AppendToHistory(historyPath, record);
+    if (!kept.Ok()) historyFailure_ = FailureReason(kept);
+  }
   record_ = std::move(record);
   outcome_ = std::move(outcome);
   reporter->Ended();
@@ -370,7 +380,11 @@ void TFormMain::FinishRun(std::uint64_t serial) {
   c_.Gui.StopTicker();
   SetRunning(false);
   c_.MenuFReport.SetEnabled(!lastRecord_.Date.empty());
-  if (historyFailed_) notice_ = FormMainTexts::HistoryNotWritten;
+  // One line under the memo: the reason follows in brackets.
+  if (historyFailure_) {
+    notice_ = FormMainTexts::HistoryNotWritten;
+    if (!historyFailure_->empty()) notice_ += "（" + *historyFailure_ + "）";
+  }
   c_.LabelProgress.SetCaption(notice_);
   if (outcome.Result != RunOutcome::Kind::Stopped) return;
   if (outcome.Box == MessageKind::Error) {

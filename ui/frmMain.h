@@ -39,6 +39,10 @@ inline constexpr const char* ReportTitle = "レポートを保存";
 inline constexpr const char* ReportFilter = "HTML ファイル (*.html)";
 inline constexpr const char* CannotWrite = "に書き込めません";
 inline constexpr const char* HistoryNotWritten = "履歴に書き込めませんでした";
+// After the folder text: a relative folder would be measured wherever the
+// program happened to start.
+inline constexpr const char* FolderNotAbsolute =
+    " は絶対パスではありません。測定するフォルダをルートからのパスで指定してください";
 }  // namespace FormMainTexts
 
 class TFormMain {
@@ -103,7 +107,9 @@ private:
   // Waits for the worker, takes the run's results and shows its message.
   void FinishRun(std::uint64_t serial);
   void LoadSettings();
-  bool SaveSettings();
+  // False, with the system's reason when it gave one, when the file was not
+  // replaced.
+  bool SaveSettings(std::string& reason);
 
   TFormMainControls c_;
   AppServices& services_;
@@ -121,10 +127,11 @@ private:
   std::unique_ptr<Reporter> reporter_;
   std::unique_ptr<BenchmarkRun> run_;
   std::thread worker_;
-  RunOutcome outcome_;          // written by the worker before it posts its end
-  RunRecord record_;            // likewise
-  bool historyFailed_ = false;  // likewise
-  RunRecord lastRecord_;        // the last run that measured something
+  RunOutcome outcome_;  // written by the worker before it posts its end
+  RunRecord record_;    // likewise
+  // Likewise: why the run is not in the history, when it is not.
+  std::optional<std::string> historyFailure_;
+  RunRecord lastRecord_;  // the last run that measured something
   std::uint64_t serial_ = 0;
   std::chrono::steady_clock::time_point runStarted_;
   bool stopRequested_ = false;

@@ -277,6 +277,8 @@ int LastSystemError() { return errno; }
 
 bool IsExistsError(int code) { return code == EEXIST; }
 
+void ClearSystemError() { errno = 0; }
+
 std::string ErrorText(int code) {
   if (code == 0) return {};
   char buffer[256];

@@ -1,63 +1,154 @@
-// Appending lines with O_APPEND and one write(), and reading files whole.
+// Appending lines under an exclusive flock with O_APPEND, and reading plain
+// files with pread.
 #include "platform/TextFiles.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include "platform/FileSystem.h"
+#include <chrono>
+#include <thread>
 
 namespace tarnwell::platform {
+namespace {
 
-bool AppendLine(const std::string& path, std::string_view line) {
+TextFileStatus Failure(int code) { return {IoError::Failed, code}; }
+
+// Errors of an open that found something other than a plain file: a link
+// (O_NOFOLLOW), a FIFO without a reader (O_NONBLOCK), a folder.
+bool IsInTheWay(int code) { return code == ELOOP || code == ENXIO || code == EISDIR; }
+
+// Other appenders hold the lock for one line's write and flush; one that
+// holds it for longer than this is not waited for.
+bool LockWithin(int fd, std::chrono::milliseconds patience) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      errno = EWOULDBLOCK;
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+// The whole of `text` at the end of the file; false with errno on failure.
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Appends to the opened, locked plain file; cuts it back to `size` when the
+// line did not arrive whole. Returns the errno of the failure, or 0.
+int AppendLocked(int fd, off_t size, std::string_view line) {
+  std::string text;
+  text.reserve(line.size() + 2);
+  if (size > 0) {
+    char last = '\n';
+    if (::pread(fd, &last, 1, size - 1) != 1) return errno != 0 ? errno : EIO;
+    if (last != '\n') text += '\n';
+  }
+  text += line;
+  text += '\n';
+  int error = 0;
+  if (!WriteAll(fd, text) || ::fdatasync(fd) != 0) error = errno;
+  if (error != 0) {
+    // A fragment would be glued to the next line and cost both runs.
+    [[maybe_unused]] const int ignored = ::ftruncate(fd, size);
+  }
+  return error;
+}
+
+}  // namespace
+
+TextFileStatus AppendLine(const std::string& path, std::string_view line) {
   const std::size_t slash = path.rfind('/');
   if (slash != std::string::npos && slash > 0 &&
       !SystemFileSystem().MakePrivateDirectories(path.substr(0, slash))) {
-    return false;
+    return Failure(errno);
+  }
+  // Opening a device can act on it: something other than a plain file is
+  // not even opened. The checks after the open cover a swap in between.
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    return {IoError::NotRegular, 0};
   }
   int fd;
   do {
-    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                0600);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return false;
-  // One write of the whole line: with O_APPEND the system places it at the
-  // end as a unit, so lines of two programs never interleave.
-  std::string text(line);
-  text += '\n';
-  ssize_t written;
-  do {
-    written = ::write(fd, text.data(), text.size());
-  } while (written < 0 && errno == EINTR);
-  bool ok = written == static_cast<ssize_t>(text.size());
-  if (ok) ok = ::fdatasync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  return ok;
+  if (fd < 0) return IsInTheWay(errno) ? TextFileStatus{IoError::NotRegular, 0} : Failure(errno);
+  TextFileStatus status;
+  if (::fstat(fd, &info) != 0) {
+    status = Failure(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    status = {IoError::NotRegular, 0};
+  } else if (!LockWithin(fd, std::chrono::seconds(5))) {
+    status = Failure(errno);
+  } else if (::fstat(fd, &info) != 0) {  // the length once no one else appends
+    status = Failure(errno);
+  } else if (const int error = AppendLocked(fd, info.st_size, line); error != 0) {
+    status = Failure(error);
+  }
+  // close() reports late write errors on some file systems (NFS); it also
+  // drops the lock.
+  if (::close(fd) != 0 && status.Ok()) status = Failure(errno);
+  return status;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return std::nullopt;
+TextFileReader::~TextFileReader() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+TextFileStatus TextFileReader::Open(const std::string& path) {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  handle_ = -1;
+  size_ = 0;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return std::nullopt;
+  if (::stat(path.c_str(), &info) != 0) {
+    return errno == ENOENT ? TextFileStatus{IoError::NotFound, errno} : Failure(errno);
   }
-  std::string text;
-  char chunk[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+  if (!S_ISREG(info.st_mode)) return {IoError::NotRegular, 0};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? TextFileStatus{IoError::NotFound, errno} : Failure(errno);
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int error = errno;
+    ::close(fd);
+    return S_ISREG(info.st_mode) ? Failure(error) : TextFileStatus{IoError::NotRegular, 0};
+  }
+  handle_ = fd;
+  size_ = info.st_size;
+  return {};
+}
+
+TransferResult TextFileReader::ReadAt(std::int64_t offset, char* data, std::size_t size) {
+  TransferResult result;
+  while (result.bytes < size) {
+    const ssize_t n = ::pread(static_cast<int>(handle_), data + result.bytes, size - result.bytes,
+                              static_cast<off_t>(offset) + static_cast<off_t>(result.bytes));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      ::close(fd);
-      return std::nullopt;
+      result.error = IoError::Failed;
+      result.code = errno;
+      break;
     }
     if (n == 0) break;
-    text.append(chunk, static_cast<std::size_t>(n));
+    result.bytes += static_cast<std::size_t>(n);
   }
-  ::close(fd);
-  return text;
+  return result;
 }
 
 }  // namespace tarnwell::platform

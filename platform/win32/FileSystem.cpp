@@ -318,6 +318,8 @@ int LastSystemError() { return static_cast<int>(::GetLastError()); }
 
 bool IsExistsError(int code) { return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS; }
 
+void ClearSystemError() { ::SetLastError(0); }
+
 std::string ErrorText(int code) {
   if (code == 0) return {};
   wchar_t* buffer = nullptr;

@@ -2,6 +2,7 @@
 // a temporary folder, with the worker thread's reports pumped through the
 // in-memory GUI queue.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -84,7 +85,9 @@ TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
   EXPECT_FALSE(a.menuFReport.Enabled());
   ASSERT_TRUE(WaitForEnd());
   EXPECT_TRUE(a.menuFReport.Enabled());
-  EXPECT_EQ(ReadHistory(a.services.historyPath).Runs.size(), 1u);
+  int kept = 0;
+  ScanHistoryNewestFirst(a.services.historyPath, [&](RunRecord&) { return ++kept; });
+  EXPECT_EQ(kept, 1);
 
   // Cancelled: nothing written. Chosen: written, then shown in the browser.
   a.formMain->Handle(&TFormMain::MenuFReportClick);
@@ -106,6 +109,14 @@ TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
   a.formMain->Handle(&TFormMain::MenuFReportClick);
   EXPECT_EQ(a.boxes.messages.back(),
             temp / "link.htmlに書き込めません\n" + platform::SaveRefusal::Link);
+
+  // A FIFO where the history goes: the run is left out at once, and says why.
+  std::filesystem::remove(a.services.historyPath);
+  ASSERT_EQ(::mkfifo(a.services.historyPath.c_str(), 0600), 0);
+  Click();
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_EQ(a.labelProgress.Caption(),
+            std::string(FormMainTexts::HistoryNotWritten) + "（" + RunMessages::NotRegular + "）");
 }
 
 TEST_F(FormMainRunTest, ControlsAreLockedDuringARunAndRestoredAfterIt) {
@@ -180,7 +191,7 @@ TEST_F(FormMainRunTest, WorkerRunsAtTheClassLastSet) {
   EXPECT_FALSE(a.services.priorityCalls[2].second);  // on the worker thread
 }
 
-TEST_F(FormMainRunTest, EmptyFolderTextDoesNothing) {
+TEST_F(FormMainRunTest, EmptyFolderTextDoesNothingAndARelativeOneIsRefused) {
   MemoryApplication& a = *app;
   a.editFolder.SetText("");
   a.memoResult.SetText("earlier");
@@ -188,6 +199,14 @@ TEST_F(FormMainRunTest, EmptyFolderTextDoesNothing) {
   EXPECT_FALSE(a.formMain->Running());
   EXPECT_EQ(a.memoResult.Text(), "earlier");
   EXPECT_TRUE(a.boxes.messages.empty());
+
+  // "zz" would be measured wherever the program was started.
+  a.editFolder.SetText("zz");
+  Click();
+  EXPECT_FALSE(a.formMain->Running());
+  EXPECT_EQ(a.boxes.messages,
+            std::vector<std::string>{"zz" + std::string(FormMainTexts::FolderNotAbsolute)});
+  EXPECT_FALSE(std::filesystem::exists("zz"));
 }
 
 TEST_F(FormMainRunTest, EachStopShowsItsMessageWhenTheRunHasEnded) {

@@ -1,8 +1,8 @@
 // The Windows layer under Wine: run-folder messages with '\' and their
 // reasons, the settings file as code page 932 with CR LF (UTF-16 where it
 // must), a test file another program holds open, the elapsed-time text on a
-// CreateThread thread, the system's name, and the runner end to end, also
-// when the system ends it.
+// CreateThread thread, the system's name, the history file, and the runner
+// end to end, also when the system ends it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "engine/BenchmarkRun.h"
+#include "engine/RunHistory.h"
 #include "engine/UnitMSec.h"
 #include "platform/IniFile.h"
 #include "platform/SettingsPath.h"
@@ -212,6 +213,36 @@ TEST(Windows, ElapsedTimeTextIsTheSameOnAnyThread) {
   ::CloseHandle(thread);
   EXPECT_EQ(created, mainThread);
   EXPECT_EQ(mainThread[0], "0.999");  // the clock's days never hold 1 s exactly
+}
+
+TEST(Windows, TheHistoryTakesOnlyAPlainFileAndNeverGluesToATornLine) {
+  TempFolder temp;
+  const std::string path = temp / "history.jsonl";
+  RunRecord record;
+  record.Date = "2026-12-09T10:00:00";
+  record.Folder = "C:\\ベンチ";
+  record.Result = "completed";
+  ASSERT_TRUE(AppendToHistory(path, record).Ok());
+  std::ofstream(std::filesystem::path(platform::win32::Wide(path)),
+                std::ios::app | std::ios::binary)
+      << "{\"date\": \"20";
+  ASSERT_TRUE(AppendToHistory(path, record).Ok());
+  const std::string line = HistoryLine(record);
+  EXPECT_EQ(Bytes(path), line + "\r\n{\"date\": \"20\r\n" + line + "\r\n");
+  int runs = 0;
+  const auto count = [&](RunRecord& run) {
+    EXPECT_EQ(run.Folder, record.Folder);
+    return ++runs > 0;
+  };
+  EXPECT_EQ(ScanHistoryNewestFirst(path, count).Damaged, 1);
+  EXPECT_EQ(runs, 2);
+  // A folder in the way is left alone; nothing there is an empty history.
+  std::filesystem::create_directory(std::filesystem::path(platform::win32::Wide(temp / "folder")));
+  EXPECT_EQ(AppendToHistory(temp / "folder", record).Error, platform::IoError::NotRegular);
+  EXPECT_EQ(ScanHistoryNewestFirst(temp / "folder", count).Status.Error,
+            platform::IoError::NotRegular);
+  EXPECT_EQ(ScanHistoryNewestFirst(temp / "none.jsonl", count).Status.Error,
+            platform::IoError::NotFound);
 }
 
 TEST(Windows, TheRunnerPrintsTheTableWithCrLf) {
