@@ -7,6 +7,7 @@
 #include "engine/BenchmarkRun.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
+#include "platform/Shell.h"
 #include "ui/WindowBounds.h"
 
 namespace tarnwell::ui {
