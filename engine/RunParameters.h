@@ -64,8 +64,12 @@ std::optional<std::int32_t> RepetitionsFor(int repeatIndex);
 // Files read per read phase; below 1 when the share yields no file.
 std::int32_t ReadCountFor(std::int32_t fileCount, double readPercent, int readPercentageIndex);
 
-// Bytes moved per block: 1 MB blocks only when asked for and the file holds
-// at least one, so that a non-empty file is never moved as zero blocks.
+// Whether a file may be moved in 1 MB blocks: only a file of 1 MB or more,
+// so that a non-empty file is never moved as zero blocks. The window offers
+// the choice only then, and the run falls back to 1 KB blocks otherwise.
+bool OneMegabyteBlocksFit(std::int32_t fileSize);
+
+// Bytes moved per block: 1 MB blocks only when asked for and they fit.
 std::int32_t BlockSizeFor(bool oneMegabyteBlocks, std::int32_t fileSize);
 
 // Looks `text` up in `items`; -1 when absent.

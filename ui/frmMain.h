@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/BenchmarkRun.h"
+#include "engine/Choices.h"
 #include "engine/Generator.h"
 #include "engine/PatternBuffer.h"
 #include "engine/RunParameters.h"
@@ -99,6 +100,11 @@ private:
   class Reporter;
 
   bool ComputeFileCount();
+  // Puts the choices into the controls, in the order a start-up sets them,
+  // with the derivations a start-up makes between them.
+  void Show(const Choices& choices);
+  // The choices as the controls hold them.
+  Choices Shown() const;
   RunChoices TakeChoices() const;
   void StartRun();
   // The worker thread's body: the run, then its end posted to the window.
