@@ -160,7 +160,6 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     } else if (name == "--priority") {
       item(PriorityItems, options.PriorityIndex);
     } else if (name == "--block") {
-      static constexpr std::array<std::string_view, 2> BlockItems = {"1KB", "1MB"};
       int index = -1;
       item(BlockItems, index);
       if (index >= 0) blockMegabyte = index == 1;

@@ -1,6 +1,7 @@
 // The window's saved choices read as the runner's defaults.
 #include "cli/SavedChoices.h"
 
+#include "cli/CliTexts.h"
 #include "platform/PathNames.h"
 #include "platform/Paths.h"
 #include "platform/SettingsPath.h"
@@ -23,11 +24,11 @@ std::string ApplySavedChoices(const platform::IniFile& settings, CliOptions& opt
     // Either would make the run create and measure a folder nobody named.
     const std::string key(ChoiceKeys::Folder);
     if (SavedFolderIsCut(settings)) {
-      return "設定ファイル " + settings.Path() + " の " + key + " が長すぎます";
+      return CliTexts::SettingsFile + settings.Path() + " の " + key + CliTexts::FolderTooLong;
     }
     if (!saved.Folder.empty() && !platform::IsAbsolutePath(saved.Folder)) {
-      return "設定ファイル " + settings.Path() + " の " + key + " \"" + saved.Folder + "\"" +
-             " は絶対パスではありません";
+      return CliTexts::SettingsFile + settings.Path() + " の " + key + " \"" + saved.Folder + "\"" +
+             CliTexts::FolderNotAbsolute;
     }
   }
   const std::string folder = useFolder && !saved.Folder.empty() ? saved.Folder : choices.Folder;

@@ -111,6 +111,8 @@ inline constexpr const char* PathTooLong = "パスが長すぎます";
 inline constexpr const char* ReservedDeviceName = "は予約されたデバイス名です";
 inline constexpr const char* NotAFolderInTheWay =
     "には、フォルダではないもの（ファイルなど）があります";
+// The priority class the user chose was refused.
+inline constexpr const char* PriorityFailed = "優先度の設定に失敗しました";
 inline constexpr const char* InMemory =
     "このフォルダはメモリ上のファイルシステム (tmpfs など) にあります。"
     "測定されるのはデバイスではなくメモリの速度です。";

@@ -35,8 +35,10 @@ inline constexpr std::array<std::int32_t, 4> RepeatTable = {1, 3, 5, 10};
 inline constexpr std::array<std::string_view, 4> PriorityItems = {"Idle", "Normal", "High",
                                                                   "Realtime"};
 
+// The two block sizes a transfer moves, and their names (index 1: 1 MB).
 inline constexpr std::int32_t OneMegabyte = 1048576;
 inline constexpr std::int32_t OneKilobyte = 1024;
+inline constexpr std::array<std::string_view, 2> BlockItems = {"1KB", "1MB"};
 
 // The four values the main window keeps for the run; all start at zero.
 struct RunParameters {

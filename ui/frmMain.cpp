@@ -353,7 +353,7 @@ void TFormMain::Work(BenchmarkRun* run, Reporter* reporter,
   } catch (...) {
     outcome.Result = RunOutcome::Kind::Stopped;
     outcome.Box = MessageKind::Error;
-    outcome.Message = "不明なエラーが発生しました";
+    outcome.Message = CommonTexts::UnknownError;
   }
   // Kept for the report and the history; on this thread, off the GUI's.
   RunRecord record = run->Record(outcome);
@@ -426,7 +426,7 @@ void TFormMain::ShowProgress() {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - runStarted_).count();
   char text[256];
-  std::snprintf(text, sizeof text, "%s　繰り返し %d/%d　ファイル %d/%d　経過 %.1f 秒",
+  std::snprintf(text, sizeof text, FormMainTexts::Progress,
                 stopRequested_ ? FormMainTexts::Stopping
                                : RunPhaseText(progress.Phase.load(std::memory_order_relaxed)),
                 static_cast<int>(progress.Repetition.load(std::memory_order_relaxed)),
@@ -434,7 +434,7 @@ void TFormMain::ShowProgress() {
                 static_cast<int>(progress.File.load(std::memory_order_relaxed)),
                 static_cast<int>(progress.Files.load(std::memory_order_relaxed)), seconds);
   std::string line = text;
-  if (!notice_.empty()) line += "　" + notice_;
+  if (!notice_.empty()) line += FormMainTexts::NoticeSeparator + notice_;
   c_.LabelProgress.SetCaption(line);
 }
 
