@@ -27,7 +27,7 @@ int FindItem(const std::array<std::string_view, N>& items, std::string_view text
 }
 
 template <std::size_t N>
-std::string Choices(const std::array<std::string_view, N>& items) {
+std::string ItemList(const std::array<std::string_view, N>& items) {
   std::string list;
   for (std::size_t i = 0; i < N; ++i) {
     if (i > 0) list += ", ";
@@ -40,31 +40,8 @@ std::string Choices(const std::array<std::string_view, N>& items) {
 
 CliOptions DefaultOptions(const std::string& folder) {
   CliOptions options;
-  RunChoices& choices = options.Choices;
-  choices.Folder = folder;
-  choices.FileSizeIndex = 3;   // "1MB"
-  choices.TotalSizeIndex = 0;  // "1MB"
-  choices.DeleteFiles = true;
-  choices.OneMegabyteBlocks = true;
-  choices.ReadOnly = false;
-  choices.ReadRandom = false;
-  choices.ReadPercentageIndex = ReadAllIndex;
-  choices.RepeatIndex = 0;
-  options.WaitIndex = 0;
+  options.Choices.Folder = folder;
   return options;
-}
-
-void DeriveParameters(RunChoices& choices, int waitIndex) {
-  RunParameters& parameters = choices.Parameters;
-  parameters.WaitMSec = WaitMSecFor(waitIndex);
-  if (const std::optional<double> percent = ReadPercentFor(choices.ReadPercentageIndex)) {
-    parameters.ReadPercent = *percent;
-  }
-  // As the file-size close-up does: 1 MB blocks only for files of 1 MB or more.
-  if (choices.FileSizeIndex < 0 || choices.FileSizeIndex >= ItemCount ||
-      FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)] < OneMegabyte) {
-    choices.OneMegabyteBlocks = false;
-  }
 }
 
 ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const CliOptions& defaults) {
@@ -123,7 +100,7 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       const int index = FindItem(items, *text);
       if (index < 0) {
         result.Error =
-            name + " の値 \"" + *text + "\" は次のどれかにしてください: " + Choices(items);
+            name + " の値 \"" + *text + "\" は次のどれかにしてください: " + ItemList(items);
         return;
       }
       target = index;
@@ -177,13 +154,12 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     } else if (name == "--repeat") {
       item(RepeatItems, choices.RepeatIndex);
     } else if (name == "--wait") {
-      item(WaitItems, options.WaitIndex);
+      item(WaitItems, choices.WaitIndex);
     } else if (name == "--read-percent") {
       item(ReadPercentageItems, choices.ReadPercentageIndex);
     } else if (name == "--priority") {
       item(PriorityItems, options.PriorityIndex);
     } else if (name == "--block") {
-      static constexpr std::array<std::string_view, 2> BlockItems = {"1KB", "1MB"};
       int index = -1;
       item(BlockItems, index);
       if (index >= 0) blockMegabyte = index == 1;
@@ -206,12 +182,12 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
   }
   if (blockMegabyte) choices.OneMegabyteBlocks = *blockMegabyte;
   const bool smallFile =
-      FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)] < OneMegabyte;
+      !OneMegabyteBlocksFit(FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)]);
   if (blockMegabyte.value_or(false) && smallFile) {
     result.Error = "--block 1MB は 1MB 以上のファイルでのみ使えます";
     return result;
   }
-  DeriveParameters(choices, options.WaitIndex);
+  DeriveParameters(choices);
   return result;
 }
 

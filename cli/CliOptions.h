@@ -12,9 +12,9 @@
 namespace tarnwell::cli {
 
 struct CliOptions {
+  // The choices' own priority (the window's) is never applied here.
   RunChoices Choices;
-  int WaitIndex = 0;       // "0" seconds
-  int PriorityIndex = -1;  // -1: leave the priority as it is
+  int PriorityIndex = -1;  // --priority; -1: leave the priority as it is
   bool Json = false;
   bool NoHistory = false;    // keep this run out of the history
   bool ListHistory = false;  // --history: list earlier runs instead of running
@@ -40,10 +40,6 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
 
 // First-start defaults of the window, the folder being `folder`.
 CliOptions DefaultOptions(const std::string& folder);
-
-// Fills WaitMSec, ReadPercent and the block mode from the item indexes, as
-// the window's close-up handlers do.
-void DeriveParameters(RunChoices& choices, int waitIndex);
 
 const char* UsageText();
 

@@ -67,7 +67,7 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
       ", \"repeat\": " + std::string(RepeatItems[static_cast<std::size_t>(choices.RepeatIndex)]);
   json += ", \"waitSeconds\": " + std::to_string(parameters.WaitMSec / 1000);
   json += ", \"readPercent\": " + JsonNumber(parameters.ReadPercent);
-  json += ", \"block\": " + JsonString(choices.OneMegabyteBlocks ? "1MB" : "1KB");
+  json += ", \"block\": " + JsonString(std::string(BlockItems[choices.OneMegabyteBlocks ? 1 : 0]));
   json += ", \"readOnly\": " + Bool(choices.ReadOnly);
   json += ", \"random\": " + Bool(choices.ReadRandom);
   json += ", \"delete\": " + Bool(choices.DeleteFiles);

@@ -1,21 +1,12 @@
 // The window's saved choices read as the runner's defaults.
 #include "cli/SavedChoices.h"
 
+#include "cli/CliTexts.h"
 #include "platform/PathNames.h"
 #include "platform/Paths.h"
 #include "platform/SettingsPath.h"
 
 namespace tarnwell::cli {
-namespace {
-
-constexpr const char* Main = "Main";
-
-void ReadIndex(const platform::IniFile& settings, const char* key, int items, int& index) {
-  const int saved = settings.ReadInteger(Main, key, index);
-  if (saved >= 0 && saved < items) index = saved;
-}
-
-}  // namespace
 
 std::string WindowSettingsPath() {
   const std::string parent = platform::ParentPath(platform::ExecutablePath());
@@ -28,30 +19,23 @@ std::string WindowSettingsPath() {
 std::string ApplySavedChoices(const platform::IniFile& settings, CliOptions& options,
                               bool useFolder) {
   RunChoices& choices = options.Choices;
+  const Choices saved = ReadChoices(settings, choices, IndexOutsideList::KeepDefault);
   if (useFolder) {
-    const std::string folder = settings.ReadString(Main, "Folder", choices.Folder);
     // Either would make the run create and measure a folder nobody named.
-    if (settings.IsCut(Main, "Folder")) {
-      return "設定ファイル " + settings.Path() + " の Folder が長すぎます";
+    const std::string key(ChoiceKeys::Folder);
+    if (SavedFolderIsCut(settings)) {
+      return CliTexts::SettingsFile + settings.Path() + " の " + key + CliTexts::FolderTooLong;
     }
-    if (!folder.empty() && !platform::IsAbsolutePath(folder)) {
-      return "設定ファイル " + settings.Path() + " の Folder \"" + folder +
-             "\" は絶対パスではありません";
+    if (!saved.Folder.empty() && !platform::IsAbsolutePath(saved.Folder)) {
+      return CliTexts::SettingsFile + settings.Path() + " の " + key + " \"" + saved.Folder + "\"" +
+             CliTexts::FolderNotAbsolute;
     }
-    if (!folder.empty()) choices.Folder = folder;
   }
-  ReadIndex(settings, "FileSize", ItemCount, choices.FileSizeIndex);
-  ReadIndex(settings, "TotalSize", ItemCount, choices.TotalSizeIndex);
-  choices.DeleteFiles = settings.ReadBool(Main, "DeleteAfterWrite", choices.DeleteFiles);
-  choices.OneMegabyteBlocks = settings.ReadBool(Main, "WriteRead1MB", choices.OneMegabyteBlocks);
-  choices.ReadOnly = settings.ReadBool(Main, "ReadOnly", choices.ReadOnly);
-  choices.ReadRandom = settings.ReadBool(Main, "ReadRandom", choices.ReadRandom);
-  ReadIndex(settings, "ReadPercentage", static_cast<int>(ReadPercentageItems.size()),
-            choices.ReadPercentageIndex);
-  ReadIndex(settings, "Repeat", static_cast<int>(RepeatItems.size()), choices.RepeatIndex);
-  ReadIndex(settings, "Wait", static_cast<int>(WaitItems.size()), options.WaitIndex);
+  const std::string folder = useFolder && !saved.Folder.empty() ? saved.Folder : choices.Folder;
   // The saved priority is shown by the window but applied only on request;
   // the runner likewise applies one only when --priority asks for it.
+  static_cast<Choices&>(choices) = saved;
+  choices.Folder = folder;
   return {};
 }
 

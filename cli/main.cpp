@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "cli/CliTexts.h"
 #include "cli/JsonReport.h"
 #include "cli/SavedChoices.h"
 #include "engine/BenchmarkRun.h"
@@ -131,7 +132,7 @@ private:
       const char* text = RunPhaseText(phase);
       const double seconds = (PreciseNow() - started_) * 86400.0;
       std::lock_guard consoleLock(console_);
-      std::fprintf(stderr, "\r\033[K%s  %d/%d 回目  ファイル %d/%d  経過 %.1f 秒", text,
+      std::fprintf(stderr, progressFormat_.c_str(), text,
                    progress_.Repetition.load(std::memory_order_relaxed),
                    progress_.Repetitions.load(std::memory_order_relaxed),
                    progress_.File.load(std::memory_order_relaxed),
@@ -141,6 +142,7 @@ private:
     }
   }
 
+  const std::string progressFormat_ = std::string("\r\033[K") + CliTexts::Progress;
   const RunProgress& progress_;
   ConsoleObserver& observer_;
   std::mutex& console_;
@@ -166,7 +168,7 @@ void Complain(const std::string& text, const std::string& reason = {}) {
 bool FlushOutput() {
   const bool flushed = std::fflush(stdout) == 0;
   if (flushed && !std::ferror(stdout)) return true;
-  Complain("標準出力に書き込めません",
+  Complain(CliTexts::OutputNotWritten,
            flushed ? std::string() : platform::ErrorText(platform::LastSystemError()));
   return false;
 }
@@ -186,17 +188,14 @@ std::string Figure(double value) {
 int ListHistory(const CliOptions& options) {
   const std::string path = HistoryPath();
   if (path.empty()) {
-    Complain("履歴の場所がわかりません", platform::NoUserFolderReason());
+    Complain(CliTexts::NoHistoryPlace, platform::NoUserFolderReason());
     return ExitStopped;
   }
   bool started = false;
   const auto start = [&] {
     if (started) return;
     started = true;
-    std::fputs(options.Json ? "{\"runs\": ["
-                            : "日時\tデバイス\tフォルダ\tファイル\t総容量\tブロック\t書き（MB/"
-                              "秒）\t読み（MB/秒）\t結果\n",
-               stdout);
+    std::fputs(options.Json ? "{\"runs\": [" : CliTexts::HistoryHeader, stdout);
   };
   int listed = 0;
   const HistoryScan scan = ScanHistoryNewestFirst(path, [&](RunRecord& run) {
@@ -217,7 +216,7 @@ int ListHistory(const CliOptions& options) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     return std::ferror(stdout) == 0;
   });
-  const std::string cannotRead = "履歴 " + path + " を読めません";
+  const std::string cannotRead = CliTexts::HistoryFile + path + CliTexts::CannotRead;
   // A history that is there but cannot be read is not an empty one.
   if (!scan.Read() && !started) {
     Complain(cannotRead, FailureReason(scan.Status));
@@ -226,7 +225,7 @@ int ListHistory(const CliOptions& options) {
   start();
   if (options.Json) std::printf("%s], \"damaged\": %d}\n", listed > 0 ? "\n" : "", scan.Damaged);
   if (scan.Damaged > 0) {
-    std::fprintf(stderr, "tarnwell-cli: 履歴の壊れた %d 行を飛ばしました\n", scan.Damaged);
+    std::fprintf(stderr, CliTexts::DamagedSkipped, scan.Damaged);
   }
   if (!scan.Read()) Complain(cannotRead, FailureReason(scan.Status));
   return FlushOutput() && scan.Read() ? ExitCompleted : ExitStopped;
@@ -243,7 +242,8 @@ ReportResult WriteReport(const std::string& path, const RunRecord& record) {
   if (platform::ReplaceFileAtomically(path, html, platform::LinkAtPath::Refuse, &reason)) {
     return {true, {}};
   }
-  return {false, RunMessages::WithReason("レポート " + path + " を書き込めません", reason)};
+  return {false, RunMessages::WithReason(CliTexts::ReportFile + path + CliTexts::CannotWriteReport,
+                                         reason)};
 }
 
 // The window's saved choices as defaults under what the command line says;
@@ -257,14 +257,14 @@ bool TakeSavedChoices(const CliOptions& given, CliOptions& defaults) {
   if (given.Settings && (settings.ReadFailed() || !platform::IsReadableFile(*given.Settings))) {
     platform::TextFileReader probe;
     const platform::TextFileStatus status = probe.Open(*given.Settings);
-    Complain("設定ファイル " + *given.Settings + " を読めません",
+    Complain(CliTexts::SettingsFile + *given.Settings + CliTexts::CannotRead,
              status.Ok() ? std::string() : FailureReason(status));
     return false;
   }
   // A saved folder is refused only where it would be used.
   if (const std::string refused = ApplySavedChoices(settings, defaults, !given.FolderGiven);
       !refused.empty()) {
-    Complain(refused + "\n--folder で測定するフォルダを指定してください。");
+    Complain(refused + "\n" + CliTexts::NameTheFolder);
     return false;
   }
   return true;
@@ -274,7 +274,7 @@ int Main(int argc, char** argv) {
   platform::PrepareConsole();
   const std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
   const auto usageError = [](const std::string& error) {
-    Complain(error + "\n詳しくは tarnwell-cli --help を見てください。");
+    Complain(error + "\n" + CliTexts::SeeHelp);
     return ExitUsage;
   };
   const CliOptions builtIn = DefaultOptions(platform::HomeDirectory());
@@ -299,13 +299,13 @@ int Main(int argc, char** argv) {
   const CliOptions& options = parsed.Options;
   // No home folder and no folder named: nothing says where to measure.
   if (options.Choices.Folder.empty()) {
-    Complain("測定するフォルダがわかりません\n" + platform::NoUserFolderReason() +
-             "\n--folder で測定するフォルダを指定してください。");
+    Complain(std::string(CliTexts::NoFolder) + "\n" + platform::NoUserFolderReason() + "\n" +
+             CliTexts::NameTheFolder);
     return ExitUsage;
   }
   if (options.PriorityIndex >= 0 &&
       !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))) {
-    std::fprintf(stderr, "%s\n", "優先度の設定に失敗しました");
+    std::fprintf(stderr, "%s\n", RunMessages::PriorityFailed);
   }
 
   PatternBuffer buffer;
@@ -334,10 +334,11 @@ int Main(int argc, char** argv) {
   if (measured && !options.NoHistory) {
     const std::string historyPath = HistoryPath();
     if (historyPath.empty()) {
-      Complain("この測定は履歴に残りません", platform::NoUserFolderReason());
+      Complain(CliTexts::NotInHistory, platform::NoUserFolderReason());
     } else if (const platform::TextFileStatus kept = AppendToHistory(historyPath, record);
                !kept.Ok()) {
-      Complain("履歴 " + historyPath + " に書き込めません", FailureReason(kept));
+      Complain(CliTexts::HistoryFile + historyPath + " " + RunMessages::CannotWrite,
+               FailureReason(kept));
     }
   }
   // A report that was asked for and not written makes the run a failure.
@@ -358,7 +359,7 @@ int Main(int argc, char** argv) {
     case RunOutcome::Kind::Completed:
       return ExitCompleted;
     case RunOutcome::Kind::Interrupted:
-      std::fprintf(stderr, "%s\n", "中断しました");
+      std::fprintf(stderr, "%s\n", CliTexts::Interrupted);
       return ExitInterrupted;
     case RunOutcome::Kind::Stopped:
       std::fprintf(stderr, "%s\n", outcome.Message.c_str());

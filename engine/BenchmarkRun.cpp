@@ -312,7 +312,7 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
   record.Folder = choices_.Folder;
   record.FileSize = item(FileSizeItems, choices_.FileSizeIndex);
   record.Total = item(TotalSizeItems, choices_.TotalSizeIndex);
-  record.Block = blockSize_ == OneMegabyte ? "1MB" : "1KB";
+  record.Block = BlockItems[blockSize_ == OneMegabyte ? 1 : 0];
   record.ReadPercent = item(ReadPercentageItems, choices_.ReadPercentageIndex);
   record.Repeat = repetitions_;
   record.WaitSeconds = parameters_.WaitMSec / 1000;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Choices.h"
 #include "engine/Generator.h"
 #include "engine/PatternBuffer.h"
 #include "engine/PhaseStats.h"
@@ -24,22 +25,6 @@
 #include "platform/FileSystem.h"
 
 namespace tarnwell {
-
-// What the run reads from the window, taken once before it starts.
-struct RunChoices {
-  std::string Folder;
-  int FileSizeIndex = 3;
-  int TotalSizeIndex = 0;
-  bool OneMegabyteBlocks = true;
-  int RepeatIndex = 0;
-  bool ReadOnly = false;
-  bool ReadRandom = false;
-  int ReadPercentageIndex = ReadAllIndex;
-  bool DeleteFiles = true;
-  // FileSize and FileCount as the window holds them (the run derives them
-  // afresh); WaitMSec and ReadPercent are taken as they stand.
-  RunParameters Parameters;
-};
 
 enum class RunPhase { Idle, Preparing, Writing, Waiting, Selecting, Reading, Deleting, Finished };
 
@@ -126,6 +111,8 @@ inline constexpr const char* PathTooLong = "パスが長すぎます";
 inline constexpr const char* ReservedDeviceName = "は予約されたデバイス名です";
 inline constexpr const char* NotAFolderInTheWay =
     "には、フォルダではないもの（ファイルなど）があります";
+// The priority class the user chose was refused.
+inline constexpr const char* PriorityFailed = "優先度の設定に失敗しました";
 inline constexpr const char* InMemory =
     "このフォルダはメモリ上のファイルシステム (tmpfs など) にあります。"
     "測定されるのはデバイスではなくメモリの速度です。";

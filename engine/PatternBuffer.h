@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "engine/Generator.h"
+#include "engine/RunParameters.h"
 
 namespace tarnwell {
 
@@ -30,8 +31,10 @@ public:
 
   std::uint32_t* KilobyteBlock() { return kilobyte_; }
   std::uint32_t* MegabyteBlock() { return megabyte_; }
-  // The block for a transfer size (1024 or 1048576 bytes).
-  void* BlockFor(std::int32_t blockSize) { return blockSize == 1024 ? kilobyte_ : megabyte_; }
+  // The block for a transfer size (OneKilobyte or OneMegabyte bytes).
+  void* BlockFor(std::int32_t blockSize) {
+    return blockSize == OneKilobyte ? kilobyte_ : megabyte_;
+  }
 
 private:
   struct Free {

@@ -42,8 +42,10 @@ std::int32_t ReadCountFor(std::int32_t fileCount, double readPercent, int readPe
   return static_cast<std::int32_t>(count);
 }
 
+bool OneMegabyteBlocksFit(std::int32_t fileSize) { return fileSize >= OneMegabyte; }
+
 std::int32_t BlockSizeFor(bool oneMegabyteBlocks, std::int32_t fileSize) {
-  return oneMegabyteBlocks && fileSize >= OneMegabyte ? OneMegabyte : OneKilobyte;
+  return oneMegabyteBlocks && OneMegabyteBlocksFit(fileSize) ? OneMegabyte : OneKilobyte;
 }
 
 }  // namespace tarnwell

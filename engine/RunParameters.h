@@ -35,8 +35,10 @@ inline constexpr std::array<std::int32_t, 4> RepeatTable = {1, 3, 5, 10};
 inline constexpr std::array<std::string_view, 4> PriorityItems = {"Idle", "Normal", "High",
                                                                   "Realtime"};
 
+// The two block sizes a transfer moves, and their names (index 1: 1 MB).
 inline constexpr std::int32_t OneMegabyte = 1048576;
 inline constexpr std::int32_t OneKilobyte = 1024;
+inline constexpr std::array<std::string_view, 2> BlockItems = {"1KB", "1MB"};
 
 // The four values the main window keeps for the run; all start at zero.
 struct RunParameters {
@@ -64,8 +66,12 @@ std::optional<std::int32_t> RepetitionsFor(int repeatIndex);
 // Files read per read phase; below 1 when the share yields no file.
 std::int32_t ReadCountFor(std::int32_t fileCount, double readPercent, int readPercentageIndex);
 
-// Bytes moved per block: 1 MB blocks only when asked for and the file holds
-// at least one, so that a non-empty file is never moved as zero blocks.
+// Whether a file may be moved in 1 MB blocks: only a file of 1 MB or more,
+// so that a non-empty file is never moved as zero blocks. The window offers
+// the choice only then, and the run falls back to 1 KB blocks otherwise.
+bool OneMegabyteBlocksFit(std::int32_t fileSize);
+
+// Bytes moved per block: 1 MB blocks only when asked for and they fit.
 std::int32_t BlockSizeFor(bool oneMegabyteBlocks, std::int32_t fileSize);
 
 // Looks `text` up in `items`; -1 when absent.

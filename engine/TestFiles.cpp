@@ -3,13 +3,15 @@
 
 #include <cstdio>
 
+#include "engine/RunParameters.h"
+
 namespace tarnwell {
 
 using platform::IoError;
 
 namespace {
-constexpr std::size_t OneKilobyteBytes = 1024;
-constexpr std::size_t OneMegabyteBytes = 1048576;
+constexpr auto OneKilobyteBytes = static_cast<std::size_t>(OneKilobyte);
+constexpr auto OneMegabyteBytes = static_cast<std::size_t>(OneMegabyte);
 }  // namespace
 
 int FormatTestFileName(std::int32_t number, char* out) {

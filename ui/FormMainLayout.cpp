@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "engine/Choices.h"
 #include "engine/RunParameters.h"
 #include "ui/FormMainControls.h"
 
@@ -12,6 +13,8 @@ namespace {
 
 constexpr std::span<const std::string_view> NoItems{};
 
+// The lists' layout selections are the choices of a first start (the
+// repeat and wait lists have none); the settings replace them at creation.
 constexpr ControlLayout Controls[] = {
     {"LabelFolder", ControlKind::Label, 8, 8, 91, 12, "フォルダ作成場所", NoItems, -1, -1,
      "フォルダ作成場所"},
@@ -20,17 +23,17 @@ constexpr ControlLayout Controls[] = {
     {"ButtonFolder", ControlKind::Button, 344, 8, 65, 25, "参照...", NoItems, -1, 1, "参照"},
     {"LabelFileSize", ControlKind::Label, 8, 40, 84, 12, "ファイルの大きさ", NoItems, -1, -1,
      "ファイルの大きさ"},
-    {"ComboBoxFileSize", ControlKind::DropDownList, 96, 40, 65, 20, "", FileSizeItems, 3, 2,
-     "ファイルの大きさ"},
+    {"ComboBoxFileSize", ControlKind::DropDownList, 96, 40, 65, 20, "", FileSizeItems,
+     ChoiceKeys::FileSize.Default, 2, "ファイルの大きさ"},
     {"LabelTotalSize", ControlKind::Label, 168, 40, 36, 12, "総容量", NoItems, -1, -1, "総容量"},
-    {"ComboBoxTotalSize", ControlKind::DropDownList, 208, 40, 65, 20, "", TotalSizeItems, 0, 3,
-     "総容量"},
+    {"ComboBoxTotalSize", ControlKind::DropDownList, 208, 40, 65, 20, "", TotalSizeItems,
+     ChoiceKeys::TotalSize.Default, 3, "総容量"},
     {"LabelFileTotal", ControlKind::Label, 280, 40, 72, 12, "LabelFileTotal", NoItems, -1, -1,
      "ファイル数"},
     {"LabelReadPercentage", ControlKind::Label, 384, 40, 60, 12, "読み込み％", NoItems, -1, -1,
      "読み込み％"},
     {"ComboBoxReadPercentage", ControlKind::DropDownList, 448, 40, 57, 20, "", ReadPercentageItems,
-     9, 12, "読み込み％"},
+     ChoiceKeys::ReadPercentage.Default, 12, "読み込み％"},
     {"CheckBoxDeleteFile", ControlKind::CheckBox, 8, 64, 297, 17,
      "終了時にファイルとフォルダを削除する", NoItems, -1, 4,
      "終了時にファイルとフォルダを削除する"},
@@ -44,8 +47,8 @@ constexpr ControlLayout Controls[] = {
     {"ComboBoxRepeat", ControlKind::DropDownList, 56, 88, 73, 20, "", RepeatItems, -1, 6,
      "繰り返し"},
     {"LabelPriority", ControlKind::Label, 136, 88, 36, 12, "優先度", NoItems, -1, -1, "優先度"},
-    {"ComboBoxPriority", ControlKind::DropDownList, 176, 88, 73, 20, "", PriorityItems, 1, 7,
-     "優先度"},
+    {"ComboBoxPriority", ControlKind::DropDownList, 176, 88, 73, 20, "", PriorityItems,
+     ChoiceKeys::Priority.Default, 7, "優先度"},
     {"LabelWait", ControlKind::Label, 256, 88, 24, 12, "待機", NoItems, -1, -1, "待機"},
     {"ComboBoxWait", ControlKind::DropDownList, 288, 88, 49, 20, "", WaitItems, -1, 8, "待機"},
     {"ButtonStart", ControlKind::Button, 344, 88, 65, 25, "開始", NoItems, -1, 9, "開始"},

@@ -3,6 +3,8 @@
 
 #include <exception>
 
+#include "ui/FormTexts.h"
+
 namespace tarnwell::ui {
 
 std::string ErrorBoxText(const std::string& message) {
@@ -20,7 +22,7 @@ void RunHandler(MessageBoxes& boxes, const std::function<void()>& handler) {
   } catch (const std::exception& error) {
     text = error.what();
   } catch (...) {
-    text = "不明なエラーが発生しました";
+    text = CommonTexts::UnknownError;
   }
   // Shown outside the catch block: the box runs a nested event loop.
   boxes.ShowError(ErrorBoxText(text));

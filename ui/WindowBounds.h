@@ -1,6 +1,5 @@
 // A window's outer bounds in the settings file: four keys of one section,
-// applied one at a time as read and written from the current rectangle; and
-// what a window says when it closes and that file cannot be written.
+// applied one at a time as read and written from the current rectangle.
 #pragma once
 
 #include <string_view>
@@ -9,10 +8,6 @@
 #include "ui/Controls.h"
 
 namespace tarnwell::ui {
-
-namespace SettingsTexts {
-inline constexpr const char* SaveFailed = "INIファイルへの書き込みを中止します";
-}  // namespace SettingsTexts
 
 // Reads "Top", "Left", "Width", "Height" (each defaulting to `defaults`) and
 // applies each to `window` at once, in that order.

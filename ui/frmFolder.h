@@ -14,24 +14,9 @@
 #include "ui/AppServices.h"
 #include "ui/Controls.h"
 #include "ui/FolderTree.h"
+#include "ui/FormTexts.h"
 
 namespace tarnwell::ui {
-
-// The texts the folder chooser shows.
-namespace FormFolderTexts {
-inline constexpr const char* Caption = "フォルダ選択";
-inline constexpr const char* OK = "OK";
-inline constexpr const char* Cancel = "キャンセル";
-inline constexpr const char* Tree = "フォルダ";
-// "%s" stands for the refused new name.
-inline constexpr const char* RenameFailed = "%s に名前を変更できませんでした。";
-inline constexpr const char* NewFolderName = "新しいフォルダ";
-inline constexpr const char* Rename = "名前の変更(&M)";
-inline constexpr const char* NewFolder = "新しいフォルダ(&W)";
-inline constexpr const char* Trash = "ごみ箱に移動(&D)";
-// Opening the folder with the desktop is named in each system's own words
-// (platform::OpenFolderCommandText).
-}  // namespace FormFolderTexts
 
 // The commands of a folder's context menu.
 enum class FolderCommand { Rename, NewFolder, Trash, Open };

@@ -21,7 +21,6 @@ namespace tarnwell::ui {
 namespace {
 
 constexpr const char* WindowSection = "Window";
-constexpr const char* MainSection = "Main";
 
 constexpr Bounds DefaultBounds{.Left = 100, .Top = 100, .Width = 720, .Height = 500};
 
@@ -98,21 +97,41 @@ void TFormMain::FormCreate() {
 void TFormMain::LoadSettings() {
   const platform::IniFile ini(services_.SettingsPath());
   LoadWindowBounds(ini, WindowSection, DefaultBounds, c_.Form);
+  Choices firstStart;
+  firstStart.Folder = services_.DefaultFolder();
+  Show(ReadChoices(ini, firstStart, IndexOutsideList::AsStored));
+}
 
-  c_.EditFolder.SetText(ini.ReadString(MainSection, "Folder", services_.DefaultFolder()));
-  SelectStoredIndex(c_.ComboBoxFileSize, ini.ReadInteger(MainSection, "FileSize", 3));
-  SelectStoredIndex(c_.ComboBoxTotalSize, ini.ReadInteger(MainSection, "TotalSize", 0));
-  c_.CheckBoxDeleteFile.SetChecked(ini.ReadBool(MainSection, "DeleteAfterWrite", true));
-  c_.CheckBox1MB.SetChecked(ini.ReadBool(MainSection, "WriteRead1MB", true));
-  c_.CheckBoxReadOnly.SetChecked(ini.ReadBool(MainSection, "ReadOnly", false));
+void TFormMain::Show(const Choices& choices) {
+  c_.EditFolder.SetText(choices.Folder);
+  SelectStoredIndex(c_.ComboBoxFileSize, choices.FileSizeIndex);
+  SelectStoredIndex(c_.ComboBoxTotalSize, choices.TotalSizeIndex);
+  c_.CheckBoxDeleteFile.SetChecked(choices.DeleteFiles);
+  c_.CheckBox1MB.SetChecked(choices.OneMegabyteBlocks);
+  c_.CheckBoxReadOnly.SetChecked(choices.ReadOnly);
   CheckBoxReadOnlyClick();
-  c_.CheckBoxReadRandom.SetChecked(ini.ReadBool(MainSection, "ReadRandom", false));
-  SelectStoredIndex(c_.ComboBoxReadPercentage,
-                    ini.ReadInteger(MainSection, "ReadPercentage", ReadAllIndex));
+  c_.CheckBoxReadRandom.SetChecked(choices.ReadRandom);
+  SelectStoredIndex(c_.ComboBoxReadPercentage, choices.ReadPercentageIndex);
   ComboBoxReadPercentageCloseUp();
-  SelectStoredIndex(c_.ComboBoxRepeat, ini.ReadInteger(MainSection, "Repeat", 0));
-  SelectStoredIndex(c_.ComboBoxPriority, ini.ReadInteger(MainSection, "Priority", 1));
-  SelectStoredIndex(c_.ComboBoxWait, ini.ReadInteger(MainSection, "Wait", 0));
+  SelectStoredIndex(c_.ComboBoxRepeat, choices.RepeatIndex);
+  SelectStoredIndex(c_.ComboBoxPriority, choices.PriorityIndex);
+  SelectStoredIndex(c_.ComboBoxWait, choices.WaitIndex);
+}
+
+Choices TFormMain::Shown() const {
+  Choices choices;
+  choices.Folder = c_.EditFolder.Text();
+  choices.FileSizeIndex = c_.ComboBoxFileSize.ItemIndex();
+  choices.TotalSizeIndex = c_.ComboBoxTotalSize.ItemIndex();
+  choices.DeleteFiles = c_.CheckBoxDeleteFile.Checked();
+  choices.OneMegabyteBlocks = c_.CheckBox1MB.Checked();
+  choices.ReadOnly = c_.CheckBoxReadOnly.Checked();
+  choices.ReadRandom = c_.CheckBoxReadRandom.Checked();
+  choices.ReadPercentageIndex = c_.ComboBoxReadPercentage.ItemIndex();
+  choices.RepeatIndex = c_.ComboBoxRepeat.ItemIndex();
+  choices.PriorityIndex = c_.ComboBoxPriority.ItemIndex();
+  choices.WaitIndex = c_.ComboBoxWait.ItemIndex();
+  return choices;
 }
 
 void TFormMain::FormClose() {
@@ -130,17 +149,7 @@ bool TFormMain::SaveSettings(std::string& reason) {
   try {
     platform::IniFile ini(services_.SettingsPath());
     SaveWindowBounds(ini, WindowSection, c_.Form);
-    ini.WriteString(MainSection, "Folder", c_.EditFolder.Text());
-    ini.WriteInteger(MainSection, "FileSize", c_.ComboBoxFileSize.ItemIndex());
-    ini.WriteInteger(MainSection, "TotalSize", c_.ComboBoxTotalSize.ItemIndex());
-    ini.WriteBool(MainSection, "DeleteAfterWrite", c_.CheckBoxDeleteFile.Checked());
-    ini.WriteBool(MainSection, "WriteRead1MB", c_.CheckBox1MB.Checked());
-    ini.WriteBool(MainSection, "ReadOnly", c_.CheckBoxReadOnly.Checked());
-    ini.WriteBool(MainSection, "ReadRandom", c_.CheckBoxReadRandom.Checked());
-    ini.WriteInteger(MainSection, "ReadPercentage", c_.ComboBoxReadPercentage.ItemIndex());
-    ini.WriteInteger(MainSection, "Repeat", c_.ComboBoxRepeat.ItemIndex());
-    ini.WriteInteger(MainSection, "Priority", c_.ComboBoxPriority.ItemIndex());
-    ini.WriteInteger(MainSection, "Wait", c_.ComboBoxWait.ItemIndex());
+    WriteChoices(ini, Shown());
     platform::ClearSystemError();
     if (ini.UpdateFile()) return true;
     reason = platform::ErrorText(platform::LastSystemError());
@@ -237,7 +246,7 @@ void TFormMain::ComboBoxFileSizeCloseUp() {
   } else {
     c_.LabelFileTotal.SetCaption(FormMainTexts::NoFileCount);
   }
-  if (parameters_.FileSize >= OneMegabyte) {
+  if (OneMegabyteBlocksFit(parameters_.FileSize)) {
     c_.CheckBox1MB.SetEnabled(true);
   } else {
     c_.CheckBox1MB.SetChecked(false);
@@ -293,15 +302,7 @@ void TFormMain::ButtonStartClick() {
 
 RunChoices TFormMain::TakeChoices() const {
   RunChoices choices;
-  choices.Folder = c_.EditFolder.Text();
-  choices.FileSizeIndex = c_.ComboBoxFileSize.ItemIndex();
-  choices.TotalSizeIndex = c_.ComboBoxTotalSize.ItemIndex();
-  choices.OneMegabyteBlocks = c_.CheckBox1MB.Checked();
-  choices.RepeatIndex = c_.ComboBoxRepeat.ItemIndex();
-  choices.ReadOnly = c_.CheckBoxReadOnly.Checked();
-  choices.ReadRandom = c_.CheckBoxReadRandom.Checked();
-  choices.ReadPercentageIndex = c_.ComboBoxReadPercentage.ItemIndex();
-  choices.DeleteFiles = c_.CheckBoxDeleteFile.Checked();
+  static_cast<Choices&>(choices) = Shown();
   choices.Parameters = parameters_;
   return choices;
 }
@@ -352,7 +353,7 @@ void TFormMain::Work(BenchmarkRun* run, Reporter* reporter,
   } catch (...) {
     outcome.Result = RunOutcome::Kind::Stopped;
     outcome.Box = MessageKind::Error;
-    outcome.Message = "不明なエラーが発生しました";
+    outcome.Message = CommonTexts::UnknownError;
   }
   // Kept for the report and the history; on this thread, off the GUI's.
   RunRecord record = run->Record(outcome);
@@ -425,7 +426,7 @@ void TFormMain::ShowProgress() {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - runStarted_).count();
   char text[256];
-  std::snprintf(text, sizeof text, "%s　繰り返し %d/%d　ファイル %d/%d　経過 %.1f 秒",
+  std::snprintf(text, sizeof text, FormMainTexts::Progress,
                 stopRequested_ ? FormMainTexts::Stopping
                                : RunPhaseText(progress.Phase.load(std::memory_order_relaxed)),
                 static_cast<int>(progress.Repetition.load(std::memory_order_relaxed)),
@@ -433,7 +434,7 @@ void TFormMain::ShowProgress() {
                 static_cast<int>(progress.File.load(std::memory_order_relaxed)),
                 static_cast<int>(progress.Files.load(std::memory_order_relaxed)), seconds);
   std::string line = text;
-  if (!notice_.empty()) line += "　" + notice_;
+  if (!notice_.empty()) line += FormMainTexts::NoticeSeparator + notice_;
   c_.LabelProgress.SetCaption(line);
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/BenchmarkRun.h"
+#include "engine/Choices.h"
 #include "engine/Generator.h"
 #include "engine/PatternBuffer.h"
 #include "engine/RunParameters.h"
@@ -21,29 +22,12 @@
 #include "ui/AppServices.h"
 #include "ui/Controls.h"
 #include "ui/FormMainControls.h"
+#include "ui/FormTexts.h"
 
 namespace tarnwell::ui {
 
 class TFormFolder;
 class TFormStartMenu;
-
-// The texts the main window shows.
-namespace FormMainTexts {
-inline constexpr const char* Files = "ファイル";
-inline constexpr const char* NoFileCount = "---";
-inline constexpr const char* Start = "開始";
-inline constexpr const char* Stop = "中止";
-inline constexpr const char* PriorityFailed = "優先度の設定に失敗しました";
-inline constexpr const char* Stopping = "中止しています...";
-inline constexpr const char* ReportTitle = "レポートを保存";
-inline constexpr const char* ReportFilter = "HTML ファイル (*.html)";
-inline constexpr const char* CannotWrite = "に書き込めません";
-inline constexpr const char* HistoryNotWritten = "履歴に書き込めませんでした";
-// After the folder text: a relative folder would be measured wherever the
-// program happened to start.
-inline constexpr const char* FolderNotAbsolute =
-    " は絶対パスではありません。測定するフォルダをルートからのパスで指定してください";
-}  // namespace FormMainTexts
 
 class TFormMain {
 public:
@@ -99,6 +83,11 @@ private:
   class Reporter;
 
   bool ComputeFileCount();
+  // Puts the choices into the controls, in the order a start-up sets them,
+  // with the derivations a start-up makes between them.
+  void Show(const Choices& choices);
+  // The choices as the controls hold them.
+  Choices Shown() const;
   RunChoices TakeChoices() const;
   void StartRun();
   // The worker thread's body: the run, then its end posted to the window.

@@ -6,18 +6,9 @@
 
 #include "ui/AppServices.h"
 #include "ui/Controls.h"
+#include "ui/FormTexts.h"
 
 namespace tarnwell::ui {
-
-namespace FormStartMenuTexts {
-inline constexpr const char* Caption = "だれのスタートメニュー？";
-inline constexpr const char* OK = "OK";
-inline constexpr const char* Cancel = "キャンセル";
-inline constexpr const char* Question = "どなたのスタートメニューに追加しますか？";
-inline constexpr const char* CurrentUserBefore = "現ユーザー（";
-inline constexpr const char* CurrentUserAfter = "）のスタートメニュー";
-inline constexpr const char* AllUsers = "全ユーザーのスタートメニュー";
-}  // namespace FormStartMenuTexts
 
 // The dialog as designed: its outer frame and controls in pixels at 96 dpi
 // with a 12-pixel window font; the group's own font in points.

@@ -1,0 +1,37 @@
+// The runner's own messages, in one place. A text the engine already words
+// (RunMessages) is taken from there, not spelt again; the usage text and
+// the option errors stand with the options they describe (CliOptions.cpp).
+#pragma once
+
+namespace tarnwell::cli::CliTexts {
+
+// The progress line on a terminal: the phase, the repetition, the file and
+// the seconds since the start.
+inline constexpr const char* Progress = "%s  %d/%d 回目  ファイル %d/%d  経過 %.1f 秒";
+inline constexpr const char* OutputNotWritten = "標準出力に書き込めません";
+inline constexpr const char* Interrupted = "中断しました";
+
+// Around a file's path: "設定ファイル PATH を読めません".
+inline constexpr const char* SettingsFile = "設定ファイル ";
+inline constexpr const char* HistoryFile = "履歴 ";
+inline constexpr const char* ReportFile = "レポート ";
+inline constexpr const char* CannotRead = " を読めません";
+inline constexpr const char* CannotWriteReport = " を書き込めません";
+// After the settings file and the folder's key: why its folder is refused.
+inline constexpr const char* FolderTooLong = " が長すぎます";
+inline constexpr const char* FolderNotAbsolute = " は絶対パスではありません";
+
+inline constexpr const char* NoHistoryPlace = "履歴の場所がわかりません";
+inline constexpr const char* NotInHistory = "この測定は履歴に残りません";
+// "%d": the number of lines skipped.
+inline constexpr const char* DamagedSkipped = "tarnwell-cli: 履歴の壊れた %d 行を飛ばしました\n";
+inline constexpr const char* HistoryHeader =
+    "日時\tデバイス\tフォルダ\tファイル\t総容量\tブロック\t書き（MB/秒）\t読み（MB/秒）\t結果\n";
+
+inline constexpr const char* NoFolder = "測定するフォルダがわかりません";
+// On a line of its own after a refused or missing folder.
+inline constexpr const char* NameTheFolder = "--folder で測定するフォルダを指定してください。";
+// On a line of its own after a usage error.
+inline constexpr const char* SeeHelp = "詳しくは tarnwell-cli --help を見てください。";
+
+}  // namespace tarnwell::cli::CliTexts
