@@ -8,11 +8,9 @@
 namespace tarnwell::platform {
 
 // Every path is a UTF-8 std::string; Windows bodies convert at the call.
-#ifdef _WIN32
-inline constexpr char PathSeparator = '\\';
-#else
-inline constexpr char PathSeparator = '/';
-#endif
+// The separator this system's paths are written with: '/' on Linux, '\' on
+// Windows (each body says which).
+extern const char PathSeparator;
 
 // The longest path the system's file calls accept, in bytes.
 std::size_t MaxPathLength();

@@ -10,7 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/PathNames.h"
+
 namespace tarnwell::platform {
+
+const char PathSeparator = '/';
+const PathStyle NativePathStyle = PathStyle::Posix;
+
 namespace {
 
 std::string StripClosingSlashes(std::string path) {
