@@ -11,7 +11,7 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/LinuxRelease.h"
+#include "platform/posix/LinuxRelease.h"
 
 namespace tarnwell::platform {
 namespace {
