@@ -32,13 +32,6 @@ std::string ProgramConfigDirectory();
 // Why those folders are unknown, as the line after a message says it.
 std::string NoUserFolderReason();
 
-// Linux only: the user's base folders of the XDG rules (no closing slash):
-// $XDG_CACHE_HOME, $XDG_DATA_HOME or $XDG_CONFIG_HOME when absolute, else
-// ~/.cache, ~/.local/share or ~/.config. Empty without a home folder. Root
-// whose folder would lie in another user's home (sudo -E) gets the one in
-// its own home instead. Every per-user folder the program makes is in one.
-enum class UserFolder { Cache, Data, Config };
-std::string UserBaseDirectory(UserFolder which);
 // The absolute path of the running executable, or empty when unknown.
 std::string ExecutablePath();
 // Whether this process may create files in the folder `path`.

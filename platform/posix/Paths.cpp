@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/PathNames.h"
+#include "platform/posix/LinuxFolders.h"
 
 namespace tarnwell::platform {
 
