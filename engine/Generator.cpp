@@ -1,3 +1,4 @@
+// The linear congruential generator: its seed from the time of day, its draws.
 #include "engine/Generator.h"
 
 #include "platform/Clock.h"

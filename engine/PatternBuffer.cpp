@@ -1,3 +1,4 @@
+// The aligned pattern blocks and their filling from the generator.
 #include "engine/PatternBuffer.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Drawing the random read order through a Fenwick tree over the pool of names.
 #include "engine/RandomOrder.h"
 
 namespace tarnwell {

@@ -1,3 +1,4 @@
+// Writing the result text: throughput figures, the rows and the summaries.
 #include "engine/ResultTable.h"
 
 #include <charconv>

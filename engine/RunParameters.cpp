@@ -1,3 +1,5 @@
+// The derivations from the drop-down indexes: file count, wait, read share,
+// repetitions, read count and block size.
 #include "engine/RunParameters.h"
 
 #include <cmath>

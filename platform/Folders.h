@@ -75,13 +75,4 @@ PlaceNames ShellPlaceNames();
 // Windows the drive roots ("C:\"), the system's drive first.
 std::vector<std::string> MountPoints();
 
-// Linux only: the value of XDG_DESKTOP_DIR in the text of a user-dirs.dirs file, with
-// "$HOME" expanded to `home`; empty when the text sets none or sets one
-// that is neither absolute nor relative to "$HOME".
-std::string ParseDesktopDirectory(const std::string& userDirs, const std::string& home);
-
-// Linux only: the mount points of real file systems listed in the text of a
-// /proc/<pid>/mountinfo file, escapes decoded, "/" first and each once.
-std::vector<std::string> ParseMountPoints(const std::string& mountInfo);
-
 }  // namespace tarnwell::platform

@@ -13,8 +13,9 @@ namespace tarnwell::platform {
 // and never ask the system. The style parameter exists so that each system's
 // rules can be checked on the other; callers leave it at its default.
 enum class PathStyle { Posix, Windows };
-inline constexpr PathStyle NativePathStyle =
-    PathSeparator == '\\' ? PathStyle::Windows : PathStyle::Posix;
+// The rules of the system the program runs on, set beside PathSeparator by
+// each system's body of Paths.h.
+extern const PathStyle NativePathStyle;
 
 bool IsPathSeparator(char c, PathStyle style = NativePathStyle);
 

@@ -8,11 +8,9 @@
 namespace tarnwell::platform {
 
 // Every path is a UTF-8 std::string; Windows bodies convert at the call.
-#ifdef _WIN32
-inline constexpr char PathSeparator = '\\';
-#else
-inline constexpr char PathSeparator = '/';
-#endif
+// The separator this system's paths are written with: '/' on Linux, '\' on
+// Windows (each body says which).
+extern const char PathSeparator;
 
 // The longest path the system's file calls accept, in bytes.
 std::size_t MaxPathLength();
@@ -34,13 +32,6 @@ std::string ProgramConfigDirectory();
 // Why those folders are unknown, as the line after a message says it.
 std::string NoUserFolderReason();
 
-// Linux only: the user's base folders of the XDG rules (no closing slash):
-// $XDG_CACHE_HOME, $XDG_DATA_HOME or $XDG_CONFIG_HOME when absolute, else
-// ~/.cache, ~/.local/share or ~/.config. Empty without a home folder. Root
-// whose folder would lie in another user's home (sudo -E) gets the one in
-// its own home instead. Every per-user folder the program makes is in one.
-enum class UserFolder { Cache, Data, Config };
-std::string UserBaseDirectory(UserFolder which);
 // The absolute path of the running executable, or empty when unknown.
 std::string ExecutablePath();
 // Whether this process may create files in the folder `path`.

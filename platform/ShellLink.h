@@ -1,5 +1,6 @@
-// Windows only: writing a shell link (.lnk) file through the shell's link
-// object.
+// Writing a shell link (.lnk) file through the shell's link object. Only
+// Windows has that object: elsewhere SaveShellLink writes nothing and says
+// NoLinkObject (the application-menu entry there is a desktop entry).
 #pragma once
 
 #include <string>

@@ -19,12 +19,7 @@ std::string WebAddress() {
 }
 
 std::string ReadmeOpenFailedMessage(const std::string& readmePath) {
-#ifdef _WIN32
-  return readmePath +
-         "を開けませんでした。\r\nWindows付属のメモ帳（notepad.exe）などで開いてみてください";
-#else
-  return readmePath + "を開けませんでした。\r\nテキストエディタなどで開いてみてください";
-#endif
+  return readmePath + "を開けませんでした。\r\n" + ReadmeEditorAdvice;
 }
 
 std::string WebOpenFailedMessage(const std::string& address) {

@@ -1,5 +1,6 @@
 // What the Help menu's commands open and the messages they show when that
-// fails: README.TXT, the web page and the application-menu entry.
+// fails: README.TXT, the web page and the application-menu entry. What
+// differs between systems is in sysinfo/posix/ and sysinfo/win32/.
 #pragma once
 
 #include <string>
@@ -11,18 +12,16 @@ namespace tarnwell {
 // Windows the manual.html beside the executable).
 std::string WebAddress();
 
-// "<path>を開けませんでした。" CR LF and advice to try a text editor (on
-// Windows, Notepad).
+// "<path>を開けませんでした。" CR LF and ReadmeEditorAdvice.
 std::string ReadmeOpenFailedMessage(const std::string& readmePath);
+// Advice to open README.TXT with a text editor: on Windows it names Notepad.
+extern const char* const ReadmeEditorAdvice;
 // "<address>を開けませんでした", one line without a full stop.
 std::string WebOpenFailedMessage(const std::string& address);
 
-// The file name of the application-menu entry and its name in the menu.
-#ifdef _WIN32
-inline constexpr const char* ShortcutFileName = "Tarnwell.lnk";
-#else
-inline constexpr const char* ShortcutFileName = "Tarnwell.desktop";
-#endif
+// The file name of the application-menu entry ("Tarnwell.desktop"; on
+// Windows the shell link "Tarnwell.lnk") and its name in the menu.
+extern const char* const ShortcutFileName;
 inline constexpr const char* ShortcutDescription = "Tarnwell";
 // The entry's path in `programsFolder`.
 std::string ShortcutPath(const std::string& programsFolder);

@@ -1,4 +1,4 @@
-// User and machine names from the platform layer.
+// kvUnit01's user and machine names, asked of the platform layer.
 #include "sysinfo/kvUnit01.h"
 
 #include "platform/SystemIdentity.h"

@@ -1,6 +1,8 @@
-// The login user's name, the machine's name and the application-menu entry
+// kvUnit01 (the name is only a number among the program's own kv units):
+// the login user's name, the machine's name and the application-menu entry
 // (Start-menu link on Windows) that starts the program, with the exceptions
-// they raise.
+// they raise. The names are in kvUnit01.cpp, the entry in
+// sysinfo/posix/Shortcut.cpp and sysinfo/win32/Shortcut.cpp.
 #pragma once
 
 #include <string>

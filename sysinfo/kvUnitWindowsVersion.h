@@ -1,5 +1,6 @@
 // TkvWindowsVersion: the operating system's version record and a one-line
 // description of it, plus the exception raised when the system cannot say.
+// Despite the unit's name it describes Linux as well as Windows.
 #pragma once
 
 #include <string>

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "platform/Folders.h"
+#include "platform/posix/LinuxFolders.h"
 #include "tests/TempFolder.h"
 
 namespace tarnwell {

@@ -11,6 +11,7 @@
 
 #include "platform/Paths.h"
 #include "platform/SettingsPath.h"
+#include "platform/posix/LinuxFolders.h"
 #include "tests/TempFolder.h"
 #include "tests/Unprivileged.h"
 

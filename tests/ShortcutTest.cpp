@@ -12,9 +12,9 @@
 
 #include "TempFolder.h"
 #include "platform/ProgramsFolder.h"
-#include "sysinfo/DesktopEntry.h"
 #include "sysinfo/HelpCommands.h"
 #include "sysinfo/kvUnit01.h"
+#include "sysinfo/posix/DesktopEntry.h"
 
 namespace tarnwell {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/LinuxRelease.h"
 #include "platform/SystemIdentity.h"
+#include "platform/posix/LinuxRelease.h"
 #include "sysinfo/kvUnit01.h"
 #include "sysinfo/kvUnitWindowsVersion.h"
 

@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include "platform/Paths.h"
+#include "platform/posix/LinuxFolders.h"
 
 namespace tarnwell::platform {
 namespace {

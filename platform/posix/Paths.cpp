@@ -10,7 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/PathNames.h"
+#include "platform/posix/LinuxFolders.h"
+
 namespace tarnwell::platform {
+
+const char PathSeparator = '/';
+const PathStyle NativePathStyle = PathStyle::Posix;
+
 namespace {
 
 std::string StripClosingSlashes(std::string path) {

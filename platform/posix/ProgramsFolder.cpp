@@ -7,6 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/posix/LinuxFolders.h"
 
 namespace tarnwell::platform {
 namespace {

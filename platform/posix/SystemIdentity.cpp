@@ -12,7 +12,7 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/LinuxRelease.h"
+#include "platform/posix/LinuxRelease.h"
 
 namespace tarnwell::platform {
 namespace {

@@ -11,6 +11,10 @@
 #include "platform/win32/Encoding.h"
 
 namespace tarnwell::platform {
+
+const char PathSeparator = '\\';
+const PathStyle NativePathStyle = PathStyle::Windows;
+
 namespace {
 
 std::string Environment(const wchar_t* name) {

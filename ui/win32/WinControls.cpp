@@ -6,12 +6,28 @@
 
 #include <utility>
 
-#include "platform/win32/Encoding.h"
-
 namespace tarnwell::ui::win32 {
 
-std::wstring Wide(std::string_view utf8) { return platform::win32::Wide(utf8); }
-std::string Utf8(std::wstring_view wide) { return platform::win32::Utf8(wide); }
+// The binding converts at its own calls, as the platform's Windows bodies do
+// at theirs; their conversion helpers stay private to them.
+std::wstring Wide(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int size =
+      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+  return wide;
+}
+
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                        nullptr, nullptr);
+  return text;
+}
 
 std::string WindowText(HWND window) {
   const int length = ::GetWindowTextLengthW(window);

@@ -1,5 +1,6 @@
 // Turning the kernel's release text and the os-release file into a version
-// record; pure text work, so it can be checked against any input.
+// record for the Linux body of SystemIdentity.h; pure text work, so it can
+// be checked against any input.
 #pragma once
 
 #include <string>

@@ -1,10 +1,10 @@
-// The application-menu entry on Linux: a desktop entry written through an
-// atomic file replacement.
+// CreateShortcut (kvUnit01.h) on Linux: the application-menu entry as a
+// desktop entry written through an atomic file replacement.
 #include <optional>
 
 #include "platform/AtomicFile.h"
-#include "sysinfo/DesktopEntry.h"
 #include "sysinfo/kvUnit01.h"
+#include "sysinfo/posix/DesktopEntry.h"
 
 namespace tarnwell {
 

@@ -1,6 +1,6 @@
 // Building desktop entry text: the general string escapes first, and for
 // Exec the quoting rules beneath them.
-#include "sysinfo/DesktopEntry.h"
+#include "sysinfo/posix/DesktopEntry.h"
 
 #include <cstring>
 

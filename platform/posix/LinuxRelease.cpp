@@ -1,6 +1,6 @@
 // Kernel release numbers and os-release values, read the way a POSIX shell
 // would read the file's assignments.
-#include "platform/LinuxRelease.h"
+#include "platform/posix/LinuxRelease.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,5 +1,5 @@
-// The Start-menu entry on Windows: a shell link to the program, started in
-// the program's own folder.
+// CreateShortcut (kvUnit01.h) on Windows: the Start-menu entry as a shell
+// link to the program, started in the program's own folder.
 #include "platform/ShellLink.h"
 #include "sysinfo/kvUnit01.h"
 
