@@ -2,6 +2,10 @@
 // text as the window's memo shows it (LF line ends), growing as the run goes;
 // stderr receives a live progress line on a terminal, notices and the stop
 // message.
+//
+// Errors here: each failure ends on stderr ("tarnwell-cli: TEXT", the
+// system's reason from the run's outcome or the platform layer's Status on
+// a line of its own) and in the exit code.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -164,10 +168,9 @@ void Complain(const std::string& text, const std::string& reason = {}) {
 // Sends what stdout still buffers. Output nobody received (a full disk, a
 // closed pipe) is no result: false, with the reason on stderr.
 bool FlushOutput() {
-  const bool flushed = std::fflush(stdout) == 0;
-  if (flushed && !std::ferror(stdout)) return true;
-  Complain("標準出力に書き込めません",
-           flushed ? std::string() : platform::ErrorText(platform::LastSystemError()));
+  const platform::Status flushed = platform::FlushStandardOutput();
+  if (flushed.Ok()) return true;
+  Complain("標準出力に書き込めません", flushed.Text());
   return false;
 }
 
@@ -239,11 +242,10 @@ ReportResult WriteReport(const std::string& path, const RunRecord& record) {
       HtmlReport(record, historyPath.empty() ? std::vector<RunRecord>()
                                              : EarlierRunsLike(historyPath, record, ComparedRuns));
   // Written where the user said, never through a link or into a FIFO there.
-  std::string reason;
-  if (platform::ReplaceFileAtomically(path, html, platform::LinkAtPath::Refuse, &reason)) {
-    return {true, {}};
-  }
-  return {false, RunMessages::WithReason("レポート " + path + " を書き込めません", reason)};
+  const platform::SaveResult saved =
+      platform::ReplaceFileAtomically(path, html, platform::LinkAtPath::Refuse);
+  if (saved.Ok()) return {true, {}};
+  return {false, RunMessages::WithReason("レポート " + path + " を書き込めません", saved.Reason())};
 }
 
 // The window's saved choices as defaults under what the command line says;
@@ -256,7 +258,7 @@ bool TakeSavedChoices(const CliOptions& given, CliOptions& defaults) {
   const platform::IniFile settings(given.Settings.value_or(WindowSettingsPath()));
   if (given.Settings && (settings.ReadFailed() || !platform::IsReadableFile(*given.Settings))) {
     platform::TextFileReader probe;
-    const platform::TextFileStatus status = probe.Open(*given.Settings);
+    const platform::Status status = probe.Open(*given.Settings);
     Complain("設定ファイル " + *given.Settings + " を読めません",
              status.Ok() ? std::string() : FailureReason(status));
     return false;
@@ -335,8 +337,7 @@ int Main(int argc, char** argv) {
     const std::string historyPath = HistoryPath();
     if (historyPath.empty()) {
       Complain("この測定は履歴に残りません", platform::NoUserFolderReason());
-    } else if (const platform::TextFileStatus kept = AppendToHistory(historyPath, record);
-               !kept.Ok()) {
+    } else if (const platform::Status kept = AppendToHistory(historyPath, record); !kept.Ok()) {
       Complain("履歴 " + historyPath + " に書き込めません", FailureReason(kept));
     }
   }

@@ -73,7 +73,7 @@ TEST_F(FolderTreeTest, RootListsHomeComputerThenDesktopFoldersInNaturalOrder) {
   named.ComputerLabel = "PC";
   FolderTree shell(named);
   EXPECT_EQ(shell.Root().Children[0]->Name, "taro");
-  EXPECT_EQ(shell.Root().Children[0]->Path, (temp.Path() / "home").string());
+  EXPECT_EQ(shell.Root().Children[0]->Path, (std::filesystem::path(temp.Path()) / "home").string());
   EXPECT_EQ(FolderTree::PathOf(shell.Root().Children[1].get()), "PC");
 }
 
