@@ -342,7 +342,7 @@ TEST(MainWindowQuitTest, CtrlCClosesAnOpenBoxAndTheWindowAndNoBoxWaitsAfterIt) {
   qt::CloseOnQuitRequest(windows, boxes);
   windows.Main()
       .findChild<QLineEdit*>(QStringLiteral("EditFolder"))
-      ->setText(QString::fromStdString(temp.Path().string()));
+      ->setText(QString::fromStdString(temp.Path()));
   windows.Main().findChild<QComboBox*>(QStringLiteral("ComboBoxFileSize"))->setCurrentIndex(4);
   windows.Main().findChild<QComboBox*>(QStringLiteral("ComboBoxTotalSize"))->setCurrentIndex(0);
 
