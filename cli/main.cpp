@@ -2,6 +2,10 @@
 // text as the window's memo shows it (LF line ends), growing as the run goes;
 // stderr receives a live progress line on a terminal, notices and the stop
 // message.
+//
+// Errors here: each failure ends on stderr ("tarnwell-cli: TEXT", the
+// system's reason from the run's outcome or the platform layer's Status on
+// a line of its own) and in the exit code.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -166,10 +170,9 @@ void Complain(const std::string& text, const std::string& reason = {}) {
 // Sends what stdout still buffers. Output nobody received (a full disk, a
 // closed pipe) is no result: false, with the reason on stderr.
 bool FlushOutput() {
-  const bool flushed = std::fflush(stdout) == 0;
-  if (flushed && !std::ferror(stdout)) return true;
-  Complain(CliTexts::OutputNotWritten,
-           flushed ? std::string() : platform::ErrorText(platform::LastSystemError()));
+  const platform::Status flushed = platform::FlushStandardOutput();
+  if (flushed.Ok()) return true;
+  Complain(CliTexts::OutputNotWritten, flushed.Text());
   return false;
 }
 
@@ -238,12 +241,11 @@ ReportResult WriteReport(const std::string& path, const RunRecord& record) {
       HtmlReport(record, historyPath.empty() ? std::vector<RunRecord>()
                                              : EarlierRunsLike(historyPath, record, ComparedRuns));
   // Written where the user said, never through a link or into a FIFO there.
-  std::string reason;
-  if (platform::ReplaceFileAtomically(path, html, platform::LinkAtPath::Refuse, &reason)) {
-    return {true, {}};
-  }
+  const platform::SaveResult saved =
+      platform::ReplaceFileAtomically(path, html, platform::LinkAtPath::Refuse);
+  if (saved.Ok()) return {true, {}};
   return {false, RunMessages::WithReason(CliTexts::ReportFile + path + CliTexts::CannotWriteReport,
-                                         reason)};
+                                         saved.Reason())};
 }
 
 // The window's saved choices as defaults under what the command line says;
@@ -256,7 +258,7 @@ bool TakeSavedChoices(const CliOptions& given, CliOptions& defaults) {
   const platform::IniFile settings(given.Settings.value_or(WindowSettingsPath()));
   if (given.Settings && (settings.ReadFailed() || !platform::IsReadableFile(*given.Settings))) {
     platform::TextFileReader probe;
-    const platform::TextFileStatus status = probe.Open(*given.Settings);
+    const platform::Status status = probe.Open(*given.Settings);
     Complain(CliTexts::SettingsFile + *given.Settings + CliTexts::CannotRead,
              status.Ok() ? std::string() : FailureReason(status));
     return false;
@@ -335,8 +337,7 @@ int Main(int argc, char** argv) {
     const std::string historyPath = HistoryPath();
     if (historyPath.empty()) {
       Complain(CliTexts::NotInHistory, platform::NoUserFolderReason());
-    } else if (const platform::TextFileStatus kept = AppendToHistory(historyPath, record);
-               !kept.Ok()) {
+    } else if (const platform::Status kept = AppendToHistory(historyPath, record); !kept.Ok()) {
       Complain(CliTexts::HistoryFile + historyPath + " " + RunMessages::CannotWrite,
                FailureReason(kept));
     }

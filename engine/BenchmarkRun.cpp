@@ -261,7 +261,7 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
   if (listPath.empty()) return failed(platform::NoUserFolderReason());
   const std::string listFolder = platform::ParentPath(listPath);
   if (!listFolder.empty() && !platform::IsRootPath(listFolder) &&
-      !files.MakePrivateDirectories(listFolder)) {
+      !files.MakePrivateDirectories(listFolder).Ok()) {
     return failed();
   }
   const platform::OpenResult file = files.CreateText(listPath.c_str());
@@ -287,7 +287,7 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
     files.Close(file.handle);  // abandons the new list; the old one stays
     return failed();
   }
-  if (!files.CommitText(file.handle)) return failed();
+  if (!files.CommitText(file.handle).Ok()) return failed();
   return Step::Continue;
 }
 
@@ -389,14 +389,12 @@ RunOutcome BenchmarkRun::Execute() {
          RunMessages::WithReason(RunMessages::FolderNotCreated, RunMessages::PathTooLong));
     return finish();
   }
-  int code = 0;
-  std::string refused;
-  if (!ForceDirectories(environment_.Files(), runFolder_, &code, &refused)) {
-    std::string reason = platform::ErrorText(code);
-    if (platform::IsReservedDeviceName(platform::FileNameOf(refused))) {
-      reason = refused + RunMessages::ReservedDeviceName;
-    } else if (platform::IsExistsError(code)) {
-      reason = refused + RunMessages::NotAFolderInTheWay;
+  if (const FolderCreation made = ForceDirectories(environment_.Files(), runFolder_); !made.Ok()) {
+    std::string reason = made.Text();
+    if (platform::IsReservedDeviceName(platform::FileNameOf(made.refused))) {
+      reason = made.refused + RunMessages::ReservedDeviceName;
+    } else if (platform::IsExistsError(made.code)) {
+      reason = made.refused + RunMessages::NotAFolderInTheWay;
     }
     Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
     return finish();

@@ -7,6 +7,12 @@
 // with a RunOutcome that carries any message the window must show, so it can
 // run on a worker thread and never waits for a person. A stop request (from
 // any thread) ends it between two blocks or inside a pause.
+//
+// Errors in the engine: a run reports every failure through its RunOutcome
+// (the message the user reads, the system's reason on a line of its own);
+// the engine's helpers pass on the platform layer's Status and results (see
+// platform/Error.h) and never read a thread-global error. `bool` answers
+// yes/no, `std::optional` is a value or nothing; nothing here throws.
 #pragma once
 
 #include <atomic>

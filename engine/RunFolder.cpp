@@ -18,41 +18,40 @@ std::string RunFolderFor(const std::string& folderText) {
 namespace {
 
 bool MakeMissing(platform::FileSystem& fileSystem, const std::string& path,
-                 std::vector<std::string>& made, int& reason, std::string& refused) {
+                 std::vector<std::string>& made, FolderCreation& result) {
   std::string folder = path;
   if (!folder.empty() && folder.back() == platform::PathSeparator) folder.pop_back();
   // The root (now empty) and existing folders need nothing.
   if (folder.empty() || fileSystem.IsDirectory(folder)) return true;
   const std::size_t cut = folder.find_last_of(platform::PathSeparator);
   if (cut != std::string::npos &&
-      !MakeMissing(fileSystem, folder.substr(0, cut + 1), made, reason, refused)) {
+      !MakeMissing(fileSystem, folder.substr(0, cut + 1), made, result)) {
     return false;
   }
-  if (fileSystem.MakeDirectory(folder)) {
+  const platform::Status status = fileSystem.MakeDirectory(folder);
+  if (status.Ok()) {
     made.push_back(folder);
     return true;
   }
-  reason = platform::LastSystemError();
-  refused = folder;
+  static_cast<platform::Status&>(result) = status;
+  result.refused = folder;
   // A folder that appeared meanwhile (or a doubled separator) is fine too.
   return fileSystem.IsDirectory(folder);
 }
 
 }  // namespace
 
-bool ForceDirectories(platform::FileSystem& fileSystem, const std::string& path, int* reason,
-                      std::string* refused) {
+FolderCreation ForceDirectories(platform::FileSystem& fileSystem, const std::string& path) {
   std::vector<std::string> made;
-  int code = 0;
-  std::string folder;
-  if (MakeMissing(fileSystem, path, made, code, folder)) return true;
-  if (reason != nullptr) *reason = code;
-  if (refused != nullptr) *refused = folder;
+  FolderCreation result;
+  if (MakeMissing(fileSystem, path, made, result)) return {};
   // A creation that failed halfway takes back what it made itself.
   for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
     fileSystem.RemoveFolder(*folder);
   }
-  return false;
+  // Failed even when the system gave no reason (a planted fault).
+  result.error = platform::IoError::Failed;
+  return result;
 }
 
 }  // namespace tarnwell

@@ -14,11 +14,15 @@ inline constexpr const char* RunFolderName = "TRW_TEMP";
 // and a closing separator.
 std::string RunFolderFor(const std::string& folderText);
 
+// How ForceDirectories went: on failure the system's refusal and `refused`,
+// the folder it would not make.
+struct FolderCreation : platform::Status {
+  std::string refused;
+};
+
 // Creates `path` (a closing separator allowed) and every missing parent.
-// True when the folder exists afterwards; otherwise the folders this call
-// made are removed again, `reason` (when given) receives the native error
-// and `refused` the folder the system would not make.
-bool ForceDirectories(platform::FileSystem& fileSystem, const std::string& path,
-                      int* reason = nullptr, std::string* refused = nullptr);
+// Ok() when the folder exists afterwards; otherwise the folders this call
+// made are removed again.
+FolderCreation ForceDirectories(platform::FileSystem& fileSystem, const std::string& path);
 
 }  // namespace tarnwell

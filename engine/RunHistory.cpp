@@ -59,13 +59,13 @@ std::string HistoryPath() {
   return folder.empty() ? std::string() : platform::JoinPath(folder, "history.jsonl");
 }
 
-platform::TextFileStatus AppendToHistory(const std::string& path, const RunRecord& record) {
+platform::Status AppendToHistory(const std::string& path, const RunRecord& record) {
   return platform::AppendLine(path, HistoryLine(record));
 }
 
-std::string FailureReason(const platform::TextFileStatus& status) {
-  if (status.Error == platform::IoError::NotRegular) return RunMessages::NotRegular;
-  return platform::ErrorText(status.Code);
+std::string FailureReason(const platform::Status& status) {
+  if (status.error == platform::IoError::NotRegular) return RunMessages::NotRegular;
+  return platform::ErrorText(status.code);
 }
 
 HistoryScan ScanHistoryNewestFirst(const std::string& path,

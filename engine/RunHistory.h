@@ -16,12 +16,12 @@ namespace tarnwell {
 // history.jsonl in the program's per-user data folder; empty when there is
 // none (no home folder), and the history is then not kept.
 std::string HistoryPath();
-platform::TextFileStatus AppendToHistory(const std::string& path, const RunRecord& record);
+platform::Status AppendToHistory(const std::string& path, const RunRecord& record);
 
 // What stands on the line under a history, report or settings message: the
 // system's words for the failure ("No space left on device"), or what is in
 // the way; empty when there is nothing to say.
-std::string FailureReason(const platform::TextFileStatus& status);
+std::string FailureReason(const platform::Status& status);
 
 // Lines longer than this are not runs (ours are a few KB); they are skipped
 // as damaged without ever being held whole.
@@ -29,9 +29,9 @@ inline constexpr std::size_t MaxHistoryLineBytes = 1 << 20;
 
 struct HistoryScan {
   // NotFound: no history yet, which reads as an empty one.
-  platform::TextFileStatus Status;
+  platform::Status Status;
   int Damaged = 0;  // lines that could not be read and were skipped
-  bool Read() const { return Status.Ok() || Status.Error == platform::IoError::NotFound; }
+  bool Read() const { return Status.Ok() || Status.error == platform::IoError::NotFound; }
 };
 
 // Hands each run of the history to `visit`, newest first, until `visit`

@@ -82,16 +82,17 @@ TransferStatus TestFileTransfers::WriteBlocks(const char* name, std::int32_t blo
     }
   }
   if (status == TransferStatus::Done) {
-    if (!fileSystem_.Flush(file.handle)) {
-      LastErrorCode = platform::LastSystemError();
+    if (const platform::Status flushed = fileSystem_.Flush(file.handle); !flushed.Ok()) {
+      LastErrorCode = flushed.code;
       status = TransferStatus::WriteFailed;
     }
     // Without direct I/O the written pages would stay cached and a later read
     // would measure memory; let them go now that they are on the device.
     if (Mode != platform::IoMode::Direct) fileSystem_.DropCache(file.handle);
   }
-  if (!fileSystem_.Close(file.handle) && status == TransferStatus::Done) {
-    LastErrorCode = platform::LastSystemError();
+  if (const platform::Status closed = fileSystem_.Close(file.handle);
+      !closed.Ok() && status == TransferStatus::Done) {
+    LastErrorCode = closed.code;
     status = TransferStatus::WriteFailed;
   }
   return status;

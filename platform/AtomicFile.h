@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Error.h"
+
 namespace tarnwell::platform {
 
 enum class LinkAtPath {
@@ -46,10 +48,21 @@ inline constexpr const char* WriteProtected = "書き込みが禁止されたフ
 // permission bit at all, is left alone (the user protected it, and that
 // holds for root too), as is a path that names a folder.
 //
-// Returns false when the file was not replaced; `path` then holds what it
-// held before, and `reason` (when given) says why: one of SaveRefusal's
-// texts or the system's own words.
-bool ReplaceFileAtomically(const std::string& path, std::string_view contents,
-                           LinkAtPath links = LinkAtPath::FollowOwn, std::string* reason = nullptr);
+// How a save went: Ok(), or a failure that left `path` as it was. When the
+// program itself refused (a link, a FIFO, a protected file), `refusal` is
+// one of SaveRefusal's texts and the error is NotRegular; otherwise the
+// native code says why.
+struct SaveResult : Status {
+  const char* refusal = nullptr;
+
+  // Why it was not saved, as the user reads it: the refusal or the system's
+  // own words.
+  std::string Reason() const { return refusal != nullptr ? refusal : Text(); }
+};
+
+// Not Ok() when the file was not replaced; `path` then holds what it held
+// before.
+SaveResult ReplaceFileAtomically(const std::string& path, std::string_view contents,
+                                 LinkAtPath links = LinkAtPath::FollowOwn);
 
 }  // namespace tarnwell::platform

@@ -6,12 +6,15 @@
 // Test files are reached only through an opened, locked run folder and a
 // plain file name inside it, so that no component of their path can be
 // swapped for a link while a run is going on, and two runs never share a
-// folder. Paths are UTF-8; Windows bodies convert at the call.
+// folder. Paths are UTF-8; Windows bodies convert at the call. Failures are
+// reported by the rule of platform/Error.h: a Status carrying the native code.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "platform/Error.h"
 
 namespace tarnwell::platform {
 
@@ -25,24 +28,6 @@ enum class IoMode {
   SyncBuffered,
 };
 
-// What went wrong with a call, as far as the benchmark cares.
-enum class IoError {
-  None,
-  // The file system refused direct I/O for this file or this transfer size.
-  DirectUnsupported,
-  NotFound,
-  // Something other than a plain file or folder is in the way: a symbolic
-  // link (a reparse point on Windows), a FIFO, a device, a socket.
-  NotRegular,
-  // A plain file that has other names too (a hard link): writing it would
-  // change the file under every name, so it is no test file either.
-  HardLinked,
-  // Another run holds the run folder.
-  Busy,
-  // Anything else: no space, no permission, ... (the native code says which).
-  Failed,
-};
-
 using FileHandle = std::int64_t;
 inline constexpr FileHandle InvalidHandle = -1;
 
@@ -50,38 +35,32 @@ inline constexpr FileHandle InvalidHandle = -1;
 using FolderHandle = std::int64_t;
 inline constexpr FolderHandle InvalidFolder = -1;
 
-struct OpenResult {
+// An opened test or text file; `handle` is valid only when Ok().
+struct OpenResult : Status {
   FileHandle handle = InvalidHandle;
-  IoError error = IoError::Failed;
-  int code = 0;  // errno on POSIX, GetLastError() on Windows; 0 when none
+
+  OpenResult() : Status{IoError::Failed, 0} {}
+  OpenResult(FileHandle handle, IoError error, int code = 0)
+      : Status{error, code}, handle(handle) {}
 };
 
-struct FolderResult {
+// An opened and locked run folder; `handle` is valid only when Ok().
+struct FolderResult : Status {
   FolderHandle handle = InvalidFolder;
-  IoError error = IoError::Failed;
-  int code = 0;
+
+  FolderResult() : Status{IoError::Failed, 0} {}
+  FolderResult(FolderHandle handle, IoError error, int code = 0)
+      : Status{error, code}, handle(handle) {}
 };
 
-struct TransferResult {
-  std::size_t bytes = 0;  // bytes moved; less than asked means end of file
-  IoError error = IoError::None;
-  int code = 0;
+// One transfer: the bytes moved (less than asked means end of file when Ok()).
+struct TransferResult : Status {
+  std::size_t bytes = 0;
+
+  TransferResult() = default;
+  TransferResult(std::size_t bytes, IoError error, int code = 0)
+      : Status{error, code}, bytes(bytes) {}
 };
-
-// The calling thread's last native error code (errno, GetLastError()), for
-// calls that answer only true or false.
-int LastSystemError();
-// Sets it to 0, before a call whose failure may come from the program's own
-// checks rather than the system's, so that no stale code is reported.
-void ClearSystemError();
-
-// The system's own words for a native error code ("No space left on
-// device"), as UTF-8; empty for 0.
-std::string ErrorText(int code);
-
-// Whether a native error code says that something is already there (EEXIST,
-// ERROR_ALREADY_EXISTS).
-bool IsExistsError(int code);
 
 // What the user is told once a run falls back from direct I/O: the cause
 // (`refusedAtOpen`: the file system has none; otherwise its sectors exceed
@@ -112,7 +91,7 @@ public:
   virtual OpenResult OpenForRead(FolderHandle folder, const char* name, IoMode mode) = 0;
   // Removes the test file `name`; anything but a plain file with one link
   // stays.
-  virtual bool RemoveFile(FolderHandle folder, const char* name) = 0;
+  virtual Status RemoveFile(FolderHandle folder, const char* name) = 0;
 
   // Starts replacing the ordinary text file `path` (not a test file): the
   // text goes to a new temporary file beside it, which CommitText renames
@@ -120,23 +99,23 @@ public:
   // old file). A FIFO, device or socket at `path` is NotRegular and stays.
   // Close without CommitText abandons it and `path` keeps what it held.
   virtual OpenResult CreateText(const char* path) = 0;
-  virtual bool CommitText(FileHandle file) = 0;
+  virtual Status CommitText(FileHandle file) = 0;
 
   // One transfer; retried internally when interrupted by a signal.
   virtual TransferResult Write(FileHandle file, const void* data, std::size_t size) = 0;
   virtual TransferResult Read(FileHandle file, void* data, std::size_t size) = 0;
   // Forces written data to the device.
-  virtual bool Flush(FileHandle file) = 0;
+  virtual Status Flush(FileHandle file) = 0;
   // Asks the system to forget the file's cached pages.
   virtual void DropCache(FileHandle file) = 0;
-  virtual bool Close(FileHandle file) = 0;
+  virtual Status Close(FileHandle file) = 0;
 
   virtual bool IsDirectory(const std::string& path) = 0;
-  virtual bool MakeDirectory(const std::string& path) = 0;
+  virtual Status MakeDirectory(const std::string& path) = 0;
   // Creates a private folder (owner only) with every missing parent.
-  virtual bool MakePrivateDirectories(const std::string& path) = 0;
+  virtual Status MakePrivateDirectories(const std::string& path) = 0;
   // Removes an empty folder; never follows a link at `path`.
-  virtual bool RemoveFolder(const std::string& path) = 0;
+  virtual Status RemoveFolder(const std::string& path) = 0;
 };
 
 // The operating system's file system.

@@ -390,8 +390,8 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
   WriteString(section, key, value ? "1" : "0");
 }
 
-bool IniFile::UpdateFile() {
-  if (path_.empty() || readFailed_) return false;
+Status IniFile::UpdateFile() {
+  if (path_.empty() || readFailed_) return Status::Failure(0);
   return ReplaceFileAtomically(path_, SettingsTextForFile(ToText()));
 }
 

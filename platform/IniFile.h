@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Error.h"
+
 namespace tarnwell::platform {
 
 class IniFile {
@@ -56,10 +58,11 @@ public:
   void WriteInteger(std::string_view section, std::string_view key, int value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
 
-  // Replaces the file with the document, atomically. False when that failed
-  // (or the object is bound to no file, or the file could not be read); the
-  // file on disk is then the one from before.
-  bool UpdateFile();
+  // Replaces the file with the document, atomically. Not Ok() when that
+  // failed (or the object is bound to no file, or the file could not be
+  // read, both with no native code); the file on disk is then the one from
+  // before.
+  Status UpdateFile();
 
   // The document as the file would hold it: LF line ends, no BOM.
   std::string ToText() const;

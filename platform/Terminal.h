@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Error.h"
+
 namespace tarnwell::platform {
 
 // The program's arguments (without its name) as UTF-8, whatever the
@@ -13,6 +15,11 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 // Makes a console show the UTF-8 the program writes (Windows: the console's
 // output code page); nothing to do elsewhere.
 void PrepareConsole();
+
+// Sends what the standard output still buffers. Not Ok() when output was
+// lost: with the native code when the flush itself failed, with none when an
+// earlier write had already failed.
+Status FlushStandardOutput();
 
 bool IsErrorStreamTerminal();
 bool IsOutputStreamTerminal();

@@ -12,14 +12,9 @@
 
 namespace tarnwell::platform {
 
-// How opening or appending went: None; NotFound (nothing at the path);
-// NotRegular (a folder, link, FIFO or device is there, and was left alone);
-// Failed, with the system's code.
-struct TextFileStatus {
-  IoError Error = IoError::None;
-  int Code = 0;  // errno on POSIX, GetLastError() on Windows; 0 when none
-  bool Ok() const { return Error == IoError::None; }
-};
+// Opening or appending answers a Status: None; NotFound (nothing at the
+// path); NotRegular (a folder, link, FIFO or device is there, and was left
+// alone); Failed, with the system's code.
 
 // Appends `line` and a line end to `path` in one write, flushed to the device;
 // the file (owner-only) and its folder are created when missing. Two programs
@@ -28,7 +23,7 @@ struct TextFileStatus {
 // A line the disk cannot hold whole is taken back (the file is cut to its
 // former length), and when the file's last line lacks its end (an older
 // torn append), the new line starts on a line of its own.
-TextFileStatus AppendLine(const std::string& path, std::string_view line);
+Status AppendLine(const std::string& path, std::string_view line);
 
 // A plain file, read at any offset.
 class TextFileReader {
@@ -40,7 +35,7 @@ public:
 
   // Opens `path` for reading, only when it is a plain file (links to one are
   // followed), never waiting on a FIFO or device.
-  TextFileStatus Open(const std::string& path);
+  Status Open(const std::string& path);
   // The length when opened; lines appended later are not read.
   std::int64_t Size() const { return size_; }
   // Up to `size` bytes from `offset`; fewer only at the end of the file.

@@ -42,11 +42,11 @@ protected:
 };
 
 TEST_F(AtomicFileTest, CreatesAndReplacesWithoutLeftovers) {
-  ASSERT_TRUE(ReplaceFileAtomically(path_, "first\n"));
+  ASSERT_TRUE(ReplaceFileAtomically(path_, "first\n").Ok());
   EXPECT_EQ(Contents(path_), "first\n");
-  ASSERT_TRUE(ReplaceFileAtomically(path_, ""));
+  ASSERT_TRUE(ReplaceFileAtomically(path_, "").Ok());
   EXPECT_EQ(Contents(path_), "");
-  ASSERT_TRUE(ReplaceFileAtomically(path_, std::string(1 << 20, 'x')));
+  ASSERT_TRUE(ReplaceFileAtomically(path_, std::string(1 << 20, 'x')).Ok());
   EXPECT_EQ(fs::file_size(path_), 1u << 20);
   EXPECT_EQ(Names(), std::vector<std::string>{"tarnwell.INI"});
 }
@@ -54,7 +54,7 @@ TEST_F(AtomicFileTest, CreatesAndReplacesWithoutLeftovers) {
 TEST_F(AtomicFileTest, KeepsTheModeOfAnExistingFile) {
   Put(path_, "old");
   fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
-  ASSERT_TRUE(ReplaceFileAtomically(path_, "new"));
+  ASSERT_TRUE(ReplaceFileAtomically(path_, "new").Ok());
   EXPECT_EQ(fs::status(path_).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
@@ -65,7 +65,7 @@ TEST_F(AtomicFileTest, LinkAtTheTemporaryNameIsNotFollowed) {
   Put(path_ + ".tmp1", "someone else's");
   Put(path_, "old");
 
-  ASSERT_TRUE(ReplaceFileAtomically(path_, "new"));
+  ASSERT_TRUE(ReplaceFileAtomically(path_, "new").Ok());
   EXPECT_EQ(Contents(path_), "new");
   EXPECT_EQ(Contents(victim), "untouched");
   // What was planted stays as it was; ours is gone.
@@ -77,25 +77,25 @@ TEST_F(AtomicFileTest, LinkAtTheTemporaryNameIsNotFollowed) {
 TEST_F(AtomicFileTest, FailedRenameRemovesTheTemporaryFile) {
   fs::create_directory(path_);
   Put(fs::path(path_) / "inside", "kept");
-  EXPECT_FALSE(ReplaceFileAtomically(path_, "new"));
+  EXPECT_FALSE(ReplaceFileAtomically(path_, "new").Ok());
   EXPECT_EQ(Contents(fs::path(path_) / "inside"), "kept");
   EXPECT_EQ(Names(), std::vector<std::string>{"tarnwell.INI"});
 
-  EXPECT_FALSE(ReplaceFileAtomically((folder_ / "missing" / "x.INI").string(), "new"));
-  EXPECT_FALSE(ReplaceFileAtomically("", "new"));
+  EXPECT_FALSE(ReplaceFileAtomically((folder_ / "missing" / "x.INI").string(), "new").Ok());
+  EXPECT_FALSE(ReplaceFileAtomically("", "new").Ok());
 }
 
 TEST_F(AtomicFileTest, ReadOnlyFolderOrFileLeavesTheOldFile) {
   Put(path_, "old");
   // Without any write bit the file is frozen, for root as well.
   fs::permissions(path_, fs::perms::owner_read);
-  EXPECT_FALSE(ReplaceFileAtomically(path_, "new"));
+  EXPECT_FALSE(ReplaceFileAtomically(path_, "new").Ok());
   fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
 
   // The user's own file in a folder the user may not write in.
   fs::permissions(folder_, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
-  EXPECT_EQ(testing::RunUnprivileged(path_, [&] { return ReplaceFileAtomically(path_, "new"); }),
-            0);
+  EXPECT_EQ(
+      testing::RunUnprivileged(path_, [&] { return ReplaceFileAtomically(path_, "new").Ok(); }), 0);
   EXPECT_EQ(Contents(path_), "old");
   EXPECT_EQ(Names(), std::vector<std::string>{"tarnwell.INI"});
 }
@@ -112,7 +112,7 @@ TEST_F(AtomicFileTest, SavesThroughALinkAndClearsOnlyItsOwnStaleTemporaries) {
     fs::last_write_time(path_ + mine, fs::file_time_type::clock::now() - std::chrono::hours(2));
   }
 
-  ASSERT_TRUE(ReplaceFileAtomically(path_, "new"));
+  ASSERT_TRUE(ReplaceFileAtomically(path_, "new").Ok());
   EXPECT_TRUE(fs::is_symlink(path_));
   EXPECT_EQ(Contents(target), "new");
   EXPECT_EQ(Names(),
@@ -125,15 +125,16 @@ TEST_F(AtomicFileTest, NeverWritesThroughALinkItMayNotFollowNorReplacesAFifo) {
   const fs::path victim = folder_ / "victim";
   Put(victim, "untouched");
   fs::create_symlink(victim, path_);
-  std::string reason;
   // A report: even the user's own link is refused, and says so.
-  EXPECT_FALSE(ReplaceFileAtomically(path_, "new", LinkAtPath::Refuse, &reason));
-  EXPECT_EQ(reason, SaveRefusal::Link);
+  SaveResult saved = ReplaceFileAtomically(path_, "new", LinkAtPath::Refuse);
+  EXPECT_FALSE(saved.Ok());
+  EXPECT_EQ(saved.Reason(), SaveRefusal::Link);
   // Anyone else's link (root owns this test's folder in CI) is never followed.
   if (::geteuid() == 0) {
     ASSERT_EQ(::lchown(path_.c_str(), testing::NobodyId, testing::NobodyId), 0);
-    EXPECT_FALSE(ReplaceFileAtomically(path_, "new", LinkAtPath::FollowOwn, &reason));
-    EXPECT_EQ(reason, SaveRefusal::ForeignLink);
+    saved = ReplaceFileAtomically(path_, "new", LinkAtPath::FollowOwn);
+    EXPECT_FALSE(saved.Ok());
+    EXPECT_EQ(saved.Reason(), SaveRefusal::ForeignLink);
   }
   EXPECT_TRUE(fs::is_symlink(path_));
   EXPECT_EQ(Contents(victim), "untouched");
@@ -142,15 +143,17 @@ TEST_F(AtomicFileTest, NeverWritesThroughALinkItMayNotFollowNorReplacesAFifo) {
   fs::remove(path_);
   ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
   for (LinkAtPath links : {LinkAtPath::Refuse, LinkAtPath::FollowOwn}) {
-    EXPECT_FALSE(ReplaceFileAtomically(path_, "new", links, &reason));
-    EXPECT_EQ(reason, SaveRefusal::NotRegular);
+    saved = ReplaceFileAtomically(path_, "new", links);
+    EXPECT_FALSE(saved.Ok());
+    EXPECT_EQ(saved.Reason(), SaveRefusal::NotRegular);
   }
   EXPECT_TRUE(fs::is_fifo(path_));
   // A plain file or none is written as ever; a failure gives the system's words.
-  EXPECT_TRUE(ReplaceFileAtomically(path_ + ".html", "report", LinkAtPath::Refuse));
-  EXPECT_FALSE(ReplaceFileAtomically((folder_ / "missing/x.html").string(), "", LinkAtPath::Refuse,
-                                     &reason));
-  EXPECT_EQ(reason, std::strerror(ENOENT));
+  EXPECT_TRUE(ReplaceFileAtomically(path_ + ".html", "report", LinkAtPath::Refuse).Ok());
+  saved = ReplaceFileAtomically((folder_ / "missing/x.html").string(), "", LinkAtPath::Refuse);
+  EXPECT_FALSE(saved.Ok());
+  EXPECT_EQ(saved.code, ENOENT);
+  EXPECT_EQ(saved.Reason(), std::strerror(ENOENT));
   EXPECT_EQ(Names(), (std::vector<std::string>{"tarnwell.INI", "tarnwell.INI.html", "victim"}));
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -108,7 +107,7 @@ public:
     pendingText_[nextHandle_] = path;
     return OpenHandle(temporary, platform::IoMode::SyncBuffered);
   }
-  bool CommitText(platform::FileHandle file) override {
+  platform::Status CommitText(platform::FileHandle file) override {
     const std::string path = pendingText_.at(file);
     const std::string temporary = handles_.at(file).Path;
     pendingText_.erase(file);
@@ -117,7 +116,7 @@ public:
     Files.erase(temporary);
     Links.erase(path);
     TextFileName = path;
-    return true;
+    return {};
   }
 
   platform::TransferResult Write(platform::FileHandle file, const void* data,
@@ -146,40 +145,39 @@ public:
     return {n, platform::IoError::None};
   }
 
-  bool Flush(platform::FileHandle) override { return !Fails(Call::Flush); }
+  platform::Status Flush(platform::FileHandle) override { return Outcome(Fails(Call::Flush)); }
   void DropCache(platform::FileHandle) override { ++CacheDrops; }
-  bool Close(platform::FileHandle file) override {
+  platform::Status Close(platform::FileHandle file) override {
     if (pendingText_.erase(file)) Files.erase(handles_.at(file).Path);
     handles_.erase(file);
-    return !Fails(Call::Close);
+    return Outcome(Fails(Call::Close));
   }
 
   bool IsDirectory(const std::string& path) override { return Directories.count(Trim(path)) > 0; }
-  bool MakeDirectory(const std::string& path) override {
+  platform::Status MakeDirectory(const std::string& path) override {
     if (Fails(Call::MakeDirectory) || Files.count(path) || !ParentExists(path)) {
-      errno = 0;  // no system reason behind a planted fault
-      return false;
+      return Outcome(true);
     }
-    return Directories.insert(Trim(path)).second;
+    return Outcome(!Directories.insert(Trim(path)).second);
   }
-  bool MakePrivateDirectories(const std::string& path) override {
+  platform::Status MakePrivateDirectories(const std::string& path) override {
     std::string partial;
     for (std::size_t i = 1; i <= path.size(); ++i) {
       if (i == path.size() || path[i] == '/') Directories.insert(path.substr(0, i));
     }
-    return true;
+    return {};
   }
-  bool RemoveFile(platform::FolderHandle folder, const char* name) override {
+  platform::Status RemoveFile(platform::FolderHandle folder, const char* name) override {
     const std::string path = folders_.at(folder) + name;
     Removed.push_back(path);
-    return Files.erase(path) > 0;
+    return Outcome(Files.erase(path) == 0);
   }
-  bool RemoveFolder(const std::string& path) override {
+  platform::Status RemoveFolder(const std::string& path) override {
     const std::string folder = Trim(path);
     for (const auto& [name, contents] : Files) {
-      if (name.rfind(folder + "/", 0) == 0) return false;  // not empty
+      if (name.rfind(folder + "/", 0) == 0) return Outcome(true);  // not empty
     }
-    return Directories.erase(folder) > 0;
+    return Outcome(Directories.erase(folder) == 0);
   }
 
   int OpenHandles() const { return static_cast<int>(handles_.size()); }
@@ -209,6 +207,10 @@ private:
     if (Hook) Hook(call, n);
     const auto planted = FailAt.find(call);
     return planted != FailAt.end() && planted->second == n;
+  }
+  // A planted or modelled failure: no system reason behind it.
+  static platform::Status Outcome(bool failed) {
+    return failed ? platform::Status::Failure(0) : platform::Status{};
   }
   static platform::OpenResult Failed() {
     return {platform::InvalidHandle, platform::IoError::Failed};

@@ -237,14 +237,14 @@ TEST_F(IniFileOnDisk, MissingFileReadsAsDefaultsAndFirstSaveCreatesIt) {
   first.WriteInteger("Window", "Top", 100);
   first.WriteInteger("Main", "FileSize", 3);
   first.WriteString("Main", "Folder", "/mnt/データ");
-  ASSERT_TRUE(first.UpdateFile());
+  ASSERT_TRUE(first.UpdateFile().Ok());
 
   IniFile second(path_);
   EXPECT_EQ(second.ReadInteger("main", "filesize", 0), 3);
   EXPECT_EQ(second.ReadString("Main", "Folder", ""), "/mnt/データ");
   // A second object adds its section without disturbing the first's keys.
   second.WriteInteger("FolderWindow", "Top", 200);
-  ASSERT_TRUE(second.UpdateFile());
+  ASSERT_TRUE(second.UpdateFile().Ok());
   EXPECT_EQ(Contents(path_),
             "[Window]\nTop=100\n\n[Main]\nFileSize=3\nFolder=/mnt/データ\n\n"
             "[FolderWindow]\nTop=200\n");
@@ -259,7 +259,7 @@ TEST_F(IniFileOnDisk, AByteOrderMarkSaysHowTheFileIsEncoded) {
       "\x3D\xD8\x00\xDE\x00\xD8\r\0\n\0"s);
   IniFile little(path_);
   EXPECT_EQ(little.ReadString("Main", "Folder", ""), "/データ\U0001F600\uFFFD");
-  ASSERT_TRUE(little.UpdateFile());
+  ASSERT_TRUE(little.UpdateFile().Ok());
   EXPECT_EQ(Contents(path_), "[Main]\nFolder=/データ\U0001F600\uFFFD\n");
 
   Put(path_, "\xFE\xFF\0[\0M\0]\0\n\0k\0=\x30\xC7"s);
@@ -269,7 +269,7 @@ TEST_F(IniFileOnDisk, AByteOrderMarkSaysHowTheFileIsEncoded) {
 TEST_F(IniFileOnDisk, DocumentWithoutFileCannotBeSaved) {
   IniFile ini = IniFile::FromText("[Main]\nA=1\n");
   EXPECT_TRUE(ini.Path().empty());
-  EXPECT_FALSE(ini.UpdateFile());
+  EXPECT_FALSE(ini.UpdateFile().Ok());
 }
 
 TEST_F(IniFileOnDisk, UnreadableFileIsNeverOverwritten) {
@@ -277,7 +277,7 @@ TEST_F(IniFileOnDisk, UnreadableFileIsNeverOverwritten) {
   fs::create_directory(path_);
   IniFile folder(path_);
   folder.WriteInteger("Main", "A", 1);
-  EXPECT_FALSE(folder.UpdateFile());
+  EXPECT_FALSE(folder.UpdateFile().Ok());
   EXPECT_TRUE(fs::is_directory(path_));
   fs::remove(path_);
 
@@ -287,7 +287,7 @@ TEST_F(IniFileOnDisk, UnreadableFileIsNeverOverwritten) {
   const int saved = testing::RunUnprivileged(path_, [&] {
     IniFile locked(path_);
     locked.WriteInteger("Main", "A", 1);
-    return locked.UpdateFile() ? 1 : 0;
+    return locked.UpdateFile().Ok() ? 1 : 0;
   });
   EXPECT_EQ(saved, 0);
   fs::permissions(path_, fs::perms::owner_read);

@@ -81,7 +81,7 @@ TEST(PosixFileSystem, NeverFollowsALinkPlantedAtAFileName) {
       EXPECT_EQ(files.CreateForWrite(run.handle, name, mode).error, platform::IoError::NotRegular);
       EXPECT_EQ(files.OpenForRead(run.handle, name, mode).error, platform::IoError::NotRegular);
     }
-    EXPECT_FALSE(files.RemoveFile(run.handle, name));  // not ours to delete
+    EXPECT_FALSE(files.RemoveFile(run.handle, name).Ok());  // not ours to delete
   }
   files.CloseFolder(run.handle);
   EXPECT_EQ(Contents(target), "keep me");
@@ -91,7 +91,7 @@ TEST(PosixFileSystem, NeverFollowsALinkPlantedAtAFileName) {
   const platform::OpenResult text = files.CreateText(planted.c_str());
   ASSERT_EQ(text.error, platform::IoError::None);
   ASSERT_EQ(files.Write(text.handle, "new", 3).error, platform::IoError::None);
-  ASSERT_TRUE(files.CommitText(text.handle));
+  ASSERT_TRUE(files.CommitText(text.handle).Ok());
   EXPECT_EQ(Contents(target), "keep me");
   EXPECT_EQ(Contents(planted), "new");
   files.Close(files.CreateText(planted.c_str()).handle);
@@ -104,13 +104,13 @@ TEST(PosixFileSystem, NeverFollowsALinkPlantedAtAFileName) {
 
   // A private folder is made owner-only, and a link in its place is refused.
   const std::string cache = folder / "cache/tarnwell";
-  ASSERT_TRUE(files.MakePrivateDirectories(cache));
+  ASSERT_TRUE(files.MakePrivateDirectories(cache).Ok());
   struct stat info {};
   ASSERT_EQ(::stat(cache.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
   const std::string linkedCache = folder / "linked";
   ASSERT_EQ(::symlink(folder.Path().c_str(), linkedCache.c_str()), 0);
-  EXPECT_FALSE(files.MakePrivateDirectories(linkedCache));
+  EXPECT_FALSE(files.MakePrivateDirectories(linkedCache).Ok());
 }
 
 TEST(PosixFileSystem, RunFolderIsMadeWithEveryMissingParent) {
@@ -119,18 +119,26 @@ TEST(PosixFileSystem, RunFolderIsMadeWithEveryMissingParent) {
   EXPECT_EQ(RunFolderFor(folder / "a"), folder / "a/TRW_TEMP/");
   EXPECT_EQ(RunFolderFor(folder / "a/"), folder / "a/TRW_TEMP/");
   EXPECT_EQ(RunFolderFor("/"), "/TRW_TEMP/");
-  EXPECT_TRUE(ForceDirectories(files, folder / "a//b/c/TRW_TEMP/"));
+  EXPECT_TRUE(ForceDirectories(files, folder / "a//b/c/TRW_TEMP/").Ok());
   EXPECT_TRUE(files.IsDirectory(folder / "a/b/c/TRW_TEMP"));
-  EXPECT_TRUE(ForceDirectories(files, folder / "a/b/c/TRW_TEMP/"));  // already there
+  EXPECT_TRUE(ForceDirectories(files, folder / "a/b/c/TRW_TEMP/").Ok());  // already there
   std::ofstream(folder / "file") << "x";
-  int reason = 0;
-  std::string refused;
-  EXPECT_FALSE(ForceDirectories(files, folder / "file/TRW_TEMP/", &reason, &refused));
-  EXPECT_EQ(reason, EEXIST);  // a file where a folder must be
-  EXPECT_EQ(refused, folder / "file");
+  const FolderCreation made = ForceDirectories(files, folder / "file/TRW_TEMP/");
+  EXPECT_FALSE(made.Ok());
+  EXPECT_EQ(made.code, EEXIST);  // a file where a folder must be
+  EXPECT_EQ(made.refused, folder / "file");
   // A creation that fails deep down takes back the folders it made.
-  EXPECT_FALSE(ForceDirectories(files, folder / "new/" + std::string(300, 'x') + "/TRW_TEMP/"));
+  EXPECT_FALSE(
+      ForceDirectories(files, folder / "new/" + std::string(300, 'x') + "/TRW_TEMP/").Ok());
   EXPECT_FALSE(std::filesystem::exists(folder / "new"));
+  // A failing call carries its own native code and words, whatever the
+  // thread's errno says by the time the caller looks.
+  const platform::Status missing = files.MakeDirectory(folder / "none/x");
+  errno = 0;
+  EXPECT_EQ(missing.error, platform::IoError::Failed);
+  EXPECT_EQ(missing.code, ENOENT);
+  EXPECT_EQ(missing.Text(), std::strerror(ENOENT));
+  EXPECT_EQ(files.RemoveFolder(folder / "a").code, ENOTEMPTY);
 }
 
 TEST(PosixSleep, PausesUnlessAStopIsPending) {

@@ -148,8 +148,8 @@ TEST(RunHistory, ConcurrentAppendersAndDamageLoseNothing) {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{before.size() + 100, before.size() + 100};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const platform::TextFileStatus status = AppendToHistory(path, record);
-    ::_exit(status.Error == platform::IoError::Failed && status.Code == EFBIG ? 0 : 1);
+    const platform::Status status = AppendToHistory(path, record);
+    ::_exit(status.error == platform::IoError::Failed && status.code == EFBIG ? 0 : 1);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
@@ -164,12 +164,12 @@ TEST(RunHistory, OnlyAPlainFileIsWrittenOrReadAndNothingWaits) {
   std::filesystem::create_directory(folder / "folder");
   std::filesystem::create_symlink(folder / "elsewhere", folder / "link");
   for (const char* name : {"fifo", "folder", "link"}) {
-    EXPECT_EQ(AppendToHistory(folder / name, record).Error, platform::IoError::NotRegular) << name;
+    EXPECT_EQ(AppendToHistory(folder / name, record).error, platform::IoError::NotRegular) << name;
   }
   EXPECT_FALSE(std::filesystem::exists(folder / "elsewhere"));
   EXPECT_EQ(FailureReason({platform::IoError::NotRegular, 0}), RunMessages::NotRegular);
   for (const char* name : {"fifo", "folder"}) {
-    EXPECT_EQ(ReadAll(folder / name).scan.Status.Error, platform::IoError::NotRegular) << name;
+    EXPECT_EQ(ReadAll(folder / name).scan.Status.error, platform::IoError::NotRegular) << name;
   }
   // Nothing there yet is an empty history; a file nobody may read is not.
   const Read missing = ReadAll(folder / "none.jsonl");
@@ -181,7 +181,7 @@ TEST(RunHistory, OnlyAPlainFileIsWrittenOrReadAndNothingWaits) {
                 [&] {
                   ::chmod((folder / "closed.jsonl").c_str(), 0);
                   const Read closed = ReadAll(folder / "closed.jsonl");
-                  return !closed.scan.Read() && closed.scan.Status.Code == EACCES ? 0 : 1;
+                  return !closed.scan.Read() && closed.scan.Status.code == EACCES ? 0 : 1;
                 }),
             0);
 }

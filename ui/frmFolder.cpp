@@ -89,9 +89,9 @@ void TFormFolder::FormClose() {
   try {
     platform::IniFile ini(services_.SettingsPath());
     SaveWindowBounds(ini, Section, c_.Form);
-    platform::ClearSystemError();
-    saved = ini.UpdateFile();
-    if (!saved) reason = platform::ErrorText(platform::LastSystemError());
+    const platform::Status updated = ini.UpdateFile();
+    saved = updated.Ok();
+    reason = updated.Text();
   } catch (const std::exception&) {
     saved = false;
   }

@@ -150,9 +150,9 @@ bool TFormMain::SaveSettings(std::string& reason) {
     platform::IniFile ini(services_.SettingsPath());
     SaveWindowBounds(ini, WindowSection, c_.Form);
     WriteChoices(ini, Shown());
-    platform::ClearSystemError();
-    if (ini.UpdateFile()) return true;
-    reason = platform::ErrorText(platform::LastSystemError());
+    const platform::Status saved = ini.UpdateFile();
+    if (saved.Ok()) return true;
+    reason = saved.Text();
     return false;
   } catch (const std::exception&) {
     return false;
@@ -179,10 +179,11 @@ void TFormMain::MenuFReportClick() {
       historyPath.empty() ? std::vector<RunRecord>()
                           : EarlierRunsLike(historyPath, lastRecord_, ComparedRuns);
   // Written where the user chose, never through a link or into a FIFO there.
-  std::string reason;
-  if (!platform::ReplaceFileAtomically(path, HtmlReport(lastRecord_, earlier),
-                                       platform::LinkAtPath::Refuse, &reason)) {
-    c_.Boxes.ShowMessage(RunMessages::WithReason(path + FormMainTexts::CannotWrite, reason));
+  if (const platform::SaveResult saved = platform::ReplaceFileAtomically(
+          path, HtmlReport(lastRecord_, earlier), platform::LinkAtPath::Refuse);
+      !saved.Ok()) {
+    c_.Boxes.ShowMessage(
+        RunMessages::WithReason(path + FormMainTexts::CannotWrite, saved.Reason()));
     return;
   }
   services_.OpenWithDesktop(path);
@@ -360,7 +361,7 @@ void TFormMain::Work(BenchmarkRun* run, Reporter* reporter,
   const std::string historyPath = services_.HistoryPath();
   historyFailure_.reset();
   if (!record.Date.empty() && !historyPath.empty()) {
-    const platform::TextFileStatus kept = AppendToHistory(historyPath, record);
+    const platform::Status kept = AppendToHistory(historyPath, record);
     if (!kept.Ok()) historyFailure_ = FailureReason(kept);
   }
   record_ = std::move(record);

@@ -2,6 +2,12 @@
 // and every handler of its controls and menu. A benchmark run executes on a
 // worker thread; its reports reach the window through the GUI thread's
 // queue, and the controls the run depends on stay disabled until it ends.
+//
+// Errors in the forms: what failed is shown in a message box, its reason
+// taken from the run's outcome or from the platform layer's Status (its
+// Text(), on a line of its own). Exceptions come only from the program's
+// own exception classes (sysinfo's Ekv...) and the standard library; the
+// handler guard shows any that escape a handler.
 #pragma once
 
 #include <chrono>

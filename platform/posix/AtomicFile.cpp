@@ -84,31 +84,34 @@ std::string SaveTarget(std::string path, LinkAtPath links, const char*& refusal)
   return {};
 }
 
-bool Refuse(std::string* reason, const char* text) {
-  if (reason != nullptr) *reason = text;
-  return false;
+SaveResult Refuse(const char* text) {
+  SaveResult result;
+  result.error = IoError::NotRegular;
+  result.refusal = text;
+  return result;
 }
 
-// A failed call: the system's words for it.
-bool Failed(std::string* reason) {
-  const int error = errno;
-  if (reason != nullptr) *reason = ErrorText(error);
-  return false;
+// A failed call: the code it left in errno.
+SaveResult Failed() {
+  SaveResult result;
+  result.error = IoError::Failed;
+  result.code = errno;
+  return result;
 }
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view contents,
-                           LinkAtPath links, std::string* reason) {
+SaveResult ReplaceFileAtomically(const std::string& linkOrPath, std::string_view contents,
+                                 LinkAtPath links) {
   if (linkOrPath.empty() || linkOrPath.back() == '/') {
     errno = linkOrPath.empty() ? ENOENT : EISDIR;
-    return Failed(reason);
+    return Failed();
   }
   const char* refusal = nullptr;
   errno = 0;
   const std::string path = SaveTarget(linkOrPath, links, refusal);
-  if (refusal != nullptr) return Refuse(reason, refusal);
-  if (path.empty()) return Failed(reason);
+  if (refusal != nullptr) return Refuse(refusal);
+  if (path.empty()) return Failed();
   // Earlier versions replaced the link itself, with temporaries named after it.
   if (path != linkOrPath) RemoveStaleTemporaries(linkOrPath);
 
@@ -118,25 +121,25 @@ bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view conte
   if (::lstat(path.c_str(), &existing) == 0) {
     if (S_ISDIR(existing.st_mode)) {
       errno = EISDIR;
-      return Failed(reason);
+      return Failed();
     }
     // A FIFO, device or socket is no file of ours: renaming over it would
     // destroy it (as root even a device node).
-    if (!S_ISREG(existing.st_mode)) return Refuse(reason, SaveRefusal::NotRegular);
+    if (!S_ISREG(existing.st_mode)) return Refuse(SaveRefusal::NotRegular);
     // A write-protected file is the user's way of freezing it; the rename
     // would ignore that, so honour it here. access() lets root write
     // anything, so the mode bits are asked as well.
-    if (::access(path.c_str(), W_OK) != 0) return Failed(reason);
-    if ((existing.st_mode & 0222) == 0) return Refuse(reason, SaveRefusal::WriteProtected);
+    if (::access(path.c_str(), W_OK) != 0) return Failed();
+    if ((existing.st_mode & 0222) == 0) return Refuse(SaveRefusal::WriteProtected);
     mode = existing.st_mode & 07777;
     keepMode = true;
   } else if (errno != ENOENT) {
-    return Failed(reason);
+    return Failed();
   }
 
   std::string temporary;
   const int fd = CreateTemporaryBeside(path, mode, temporary);
-  if (fd < 0) return Failed(reason);
+  if (fd < 0) return Failed();
 
   bool ok = WriteAll(fd, contents);
   if (ok && keepMode) {
@@ -157,10 +160,10 @@ bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view conte
     const int error = errno;
     ::unlink(temporary.c_str());
     errno = error;
-    return Failed(reason);
+    return Failed();
   }
   SyncFolder(FolderOf(path));
-  return true;
+  return {};
 }
 
 }  // namespace tarnwell::platform

@@ -33,6 +33,12 @@ auto RetryOnSignal(Call call) {
   }
 }
 
+// The failure of the call that just set errno.
+Status Failure() { return Status::Failure(errno); }
+
+// What a call answering 0 or -1 with errno did.
+Status Result(int rc) { return rc == 0 ? Status{} : Failure(); }
+
 IoError ErrorFromErrno(int error) {
   switch (error) {
     case EINVAL:
@@ -137,15 +143,16 @@ public:
     return result;
   }
 
-  bool RemoveFile(FolderHandle folder, const char* name) override {
+  Status RemoveFile(FolderHandle folder, const char* name) override {
     // Only plain files with one name are test files: a FIFO, link or hard
     // link someone put at the name is theirs, not ours to delete.
     struct stat info {};
-    if (::fstatat(static_cast<int>(folder), name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(info.st_mode) || info.st_nlink > 1) {
-      return false;
+    if (::fstatat(static_cast<int>(folder), name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      return Failure();
     }
-    return ::unlinkat(static_cast<int>(folder), name, 0) == 0;
+    if (!S_ISREG(info.st_mode)) return {IoError::NotRegular, 0};
+    if (info.st_nlink > 1) return {IoError::HardLinked, 0};
+    return Result(::unlinkat(static_cast<int>(folder), name, 0));
   }
 
   OpenResult CreateText(const char* path) override {
@@ -165,15 +172,14 @@ public:
     return {fd, IoError::None, 0};
   }
 
-  bool CommitText(FileHandle file) override {
+  Status CommitText(FileHandle file) override {
     const Pending pending = TakePending(file);
-    const bool flushed = ::fsync(static_cast<int>(file)) == 0;
-    const bool closed = ::close(static_cast<int>(file)) == 0;
-    if (flushed && closed && ::rename(pending.temporary.c_str(), pending.target.c_str()) == 0) {
-      return true;
-    }
-    ::unlink(pending.temporary.c_str());
-    return false;
+    Status status = Result(::fsync(static_cast<int>(file)));
+    const Status closed = Result(::close(static_cast<int>(file)));
+    if (status.Ok()) status = closed;
+    if (status.Ok()) status = Result(::rename(pending.temporary.c_str(), pending.target.c_str()));
+    if (!status.Ok()) ::unlink(pending.temporary.c_str());
+    return status;
   }
 
   TransferResult Write(FileHandle file, const void* data, std::size_t size) override {
@@ -202,20 +208,20 @@ public:
     return {done, IoError::None, 0};
   }
 
-  bool Flush(FileHandle file) override {
-    return RetryOnSignal([&] { return ::fdatasync(static_cast<int>(file)); }) == 0;
+  Status Flush(FileHandle file) override {
+    return Result(RetryOnSignal([&] { return ::fdatasync(static_cast<int>(file)); }));
   }
 
   void DropCache(FileHandle file) override {
     ::posix_fadvise(static_cast<int>(file), 0, 0, POSIX_FADV_DONTNEED);
   }
 
-  bool Close(FileHandle file) override {
+  Status Close(FileHandle file) override {
     // An abandoned text file leaves neither its temporary nor a change.
     const Pending pending = TakePending(file);
     if (!pending.temporary.empty()) ::unlink(pending.temporary.c_str());
     // close() must not be retried on EINTR: the descriptor is gone either way.
-    return ::close(static_cast<int>(file)) == 0;
+    return Result(::close(static_cast<int>(file)));
   }
 
   bool IsDirectory(const std::string& path) override {
@@ -223,10 +229,12 @@ public:
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
   }
 
-  bool MakeDirectory(const std::string& path) override { return ::mkdir(path.c_str(), 0755) == 0; }
+  Status MakeDirectory(const std::string& path) override {
+    return Result(::mkdir(path.c_str(), 0755));
+  }
 
-  bool MakePrivateDirectories(const std::string& path) override {
-    if (path.empty()) return false;
+  Status MakePrivateDirectories(const std::string& path) override {
+    if (path.empty()) return Status::Failure(ENOENT);
     std::string partial;
     std::size_t start = 0;
     while (start <= path.size()) {
@@ -235,14 +243,16 @@ public:
       partial = path.substr(0, slash);
       start = slash + 1;
       if (partial.empty()) continue;
-      if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return false;
+      if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return Failure();
     }
     struct stat info {};
     // The final component must be a real folder, not a planted link to one.
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (::lstat(path.c_str(), &info) != 0) return Failure();
+    // Something else is already there.
+    return S_ISDIR(info.st_mode) ? Status{} : Status{IoError::NotRegular, EEXIST};
   }
 
-  bool RemoveFolder(const std::string& path) override { return ::rmdir(path.c_str()) == 0; }
+  Status RemoveFolder(const std::string& path) override { return Result(::rmdir(path.c_str())); }
 
 private:
   struct Pending {
@@ -273,11 +283,7 @@ std::string FallbackNotice(bool refusedAtOpen) {
          "同期書き込みとキャッシュの破棄に切り替えて測定します。";
 }
 
-int LastSystemError() { return errno; }
-
 bool IsExistsError(int code) { return code == EEXIST; }
-
-void ClearSystemError() { errno = 0; }
 
 std::string ErrorText(int code) {
   if (code == 0) return {};

@@ -34,7 +34,7 @@ std::string ProgramsFolder(bool allUsers) {
   if (dataHome.empty()) return {};
   const std::string folder = (dataHome == "/" ? std::string() : dataHome) + "/applications";
   // The user's own data folders are private, as the XDG rules ask of them.
-  if (!IsDirectory(folder) && !SystemFileSystem().MakePrivateDirectories(folder)) return {};
+  if (!IsDirectory(folder) && !SystemFileSystem().MakePrivateDirectories(folder).Ok()) return {};
   return IsDirectory(folder) ? folder : std::string();
 }
 

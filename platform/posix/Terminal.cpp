@@ -3,6 +3,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+
 namespace tarnwell::platform {
 
 bool IsErrorStreamTerminal() { return ::isatty(STDERR_FILENO) == 1; }
@@ -14,5 +17,10 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
 }
 
 void PrepareConsole() {}
+
+Status FlushStandardOutput() {
+  if (std::fflush(stdout) != 0) return Status::Failure(errno);
+  return std::ferror(stdout) ? Status::Failure(0) : Status{};
+}
 
 }  // namespace tarnwell::platform

@@ -14,7 +14,7 @@
 namespace tarnwell::platform {
 namespace {
 
-TextFileStatus Failure(int code) { return {IoError::Failed, code}; }
+Status Failure(int code) { return {IoError::Failed, code}; }
 
 // Errors of an open that found something other than a plain file: a link
 // (O_NOFOLLOW), a FIFO without a reader (O_NONBLOCK), a folder.
@@ -73,11 +73,11 @@ int AppendLocked(int fd, off_t size, std::string_view line) {
 
 }  // namespace
 
-TextFileStatus AppendLine(const std::string& path, std::string_view line) {
+Status AppendLine(const std::string& path, std::string_view line) {
   const std::size_t slash = path.rfind('/');
-  if (slash != std::string::npos && slash > 0 &&
-      !SystemFileSystem().MakePrivateDirectories(path.substr(0, slash))) {
-    return Failure(errno);
+  if (slash != std::string::npos && slash > 0) {
+    const Status made = SystemFileSystem().MakePrivateDirectories(path.substr(0, slash));
+    if (!made.Ok()) return Failure(made.code);
   }
   // Opening a device can act on it: something other than a plain file is
   // not even opened. The checks after the open cover a swap in between.
@@ -90,8 +90,8 @@ TextFileStatus AppendLine(const std::string& path, std::string_view line) {
     fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
                 0600);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return IsInTheWay(errno) ? TextFileStatus{IoError::NotRegular, 0} : Failure(errno);
-  TextFileStatus status;
+  if (fd < 0) return IsInTheWay(errno) ? Status{IoError::NotRegular, 0} : Failure(errno);
+  Status status;
   if (::fstat(fd, &info) != 0) {
     status = Failure(errno);
   } else if (!S_ISREG(info.st_mode)) {
@@ -113,21 +113,21 @@ TextFileReader::~TextFileReader() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
-TextFileStatus TextFileReader::Open(const std::string& path) {
+Status TextFileReader::Open(const std::string& path) {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
   handle_ = -1;
   size_ = 0;
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
-    return errno == ENOENT ? TextFileStatus{IoError::NotFound, errno} : Failure(errno);
+    return errno == ENOENT ? Status{IoError::NotFound, errno} : Failure(errno);
   }
   if (!S_ISREG(info.st_mode)) return {IoError::NotRegular, 0};
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? TextFileStatus{IoError::NotFound, errno} : Failure(errno);
+  if (fd < 0) return errno == ENOENT ? Status{IoError::NotFound, errno} : Failure(errno);
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     const int error = errno;
     ::close(fd);
-    return S_ISREG(info.st_mode) ? Failure(error) : TextFileStatus{IoError::NotRegular, 0};
+    return S_ISREG(info.st_mode) ? Failure(error) : Status{IoError::NotRegular, 0};
   }
   handle_ = fd;
   size_ = info.st_size;

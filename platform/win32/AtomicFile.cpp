@@ -14,32 +14,36 @@ namespace tarnwell::platform {
 
 namespace {
 
-bool Refuse(std::string* reason, const char* text) {
-  if (reason != nullptr) *reason = text;
-  return false;
+SaveResult Refuse(const char* text) {
+  SaveResult result;
+  result.error = IoError::NotRegular;
+  result.refusal = text;
+  return result;
 }
 
-bool Failed(std::string* reason, DWORD code) {
-  if (reason != nullptr) *reason = ErrorText(static_cast<int>(code));
-  return false;
+SaveResult Failed(DWORD code) {
+  SaveResult result;
+  result.error = IoError::Failed;
+  result.code = static_cast<int>(code);
+  return result;
 }
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view contents, LinkAtPath links,
-                           std::string* reason) {
+SaveResult ReplaceFileAtomically(const std::string& path, std::string_view contents,
+                                 LinkAtPath links) {
   if (path.empty() || path.back() == '\\' || path.back() == '/') {
-    return Failed(reason, ERROR_INVALID_NAME);
+    return Failed(ERROR_INVALID_NAME);
   }
   const std::wstring target = win32::Wide(path);
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failed(reason, ERROR_DIRECTORY);
-    if (attributes & FILE_ATTRIBUTE_DEVICE) return Refuse(reason, SaveRefusal::NotRegular);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failed(ERROR_DIRECTORY);
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return Refuse(SaveRefusal::NotRegular);
     if (links == LinkAtPath::Refuse && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      return Refuse(reason, SaveRefusal::Link);
+      return Refuse(SaveRefusal::Link);
     }
-    if (attributes & FILE_ATTRIBUTE_READONLY) return Refuse(reason, SaveRefusal::WriteProtected);
+    if (attributes & FILE_ATTRIBUTE_READONLY) return Refuse(SaveRefusal::WriteProtected);
   }
   std::wstring temporary;
   HANDLE file = INVALID_HANDLE_VALUE;
@@ -49,10 +53,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents, L
     file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) {
-      return Failed(reason, ::GetLastError());
+      return Failed(::GetLastError());
     }
   }
-  if (file == INVALID_HANDLE_VALUE) return Failed(reason, ERROR_FILE_EXISTS);
+  if (file == INVALID_HANDLE_VALUE) return Failed(ERROR_FILE_EXISTS);
   DWORD written = 0;
   bool ok =
       ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
@@ -66,9 +70,9 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents, L
   if (!ok) {
     const DWORD code = ::GetLastError();
     ::DeleteFileW(temporary.c_str());
-    return Failed(reason, code);
+    return Failed(code);
   }
-  return true;
+  return {};
 }
 
 }  // namespace tarnwell::platform

@@ -36,6 +36,12 @@ IoError ErrorFromCode(DWORD code) {
   }
 }
 
+// The failure of the call that just set the last error.
+Status Failure() { return Status::Failure(static_cast<int>(::GetLastError())); }
+
+// What a call answering nonzero for success did.
+Status Result(BOOL succeeded) { return succeeded ? Status{} : Failure(); }
+
 // Anything but a plain file at `path`: a folder, a reparse point, a device.
 bool InTheWay(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -125,18 +131,21 @@ public:
     return Open(path, GENERIC_READ, OPEN_EXISTING, flags);
   }
 
-  bool RemoveFile(FolderHandle folder, const char* name) override {
+  Status RemoveFile(FolderHandle folder, const char* name) override {
     const std::wstring path = PathIn(folder, name);
-    if (InTheWay(path)) return false;
+    if (InTheWay(path)) return {IoError::NotRegular, 0};
     // A file with other names is not ours to delete.
     const HANDLE file = ::CreateFileW(
         path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return Failure();
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool single = ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks <= 1;
+    const bool known = ::GetFileInformationByHandle(file, &info) != 0;
+    const Status asked = known ? Status{} : Failure();
     ::CloseHandle(file);
-    return single && ::DeleteFileW(path.c_str()) != 0;
+    if (!asked.Ok()) return asked;
+    if (info.nNumberOfLinks > 1) return {IoError::HardLinked, 0};
+    return Result(::DeleteFileW(path.c_str()));
   }
 
   OpenResult CreateText(const char* path) override {
@@ -157,17 +166,17 @@ public:
     return {InvalidHandle, ErrorFromCode(code), static_cast<int>(code)};
   }
 
-  bool CommitText(FileHandle file) override {
+  Status CommitText(FileHandle file) override {
     const Pending pending = TakePending(file);
-    const bool flushed = ::FlushFileBuffers(AsHandle(file)) != 0;
-    const bool closed = ::CloseHandle(AsHandle(file)) != 0;
-    if (flushed && closed &&
-        ::MoveFileExW(pending.temporary.c_str(), pending.target.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return true;
+    Status status = Result(::FlushFileBuffers(AsHandle(file)));
+    const Status closed = Result(::CloseHandle(AsHandle(file)));
+    if (status.Ok()) status = closed;
+    if (status.Ok()) {
+      status = Result(::MoveFileExW(pending.temporary.c_str(), pending.target.c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     }
-    ::DeleteFileW(pending.temporary.c_str());
-    return false;
+    if (!status.Ok()) ::DeleteFileW(pending.temporary.c_str());
+    return status;
   }
 
   TransferResult Write(FileHandle file, const void* data, std::size_t size) override {
@@ -189,15 +198,15 @@ public:
     return {done, IoError::None, 0};
   }
 
-  bool Flush(FileHandle file) override { return ::FlushFileBuffers(AsHandle(file)) != 0; }
+  Status Flush(FileHandle file) override { return Result(::FlushFileBuffers(AsHandle(file))); }
 
   // Windows has no call to forget one file's cached pages; the fallback
   // writes through the cache and the notice says the measurement changed.
   void DropCache(FileHandle) override {}
 
-  bool Close(FileHandle file) override {
+  Status Close(FileHandle file) override {
     const Pending pending = TakePending(file);
-    const bool closed = ::CloseHandle(AsHandle(file)) != 0;
+    const Status closed = Result(::CloseHandle(AsHandle(file)));
     if (!pending.temporary.empty()) ::DeleteFileW(pending.temporary.c_str());
     return closed;
   }
@@ -207,11 +216,11 @@ public:
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
-  bool MakeDirectory(const std::string& path) override {
-    return ::CreateDirectoryW(win32::Wide(path).c_str(), nullptr) != 0;
+  Status MakeDirectory(const std::string& path) override {
+    return Result(::CreateDirectoryW(win32::Wide(path).c_str(), nullptr));
   }
 
-  bool MakePrivateDirectories(const std::string& path) override {
+  Status MakePrivateDirectories(const std::string& path) override {
     // Folders under the user's profile are the user's own already.
     std::size_t start = 0;
     while (start <= path.size()) {
@@ -221,18 +230,22 @@ public:
       start = cut + 1;
       if (partial.empty() || partial.back() == ':' || partial == "\\" || partial == "\\\\")
         continue;
-      if (!IsDirectory(partial) && !MakeDirectory(partial)) return false;
+      if (IsDirectory(partial)) continue;
+      if (const Status made = MakeDirectory(partial); !made.Ok()) return made;
     }
     const DWORD attributes = ::GetFileAttributesW(win32::Wide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Failure();
+    // Something else is already there: a file, or a reparse point.
+    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    return folder ? Status{} : Status{IoError::NotRegular, ERROR_ALREADY_EXISTS};
   }
 
-  bool RemoveFolder(const std::string& path) override {
+  Status RemoveFolder(const std::string& path) override {
     const std::wstring folder = WithoutClosingSeparator(win32::Wide(path));
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      return false;
+      return {IoError::NotRegular, 0};
     }
     {
       // A run removes its own folder at its end: our handle on it, opened
@@ -245,7 +258,7 @@ public:
         }
       }
     }
-    return ::RemoveDirectoryW(folder.c_str()) != 0;
+    return Result(::RemoveDirectoryW(folder.c_str()));
   }
 
 private:
@@ -314,11 +327,7 @@ std::string FallbackNotice(bool refusedAtOpen) {
          "読み込みはキャッシュから行われることがあります。";
 }
 
-int LastSystemError() { return static_cast<int>(::GetLastError()); }
-
 bool IsExistsError(int code) { return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS; }
-
-void ClearSystemError() { ::SetLastError(0); }
 
 std::string ErrorText(int code) {
   if (code == 0) return {};

@@ -6,6 +6,8 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <cstdio>
+
 #include "platform/win32/Encoding.h"
 
 namespace tarnwell::platform {
@@ -33,6 +35,12 @@ std::vector<std::string> CommandLineArguments(int, char**) {
 void PrepareConsole() {
   ::SetConsoleOutputCP(CP_UTF8);
   ::SetConsoleCP(CP_UTF8);
+}
+
+Status FlushStandardOutput() {
+  // The C library's flush ends in WriteFile, whose code says why.
+  if (std::fflush(stdout) != 0) return Status::Failure(static_cast<int>(::GetLastError()));
+  return std::ferror(stdout) ? Status::Failure(0) : Status{};
 }
 
 }  // namespace tarnwell::platform

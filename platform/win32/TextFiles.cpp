@@ -20,7 +20,7 @@ HANDLE AsHandle(std::int64_t handle) {
   return reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle));
 }
 
-TextFileStatus Failure(DWORD code) { return {IoError::Failed, static_cast<int>(code)}; }
+Status Failure(DWORD code) { return {IoError::Failed, static_cast<int>(code)}; }
 
 constexpr DWORD LockOffsetHigh = 0x7FFFFFFF;
 
@@ -101,11 +101,11 @@ DWORD AppendLocked(HANDLE file, std::int64_t size, std::string_view line) {
 
 }  // namespace
 
-TextFileStatus AppendLine(const std::string& path, std::string_view line) {
+Status AppendLine(const std::string& path, std::string_view line) {
   const std::string folder = ParentPath(path);
-  if (!folder.empty() && !IsRootPath(folder) &&
-      !SystemFileSystem().MakePrivateDirectories(folder)) {
-    return Failure(::GetLastError());
+  if (!folder.empty() && !IsRootPath(folder)) {
+    const Status made = SystemFileSystem().MakePrivateDirectories(folder);
+    if (!made.Ok()) return Failure(static_cast<DWORD>(made.code));
   }
   const std::wstring wide = win32::Wide(path);
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
@@ -118,7 +118,7 @@ TextFileStatus AppendLine(const std::string& path, std::string_view line) {
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Failure(::GetLastError());
-  TextFileStatus status;
+  Status status;
   LARGE_INTEGER size{};
   if (!IsPlainFile(file)) {
     status = {IoError::NotRegular, 0};
@@ -140,7 +140,7 @@ TextFileReader::~TextFileReader() {
   if (handle_ >= 0) ::CloseHandle(AsHandle(handle_));
 }
 
-TextFileStatus TextFileReader::Open(const std::string& path) {
+Status TextFileReader::Open(const std::string& path) {
   if (handle_ >= 0) ::CloseHandle(AsHandle(handle_));
   handle_ = -1;
   size_ = 0;
@@ -149,7 +149,7 @@ TextFileStatus TextFileReader::Open(const std::string& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-               ? TextFileStatus{IoError::NotFound, static_cast<int>(error)}
+               ? Status{IoError::NotFound, static_cast<int>(error)}
                : Failure(error);
   }
   if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {

@@ -13,7 +13,7 @@ void CreateShortcut(const std::string& linkPath, const std::string& targetPath,
   const std::optional<std::string> text = DesktopEntryText(targetPath, description);
   // A half-written entry in the menu would be worse than none: the file is
   // replaced whole or left as it was.
-  if (!text || !platform::ReplaceFileAtomically(linkPath, *text)) {
+  if (!text || !platform::ReplaceFileAtomically(linkPath, *text).Ok()) {
     throw EkvGetUserName("Failed to call IPersistFile.Save");
   }
 }

@@ -130,7 +130,7 @@ TEST(Windows, SettingsAreCodePage932WithCrLf) {
   platform::IniFile settings(path);
   settings.WriteString("Main", "Folder", "C:\\ベンチ");
   settings.WriteInteger("Main", "FileSize", 3);
-  ASSERT_TRUE(settings.UpdateFile());
+  ASSERT_TRUE(settings.UpdateFile().Ok());
   // "ベンチ" in code page 932, and CR LF line ends, no BOM.
   EXPECT_EQ(Bytes(path), "[Main]\r\nFolder=C:\\\x83\x78\x83\x93\x83\x60\r\nFileSize=3\r\n");
   EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "C:\\ベンチ");
@@ -150,12 +150,12 @@ TEST(Windows, SettingsKeepEveryCharacterAndCutInCodePageBytes) {
   for (int i = 0; i < 750; ++i) folder += "あ";
   platform::IniFile settings(path);
   settings.WriteString("Main", "Folder", folder);
-  ASSERT_TRUE(settings.UpdateFile());
+  ASSERT_TRUE(settings.UpdateFile().Ok());
   EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), folder);
   EXPECT_FALSE(platform::IniFile(path).IsCut("Main", "Folder"));
   for (int i = 0; i < 400; ++i) folder += "あ";
   settings.WriteString("Main", "Folder", folder);
-  ASSERT_TRUE(settings.UpdateFile());
+  ASSERT_TRUE(settings.UpdateFile().Ok());
   EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""),
             folder.substr(0, 3 + 1022 * 3));
   EXPECT_TRUE(platform::IniFile(path).IsCut("Main", "Folder"));
@@ -168,12 +168,12 @@ TEST(Windows, SettingsKeepEveryCharacterAndCutInCodePageBytes) {
   platform::IniFile fromUnicode(path);
   EXPECT_EQ(fromUnicode.ReadString("Main", "Folder", ""), "C:\\ベンチ");
   // Code page 932 holds it all: written back as ever.
-  ASSERT_TRUE(fromUnicode.UpdateFile());
+  ASSERT_TRUE(fromUnicode.UpdateFile().Ok());
   EXPECT_EQ(Bytes(path), "[Main]\r\nFolder=C:\\\x83\x78\x83\x93\x83\x60\r\n");
   // "한" has no place in it: the file stays UTF-16, which the system's own
   // reader takes.
   fromUnicode.WriteString("Main", "Folder", "C:\\한");
-  ASSERT_TRUE(fromUnicode.UpdateFile());
+  ASSERT_TRUE(fromUnicode.UpdateFile().Ok());
   EXPECT_TRUE(Bytes(path).starts_with("\xFF\xFE[\0M\0"));
   EXPECT_EQ(platform::IniFile(path).ReadString("Main", "Folder", ""), "C:\\한");
   wchar_t read[64] = {};
@@ -238,10 +238,10 @@ TEST(Windows, TheHistoryTakesOnlyAPlainFileAndNeverGluesToATornLine) {
   EXPECT_EQ(runs, 2);
   // A folder in the way is left alone; nothing there is an empty history.
   std::filesystem::create_directory(std::filesystem::path(platform::win32::Wide(temp / "folder")));
-  EXPECT_EQ(AppendToHistory(temp / "folder", record).Error, platform::IoError::NotRegular);
-  EXPECT_EQ(ScanHistoryNewestFirst(temp / "folder", count).Status.Error,
+  EXPECT_EQ(AppendToHistory(temp / "folder", record).error, platform::IoError::NotRegular);
+  EXPECT_EQ(ScanHistoryNewestFirst(temp / "folder", count).Status.error,
             platform::IoError::NotRegular);
-  EXPECT_EQ(ScanHistoryNewestFirst(temp / "none.jsonl", count).Status.Error,
+  EXPECT_EQ(ScanHistoryNewestFirst(temp / "none.jsonl", count).Status.error,
             platform::IoError::NotFound);
 }
 
