@@ -1,3 +1,5 @@
+// The run choices in the settings file, read and written through one key
+// list, and the derivation of the run parameters from them.
 #include "engine/Choices.h"
 
 #include <optional>
