@@ -62,19 +62,19 @@ add_custom_target(tarnwell_data ALL
 # ---- installation ------------------------------------------------------------
 
 install(TARGETS tarnwell-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The window comes from ui/; a build without it still installs the rest.
+# The window comes from ui/; a build without it still installs the rest, but
+# no menu entry (nor its icons) that would start a program the package lacks.
 if(TARGET tarnwell)
   install(TARGETS tarnwell RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  foreach(size IN LISTS TARNWELL_ICON_SIZES)
+    install(FILES ${PROJECT_BINARY_DIR}/icons/${size}x${size}/tarnwell.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
 endif()
-
-install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-foreach(size IN LISTS TARNWELL_ICON_SIZES)
-  install(FILES ${PROJECT_BINARY_DIR}/icons/${size}x${size}/tarnwell.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
-endforeach()
 
 # README.TXT where the installed program looks for it (bin/../share/tarnwell);
 # the HTML manual where the web address points by default.
