@@ -22,6 +22,7 @@
 #include "engine/BenchmarkRun.h"
 #include "engine/HtmlReport.h"
 #include "engine/RunHistory.h"
+#include "engine/RunNotes.h"
 #include "engine/UnitMSec.h"
 #include "engine/Utf8.h"
 #include "platform/AtomicFile.h"
@@ -331,6 +332,7 @@ int Main(int argc, char** argv) {
   }
   observer.Finish();
   const RunRecord record = run.Record(outcome);
+  for (const std::string& note : RunNotes(record)) std::fprintf(stderr, "%s\n", note.c_str());
   // A run that never reached its folder measured nothing worth keeping.
   const bool measured = !record.Date.empty();
   if (measured && !options.NoHistory) {

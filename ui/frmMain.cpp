@@ -6,6 +6,7 @@
 
 #include "engine/HtmlReport.h"
 #include "engine/RunHistory.h"
+#include "engine/RunNotes.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
@@ -376,6 +377,7 @@ void TFormMain::FinishRun(std::uint64_t serial) {
   parameters_.FileSize = run_->Parameters().FileSize;
   parameters_.FileCount = run_->Parameters().FileCount;
   const RunOutcome outcome = std::move(outcome_);
+  const std::vector<std::string> notes = RunNotes(record_);
   if (!record_.Date.empty()) lastRecord_ = std::move(record_);
   record_ = RunRecord{};
   run_.reset();
@@ -386,6 +388,10 @@ void TFormMain::FinishRun(std::uint64_t serial) {
   if (historyFailure_) {
     notice_ = FormMainTexts::HistoryNotWritten;
     if (!historyFailure_->empty()) notice_ += "（" + *historyFailure_ + "）";
+  }
+  for (const std::string& note : notes) {
+    if (!notice_.empty()) notice_ += FormMainTexts::NoticeSeparator;
+    notice_ += note;
   }
   c_.LabelProgress.SetCaption(notice_);
   if (outcome.Result != RunOutcome::Kind::Stopped) return;

@@ -1,0 +1,27 @@
+// The notes after a run: one table of the features that have something to
+// say about a run's figures.
+#include "engine/RunNotes.h"
+
+namespace tarnwell {
+namespace {
+
+// Adds the lines one feature has to say about a run.
+using NoteSource = void (*)(const RunRecord& record, std::vector<std::string>& notes);
+
+// In the order the user reads them. A feature with notes adds one line here.
+constexpr NoteSource NoteSources[] = {
+    nullptr,
+};
+
+}  // namespace
+
+std::vector<std::string> RunNotes(const RunRecord& record) {
+  std::vector<std::string> notes;
+  if (record.Date.empty()) return notes;
+  for (const NoteSource source : NoteSources) {
+    if (source != nullptr) source(record, notes);
+  }
+  return notes;
+}
+
+}  // namespace tarnwell
