@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "engine/ShortPhases.h"
+
 namespace tarnwell::cli {
 namespace {
 
@@ -13,6 +15,7 @@ std::string Phase(double seconds, std::int64_t bytes, const std::optional<PhaseR
   std::string json = "{\"seconds\": " + JsonNumber(seconds) +
                      ", \"mbps\": " + JsonNumber(ResultTable::Mbps(bytes, seconds)) +
                      ", \"mbPerSecond\": " + JsonNumber(ResultTable::MBPerSecond(bytes, seconds));
+  if (phase) json += ExactJson(*phase) + WriteCliffJson(phase->Cliff);
   if (phase && phase->Stats.Files > 0) json += ", \"latency\": " + StatsJson(phase->Stats, true);
   return json + "}";
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/FigureText.h"
 #include "engine/RandomOrder.h"
 #include "engine/RunFolder.h"
 #include "engine/UnitMSec.h"
@@ -291,7 +292,8 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
   return Step::Continue;
 }
 
-void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes) {
+void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes,
+                               double elapsedDays) {
   if (repetitionRecords_.size() < static_cast<std::size_t>(repetition)) {
     repetitionRecords_.push_back(RepetitionRecord{repetition, std::nullopt, std::nullopt});
   }
@@ -299,6 +301,10 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   phase.Seconds = write ? table_.WriteSeconds(repetition) : table_.ReadSeconds(repetition);
   phase.MBPerSecond = ResultTable::MBPerSecond(bytes, phase.Seconds);
   if (KeepFileTimes) phase.Stats = recorder_.Finish();
+  phase.ExactSeconds = elapsedDays * SecondsPerDay;
+  phase.ExactMBPerSecond = ResultTable::MBPerSecond(bytes, phase.ExactSeconds);
+  if (write)
+    phase.Cliff = FindWriteCliff(phase.Stats.Timeline, phase.Stats.Files, parameters_.FileSize);
   (write ? repetitionRecords_.back().Write : repetitionRecords_.back().Read) = std::move(phase);
 }
 
@@ -412,6 +418,21 @@ RunOutcome BenchmarkRun::Execute() {
          tooMany ? RunMessages::TooManyFiles : RunMessages::FileLargerThanTotal);
     return finish();
   }
+  // A total given in bytes can be far beyond the disk: refused before the
+  // first byte, rather than found out when the disk is full.
+  const std::int64_t totalBytes =
+      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  if (choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&
+      totalBytes > device_.FreeBytes - FreeSpaceMargin(totalBytes)) {
+    char text[512];
+    std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal,
+                  TotalText(choices_.TotalBytes).c_str(),
+                  ApproximateSize(device_.FreeBytes).c_str(),
+                  ApproximateSize(FreeSpaceMargin(totalBytes)).c_str());
+    Fail(MessageKind::Plain, text);
+    if (choices_.DeleteFiles) RemoveRunFolder();
+    return finish();
+  }
   blockSize_ = BlockSizeFor(choices_.OneMegabyteBlocks, parameters_.FileSize);
   blocksPerFile_ = parameters_.FileSize / blockSize_;
   const std::optional<std::int32_t> repetitions = RepetitionsFor(choices_.RepeatIndex);
@@ -441,7 +462,7 @@ RunOutcome BenchmarkRun::Execute() {
     double elapsed = 0;  // a read-only run writes nothing and records 0
     if (!choices_.ReadOnly && WritePhase(elapsed) == Step::Stop) return finish();
     table_.AppendWriteHalf(i, elapsed, writeBytes);
-    if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes);
+    if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes, elapsed);
     observer_.ResultTextChanged(table_.Text());
     NoticeFallbackOnce();
 
@@ -467,7 +488,7 @@ RunOutcome BenchmarkRun::Execute() {
       return finish();
     }
     table_.AppendReadHalf(i, elapsed, readBytes);
-    RecordPhase(i, false, readBytes);
+    RecordPhase(i, false, readBytes, elapsed);
     observer_.ResultTextChanged(table_.Text());
     NoticeFallbackOnce();
     progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/PhaseStats.h"
+#include "engine/WriteCliff.h"
 #include "platform/DeviceIdentity.h"
 
 namespace tarnwell {
@@ -19,6 +20,10 @@ struct PhaseRecord {
   double Seconds = 0;      // the recorded time, as in the table
   double MBPerSecond = 0;  // 2^20 bytes per second
   PhaseStats Stats;        // per-file latencies and timeline (empty when not kept)
+  // From the precise clock, unrounded; -1 where not known (older history).
+  double ExactSeconds = -1;
+  double ExactMBPerSecond = -1;     // 0 when the clock saw no time pass
+  std::optional<WriteCliff> Cliff;  // a write phase's lasting fall in throughput
 };
 
 struct RepetitionRecord {
