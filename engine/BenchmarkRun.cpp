@@ -303,7 +303,7 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   if (KeepFileTimes) phase.Stats = recorder_.Finish();
   phase.ExactSeconds = elapsedDays * SecondsPerDay;
   phase.ExactMBPerSecond = ResultTable::MBPerSecond(bytes, phase.ExactSeconds);
-  if (write)
+  if (write && !inMemory_)
     phase.Cliff = FindWriteCliff(phase.Stats.Timeline, phase.Stats.Files, parameters_.FileSize);
   (write ? repetitionRecords_.back().Write : repetitionRecords_.back().Read) = std::move(phase);
 }
@@ -410,7 +410,8 @@ RunOutcome BenchmarkRun::Execute() {
   device_ = environment_.Identify(runFolder_);
   environment_.Describe(described_);
   repetitionRecords_.clear();
-  if (environment_.Files().IsInMemory(folder_)) observer_.Notice(RunMessages::InMemory);
+  inMemory_ = environment_.Files().IsInMemory(folder_);
+  if (inMemory_) observer_.Notice(RunMessages::InMemory);
   if (!ComputeRunFileCount(parameters_, choices_)) {
     const bool tooMany =
         parameters_.FileSize > 0 && choices_.TotalBytes / parameters_.FileSize > MaxFileCount;

@@ -199,6 +199,7 @@ private:
   std::int32_t repetitions_ = 0;
   std::int32_t readCount_ = 0;
   bool noticeGiven_ = false;
+  bool inMemory_ = false;  // no device, so no device's write cache to find
   // From the first repetition on, a stop cleans up as the run's end would.
   bool filesMayExist_ = false;
 };
