@@ -128,6 +128,13 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
           options.Report = *file;
         }
       }
+    } else if (name == "--merge") {
+      // Every following argument up to the next option is a document.
+      while (a + 1 < arguments.size() && !arguments[a + 1].starts_with("--")) {
+        options.MergeFiles.push_back(arguments[++a]);
+      }
+      if (value) options.MergeFiles.insert(options.MergeFiles.begin(), *value);
+      if (options.MergeFiles.empty()) result.Error = "--merge には文書のファイルが必要です";
     } else if (name == "--read-only") {
       flag(choices.ReadOnly, true);
     } else if (name == "--random") {
@@ -180,6 +187,15 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       return result;
     }
   }
+  // A merge runs nothing: only its output can be chosen.
+  if (!options.MergeFiles.empty() && !options.Help && !options.Version) {
+    for (const std::string& option : given) {
+      if (option != "--merge" && option != "--json" && option != "--report") {
+        result.Error = option + " は --merge と一緒には使えません";
+        return result;
+      }
+    }
+  }
   if (blockMegabyte) choices.OneMegabyteBlocks = *blockMegabyte;
   const bool smallFile =
       !OneMegabyteBlocksFit(FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)]);
@@ -217,6 +233,9 @@ const char* UsageText() {
          "                         履歴を新しい順に表示する (S: デバイスかフォルダで絞り込む)。\n"
          "                         --json では {\"runs\": [...], \"damaged\": N} を書く\n"
          "                         (runs は履歴の行と同じ形の測定、新しい順)\n"
+         "  --merge FILE... [--json] [--report FILE.html]\n"
+         "                         各ホストの --json-file の文書をまとめる: ホストごとの速度、\n"
+         "                         全ホストが同時に動いた区間の合計、全ファイルの百分位数\n"
          "  --no-file-times        ファイルごとの時間を取らない (その負荷を確かめるため)\n"
          "  --json                 結果を JSON で標準出力に書く (UTF-8 でないバイト B は\n"
          "                         文字列中で \\udcBB と書く: Python の surrogateescape)。\n"

@@ -25,6 +25,7 @@ struct CliOptions {
   bool Version = false;
   std::optional<std::string> Settings;  // --settings FILE
   bool FolderGiven = false;             // --folder was given: no saved folder is used
+  std::vector<std::string> MergeFiles;  // --merge FILE...: run documents to merge
 };
 
 struct ParseResult {

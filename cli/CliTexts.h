@@ -15,6 +15,8 @@ inline constexpr const char* Interrupted = "中断しました";
 inline constexpr const char* SettingsFile = "設定ファイル ";
 inline constexpr const char* HistoryFile = "履歴 ";
 inline constexpr const char* ReportFile = "レポート ";
+inline constexpr const char* Document = "文書 ";
+inline constexpr const char* DocumentTooLarge = "測定結果の文書としては大きすぎます";
 inline constexpr const char* CannotRead = " を読めません";
 inline constexpr const char* CannotWriteReport = " を書き込めません";
 // After the settings file and the folder's key: why its folder is refused.

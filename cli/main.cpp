@@ -18,6 +18,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliTexts.h"
 #include "cli/JsonReport.h"
+#include "cli/MergeCommand.h"
 #include "cli/SavedChoices.h"
 #include "engine/BenchmarkRun.h"
 #include "engine/HtmlReport.h"
@@ -294,6 +295,9 @@ int Main(int argc, char** argv) {
     return FlushOutput() ? ExitCompleted : ExitStopped;
   }
   if (parsed.Options.ListHistory) return ListHistory(parsed.Options);
+  if (!parsed.Options.MergeFiles.empty()) {
+    return MergeDocuments(parsed.Options) ? ExitCompleted : ExitStopped;
+  }
 
   CliOptions defaults = builtIn;
   if (!TakeSavedChoices(parsed.Options, defaults)) return ExitUsage;
