@@ -140,7 +140,7 @@ std::string MergedJson(const MergedRuns& merged) {
     if (p.Overlapped) {
       json += ", \"startUtc\": " + JsonString(FormatUtc(p.Start)) +
               ", \"endUtc\": " + JsonString(FormatUtc(p.End)) +
-              ", \"seconds\": " + Number(p.End - p.Start) +
+              ", \"seconds\": " + Number(std::round((p.End - p.Start) * 1000) / 1000) +
               ", \"mbPerSecond\": " + Number(p.SumMBps) + ", \"hosts\": [";
       for (std::size_t h = 0; h < p.Shares.size(); ++h) {
         json += (h == 0 ? "{" : ", {") + std::string("\"mbPerSecond\": ") + Number(p.HostMBps[h]) +
