@@ -5,6 +5,8 @@
 #include <array>
 #include <string_view>
 
+#include "engine/UtcTime.h"
+
 namespace tarnwell::cli {
 namespace {
 
@@ -135,6 +137,35 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       }
       if (value) options.MergeFiles.insert(options.MergeFiles.begin(), *value);
       if (options.MergeFiles.empty()) result.Error = "--merge には文書のファイルが必要です";
+    } else if (name == "--host") {
+      if (const std::optional<std::string> host = takeValue()) {
+        if (host->empty()) {
+          result.Error = "--host に空の名前は指定できません";
+        } else {
+          options.Host = *host;
+        }
+      }
+    } else if (name == "--label") {
+      options.Label = takeValue();
+    } else if (name == "--json-file") {
+      if (const std::optional<std::string> file = takeValue()) {
+        if (file->empty()) {
+          result.Error = "--json-file にファイル名が必要です";
+        } else {
+          options.JsonFile = *file;
+        }
+      }
+    } else if (name == "--start-at") {
+      if (const std::optional<std::string> text = takeValue()) {
+        options.StartAt = ParseUtcTime(*text);
+        if (!options.StartAt) {
+          result.Error = "--start-at の値 \"" + *text +
+                         "\" は UTC の日時 (2026-12-10T05:40:12Z、2026-12-10T05:40:12.250Z など) "
+                         "か 1970 年からの秒数にしてください";
+        }
+      }
+    } else if (name == "--per-host") {
+      flag(options.PerHost, true);
     } else if (name == "--read-only") {
       flag(choices.ReadOnly, true);
     } else if (name == "--random") {
@@ -229,6 +260,13 @@ const char* UsageText() {
          "ウィンドウ版の設定ファイル)\n"
          "  --report FILE.html     グラフ付きのレポート (1 つの HTML ファイル) を書く\n"
          "  --no-history           この測定を履歴に残さない\n"
+         "  --json-file FILE       JSON の結果をこのファイルに書く (標準出力には表を書く)\n"
+         "  --label TEXT           結果の JSON に残すラベル\n"
+         "  --host NAME            結果に残すホスト名 (既定: このコンピュータの名前)\n"
+         "  --start-at TIME        この時刻に測定を始める: UTC の日時 (2026-12-10T05:40:12Z)\n"
+         "                         か 1970 年からの秒数。24 時間より先や 1 秒より前は不可\n"
+         "  --per-host             テストフォルダを TRW_TEMP-ホスト名 にする (共有フォルダ用。\n"
+         "                         ホスト名の / \\ : * ? \" < > | 制御文字と \"..\" は _ になる)\n"
          "  --history [--match S] [--json]\n"
          "                         履歴を新しい順に表示する (S: デバイスかフォルダで絞り込む)。\n"
          "                         --json では {\"runs\": [...], \"damaged\": N} を書く\n"

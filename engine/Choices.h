@@ -86,6 +86,8 @@ bool SavedFolderIsCut(const platform::IniFile& settings);
 // derives them afresh); WaitMSec and ReadPercent are taken as they stand.
 struct RunChoices : Choices {
   RunParameters Parameters;
+  // When not empty, the run folder is TRW_TEMP-<this host name>.
+  std::string PerHost;
 };
 
 // What the window's start-up derives from its choices, for a run without a

@@ -4,6 +4,8 @@
 
 #include "engine/HtmlReport.h"
 #include "engine/MergedRuns.h"
+#include "engine/RunRecord.h"
+#include "engine/UtcTime.h"
 #include "engine/Utf8.h"
 
 namespace tarnwell {
@@ -47,21 +49,14 @@ std::string Number(double value) { return JsonNumber(value); }
 std::string LatencyJson(const std::optional<MergedLatency>& latency) {
   if (!latency) return "null";
   const MergedLatency& l = *latency;
-  const LatencyHistogram& h = l.Histogram;
-  std::string json =
-      "{\"files\": " + std::to_string(l.Files) + ", \"p50\": " + Number(l.P50) +
-      ", \"p90\": " + Number(l.P90) + ", \"p99\": " + Number(l.P99) +
-      ", \"p99.9\": " + Number(l.P999) + ", \"max\": " + Number(h.Max) +
-      ", \"histogram\": {\"smallestSeconds\": " + Number(PhaseRecorder::SmallestSeconds) +
-      ", \"bucketsPerOctave\": " + std::to_string(PhaseRecorder::BucketsPerOctave) +
-      ", \"octaves\": " + std::to_string(PhaseRecorder::Octaves) +
-      ", \"zeroes\": " + std::to_string(h.Zeroes) + ", \"min\": " + Number(h.Min) +
-      ", \"max\": " + Number(h.Max) + ", \"counts\": [";
-  for (std::size_t b = 0; b < h.Counts.size(); ++b) {
-    json += (b == 0 ? "[" : ", [") + std::to_string(h.Counts[b].first) + ", " +
-            std::to_string(h.Counts[b].second) + "]";
-  }
-  return json + "]}}";
+  return "{\"files\": " + std::to_string(l.Files) + ", \"p50\": " + Number(l.P50) +
+         ", \"p90\": " + Number(l.P90) + ", \"p99\": " + Number(l.P99) +
+         ", \"p99.9\": " + Number(l.P999) + ", \"max\": " + Number(l.Histogram.Max) +
+         ", \"histogram\": " + HistogramJson(l.Histogram) + "}";
+}
+
+std::string Utc(double seconds) {
+  return JsonString(FormatUtc(static_cast<std::int64_t>(std::llround(seconds * 1e6))));
 }
 
 // A parsed value written back, for the choices the hosts share. The parse
@@ -138,8 +133,7 @@ std::string MergedJson(const MergedRuns& merged) {
             ", \"everyHost\": " + (p.EveryHost ? "true" : "false") +
             ", \"overlapped\": " + (p.Overlapped ? "true" : "false");
     if (p.Overlapped) {
-      json += ", \"startUtc\": " + JsonString(FormatUtc(p.Start)) +
-              ", \"endUtc\": " + JsonString(FormatUtc(p.End)) +
+      json += ", \"startUtc\": " + Utc(p.Start) + ", \"endUtc\": " + Utc(p.End) +
               ", \"seconds\": " + Number(std::round((p.End - p.Start) * 1000) / 1000) +
               ", \"mbPerSecond\": " + Number(p.SumMBps) + ", \"hosts\": [";
       for (std::size_t h = 0; h < p.Shares.size(); ++h) {

@@ -7,6 +7,8 @@
 #include <limits>
 #include <set>
 
+#include "engine/UtcTime.h"
+
 namespace tarnwell {
 namespace {
 
@@ -62,9 +64,9 @@ public:
   double Time(const JsonValue& object, const char* key) {
     const JsonValue* value = Member(object, key, JsonValue::Kind::String);
     if (value == nullptr) return 0;
-    const std::optional<double> seconds = ParseUtc(value->Text);
-    if (!seconds) Fail(std::string("\"") + key + "\"");
-    return seconds.value_or(0);
+    const std::optional<std::int64_t> microseconds = ParseUtcTime(value->Text);
+    if (!microseconds) Fail(std::string("\"") + key + "\"");
+    return static_cast<double>(microseconds.value_or(0)) / 1e6;
   }
 
 private:
@@ -290,75 +292,6 @@ void FinishLatency(std::optional<MergedLatency>& latency) {
 }
 
 }  // namespace
-
-std::optional<double> ParseUtc(const std::string& text) {
-  // YYYY-MM-DDTHH:MM:SS, an optional fraction, then Z.
-  int year, month, day, hour, minute, second, consumed = 0;
-  if (text.size() < 20 || text.back() != 'Z' ||
-      std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &day, &hour, &minute,
-                  &second, &consumed) != 6 ||
-      consumed != 19) {
-    return std::nullopt;
-  }
-  for (const std::size_t at : {4u, 7u}) {
-    if (text[at] != '-') return std::nullopt;
-  }
-  for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u, 11u, 12u, 14u, 15u, 17u, 18u}) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-  }
-  double fraction = 0;
-  std::size_t i = 19;
-  if (text[i] == '.') {
-    double scale = 0.1;
-    for (++i; i + 1 < text.size(); ++i, scale /= 10) {
-      if (text[i] < '0' || text[i] > '9' || i > 28) return std::nullopt;
-      fraction += (text[i] - '0') * scale;
-    }
-    if (i == 20) return std::nullopt;
-  }
-  if (i + 1 != text.size()) return std::nullopt;
-  static constexpr int Days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (year < 1970 || month < 1 || month > 12 || day < 1 || day > Days[month - 1] || hour > 23 ||
-      minute > 59 || second > 59) {
-    return std::nullopt;
-  }
-  // Days since 1970-01-01 of a proleptic Gregorian date.
-  const int y = year - (month <= 2 ? 1 : 0);
-  const int era = y / 400;
-  const int yearOfEra = y - era * 400;
-  const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  const long long days = static_cast<long long>(era) * 146097 + dayOfEra - 719468;
-  if (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0))) {
-    return std::nullopt;
-  }
-  return static_cast<double>(days * 86400 + hour * 3600 + minute * 60 + second) + fraction;
-}
-
-std::string FormatUtc(double seconds) {
-  const auto milliseconds = static_cast<long long>(std::llround(seconds * 1000));
-  long long days = milliseconds / 86400000;
-  long long rest = milliseconds % 86400000;
-  if (rest < 0) {
-    rest += 86400000;
-    --days;
-  }
-  // The civil date of a day count since 1970-01-01.
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const long long dayOfEra = days - era * 146097;
-  const long long yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const long long mp = (5 * dayOfYear + 2) / 153;
-  const long long day = dayOfYear - (153 * mp + 2) / 5 + 1;
-  const long long month = mp < 10 ? mp + 3 : mp - 9;
-  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  char text[96];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld.%03lldZ", year, month,
-                day, rest / 3600000, rest / 60000 % 60, rest / 1000 % 60, rest % 1000);
-  return text;
-}
 
 MergedRuns MergeRuns(const std::vector<MergeDocument>& documents) {
   MergedRuns merged;

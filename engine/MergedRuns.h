@@ -107,11 +107,6 @@ struct MergedRuns {
 // and priority may differ).
 MergedRuns MergeRuns(const std::vector<MergeDocument>& documents);
 
-// Seconds since 1970 of "2026-12-10T05:40:12.345Z" (UTC, fraction optional).
-std::optional<double> ParseUtc(const std::string& text);
-// The other way round, with milliseconds.
-std::string FormatUtc(double seconds);
-
 // The runner's text: the hosts, the overlaps and the merged percentiles.
 std::string MergedText(const MergedRuns& merged);
 // The same as a document ("schema": "tarnwell-merge/1").
