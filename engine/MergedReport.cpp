@@ -152,9 +152,14 @@ std::string MergedJson(const MergedRuns& merged) {
 }
 
 std::string MergedHtmlReport(const MergedRuns& merged) {
+  // Names would run into each other under many bars: the table's numbers
+  // stand for them there.
   std::vector<ThroughputBars> bars;
-  for (const MergedHost& host : merged.Hosts) {
-    bars.push_back({Name(host), host.WriteMBps, host.ReadMBps});
+  const bool numbered = merged.Hosts.size() > 6;
+  for (std::size_t i = 0; i < merged.Hosts.size(); ++i) {
+    const MergedHost& host = merged.Hosts[i];
+    bars.push_back(
+        {numbered ? "#" + std::to_string(i + 1) : Name(host), host.WriteMBps, host.ReadMBps});
   }
   std::string body = "<section><h2>ホストごとの転送速度（平均）</h2>" +
                      ThroughputBarChart(bars, "ホストごとの転送速度") + "</section>\n";
