@@ -13,9 +13,9 @@
 namespace tarnwell::cli {
 namespace {
 
-// Far more than a run document of ten repetitions holds; what is larger is
-// not one, and is not read into memory.
-constexpr std::int64_t LargestDocument = 64 << 20;
+// Many times what a run document of ten repetitions holds (about 300 KB);
+// what is larger is not one, and is not read into memory.
+constexpr std::int64_t LargestDocument = 8 << 20;
 
 void Complain(const std::string& text, const std::string& reason = {}) {
   std::fprintf(stderr, "tarnwell-cli: %s\n", RunMessages::WithReason(text, reason).c_str());
@@ -46,13 +46,13 @@ std::optional<std::string> ReadDocument(const std::string& path) {
 }  // namespace
 
 bool MergeDocuments(const CliOptions& options) {
-  std::vector<MergeDocument> documents;
+  MergedRuns merged;
   for (const std::string& file : options.MergeFiles) {
-    std::optional<std::string> text = ReadDocument(file);
+    const std::optional<std::string> text = ReadDocument(file);
     if (!text) return false;
-    documents.push_back({file, std::move(*text)});
+    if (!AddRun(merged, file, *text)) break;
   }
-  const MergedRuns merged = MergeRuns(documents);
+  FinishMerge(merged);
   if (!merged.Error.empty()) {
     Complain(merged.Error);
     return false;

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <set>
 
 #include "engine/UtcTime.h"
 
@@ -293,95 +292,83 @@ void FinishLatency(std::optional<MergedLatency>& latency) {
 
 }  // namespace
 
-MergedRuns MergeRuns(const std::vector<MergeDocument>& documents) {
-  MergedRuns merged;
-  if (documents.empty()) {
-    merged.Error = MergeTexts::NoDocuments;
-    return merged;
+bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) {
+  if (!merged.Error.empty()) return false;
+  const auto refuse = [&](const std::string& error) {
+    merged.Error = error;
+    return false;
+  };
+  const std::optional<JsonValue> parsed = ParseJson(text);
+  if (!parsed || parsed->Type != JsonValue::Kind::Object) return refuse(name + MergeTexts::NotJson);
+  const JsonValue& json = *parsed;
+  const JsonValue* schema = json.Find("schema");
+  if (schema == nullptr || schema->Type != JsonValue::Kind::String ||
+      schema->Text != MergeTexts::RunSchema) {
+    return refuse(name + MergeTexts::WrongSchema);
   }
-  const JsonValue* firstChoices = nullptr;
-  std::vector<JsonValue> parsed;
-  parsed.reserve(documents.size());
-  for (const MergeDocument& document : documents) {
-    std::optional<JsonValue> json = ParseJson(document.Text);
-    if (!json || json->Type != JsonValue::Kind::Object) {
-      merged.Error = document.Name + MergeTexts::NotJson;
-      return merged;
-    }
-    const JsonValue* schema = json->Find("schema");
-    if (schema == nullptr || schema->Type != JsonValue::Kind::String ||
-        schema->Text != MergeTexts::RunSchema) {
-      merged.Error = document.Name + MergeTexts::WrongSchema;
-      return merged;
-    }
-    parsed.push_back(std::move(*json));
+  Reader reader(name);
+  MergedHost host;
+  host.File = name;
+  if (const JsonValue* value = reader.Member(json, "host", JsonValue::Kind::String)) {
+    host.Host = value->Text;
   }
-
-  std::set<std::string> runIds;
-  for (std::size_t d = 0; d < documents.size(); ++d) {
-    const JsonValue& json = parsed[d];
-    const std::string& name = documents[d].Name;
-    Reader reader(name);
-    MergedHost host;
-    host.File = name;
-    if (const JsonValue* value = reader.Member(json, "host", JsonValue::Kind::String)) {
-      host.Host = value->Text;
-    }
-    if (const JsonValue* value = reader.Member(json, "runId", JsonValue::Kind::String)) {
-      host.RunId = value->Text;
-    }
-    if (const JsonValue* value = reader.Member(json, "label", JsonValue::Kind::String, true)) {
-      host.Label = value->Text;
-    }
-    const JsonValue* choices = reader.Member(json, "choices", JsonValue::Kind::Object);
-    const JsonValue* outcome = reader.Member(json, "outcome", JsonValue::Kind::Object);
-    const JsonValue* repetitions = reader.Member(json, "repetitions", JsonValue::Kind::Array);
-    if (reader.Failed()) {
-      merged.Error = reader.Error();
-      return merged;
-    }
-    if (const std::string result = outcome->TextAt("result"); result != "completed") {
-      merged.Error = name + MergeTexts::NotCompleted + (result.empty() ? "?" : result);
-      return merged;
-    }
-    if (!runIds.insert(host.RunId).second) {
-      const auto earlier = std::find_if(merged.Hosts.begin(), merged.Hosts.end(),
+  if (const JsonValue* value = reader.Member(json, "runId", JsonValue::Kind::String)) {
+    host.RunId = value->Text;
+  }
+  if (const JsonValue* value = reader.Member(json, "label", JsonValue::Kind::String, true)) {
+    host.Label = value->Text;
+  }
+  const JsonValue* choices = reader.Member(json, "choices", JsonValue::Kind::Object);
+  const JsonValue* outcome = reader.Member(json, "outcome", JsonValue::Kind::Object);
+  const JsonValue* repetitions = reader.Member(json, "repetitions", JsonValue::Kind::Array);
+  if (reader.Failed()) return refuse(reader.Error());
+  if (const std::string result = outcome->TextAt("result"); result != "completed") {
+    return refuse(name + MergeTexts::NotCompleted + (result.empty() ? "?" : result));
+  }
+  if (const auto earlier = std::find_if(merged.Hosts.begin(), merged.Hosts.end(),
                                         [&](const MergedHost& h) { return h.RunId == host.RunId; });
-      merged.Error = earlier->File + " と " + name + MergeTexts::SameRun + host.RunId + ") です";
-      return merged;
-    }
-    if (firstChoices == nullptr) {
-      firstChoices = choices;
-      merged.Choices = CommonChoices(*choices);
-    } else if (const std::string differ =
-                   Differences(merged.Choices, documents[0].Name, CommonChoices(*choices), name);
-               !differ.empty()) {
-      merged.Error = MergeTexts::ChoicesDiffer + differ;
-      return merged;
-    }
-    for (const JsonValue& repetition : repetitions->Items) {
-      if (repetition.Type != JsonValue::Kind::Object) {
-        reader.Fail("\"repetitions\"");
-        break;
-      }
-      host.Writes.push_back(ReadPhase(repetition.Find("write"), reader, merged.WriteLatency));
-      host.Reads.push_back(ReadPhase(repetition.Find("read"), reader, merged.ReadLatency));
-    }
-    if (const JsonValue* summary = json.Find("summary");
-        summary != nullptr && summary->Type == JsonValue::Kind::Object) {
-      for (const bool write : {true, false}) {
-        const JsonValue* phase = summary->Find(write ? "write" : "read");
-        if (phase == nullptr || phase->Type != JsonValue::Kind::Object) continue;
-        (write ? host.WriteMBps : host.ReadMBps) = reader.Figure(*phase, "mbPerSecond", 0, 1e12);
-      }
-    }
-    if (reader.Failed()) {
-      merged.Error = reader.Error();
-      return merged;
-    }
-    merged.Hosts.push_back(std::move(host));
+      earlier != merged.Hosts.end()) {
+    return refuse(earlier->File + " と " + name + MergeTexts::SameRun + host.RunId + ") です");
   }
+  if (merged.Hosts.empty()) {
+    merged.Choices = CommonChoices(*choices);
+  } else if (const std::string differ =
+                 Differences(merged.Choices, merged.Hosts[0].File, CommonChoices(*choices), name);
+             !differ.empty()) {
+    return refuse(MergeTexts::ChoicesDiffer + differ);
+  }
+  // Read into copies, so that a document refused halfway adds nothing.
+  std::optional<MergedLatency> writeLatency = merged.WriteLatency;
+  std::optional<MergedLatency> readLatency = merged.ReadLatency;
+  for (const JsonValue& repetition : repetitions->Items) {
+    if (repetition.Type != JsonValue::Kind::Object) {
+      reader.Fail("\"repetitions\"");
+      break;
+    }
+    host.Writes.push_back(ReadPhase(repetition.Find("write"), reader, writeLatency));
+    host.Reads.push_back(ReadPhase(repetition.Find("read"), reader, readLatency));
+  }
+  if (const JsonValue* summary = json.Find("summary");
+      summary != nullptr && summary->Type == JsonValue::Kind::Object) {
+    for (const bool write : {true, false}) {
+      const JsonValue* phase = summary->Find(write ? "write" : "read");
+      if (phase == nullptr || phase->Type != JsonValue::Kind::Object) continue;
+      (write ? host.WriteMBps : host.ReadMBps) = reader.Figure(*phase, "mbPerSecond", 0, 1e12);
+    }
+  }
+  if (reader.Failed()) return refuse(reader.Error());
+  merged.WriteLatency = std::move(writeLatency);
+  merged.ReadLatency = std::move(readLatency);
+  merged.Hosts.push_back(std::move(host));
+  return true;
+}
 
+void FinishMerge(MergedRuns& merged) {
+  if (!merged.Error.empty()) return;
+  if (merged.Hosts.empty()) {
+    merged.Error = MergeTexts::NoDocuments;
+    return;
+  }
   std::size_t repetitions = 0;
   for (const MergedHost& host : merged.Hosts) {
     repetitions = std::max({repetitions, host.Writes.size(), host.Reads.size()});
@@ -398,6 +385,14 @@ MergedRuns MergeRuns(const std::vector<MergeDocument>& documents) {
   }
   FinishLatency(merged.WriteLatency);
   FinishLatency(merged.ReadLatency);
+}
+
+MergedRuns MergeRuns(const std::vector<MergeDocument>& documents) {
+  MergedRuns merged;
+  for (const MergeDocument& document : documents) {
+    if (!AddRun(merged, document.Name, document.Text)) break;
+  }
+  FinishMerge(merged);
   return merged;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/Json.h"
@@ -100,6 +101,13 @@ struct MergedRuns {
   std::optional<MergedLatency> WriteLatency;
   std::optional<MergedLatency> ReadLatency;
 };
+
+// Checks one document and takes its host in: false, with merged.Error
+// saying why, when it is refused (or an earlier one was). The text is not
+// kept, so that many hosts' documents need not be in memory at once.
+bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text);
+// The overlaps and percentiles of the hosts taken in; refused without any.
+void FinishMerge(MergedRuns& merged);
 
 // Checks and merges the documents. Refused, with Error saying why: one that
 // is not JSON or not a run document, one whose run did not complete, the

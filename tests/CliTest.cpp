@@ -187,6 +187,32 @@ TEST(Cli, JsonReportsChoicesRowsAndSummaries) {
   EXPECT_TRUE(std::filesystem::exists(home / "cache/tarnwell/test.txt"));
 }
 
+TEST(Cli, MergesTheDocumentsOfTwoHostsAndRefusesWhatItCannotRead) {
+  TempFolder home;
+  for (const char* host : {"one", "two"}) {
+    ASSERT_EQ(RunCli({"--settings", "/dev/null", "--folder", home.Path(), "--per-host", "--host",
+                      host, "--json-file", home / (std::string(host) + ".json"), "--no-history"},
+                     home.Path())
+                  .exitCode,
+              0);
+  }
+  const Result merged = RunCli(
+      {"--merge", home / "one.json", home / "two.json", "--json", "--report", home / "merged.html"},
+      home.Path());
+  EXPECT_EQ(merged.exitCode, 0) << merged.err;
+  EXPECT_NE(merged.out.find("\"schema\": \"tarnwell-merge/1\""), std::string::npos);
+  EXPECT_NE(merged.out.find("\"host\": \"two\""), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_regular_file(home / "merged.html"));
+
+  std::ofstream(home / "table.txt") << "回数\t時間\n";
+  for (const std::string& file : {home / "none.json", home / "table.txt", home.Path()}) {
+    const Result refused = RunCli({"--merge", home / "one.json", file}, home.Path());
+    EXPECT_EQ(refused.exitCode, 1) << file;
+    EXPECT_TRUE(refused.out.empty());
+    EXPECT_NE(refused.err.find("tarnwell-cli: "), std::string::npos);
+  }
+}
+
 TEST(Cli, InterruptEndsTheRunPromptlyAndRemovesItsFiles) {
   TempFolder home;
   const auto start = std::chrono::steady_clock::now();
