@@ -143,43 +143,6 @@ std::string HistogramJson(const LatencyHistogram& histogram) {
   return json + "]}";
 }
 
-std::optional<LatencyHistogram> ParseHistogram(const JsonValue& object) {
-  if (object.Type != JsonValue::Kind::Object ||
-      object.NumberAt("smallestSeconds", -1) != PhaseRecorder::SmallestSeconds ||
-      object.NumberAt("bucketsPerOctave", -1) != PhaseRecorder::BucketsPerOctave ||
-      object.NumberAt("octaves", -1) != PhaseRecorder::Octaves) {
-    return std::nullopt;
-  }
-  Numbers numbers;
-  LatencyHistogram histogram;
-  histogram.Zeroes = numbers.Count<std::int64_t>(object, "zeroes", -1);
-  histogram.Min = numbers.Figure(object, "min", -1);
-  histogram.Max = numbers.Figure(object, "max", -1);
-  const JsonValue* counts = object.Find("counts");
-  if (!numbers.Sound || histogram.Zeroes < 0 || histogram.Min < 0 ||
-      histogram.Max < histogram.Min || counts == nullptr ||
-      counts->Type != JsonValue::Kind::Array) {
-    return std::nullopt;
-  }
-  constexpr double Buckets = PhaseRecorder::BucketsPerOctave * PhaseRecorder::Octaves;
-  for (const JsonValue& pair : counts->Items) {
-    if (pair.Items.size() != 2 || pair.Items[0].Type != JsonValue::Kind::Number ||
-        pair.Items[1].Type != JsonValue::Kind::Number) {
-      return std::nullopt;
-    }
-    const double index = pair.Items[0].Number;
-    const double count = pair.Items[1].Number;
-    const double previous = histogram.Counts.empty() ? -1 : histogram.Counts.back().first;
-    if (!(index > previous && index < Buckets && index == std::floor(index)) ||
-        !(count >= 1 && count <= 4611686018427387904.0 && count == std::floor(count))) {
-      return std::nullopt;
-    }
-    histogram.Counts.emplace_back(static_cast<std::int32_t>(index),
-                                  static_cast<std::int64_t>(count));
-  }
-  return histogram;
-}
-
 std::string HistoryLine(const RunRecord& r) {
   std::string json =
       "{" + Field("date", JsonString(r.Date), true) + Field("host", JsonString(r.Host)) +

@@ -15,8 +15,6 @@
 
 namespace tarnwell {
 
-struct JsonValue;
-
 struct PhaseRecord {
   double Seconds = 0;      // the recorded time, as in the table
   double MBPerSecond = 0;  // 2^20 bytes per second
@@ -82,10 +80,6 @@ std::string DeviceJson(const platform::DeviceIdentity& device);
 std::string StatsJson(const PhaseStats& stats, bool withTimeline);
 // The histogram with its bucket geometry, counts as [index, count] pairs.
 std::string HistogramJson(const LatencyHistogram& histogram);
-// The histogram such an object holds; nothing when its geometry is not this
-// program's, an index is outside it or out of order, a count is not a
-// positive whole number, or min and max are no latencies.
-std::optional<LatencyHistogram> ParseHistogram(const JsonValue& histogram);
 
 // One line of the history file (no line end): the record without its
 // timelines, which only a report of the run itself shows.
