@@ -36,6 +36,7 @@ std::string LatencyRow(const MergedLatency& l, bool write) {
 std::string OverlapRow(const PhaseOverlap& p) {
   std::string row = std::to_string(p.Repetition) + "\t" + PhaseName(p.Write) + "\t";
   if (!p.EveryHost) return row + MergeTexts::NotEveryHost + "\n";
+  if (p.TooShort) return row + MergeTexts::TooShort + "\n";
   if (!p.Overlapped) return row + MergeTexts::NoOverlap + "\n";
   row += Fixed(p.End - p.Start, 3) + "\t" + Fixed(p.SumMBps, 3) + "\t";
   for (std::size_t i = 0; i < p.Shares.size(); ++i) {
@@ -131,6 +132,7 @@ std::string MergedJson(const MergedRuns& merged) {
     json += (i == 0 ? "\n    " : ",\n    ") + std::string("{\"repetition\": ") +
             std::to_string(p.Repetition) + ", \"phase\": " + (p.Write ? "\"write\"" : "\"read\"") +
             ", \"everyHost\": " + (p.EveryHost ? "true" : "false") +
+            ", \"tooShort\": " + (p.TooShort ? "true" : "false") +
             ", \"overlapped\": " + (p.Overlapped ? "true" : "false");
     if (p.Overlapped) {
       json += ", \"startUtc\": " + Utc(p.Start) + ", \"endUtc\": " + Utc(p.End) +
@@ -182,7 +184,10 @@ std::string MergedHtmlReport(const MergedRuns& merged) {
     body += "<tr><td>" + std::to_string(p.Repetition) + "</td><td>" + PhaseName(p.Write) + "</td>";
     if (!p.Overlapped) {
       body += std::string("<td colspan=\"3\">") +
-              (p.EveryHost ? MergeTexts::NoOverlap : MergeTexts::NotEveryHost) + "</td></tr>";
+              (!p.EveryHost ? MergeTexts::NotEveryHost
+               : p.TooShort ? MergeTexts::TooShort
+                            : MergeTexts::NoOverlap) +
+              "</td></tr>";
       continue;
     }
     std::string shares;

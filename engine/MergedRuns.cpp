@@ -258,6 +258,9 @@ PhaseOverlap Overlap(const std::vector<MergedHost>& hosts, int repetition, bool 
     phases.push_back(&*list[index]);
   }
   overlap.EveryHost = true;
+  overlap.TooShort = std::any_of(phases.begin(), phases.end(),
+                                 [](const HostPhase* phase) { return phase->End <= phase->Start; });
+  if (overlap.TooShort) return overlap;
   overlap.Start = -std::numeric_limits<double>::infinity();
   overlap.End = std::numeric_limits<double>::infinity();
   for (const HostPhase* phase : phases) {

@@ -35,6 +35,8 @@ inline constexpr const char* OverlapHeader =
     "回数\t段階\t区間（秒）\t合計（MB/秒）\t各ホストの段階に占める割合\n";
 inline constexpr const char* NoOverlap = "重なっていません（合計しません）";
 inline constexpr const char* NotEveryHost = "この段階のないホストがあります（合計しません）";
+inline constexpr const char* TooShort =
+    "1 ミリ秒に満たない段階があり、重なりを確かめられません（合計しません）";
 inline constexpr const char* LatencyTitle = "●ファイルごとの所要時間（全ホスト、ミリ秒）\n";
 inline constexpr const char* LatencyHeader = "段階\tファイル数\tp50\tp90\tp99\tp99.9\t最大\n";
 inline constexpr const char* Write = "書き込み";
@@ -75,6 +77,9 @@ struct PhaseOverlap {
   int Repetition = 0;
   bool Write = true;
   bool EveryHost = false;  // every host ran this phase
+  // Some host's phase began and ended within one millisecond of the
+  // documents' clock: where it lay against the others is unknown.
+  bool TooShort = false;
   bool Overlapped = false;
   double Start = 0;  // the interval all hosts' phases ran at once (UTC seconds)
   double End = 0;

@@ -115,6 +115,10 @@ TEST(MergedRuns, SumsOnlyOverTheTimeEveryHostsPhaseRan) {
   EXPECT_NE(text.find(std::string("1\t書き込み\t") + MergeTexts::NoOverlap), std::string::npos);
   EXPECT_NE(MergedJson(none).find("\"overlapped\": false, \"mbPerSecond\": null"),
             std::string::npos);
+  // A phase within one millisecond cannot be placed against the others.
+  MergedRuns instant = MergeRuns({Document("a", Phase(0, 10, 100)), Document("b", Phase(5, 5, 1))});
+  EXPECT_TRUE(instant.Phases[0].TooShort);
+  EXPECT_FALSE(instant.Phases[0].Overlapped);
 }
 
 TEST(MergedRuns, RefusesMixedChoicesAndHostileDocumentsSayingWhy) {
