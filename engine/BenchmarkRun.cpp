@@ -76,6 +76,8 @@ void RunEnvironment::Describe(RunRecord& record) {
   }
 }
 
+std::int64_t RunEnvironment::UtcNow() { return platform::UnixMicrosecondsNow(); }
+
 std::string RunEnvironment::RandomListPath() {
   const std::string folder = platform::ProgramCacheDirectory();
   return folder.empty() ? std::string() : platform::JoinPath(folder, RandomListName);
@@ -300,6 +302,9 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   PhaseRecord phase;
   phase.Seconds = write ? table_.WriteSeconds(repetition) : table_.ReadSeconds(repetition);
   phase.MBPerSecond = ResultTable::MBPerSecond(bytes, phase.Seconds);
+  // The phase has only just ended: its start is the recorded time earlier.
+  phase.EndUtc = environment_.UtcNow();
+  phase.StartUtc = phase.EndUtc - static_cast<std::int64_t>(phase.Seconds * 1e6 + 0.5);
   if (KeepFileTimes) phase.Stats = recorder_.Finish();
   phase.ExactSeconds = elapsedDays * SecondsPerDay;
   phase.ExactMBPerSecond = ResultTable::MBPerSecond(bytes, phase.ExactSeconds);
@@ -388,7 +393,7 @@ RunOutcome BenchmarkRun::Execute() {
     outcome_.Result = RunOutcome::Kind::Ended;
     return finish();
   }
-  runFolder_ = RunFolderFor(choices_.Folder);
+  runFolder_ = RunFolderFor(choices_.Folder, choices_.PerHost);
   // Longer than the system takes, creation would fail only after making
   // a long chain of folders.
   if (runFolder_.size() + TestFileNameCapacity > platform::MaxPathLength()) {

@@ -94,6 +94,8 @@ public:
   virtual platform::DeviceIdentity Identify(const std::string& folder);
   // When and where: the record's date, host and system texts.
   virtual void Describe(RunRecord& record);
+  // The wall clock in microseconds since 1970 (UTC), for the phases' times.
+  virtual std::int64_t UtcNow();
 };
 
 // Messages of the run, as the user reads them.

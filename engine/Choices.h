@@ -88,6 +88,8 @@ bool SavedFolderIsCut(const platform::IniFile& settings);
 struct RunChoices : Choices {
   RunParameters Parameters;
   std::int64_t TotalBytes = 0;  // a total in bytes (runner only); 0: the list's TotalSizeIndex
+  // When not empty, the run folder is TRW_TEMP-<this host name>.
+  std::string PerHost;
 };
 
 // FileSize and FileCount for the choices: from TotalBytes when it is given,

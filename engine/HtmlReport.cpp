@@ -408,4 +408,45 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
   return html;
 }
 
+std::string ThroughputBarChart(const std::vector<ThroughputBars>& groups,
+                               const std::string& label) {
+  Plot plot;
+  double max = 0;
+  for (const ThroughputBars& g : groups) max = std::max({max, g.WriteMBps, g.ReadMBps});
+  max = NiceCeiling(max);
+  std::string svg = SvgOpen(plot, label) + Axis(plot, max, "MB/秒");
+  const double slot =
+      plot.InnerWidth() / static_cast<double>(std::max<std::size_t>(groups.size(), 1));
+  const double bar = std::min(slot * 0.34, 48.0);
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    const double centre = plot.left + slot * (static_cast<double>(i) + 0.5);
+    auto column = [&](double mbps, double x, const char* colour) {
+      if (mbps < 0) return std::string();
+      const double y = plot.Y(mbps, max);
+      return "<rect x=\"" + Px(x) + "\" y=\"" + Px(y) + "\" width=\"" + Px(bar) + "\" height=\"" +
+             Px(plot.top + plot.InnerHeight() - y) + "\" rx=\"3\" fill=\"" + colour + "\"><title>" +
+             XmlText(groups[i].Name) + ": " + Fixed(mbps, 3) + " MB/秒</title></rect>" +
+             Text(x + bar / 2, y - 4, Fixed(mbps, 1), "middle", " class=\"value\"");
+    };
+    svg += column(groups[i].WriteMBps, centre - bar - 2, WriteColour);
+    svg += column(groups[i].ReadMBps, centre + 2, ReadColour);
+    svg += Text(centre, plot.height - plot.bottom + 18, groups[i].Name);
+  }
+  svg += Legend(plot.left, plot.height - 6, WriteColour, "書き込み");
+  svg += Legend(plot.left + 110, plot.height - 6, ReadColour, "読み込み");
+  return svg + "</svg>";
+}
+
+std::string ReportPage(const std::string& title, const std::string& subtitle,
+                       const std::string& sections) {
+  return "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"ja\" "
+         "xml:lang=\"ja\">\n"
+         "<head><meta charset=\"UTF-8\"/><meta name=\"viewport\" content=\"width=device-width\"/>"
+         "<title>Tarnwell " +
+         XmlText(title) + "</title><style>" + Style +
+         "</style></head>\n<body><main>\n<header><h1>" + XmlText(title) + "</h1><p>" +
+         XmlText(subtitle) + "</p></header>\n" + sections +
+         "<footer>Tarnwell で作成</footer>\n</main></body></html>\n";
+}
+
 }  // namespace tarnwell

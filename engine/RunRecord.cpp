@@ -121,9 +121,29 @@ std::string StatsJson(const PhaseStats& stats, bool withTimeline) {
     for (std::size_t i = 0; i < stats.Timeline.size(); ++i) {
       json += (i == 0 ? "" : ", ") + JsonNumber(stats.Timeline[i]);
     }
+    json += "]" + Field("histogram", HistogramJson(stats.Histogram)) + ", \"timeline\": [";
+    for (std::size_t i = 0; i < stats.Timeline.size() && i < stats.TimelineEndSeconds.size(); ++i) {
+      json += (i == 0 ? "{" : ", {") +
+              Field("offsetSeconds", JsonNumber(stats.TimelineEndSeconds[i]), true) +
+              Field("mbPerSecond", JsonNumber(stats.Timeline[i])) + "}";
+    }
     json += "]";
   }
   return json + "}";
+}
+
+std::string HistogramJson(const LatencyHistogram& histogram) {
+  std::string json =
+      "{" + Field("smallestSeconds", JsonNumber(PhaseRecorder::SmallestSeconds), true) +
+      Field("bucketsPerOctave", std::to_string(PhaseRecorder::BucketsPerOctave)) +
+      Field("octaves", std::to_string(PhaseRecorder::Octaves)) +
+      Field("zeroes", std::to_string(histogram.Zeroes)) + Field("min", JsonNumber(histogram.Min)) +
+      Field("max", JsonNumber(histogram.Max)) + ", \"counts\": [";
+  for (std::size_t i = 0; i < histogram.Counts.size(); ++i) {
+    json += (i == 0 ? "[" : ", [") + std::to_string(histogram.Counts[i].first) + ", " +
+            std::to_string(histogram.Counts[i].second) + "]";
+  }
+  return json + "]}";
 }
 
 std::string HistoryLine(const RunRecord& r) {
