@@ -386,16 +386,24 @@ int Main(int argc, char** argv) {
     if (!report.Written) Complain(report.Message);
   }
   bool lost = measured && !options.Report.empty() && !report.Written;
-  const std::string document = options.Json || !options.JsonFile.empty()
-                                   ? JsonReport(options, run, outcome, record, report)
-                                   : std::string();
+  std::string document = options.Json || !options.JsonFile.empty()
+                             ? JsonReport(options, run, outcome, record, report)
+                             : std::string();
   if (!options.JsonFile.empty()) {
     // Written where the user said, never through a link or into a FIFO there.
     const platform::SaveResult saved =
         platform::ReplaceFileAtomically(options.JsonFile, document, platform::LinkAtPath::Refuse);
     if (!saved.Ok()) {
-      Complain(CliTexts::JsonFile + options.JsonFile + CliTexts::CannotWriteReport, saved.Reason());
+      const std::string text = CliTexts::JsonFile + options.JsonFile + CliTexts::CannotWriteReport;
+      Complain(text, saved.Reason());
       lost = true;
+      // The copy on stdout must not call completed what exits 1.
+      if (options.Json && outcome.Result == RunOutcome::Kind::Completed) {
+        RunOutcome failed = outcome;
+        failed.Result = RunOutcome::Kind::Stopped;
+        failed.Message = RunMessages::WithReason(text, saved.Reason());
+        document = JsonReport(options, run, failed, record, report);
+      }
     }
   }
   if (options.Json) std::fputs(document.c_str(), stdout);

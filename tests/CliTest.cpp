@@ -627,11 +627,15 @@ TEST(Cli, JsonFileKeepsTheTableOnStdoutAndALostDocumentFailsTheRun) {
   // A link at the path is refused, not followed; the run then fails.
   std::filesystem::create_symlink(home / "elsewhere.json", home / "link.json");
   const Result refused = RunCli({"--folder", home.Path(), "--file-size", "100KB", "--total", "1MB",
-                                 "--json-file", home / "link.json"},
+                                 "--json-file", home / "link.json", "--json"},
                                 home.Path());
   EXPECT_EQ(refused.exitCode, 1);
   EXPECT_NE(refused.err.find("JSON ファイル " + home / "link.json"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(home / "elsewhere.json"));
+  // The copy on stdout says what the exit code says.
+  const std::optional<JsonValue> copy = ParseJson(refused.out);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->Find("outcome")->TextAt("result"), "stopped");
 }
 
 }  // namespace
