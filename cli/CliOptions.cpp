@@ -5,6 +5,8 @@
 #include <array>
 #include <string_view>
 
+#include "engine/WholeDriveCheck.h"
+
 namespace tarnwell::cli {
 namespace {
 
@@ -116,6 +118,8 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       flag(options.NoHistory, true);
     } else if (name == "--history") {
       flag(options.ListHistory, true);
+    } else if (name == "--fill") {
+      flag(options.Fill, true);
     } else if (name == "--no-file-times") {
       flag(options.KeepFileTimes, false);
     } else if (name == "--match") {
@@ -180,6 +184,15 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       return result;
     }
   }
+  // The check sizes itself and always reads every file back once, in order.
+  if (options.Fill) {
+    for (const char* fixed : {"--total", "--repeat", "--read-percent", "--read-only", "--random"}) {
+      if (std::find(given.begin(), given.end(), fixed) != given.end()) {
+        result.Error = std::string(fixed) + " は --fill と一緒には使えません";
+        return result;
+      }
+    }
+  }
   if (blockMegabyte) choices.OneMegabyteBlocks = *blockMegabyte;
   const bool smallFile =
       !OneMegabyteBlocksFit(FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)]);
@@ -188,6 +201,10 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     return result;
   }
   DeriveParameters(choices);
+  if (options.Fill) {
+    const bool keep = std::find(arguments.begin(), arguments.end(), "--keep") != arguments.end();
+    MakeFillChoices(choices, keep);
+  }
   return result;
 }
 
@@ -217,6 +234,12 @@ const char* UsageText() {
          "                         履歴を新しい順に表示する (S: デバイスかフォルダで絞り込む)。\n"
          "                         --json では {\"runs\": [...], \"damaged\": N} を書く\n"
          "                         (runs は履歴の行と同じ形の測定、新しい順)\n"
+         "  --fill                 空き容量全体の検査: 空き容量から余裕 (0.5% と 16MB の大きい方)\n"
+         "                         を除いた分をテストファイルで埋め、1 回だけ名前順にすべて\n"
+         "                         読み戻して検証する。--total --repeat --read-percent\n"
+         "                         --read-only --random とは使えない。\n"
+         "                         ファイルは終了時に削除する (--keep "
+         "で残す。中断したときは必ず削除)\n"
          "  --no-file-times        ファイルごとの時間を取らない (その負荷を確かめるため)\n"
          "  --json                 結果を JSON で標準出力に書く (UTF-8 でないバイト B は\n"
          "                         文字列中で \\udcBB と書く: Python の surrogateescape)。\n"

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "engine/WholeDriveCheck.h"
+
 namespace tarnwell::cli {
 namespace {
 
@@ -116,6 +118,7 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   } else {
     json += "null";
   }
+  json += ",\n  \"fill\": " + FillJson(record.Fill);
   json += ",\n  \"report\": ";
   if (options.Report.empty()) {
     json += "null";

@@ -25,6 +25,7 @@
 #include "engine/RunNotes.h"
 #include "engine/UnitMSec.h"
 #include "engine/Utf8.h"
+#include "engine/WholeDriveCheck.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
@@ -112,8 +113,14 @@ private:
 // Polls the run's progress a few times a second and redraws one line.
 class ProgressLine {
 public:
-  ProgressLine(const RunProgress& progress, ConsoleObserver& observer, std::mutex& console)
-      : progress_(progress), observer_(observer), console_(console), started_(PreciseNow()) {
+  // `fill`: a whole-drive check, whose line tells bytes, speed and time left.
+  ProgressLine(const RunProgress& progress, ConsoleObserver& observer, std::mutex& console,
+               bool fill = false)
+      : progress_(progress),
+        observer_(observer),
+        console_(console),
+        started_(PreciseNow()),
+        fill_(fill) {
     thread_ = std::thread([this] { Loop(); });
   }
 
@@ -137,11 +144,17 @@ private:
       const char* text = RunPhaseText(phase);
       const double seconds = (PreciseNow() - started_) * 86400.0;
       std::lock_guard consoleLock(console_);
-      std::fprintf(stderr, progressFormat_.c_str(), text,
-                   progress_.Repetition.load(std::memory_order_relaxed),
-                   progress_.Repetitions.load(std::memory_order_relaxed),
-                   progress_.File.load(std::memory_order_relaxed),
-                   progress_.Files.load(std::memory_order_relaxed), seconds);
+      if (fill_) {
+        const std::string line =
+            meter_.Line(progress_, progress_.FileBytes.load(std::memory_order_relaxed), seconds);
+        std::fprintf(stderr, "\r\033[K%s", line.c_str());
+      } else {
+        std::fprintf(stderr, progressFormat_.c_str(), text,
+                     progress_.Repetition.load(std::memory_order_relaxed),
+                     progress_.Repetitions.load(std::memory_order_relaxed),
+                     progress_.File.load(std::memory_order_relaxed),
+                     progress_.Files.load(std::memory_order_relaxed), seconds);
+      }
       std::fflush(stderr);
       observer_.ProgressShown = true;
     }
@@ -152,6 +165,8 @@ private:
   ConsoleObserver& observer_;
   std::mutex& console_;
   double started_;
+  bool fill_;
+  FillMeter meter_;
   std::mutex wake_;
   std::condition_variable wakeup_;
   bool done_ = false;
@@ -327,7 +342,7 @@ int Main(int argc, char** argv) {
   RunOutcome outcome;
   {
     std::optional<ProgressLine> progress;
-    if (showProgress) progress.emplace(run.Progress(), observer, console);
+    if (showProgress) progress.emplace(run.Progress(), observer, console, options.Fill);
     outcome = run.Execute();
   }
   observer.Finish();

@@ -1,6 +1,7 @@
 // One benchmark run from the choices to the result table.
 #include "engine/BenchmarkRun.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "engine/RandomOrder.h"
 #include "engine/RunFolder.h"
 #include "engine/UnitMSec.h"
+#include "engine/WholeDriveCheck.h"
 #include "platform/Clock.h"
 #include "platform/PathNames.h"
 #include "platform/Paths.h"
@@ -328,6 +330,14 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
                                                    : "buffered: sectors above 1 KB";
   record.Table = table_.Text();
   record.Repetitions = repetitionRecords_;
+  if (fill_) {
+    // Files before the one in hand when the write phase ended early.
+    const std::int32_t written =
+        !repetitionRecords_.empty() && repetitionRecords_.back().Write
+            ? parameters_.FileCount
+            : std::max(progress_.File.load(std::memory_order_relaxed) - 1, 0);
+    record.Fill = FinishFill(*fill_, static_cast<std::int64_t>(written) * parameters_.FileSize);
+  }
   if (outcome.Result == RunOutcome::Kind::Completed && repetitions_ > 0) {
     std::vector<double> writes, reads;
     for (int i = 1; i <= repetitions_; ++i) {
@@ -366,7 +376,9 @@ RunOutcome BenchmarkRun::Execute() {
     // list that could not be saved, a stop request), it leaves nothing
     // behind when the user asked for deletion: a full disk must not stay
     // full of them.
-    if (filesMayExist_ && choices_.DeleteFiles && outcome_.Result != RunOutcome::Kind::Completed) {
+    // A whole-drive check must never leave the drive full, whatever was chosen.
+    if (filesMayExist_ && (choices_.DeleteFiles || choices_.Fill) &&
+        outcome_.Result != RunOutcome::Kind::Completed) {
       DeleteTestFiles();
       RemoveRunFolder();
     }
@@ -404,7 +416,14 @@ RunOutcome BenchmarkRun::Execute() {
   environment_.Describe(described_);
   repetitionRecords_.clear();
   if (environment_.Files().IsInMemory(folder_)) observer_.Notice(RunMessages::InMemory);
-  if (!ComputeFileCount(parameters_, choices_.FileSizeIndex, choices_.TotalSizeIndex)) {
+  if (choices_.Fill) {
+    // A whole-drive check takes its total from the free space.
+    if (std::string refused = SizeFill(parameters_, choices_.FileSizeIndex, device_, fill_);
+        !refused.empty()) {
+      Fail(MessageKind::Plain, std::move(refused));
+      return finish();
+    }
+  } else if (!ComputeFileCount(parameters_, choices_.FileSizeIndex, choices_.TotalSizeIndex)) {
     Fail(MessageKind::Plain, RunMessages::FileLargerThanTotal);
     return finish();
   }
@@ -418,6 +437,7 @@ RunOutcome BenchmarkRun::Execute() {
   repetitions_ = *repetitions;
   progress_.Repetitions.store(repetitions_, std::memory_order_relaxed);
   progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);
+  progress_.FileBytes.store(parameters_.FileSize, std::memory_order_relaxed);
   path_.reserve(runFolder_.size() + TestFileNameCapacity);
   path_ = runFolder_;
   table_.Reset();

@@ -45,6 +45,7 @@ struct RunProgress {
   std::atomic<std::int32_t> Repetitions{0};
   std::atomic<std::int32_t> File{0};
   std::atomic<std::int32_t> Files{0};
+  std::atomic<std::int32_t> FileBytes{0};  // each test file's size, once the run knows it
 };
 
 enum class MessageKind {
@@ -193,6 +194,7 @@ private:
   std::int32_t blockSize_ = 0;
   std::int32_t repetitions_ = 0;
   std::int32_t readCount_ = 0;
+  std::optional<FillRecord> fill_;  // a whole-drive check's sizes
   bool noticeGiven_ = false;
   // From the first repetition on, a stop cleans up as the run's end would.
   bool filesMayExist_ = false;

@@ -86,6 +86,9 @@ bool SavedFolderIsCut(const platform::IniFile& settings);
 // derives them afresh); WaitMSec and ReadPercent are taken as they stand.
 struct RunChoices : Choices {
   RunParameters Parameters;
+  // A whole-drive check: the run sizes itself to the free space (see
+  // engine/WholeDriveCheck.h).
+  bool Fill = false;
 };
 
 // What the window's start-up derives from its choices, for a run without a

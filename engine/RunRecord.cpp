@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "engine/Json.h"
+#include "engine/WholeDriveCheck.h"
 
 namespace tarnwell {
 namespace {
@@ -145,7 +146,8 @@ std::string HistoryLine(const RunRecord& r) {
   }
   json += "]" + Field("meanWriteMBps", JsonNumber(r.MeanWriteMBps)) +
           Field("meanReadMBps", JsonNumber(r.MeanReadMBps)) +
-          Field("result", JsonString(r.Result)) + Field("message", JsonString(r.Message)) + "}";
+          Field("result", JsonString(r.Result)) + Field("message", JsonString(r.Message)) +
+          Field("fill", FillJson(r.Fill)) + "}";
   return json;
 }
 
@@ -203,6 +205,7 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
   r.MeanReadMBps = numbers.Figure(j, "meanReadMBps", -1, -1);
   r.Result = j.TextAt("result");
   r.Message = j.TextAt("message");
+  if (!ReadFillJson(j.Find("fill"), r.Fill)) return std::nullopt;
   if (!numbers.Sound) return std::nullopt;
   return r;
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/FillRecord.h"
 #include "engine/PhaseStats.h"
 #include "platform/DeviceIdentity.h"
 
@@ -55,6 +56,8 @@ struct RunRecord {
   double MeanReadMBps = -1;
   std::string Result;  // "completed", "stopped" (with Message) or "interrupted"
   std::string Message;
+  // What a whole-drive check found; nothing for another run.
+  std::optional<FillRecord> Fill;
 };
 
 // "Model (vda, ext4)", or what there is of it.
