@@ -64,7 +64,10 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   json += ", \"fileSize\": " +
           JsonString(std::string(FileSizeItems[static_cast<std::size_t>(choices.FileSizeIndex)]));
   json += ", \"total\": " +
-          JsonString(std::string(TotalSizeItems[static_cast<std::size_t>(choices.TotalSizeIndex)]));
+          JsonString(
+              choices.TotalBytes > 0
+                  ? TotalText(choices.TotalBytes)
+                  : std::string(TotalSizeItems[static_cast<std::size_t>(choices.TotalSizeIndex)]));
   json +=
       ", \"repeat\": " + std::string(RepeatItems[static_cast<std::size_t>(choices.RepeatIndex)]);
   json += ", \"waitSeconds\": " + std::to_string(parameters.WaitMSec / 1000);

@@ -313,7 +313,8 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
   };
   record.Folder = choices_.Folder;
   record.FileSize = item(FileSizeItems, choices_.FileSizeIndex);
-  record.Total = item(TotalSizeItems, choices_.TotalSizeIndex);
+  record.Total = choices_.TotalBytes > 0 ? TotalText(choices_.TotalBytes)
+                                         : item(TotalSizeItems, choices_.TotalSizeIndex);
   record.Block = BlockItems[blockSize_ == OneMegabyte ? 1 : 0];
   record.ReadPercent = item(ReadPercentageItems, choices_.ReadPercentageIndex);
   record.Repeat = repetitions_;
@@ -423,8 +424,12 @@ RunOutcome BenchmarkRun::Execute() {
       Fail(MessageKind::Plain, std::move(refused));
       return finish();
     }
-  } else if (!ComputeFileCount(parameters_, choices_.FileSizeIndex, choices_.TotalSizeIndex)) {
-    Fail(MessageKind::Plain, RunMessages::FileLargerThanTotal);
+    choices_.TotalBytes = fill_->PlannedBytes;  // the record names the total
+  } else if (!ComputeRunFileCount(parameters_, choices_)) {
+    const bool tooMany =
+        parameters_.FileSize > 0 && choices_.TotalBytes / parameters_.FileSize > MaxFileCount;
+    Fail(MessageKind::Plain,
+         tooMany ? RunMessages::TooManyFiles : RunMessages::FileLargerThanTotal);
     return finish();
   }
   blockSize_ = BlockSizeFor(choices_.OneMegabyteBlocks, parameters_.FileSize);

@@ -101,6 +101,8 @@ public:
 namespace RunMessages {
 inline constexpr const char* FolderNotCreated = "テンポラリ・ディレクトリを作成できませんでした";
 inline constexpr const char* FileLargerThanTotal = "1ファイルの大きさが総容量を超えています";
+inline constexpr const char* TooManyFiles =
+    "総容量に比べてファイルが小さすぎます（1 回の測定は 1,048,576 ファイルまで）";
 inline constexpr const char* ReadShareTooSmall = "ファイルの数に比べて、読み込み％が過小です";
 inline constexpr const char* CannotOpen = "を開けません";
 inline constexpr const char* CannotWrite = "に書き込めません";
