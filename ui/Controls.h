@@ -149,6 +149,9 @@ public:
   virtual void ShowMessage(const std::string& text) = 0;
   // The error box: a stop icon, the text and an OK button.
   virtual void ShowError(const std::string& text) = 0;
+  // A question with Yes and No buttons; true for Yes. Once the program is
+  // being ended from outside, the answer is No without a box.
+  virtual bool AskYesNo(const std::string& text) = 0;
   // The program is being ended from outside (logout, a termination signal):
   // from now on no box may wait for someone to press OK.
   virtual void StopWaiting() {}

@@ -12,6 +12,8 @@ namespace tarnwell::ui {
 namespace CommonTexts {
 inline constexpr const char* OK = "OK";
 inline constexpr const char* Cancel = "キャンセル";
+inline constexpr const char* Yes = "はい(&Y)";
+inline constexpr const char* No = "いいえ(&N)";
 // An error that carries no text of its own.
 inline constexpr const char* UnknownError = "不明なエラーが発生しました";
 }  // namespace CommonTexts

@@ -190,6 +190,26 @@ void TFormMain::MenuFReportClick() {
   services_.OpenWithDesktop(path);
 }
 
+void TFormMain::MenuFCheckClick() {
+  if (Running()) return;
+  RunChoices choices = TakeChoices();
+  if (!FolderAccepted(choices.Folder)) return;
+  // Sized as the run will size itself, from the free space it finds then.
+  RunParameters sizes;
+  std::optional<FillRecord> fill;
+  const std::string refused = SizeFill(sizes, choices.FileSizeIndex,
+                                       services_.Environment().Identify(choices.Folder), fill);
+  if (!refused.empty()) {
+    c_.Boxes.ShowMessage(refused);
+    return;
+  }
+  const FillPlan plan{sizes.FileSize, sizes.FileCount};
+  if (!c_.Boxes.AskYesNo(FillConfirmation(plan, lastRecord_.MeanWriteMBps))) return;
+  // The delete check box stands for the runner's --keep.
+  MakeFillChoices(choices, !choices.DeleteFiles);
+  StartRun(choices);
+}
+
 void TFormMain::MenuHelpVersionClick() {
   // A failed query ends the command in the error box, with no about text.
   const TkvWindowsVersion version = services_.WindowsVersion();
@@ -299,7 +319,7 @@ void TFormMain::ButtonStartClick() {
     ShowProgress();
     return;
   }
-  StartRun();
+  StartRun(TakeChoices());
 }
 
 RunChoices TFormMain::TakeChoices() const {
@@ -309,14 +329,18 @@ RunChoices TFormMain::TakeChoices() const {
   return choices;
 }
 
-void TFormMain::StartRun() {
-  const RunChoices choices = TakeChoices();
+bool TFormMain::FolderAccepted(const std::string& folder) {
   // An empty folder text does nothing at all.
-  if (choices.Folder.empty()) return;
-  if (!platform::IsAbsolutePath(choices.Folder)) {
-    c_.Boxes.ShowMessage(choices.Folder + FormMainTexts::FolderNotAbsolute);
-    return;
+  if (folder.empty()) return false;
+  if (!platform::IsAbsolutePath(folder)) {
+    c_.Boxes.ShowMessage(folder + FormMainTexts::FolderNotAbsolute);
+    return false;
   }
+  return true;
+}
+
+void TFormMain::StartRun(const RunChoices& choices) {
+  if (!FolderAccepted(choices.Folder)) return;
 
   ++serial_;
   reporter_ = std::make_unique<Reporter>(*this, serial_);
@@ -324,6 +348,8 @@ void TFormMain::StartRun() {
                                         services_.Environment(), services_.DecimalSeparator());
   outcome_ = RunOutcome{};
   notice_.clear();
+  fillMeter_.reset();
+  if (choices.Fill) fillMeter_.emplace();
   stopRequested_ = false;
   runStarted_ = std::chrono::steady_clock::now();
   SetRunning(true);
@@ -412,6 +438,7 @@ void TFormMain::SetRunning(bool running) {
         &c_.CheckBoxReadOnly,  &c_.CheckBoxReadRandom, &c_.ComboBoxReadPercentage,
         &c_.ComboBoxRepeat,    &c_.ComboBoxPriority,   &c_.ComboBoxWait,
         &c_.MenuHelpStartMenu, &c_.MenuHelpVersion,    &c_.MenuFReport,
+        &c_.MenuFCheck,
     };
     disabled_.clear();
     for (Control* control : controls) {
@@ -441,6 +468,11 @@ void TFormMain::ShowProgress() {
                 static_cast<int>(progress.File.load(std::memory_order_relaxed)),
                 static_cast<int>(progress.Files.load(std::memory_order_relaxed)), seconds);
   std::string line = text;
+  if (fillMeter_) {
+    line = fillMeter_->Line(progress, progress.FileBytes.load(std::memory_order_relaxed), seconds);
+    if (stopRequested_)
+      line = std::string(FormMainTexts::Stopping) + FormMainTexts::NoticeSeparator + line;
+  }
   if (!notice_.empty()) line += FormMainTexts::NoticeSeparator + notice_;
   c_.LabelProgress.SetCaption(line);
 }

@@ -45,6 +45,7 @@ class RecordingBoxes : public MessageBoxes {
 public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowError(const std::string& text) override { errors.push_back(text); }
+  bool AskYesNo(const std::string&) override { return false; }
   void StopWaiting() override { stoppedAfter = static_cast<int>(messages.size()); }
   std::vector<std::string> messages, errors;
   int stoppedAfter = -1;  // how many messages came before StopWaiting

@@ -168,6 +168,7 @@ public:
   void SetParent(QWidget* parent) { parent_ = parent; }
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
   // The program is asked to end: every open box closes as if OK had been
   // pressed, and every later text goes to stderr instead of a box that
   // would wait for someone to press OK.

@@ -299,6 +299,16 @@ void WinMessageBoxes::Show(const std::string& text, UINT icon) {
 
 void WinMessageBoxes::ShowMessage(const std::string& text) { Show(text, 0); }
 
+bool WinMessageBoxes::AskYesNo(const std::string& text) {
+  if (stopWaiting_) return false;
+  HWND owner = ::GetActiveWindow();
+  if (owner == nullptr) owner = owner_;
+  // No is the default: Enter must not write over a whole drive by accident.
+  return ::MessageBoxW(owner, Wide(text).c_str(), Wide(title_).c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES &&
+         !stopWaiting_;
+}
+
 void WinMessageBoxes::ShowError(const std::string& text) { Show(text, MB_ICONSTOP); }
 
 std::string WinSaveDialog::AskSavePath(const std::string& title, const std::string& suggestedName,

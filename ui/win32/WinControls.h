@@ -173,6 +173,7 @@ public:
   void SetOwner(HWND owner) { owner_ = owner; }
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
   // Later texts go to the debugger's output instead of a box. A box already
   // open goes with the window that owns it, or with the session.
   void StopWaiting() override { stopWaiting_ = true; }
