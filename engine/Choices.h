@@ -86,6 +86,8 @@ bool SavedFolderIsCut(const platform::IniFile& settings);
 // derives them afresh); WaitMSec and ReadPercent are taken as they stand.
 struct RunChoices : Choices {
   RunParameters Parameters;
+  // Stamp every sector written and check every sector read back.
+  bool Verify = false;
 };
 
 // What the window's start-up derives from its choices, for a run without a
