@@ -134,6 +134,8 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       }
     } else if (name == "--read-only") {
       flag(choices.ReadOnly, true);
+    } else if (name == "--verify") {
+      flag(choices.Verify, true);
     } else if (name == "--random") {
       flag(choices.ReadRandom, true);
     } else if (name == "--delete") {
@@ -224,6 +226,8 @@ const char* UsageText() {
          "以上のファイルのみ)\n"
          "  --read-only            書き込まず、前回残したファイルを読み込むだけにする\n"
          "  --random               ランダムな順で読み込む\n"
+         "  --verify               各セクタに印を付けて書き、読み込んだデータを検証する\n"
+         "                         (検証の時間は速度に含めない。不良があれば終了コード 3)\n"
          "  --delete / --keep      終了時にファイルとフォルダを削除する / 残す\n"
          "  --priority CLASS       優先度: Idle Normal High Realtime\n"
          "  --settings FILE        既定値をこの設定ファイルから読む (既定: "
@@ -249,7 +253,8 @@ const char* UsageText() {
          "  --version              バージョンを表示する\n"
          "\n"
          "同じオプションを二度指定することはできません。\n"
-         "終了コード: 0 完了, 1 メッセージで中止, 2 使い方の誤り, 130 中断 (Ctrl+C)\n"
+         "終了コード: 0 完了, 1 メッセージで中止, 2 使い方の誤り, 130 中断 (Ctrl+C),\n"
+         "            3 完了したが読み込んだデータが検証に通らなかった (--verify)\n"
          "出力は UTF-8 です。Windows ではファイルやパイプへの出力の行末が CR LF になり、\n"
          "コンソールには日本語がそのまま表示されます。\n";
 }

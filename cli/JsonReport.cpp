@@ -16,6 +16,8 @@ std::string Phase(double seconds, std::int64_t bytes, const std::optional<PhaseR
                      ", \"mbps\": " + JsonNumber(ResultTable::Mbps(bytes, seconds)) +
                      ", \"mbPerSecond\": " + JsonNumber(ResultTable::MBPerSecond(bytes, seconds));
   if (phase && phase->Stats.Files > 0) json += ", \"latency\": " + StatsJson(phase->Stats, true);
+  if (phase && phase->Verification)
+    json += ", \"verify\": " + VerificationJson(*phase->Verification);
   return json + "}";
 }
 
@@ -76,6 +78,7 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   json += ", \"readOnly\": " + Bool(choices.ReadOnly);
   json += ", \"random\": " + Bool(choices.ReadRandom);
   json += ", \"delete\": " + Bool(choices.DeleteFiles);
+  json += ", \"verify\": " + Bool(choices.Verify);
   json +=
       ", \"priority\": " +
       (options.PriorityIndex >= 0

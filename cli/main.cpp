@@ -25,6 +25,7 @@
 #include "engine/RunNotes.h"
 #include "engine/UnitMSec.h"
 #include "engine/Utf8.h"
+#include "engine/VerifyNotes.h"
 #include "engine/WholeDriveCheck.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
@@ -46,6 +47,8 @@ constexpr int ExitCompleted = 0;
 constexpr int ExitStopped = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitInterrupted = 130;
+// The run completed but the data it read back did not verify.
+constexpr int ExitUnverified = 3;
 
 // CR LF as the memo has it, LF as a terminal and a pipe want it.
 std::string WithLineFeeds(const std::string& text) {
@@ -375,7 +378,7 @@ int Main(int argc, char** argv) {
 
   switch (outcome.Result) {
     case RunOutcome::Kind::Completed:
-      return ExitCompleted;
+      return FoundBadSectors(record) ? ExitUnverified : ExitCompleted;
     case RunOutcome::Kind::Interrupted:
       std::fprintf(stderr, "%s\n", CliTexts::Interrupted);
       return ExitInterrupted;

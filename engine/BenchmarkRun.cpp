@@ -9,6 +9,7 @@
 #include "engine/RandomOrder.h"
 #include "engine/RunFolder.h"
 #include "engine/UnitMSec.h"
+#include "engine/VerifyNotes.h"
 #include "engine/WholeDriveCheck.h"
 #include "platform/Clock.h"
 #include "platform/PathNames.h"
@@ -91,7 +92,8 @@ BenchmarkRun::BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Gen
       generator_(generator),
       parameters_(choices.Parameters),
       table_(decimalSeparator),
-      transfers_(environment.Files(), buffer, stop_) {}
+      transfers_(environment.Files(), buffer, stop_),
+      verifier_(buffer, [&environment] { return environment.Now(); }) {}
 
 void BenchmarkRun::EnterPhase(RunPhase phase, std::int32_t repetition) {
   progress_.Phase.store(phase, std::memory_order_relaxed);
@@ -149,6 +151,7 @@ void BenchmarkRun::SetPath(std::int32_t number) {
   const int length = FormatTestFileName(number, name);
   path_.resize(runFolder_.size());
   path_.append(name, static_cast<std::size_t>(length));
+  verifier_.SetFile(number);
 }
 
 TransferStatus BenchmarkRun::Transfer(bool write) {
@@ -231,8 +234,10 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
       if (KeepFileTimes) opened = environment_.FileNow();
       status = Transfer(false);
     }
+    // Checking the blocks read is not the device's time.
+    const double checking = verifier_.TakeFileCheckDays();
     if (KeepFileTimes)
-      recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
+      recorder_.Add(opened * SecondsPerDay, (environment_.FileNow() - checking) * SecondsPerDay);
     switch (status) {
       case TransferStatus::Done:
         break;
@@ -246,7 +251,7 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
         return FailTransfer(status, RunMessages::CannotRead);
     }
   }
-  elapsed = environment_.Now() - start;
+  elapsed = environment_.Now() - start - verifier_.PhaseCheckDays();
   return Step::Continue;
 }
 
@@ -301,6 +306,7 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   phase.Seconds = write ? table_.WriteSeconds(repetition) : table_.ReadSeconds(repetition);
   phase.MBPerSecond = ResultTable::MBPerSecond(bytes, phase.Seconds);
   if (KeepFileTimes) phase.Stats = recorder_.Finish();
+  if (verifier_.On() && !write) phase.Verification = verifier_.TakePhase();
   (write ? repetitionRecords_.back().Write : repetitionRecords_.back().Read) = std::move(phase);
 }
 
@@ -331,13 +337,17 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
                                                    : "buffered: sectors above 1 KB";
   record.Table = table_.Text();
   record.Repetitions = repetitionRecords_;
+  record.Verified = verifier_.On();
   if (fill_) {
     // Files before the one in hand when the write phase ended early.
     const std::int32_t written =
         !repetitionRecords_.empty() && repetitionRecords_.back().Write
             ? parameters_.FileCount
             : std::max(progress_.File.load(std::memory_order_relaxed) - 1, 0);
-    record.Fill = FinishFill(*fill_, static_cast<std::int64_t>(written) * parameters_.FileSize);
+    const bool readBack = !repetitionRecords_.empty() && repetitionRecords_.back().Read;
+    record.Fill = FinishFill(*fill_, static_cast<std::int64_t>(written) * parameters_.FileSize,
+                             parameters_.FileSize,
+                             readBack ? std::optional(RunVerification(record)) : std::nullopt);
   }
   if (outcome.Result == RunOutcome::Kind::Completed && repetitions_ > 0) {
     std::vector<double> writes, reads;
@@ -447,6 +457,10 @@ RunOutcome BenchmarkRun::Execute() {
   path_ = runFolder_;
   table_.Reset();
   filesMayExist_ = true;
+  if (choices_.Verify) {
+    verifier_.Begin(choices_.ReadOnly);
+    transfers_.Verifier = &verifier_;
+  }
 
   const std::int64_t writeBytes =
       static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;

@@ -27,6 +27,7 @@
 #include "engine/ResultTable.h"
 #include "engine/RunParameters.h"
 #include "engine/RunRecord.h"
+#include "engine/RunVerifier.h"
 #include "engine/TestFiles.h"
 #include "platform/FileSystem.h"
 
@@ -183,6 +184,7 @@ private:
   RunProgress progress_;
   std::atomic<bool> stop_{false};
   TestFileTransfers transfers_;
+  RunVerifier verifier_;
   RunOutcome outcome_;
 
   PhaseRecorder recorder_;

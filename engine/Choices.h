@@ -91,6 +91,8 @@ struct RunChoices : Choices {
   // A whole-drive check: the run sizes itself to the free space (see
   // engine/WholeDriveCheck.h).
   bool Fill = false;
+  // Stamp every sector written and check every sector read back.
+  bool Verify = false;
 };
 
 // FileSize and FileCount for the choices: from TotalBytes when it is given,

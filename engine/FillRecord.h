@@ -16,7 +16,6 @@ struct FillRecord {
   // About how much of the drive holds what it is given; -1 when nothing was
   // read back.
   std::int64_t UsableBytes = -1;
-  std::int64_t Misplaced = 0;  // sectors that held another address's data
 };
 
 }  // namespace tarnwell

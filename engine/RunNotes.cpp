@@ -2,6 +2,7 @@
 // say about a run's figures.
 #include "engine/RunNotes.h"
 
+#include "engine/VerifyNotes.h"
 #include "engine/WholeDriveCheck.h"
 
 namespace tarnwell {
@@ -12,6 +13,7 @@ using NoteSource = void (*)(const RunRecord& record, std::vector<std::string>& n
 
 // In the order the user reads them. A feature with notes adds one line here.
 constexpr NoteSource NoteSources[] = {
+    VerifyNotes,
     FillNotes,
 };
 

@@ -61,7 +61,8 @@ std::string PhaseJson(const std::optional<PhaseRecord>& phase, bool withTimeline
   if (!phase) return "null";
   return "{" + Field("seconds", JsonNumber(phase->Seconds), true) +
          Field("mbPerSecond", JsonNumber(phase->MBPerSecond)) +
-         Field("latency", StatsJson(phase->Stats, withTimeline)) + "}";
+         Field("latency", StatsJson(phase->Stats, withTimeline)) +
+         (phase->Verification ? Field("verify", VerificationJson(*phase->Verification)) : "") + "}";
 }
 
 std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
@@ -76,6 +77,10 @@ std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
     phase.Stats.P99 = numbers.Figure(*latency, "p99", 0);
     phase.Stats.P999 = numbers.Figure(*latency, "p99.9", 0);
     phase.Stats.Max = numbers.Figure(*latency, "max", 0);
+  }
+  if (const JsonValue* verify = value->Find("verify")) {
+    phase.Verification = ReadVerification(*verify);
+    if (!phase.Verification) numbers.Sound = false;
   }
   return phase;
 }
@@ -137,7 +142,7 @@ std::string HistoryLine(const RunRecord& r) {
       Field("fileCount", std::to_string(r.FileCount)) +
       Field("readCount", std::to_string(r.ReadCount)) + Field("device", DeviceJson(r.Device)) +
       Field("io", JsonString(r.IoMode)) + Field("table", JsonString(r.Table)) +
-      ", \"repetitions\": [";
+      Field("verified", Bool(r.Verified)) + ", \"repetitions\": [";
   for (std::size_t i = 0; i < r.Repetitions.size(); ++i) {
     const RepetitionRecord& repetition = r.Repetitions[i];
     json += (i == 0 ? "{" : ", {") + Field("repetition", std::to_string(repetition.Number), true) +
@@ -192,6 +197,7 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
   }
   r.IoMode = j.TextAt("io");
   r.Table = j.TextAt("table");
+  r.Verified = j.BoolAt("verified");
   if (const JsonValue* repetitions = j.Find("repetitions")) {
     for (const JsonValue& item : repetitions->Items) {
       RepetitionRecord repetition;

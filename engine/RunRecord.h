@@ -12,6 +12,7 @@
 
 #include "engine/FillRecord.h"
 #include "engine/PhaseStats.h"
+#include "engine/VerifyRecord.h"
 #include "platform/DeviceIdentity.h"
 
 namespace tarnwell {
@@ -20,6 +21,8 @@ struct PhaseRecord {
   double Seconds = 0;      // the recorded time, as in the table
   double MBPerSecond = 0;  // 2^20 bytes per second
   PhaseStats Stats;        // per-file latencies and timeline (empty when not kept)
+  // What checking the data read back found (verified runs' reads only).
+  std::optional<PhaseVerification> Verification;
 };
 
 struct RepetitionRecord {
@@ -51,6 +54,7 @@ struct RunRecord {
   std::string IoMode;
   std::string Table;  // the result text exactly as the window shows it
   std::vector<RepetitionRecord> Repetitions;
+  bool Verified = false;  // every sector stamped when written, checked when read
   // Mean throughput of the summaries (from the mean time); -1 when none.
   double MeanWriteMBps = -1;
   double MeanReadMBps = -1;

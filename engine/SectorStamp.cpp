@@ -8,7 +8,7 @@
 namespace tarnwell {
 namespace {
 
-constexpr std::uint8_t Marker[8] = {'T', 'w', 'S', 'e', 'c', 't', 'o', 'r'};
+constexpr std::uint8_t Marker[4] = {'T', 'w', 'S', '1'};
 constexpr std::int32_t CheckedBytes = 28;  // the check word covers these
 
 void PutLe(std::uint8_t* to, std::uint64_t value, int bytes) {
@@ -31,9 +31,10 @@ std::uint32_t CheckWord(const std::uint8_t* stamp) {
 
 void MakeStamp(std::uint8_t* to, std::uint64_t runId, std::int32_t file, std::int64_t offset) {
   std::memcpy(to, Marker, sizeof Marker);
-  PutLe(to + 8, runId, 8);
-  PutLe(to + 16, static_cast<std::uint32_t>(file), 4);
-  PutLe(to + 20, static_cast<std::uint64_t>(offset), 8);
+  PutLe(to + 4, static_cast<std::uint32_t>(file), 4);
+  PutLe(to + 8, static_cast<std::uint64_t>(offset), 8);
+  PutLe(to + 16, runId, 8);
+  PutLe(to + 24, 0, 4);
   PutLe(to + 28, CheckWord(to), 4);
 }
 
@@ -48,8 +49,8 @@ std::optional<Stamp> ReadStamp(const std::uint8_t* sector, std::int32_t bytes) {
       GetLe(sector + 28, 4) != CheckWord(sector)) {
     return std::nullopt;
   }
-  return Stamp{GetLe(sector + 8, 8), static_cast<std::int32_t>(GetLe(sector + 16, 4)),
-               static_cast<std::int64_t>(GetLe(sector + 20, 8))};
+  return Stamp{GetLe(sector + 16, 8), static_cast<std::int32_t>(GetLe(sector + 4, 4)),
+               static_cast<std::int64_t>(GetLe(sector + 8, 8))};
 }
 
 // The sector expected at `offset`: its stamp, then the pattern. `length` is

@@ -15,8 +15,10 @@
 namespace tarnwell {
 
 inline constexpr std::int32_t SectorBytes = 512;
-// The stamp at the start of every sector: an 8-byte marker, the run id, the
-// file number, the byte offset and a check word over the first 28 bytes.
+// The stamp at the start of every sector: a 4-byte marker, the file number,
+// the byte offset (so that the first 16 bytes, which a bad sector's report
+// shows, say where the data belongs), the run id, four zero bytes and a
+// check word over the first 28 bytes.
 inline constexpr std::int32_t StampBytes = 32;
 // How much of a bad sector the results keep, expected and found.
 inline constexpr std::int32_t ShownBytes = 16;

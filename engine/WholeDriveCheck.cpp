@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/Json.h"
+#include "engine/VerifyNotes.h"
 
 namespace tarnwell {
 namespace {
@@ -48,14 +49,27 @@ std::string SizeFill(RunParameters& parameters, int fileSizeIndex,
   return {};
 }
 
-FillRecord FinishFill(FillRecord fill, std::int64_t writtenBytes) {
+FillRecord FinishFill(FillRecord fill, std::int64_t writtenBytes, std::int32_t fileSize,
+                      const std::optional<VerifyResult>& readBack) {
   fill.WrittenBytes = writtenBytes;
+  if (!readBack) return fill;
+  fill.VerifiedBytes = readBack->Counts[SectorClass::Ok] * SectorBytes;
+  std::optional<std::int64_t> firstBad;
+  // Files are read in the order written: the first bad sector read is the
+  // first in the order of writing too.
+  if (readBack->FirstBad) {
+    firstBad = static_cast<std::int64_t>(readBack->FirstBad->File - 1) * fileSize +
+               readBack->FirstBad->Offset;
+  }
+  fill.UsableBytes =
+      UsableBytes(writtenBytes, fill.VerifiedBytes, firstBad,
+                  readBack->FirstBad && readBack->FirstBad->Class == SectorClass::Misplaced);
   return fill;
 }
 
 void MakeFillChoices(RunChoices& choices, bool keep) {
   choices.Fill = true;
-  // VERIFY choices.Verify = true;
+  choices.Verify = true;
   choices.ReadOnly = false;
   choices.ReadRandom = false;
   choices.ReadPercentageIndex = ReadAllIndex;
@@ -126,7 +140,9 @@ void FillNotes(const RunRecord& record, std::vector<std::string>& notes) {
                 written.c_str(), verified.c_str());
   notes.emplace_back(text.data());
   if (fill.UsableBytes < 0) return;
-  if (fill.Misplaced > 0) notes.emplace_back(WholeDriveTexts::Wrapped);
+  if (RunVerification(record).Counts[SectorClass::Misplaced] > 0) {
+    notes.emplace_back(WholeDriveTexts::Wrapped);
+  }
   notes.push_back(Format(WholeDriveTexts::Usable, SizeText(fill.UsableBytes)));
 }
 
@@ -139,8 +155,7 @@ std::string FillJson(const std::optional<FillRecord>& fill) {
          field("freeBytes", fill->FreeBytes) + field("plannedBytes", fill->PlannedBytes) +
          field("writtenBytes", fill->WrittenBytes) + field("verifiedBytes", fill->VerifiedBytes) +
          ", \"usableBytes\": " +
-         (fill->UsableBytes < 0 ? std::string("null") : std::to_string(fill->UsableBytes)) +
-         field("misplacedSectors", fill->Misplaced) + "}";
+         (fill->UsableBytes < 0 ? std::string("null") : std::to_string(fill->UsableBytes)) + "}";
 }
 
 bool ReadFillJson(const JsonValue* value, std::optional<FillRecord>& fill) {
@@ -166,7 +181,6 @@ bool ReadFillJson(const JsonValue* value, std::optional<FillRecord>& fill) {
   read.WrittenBytes = count("writtenBytes", 0);
   read.VerifiedBytes = count("verifiedBytes", 0);
   read.UsableBytes = count("usableBytes", -1);
-  read.Misplaced = count("misplacedSectors", 0);
   if (!sound) return false;
   fill = read;
   return true;

@@ -16,6 +16,7 @@
 #include "engine/BenchmarkRun.h"
 #include "engine/FillRecord.h"
 #include "engine/RunRecord.h"
+#include "engine/SectorStamp.h"
 
 namespace tarnwell {
 
@@ -71,8 +72,10 @@ std::optional<FillPlan> PlanFill(std::int64_t freeBytes, std::int32_t fileSize);
 // message that stops it.
 std::string SizeFill(RunParameters& parameters, int fileSizeIndex,
                      const platform::DeviceIdentity& device, std::optional<FillRecord>& fill);
-// The record of a check that wrote `writtenBytes`.
-FillRecord FinishFill(FillRecord fill, std::int64_t writtenBytes);
+// The record of a check that wrote `writtenBytes` in files of `fileSize`,
+// with what reading them back found (nothing when it never got that far).
+FillRecord FinishFill(FillRecord fill, std::int64_t writtenBytes, std::int32_t fileSize,
+                      const std::optional<VerifyResult>& readBack);
 
 // The choices of a check made from the user's: one verified repetition that
 // reads every file back in name order. Files are deleted unless `keep`.

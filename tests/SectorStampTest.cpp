@@ -36,12 +36,13 @@ TEST(SectorStamp, TheLayoutIsFixedAndEverySectorDiffers) {
   const std::vector<std::uint8_t> pattern = block;
   StampBlock(block.data(), 1024, TheRun, 3, 4096);
   EXPECT_EQ(HexBytes(block.data(), 32),
-            "5477536563746f72"                    // marker
-            "efcdab8967452301"                    // run id
+            "54775331"                            // marker
             "03000000"                            // file
-            "0010000000000000" +                  // offset
+            "0010000000000000"                    // offset
+            "efcdab8967452301"                    // run id
+            "00000000" +                          // reserved
                 HexBytes(block.data() + 28, 4));  // check word
-  EXPECT_EQ(HexBytes(block.data() + 512 + 20, 8), "0012000000000000");
+  EXPECT_EQ(HexBytes(block.data() + 512 + 8, 8), "0012000000000000");
   // Past the stamp the pattern is untouched.
   EXPECT_TRUE(std::equal(block.begin() + 32, block.begin() + 512, pattern.begin() + 32));
   EXPECT_NE(std::vector<std::uint8_t>(block.begin(), block.begin() + 32),
@@ -76,7 +77,7 @@ TEST(SectorStamp, EachClassAtTheFirstAndLastSectorOfSmallAndLargeBlocks) {
     // A flipped bit in the first sector's offset field is damage too, not
     // another address.
     read = written;
-    read[21] ^= 0x01;
+    read[9] ^= 0x01;
     r = Check(read, written, 5, at);
     EXPECT_EQ(r.Counts[SectorClass::Corrupted], 1);
     EXPECT_EQ(r.FirstBad->Offset, at);
@@ -110,7 +111,7 @@ TEST(SectorStamp, WhatNeverCameBackIsMissingAndResultsAdd) {
   EXPECT_EQ(first.Counts[SectorClass::Missing], 2);
   EXPECT_EQ(first.FirstBad->Offset, 1048576);
   EXPECT_EQ(first.FirstBad->Found, "");
-  EXPECT_EQ(first.FirstBad->Expected.substr(0, 16), "5477536563746f72");
+  EXPECT_EQ(first.FirstBad->Expected, "54775331020000000000100000000000");
 
   VerifyResult total = Check(written, written, 2, 0);
   total.Add(first);
