@@ -119,6 +119,33 @@ TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
             std::string(FormMainTexts::HistoryNotWritten) + "（" + RunMessages::NotRegular + "）");
 }
 
+TEST_F(FormMainRunTest, WholeDriveCheckAsksFirstAndRunsOnlyOnYes) {
+  MemoryApplication& a = *app;
+  a.services.environment.freeBytes = 19 * 1048576;  // the 16 MB margin and three 1 MB files
+  a.formMain->Handle(&TFormMain::MenuFCheckClick);  // answered No
+  ASSERT_EQ(a.boxes.questions.size(), 1u);
+  EXPECT_EQ(a.boxes.questions[0].rfind("空き容量全体に 3 MB を書き込んで検査します。\n", 0), 0u);
+  EXPECT_NE(a.boxes.questions[0].find(WholeDriveTexts::ConfirmNoTime), std::string::npos);
+  EXPECT_FALSE(a.formMain->Running());
+  EXPECT_FALSE(std::filesystem::exists(RunFolder()));
+
+  a.boxes.answer = true;
+  a.formMain->Handle(&TFormMain::MenuFCheckClick);
+  ASSERT_TRUE(a.formMain->Running());
+  EXPECT_FALSE(a.menuFCheck.Enabled());
+  a.formMain->ShowProgress();
+  EXPECT_NE(a.labelProgress.Caption().find(" MB/秒　残り "), std::string::npos);
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_TRUE(a.menuFCheck.Enabled());
+  EXPECT_EQ(a.memoResult.Text().find("\r\n2\t"), std::string::npos);  // one repetition
+  EXPECT_NE(a.labelProgress.Caption().find("実際に使える容量はおよそ 3 MB"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(RunFolder()));
+  // The next question gives the time at the speed just measured.
+  a.boxes.answer = false;
+  a.formMain->Handle(&TFormMain::MenuFCheckClick);
+  EXPECT_NE(a.boxes.questions.back().find("前回の書き込み速度（"), std::string::npos);
+}
+
 TEST_F(FormMainRunTest, ControlsAreLockedDuringARunAndRestoredAfterIt) {
   MemoryApplication& a = *app;
   Select(a.comboBoxFileSize, 2, &TFormMain::ComboBoxFileSizeCloseUp);
