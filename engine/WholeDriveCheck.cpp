@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/HtmlReport.h"
 #include "engine/Json.h"
 #include "engine/VerifyNotes.h"
 
@@ -144,6 +145,25 @@ void FillNotes(const RunRecord& record, std::vector<std::string>& notes) {
     notes.emplace_back(WholeDriveTexts::Wrapped);
   }
   notes.push_back(Format(WholeDriveTexts::Usable, SizeText(fill.UsableBytes)));
+}
+
+std::string FillSection(const RunRecord& record) {
+  if (!record.Fill) return {};
+  const FillRecord& fill = *record.Fill;
+  auto row = [](const char* name, std::int64_t bytes) {
+    return "<tr><th>" + std::string(name) + "</th><td>" +
+           (bytes < 0 ? std::string(WholeDriveTexts::Unknown) : SizeText(bytes)) + "</td></tr>";
+  };
+  std::string html =
+      "<section><h2>" + std::string(WholeDriveTexts::SectionTitle) + "</h2><table class=\"kv\">" +
+      row("ファイルシステムの容量", fill.CapacityBytes) + row("検査前の空き容量", fill.FreeBytes) +
+      row("書き込む予定", fill.PlannedBytes) + row("書き込んだ", fill.WrittenBytes) +
+      row("正しく読めた", fill.VerifiedBytes) +
+      row("実際に使える容量（およそ）", fill.UsableBytes) + "</table>";
+  std::vector<std::string> notes;
+  FillNotes(record, notes);
+  for (const std::string& note : notes) html += "<p class=\"note\">" + XmlText(note) + "</p>";
+  return html + "</section>\n";
 }
 
 std::string FillJson(const std::optional<FillRecord>& fill) {

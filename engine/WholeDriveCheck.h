@@ -47,6 +47,7 @@ inline constexpr const char* ConfirmNoTime =
 // The progress line: the phase, the bytes done and in all, MB/s, time left.
 inline constexpr const char* Progress = "%s　%s / %s　%.1f MB/秒　残り %s";
 inline constexpr const char* Unknown = "不明";
+inline constexpr const char* SectionTitle = "空き容量全体の検査";
 }  // namespace WholeDriveTexts
 
 // Room kept free for the file system's own records and everything else:
@@ -101,6 +102,9 @@ std::string FillConfirmation(const FillPlan& plan, double writeMBps);
 
 // The notes after a check (none for another run).
 void FillNotes(const RunRecord& record, std::vector<std::string>& notes);
+
+// The report's section on a check: empty for another run.
+std::string FillSection(const RunRecord& record);
 
 // The check's JSON member: null for another run.
 std::string FillJson(const std::optional<FillRecord>& fill);
