@@ -87,10 +87,10 @@ TEST_F(MainWindowTest, LayoutTextsAndTabOrderAreAsDesigned) {
     menu << action->text();
     for (QAction* item : action->menu()->actions()) menu << item->text();
   }
-  EXPECT_EQ(menu,
-            (QStringList{"ファイル(&F)", "レポートを保存(&R)...", "", "終了(&X)", "ヘルプなど(&H)",
-                         "スタートメニューに登録(&S)...", "", "README.TXTを開く(&R)",
-                         "Webサイトを開く(&W)...", "バージョン情報(&V)..."}));
+  EXPECT_EQ(menu, (QStringList{"ファイル(&F)", "レポートを保存(&R)...", "空き容量全体を検査(&C)...",
+                               "", "終了(&X)", "ヘルプなど(&H)", "スタートメニューに登録(&S)...",
+                               "", "README.TXTを開く(&R)", "Webサイトを開く(&W)...",
+                               "バージョン情報(&V)..."}));
 
   // Keyboard order: the panel's controls as designed, then the memo.
   QStringList order;
@@ -328,6 +328,44 @@ TEST(MainWindowMessageBoxTest, ARunsMessageAppearsInABoxCaptionedWithTheTitle) {
   ASSERT_TRUE(WaitUntil([&] { return !text.isEmpty(); }));
   EXPECT_EQ(title, QStringLiteral("Tarnwell-test"));
   EXPECT_EQ(text, QStringLiteral("1ファイルの大きさが総容量を超えています"));
+}
+
+TEST(MainWindowMessageBoxTest, TheWholeDriveCheckAsksWithNoAsTheDefaultAndRunsOnYes) {
+  TempFolder temp;
+  Put(temp / "tarnwell.INI", "[Main]\nFolder=" + temp.Path() + "\nFileSize=3\nTotalSize=0\n");
+  TestServices services(temp / "tarnwell.INI");
+  services.environment.freeBytes = 19 * 1048576;  // three 1 MB files after the margin
+  qt::QtMessageBoxes boxes("Tarnwell-test");
+  Windows windows(services, boxes);
+  windows.Main().show();
+
+  QStringList questions;
+  bool yes = false;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    questions << box->text();
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+    EXPECT_EQ(box->button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+    box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+  });
+  watcher.start(20);
+  auto* check = windows.Main().findChild<QAction*>(QStringLiteral("MenuFCheck"));
+  check->trigger();
+  ASSERT_EQ(questions.size(), 1);
+  EXPECT_TRUE(questions[0].startsWith(QStringLiteral("空き容量全体に 3 MB を書き込んで")));
+  EXPECT_FALSE(windows.Main().Form().Running());
+  EXPECT_FALSE(std::filesystem::exists(temp / "TRW_TEMP"));
+
+  yes = true;
+  check->trigger();
+  EXPECT_TRUE(windows.Main().Form().Running());
+  ASSERT_TRUE(WaitUntil([&] { return !windows.Main().Form().Running(); }));
+  EXPECT_TRUE(windows.Main()
+                  .findChild<QLabel*>(QStringLiteral("LabelProgress"))
+                  ->text()
+                  .contains(QStringLiteral("実際に使える容量はおよそ 3 MB")));
 }
 
 TEST(MainWindowQuitTest, CtrlCClosesAnOpenBoxAndTheWindowAndNoBoxWaitsAfterIt) {
