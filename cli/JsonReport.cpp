@@ -67,7 +67,8 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
           JsonString(std::string(FileSizeItems[static_cast<std::size_t>(choices.FileSizeIndex)]));
   json += ", \"total\": " +
           JsonString(
-              choices.TotalBytes > 0
+              record.Fill ? record.Total  // the check's total is the free space it found
+              : choices.TotalBytes > 0
                   ? TotalText(choices.TotalBytes)
                   : std::string(TotalSizeItems[static_cast<std::size_t>(choices.TotalSizeIndex)]));
   json +=

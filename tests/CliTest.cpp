@@ -126,7 +126,9 @@ TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
                                                     {"--no-history", "--history"},
                                                     {"--repeat", "3", "--repeat=5"},
                                                     {"--keep", "--delete"},
-                                                    {"--json", "--json"}}) {
+                                                    {"--json", "--json"},
+                                                    // The check sizes itself, once, in order.
+                                                    {"--fill", "--repeat", "3"}}) {
     const Result result = RunCli(arguments, home.Path());
     EXPECT_EQ(result.exitCode, 2) << arguments[0] << " " << arguments.back();
     EXPECT_TRUE(result.out.empty());

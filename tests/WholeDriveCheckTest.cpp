@@ -139,5 +139,23 @@ TEST_F(FillRunTest, TooLittleRoomIsSaidBeforeAnythingIsWritten) {
   EXPECT_EQ(Environment.FileSystem.Count(FakeFileSystem::Call::Write), 0);
 }
 
+TEST_F(FillRunTest, TheHistoryKeepsWhatTheCheckFoundAndRefusesWhatNoCheckWrites) {
+  Environment.FileSystem.StoreBytes = 8 * MB;
+  const std::string line = HistoryLine(Run(false));
+  const std::optional<RunRecord> back = ParseHistoryLine(line);
+  ASSERT_TRUE(back && back->Fill);
+  EXPECT_EQ(back->Fill->CapacityBytes, 53 * MB);
+  EXPECT_EQ(back->Fill->PlannedBytes, 32 * MB);
+  EXPECT_EQ(back->Fill->UsableBytes, 8 * MB);
+  EXPECT_EQ(back->Total, "32MB");
+  std::string damaged = line;
+  const std::string usable = "\"usableBytes\": " + std::to_string(8 * MB);
+  damaged.replace(damaged.find(usable), usable.size(), "\"usableBytes\": 0.5");
+  EXPECT_FALSE(ParseHistoryLine(damaged));
+  RunRecord plain;
+  plain.Date = "2026-12-10T06:00:00";
+  EXPECT_FALSE(ParseHistoryLine(HistoryLine(plain))->Fill);
+}
+
 }  // namespace
 }  // namespace tarnwell
