@@ -208,6 +208,16 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
     if (KeepFileTimes)
       recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
     if (status == TransferStatus::Stopped) return Interrupt();
+    // A whole-drive check fills the drive: one that is full before its free
+    // space said (blocks, inodes, the file system's own records) is checked
+    // as far as it holds.
+    if (choices_.Fill && j > 1 && status == TransferStatus::WriteFailed &&
+        platform::IsNoSpaceError(transfers_.LastErrorCode)) {
+      environment_.Files().RemoveFile(folder_, path_.c_str() + runFolder_.size());
+      parameters_.FileCount = j - 1;
+      progress_.Files.store(j - 1, std::memory_order_relaxed);
+      break;
+    }
     if (status != TransferStatus::Done) return FailTransfer(status, RunMessages::CannotWrite);
   }
   elapsed = environment_.Now() - start;
@@ -462,8 +472,7 @@ RunOutcome BenchmarkRun::Execute() {
     transfers_.Verifier = &verifier_;
   }
 
-  const std::int64_t writeBytes =
-      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  std::int64_t writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
   std::int64_t readBytes = 0;
   for (std::int32_t i = 1; i <= repetitions_; ++i) {
     progress_.Repetition.store(i, std::memory_order_relaxed);
@@ -475,6 +484,7 @@ RunOutcome BenchmarkRun::Execute() {
 
     double elapsed = 0;  // a read-only run writes nothing and records 0
     if (!choices_.ReadOnly && WritePhase(elapsed) == Step::Stop) return finish();
+    writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
     table_.AppendWriteHalf(i, elapsed, writeBytes);
     if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes);
     observer_.ResultTextChanged(table_.Text());

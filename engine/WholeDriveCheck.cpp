@@ -141,6 +141,9 @@ void FillNotes(const RunRecord& record, std::vector<std::string>& notes) {
                 written.c_str(), verified.c_str());
   notes.emplace_back(text.data());
   if (fill.UsableBytes < 0) return;
+  if (fill.WrittenBytes < fill.PlannedBytes) {
+    notes.push_back(Format(WholeDriveTexts::FullEarly, SizeText(fill.PlannedBytes)));
+  }
   if (RunVerification(record).Counts[SectorClass::Misplaced] > 0) {
     notes.emplace_back(WholeDriveTexts::Wrapped);
   }
@@ -208,23 +211,26 @@ bool ReadFillJson(const JsonValue* value, std::optional<FillRecord>& fill) {
 
 std::string FillMeter::Line(const RunProgress& progress, std::int32_t fileSize, double now) {
   const RunPhase phase = progress.Phase.load(std::memory_order_relaxed);
-  if (phase != phase_) {
-    phase_ = phase;
-    started_ = now;
-  }
+  const char* phaseText = RunPhaseText(phase);
+  if (phase != RunPhase::Writing && phase != RunPhase::Reading) return phaseText;
   const std::int32_t files = progress.Files.load(std::memory_order_relaxed);
   // The file in hand is not done yet.
   const std::int32_t done = std::max(progress.File.load(std::memory_order_relaxed) - 1, 0);
   const double bytes = static_cast<double>(done) * fileSize;
   const double total = static_cast<double>(files) * fileSize;
+  // The speed counts from the first sight of the phase, the bytes done by
+  // then included.
+  if (phase != phase_) {
+    phase_ = phase;
+    started_ = now;
+    startBytes_ = bytes;
+  }
   const double seconds = now - started_;
-  const double rate = seconds > 0 ? bytes / Megabyte / seconds : 0;
-  const bool moving = phase == RunPhase::Writing || phase == RunPhase::Reading;
-  const std::string left = moving && rate > 0 ? DurationText((total - bytes) / Megabyte / rate)
-                                              : std::string(WholeDriveTexts::Unknown);
+  const double rate = seconds > 0 ? (bytes - startBytes_) / Megabyte / seconds : 0;
+  const std::string left = rate > 0 ? DurationText((total - bytes) / Megabyte / rate)
+                                    : std::string(WholeDriveTexts::Unknown);
   const std::string doneText = SizeText(static_cast<std::int64_t>(bytes));
   const std::string totalText = SizeText(static_cast<std::int64_t>(total));
-  const char* phaseText = RunPhaseText(phase);
   std::vector<char> text(256 + doneText.size() + totalText.size() + left.size());
   std::snprintf(text.data(), text.size(), WholeDriveTexts::Progress, phaseText, doneText.c_str(),
                 totalText.c_str(), rate, left.c_str());

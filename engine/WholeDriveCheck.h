@@ -33,6 +33,9 @@ inline constexpr const char* Summary =
     "空き容量全体の検査: ファイルシステムの容量 %s、空き %s、書き込み %s、正しく読めたのは %s";
 // "%s": the size.
 inline constexpr const char* Usable = "実際に使える容量はおよそ %s";
+// "%s": the bytes planned. The drive was full before its free space said.
+inline constexpr const char* FullEarly =
+    "予定の %s より先にドライブがいっぱいになりました。書き込めた分を検査しました";
 inline constexpr const char* Wrapped =
     "ほかの場所に書いたデータが読み出されました。書き込みが先頭に戻って上書きする、"
     "表示より容量の小さいドライブの特徴です";
@@ -113,7 +116,8 @@ struct JsonValue;
 bool ReadFillJson(const JsonValue* value, std::optional<FillRecord>& fill);
 
 // The progress line of a check, polled a few times a second: the bytes of
-// the current phase, its speed so far and the time it still needs.
+// the current phase, its speed so far and the time it still needs; between
+// the phases, the phase alone.
 class FillMeter {
 public:
   // `now`: seconds on any steady clock.
@@ -122,6 +126,7 @@ public:
 private:
   RunPhase phase_ = RunPhase::Idle;
   double started_ = 0;
+  double startBytes_ = 0;
 };
 
 }  // namespace tarnwell

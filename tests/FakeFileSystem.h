@@ -40,6 +40,7 @@ public:
 
   // Fail the n-th call (1-based) of `call`; 0 never.
   std::map<Call, int> FailAt;
+  int FailCode = 0;  // the native code a planted write failure carries
   // Refuse direct I/O at open (EINVAL at open) or at the first transfer.
   bool RefuseDirectAtOpen = false;
   bool RefuseDirectTransfers = false;
@@ -127,7 +128,7 @@ public:
 
   platform::TransferResult Write(platform::FileHandle file, const void* data,
                                  std::size_t size) override {
-    if (Fails(Call::Write)) return {0, platform::IoError::Failed};
+    if (Fails(Call::Write)) return {0, platform::IoError::Failed, FailCode};
     Handle& handle = handles_.at(file);
     if (RefuseDirectTransfers && handle.Mode == platform::IoMode::Direct) {
       return {0, platform::IoError::DirectUnsupported};

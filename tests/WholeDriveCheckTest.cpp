@@ -2,6 +2,8 @@
 // stores less than it claims, and that it never leaves the drive full.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "engine/BenchmarkRun.h"
 #include "engine/RunNotes.h"
 #include "engine/VerifyNotes.h"
@@ -129,6 +131,20 @@ TEST_F(FillRunTest, AStoppedCheckRemovesItsFilesEvenWhenAskedToKeepThem) {
   ASSERT_TRUE(record.Fill);
   EXPECT_EQ(record.Fill->WrittenBytes, 8 * MB);
   EXPECT_EQ(record.Fill->UsableBytes, -1);
+}
+
+TEST_F(FillRunTest, ADriveFullBeforeItsFreeSpaceSaidIsCheckedAsFarAsItHolds) {
+  // Small files take whole blocks and inodes: the disk fills at file 21.
+  Environment.FileSystem.FailAt[FakeFileSystem::Call::Write] = 21;
+  Environment.FileSystem.FailCode = ENOSPC;
+  const RunRecord record = Run(true);
+  ASSERT_EQ(Outcome.Result, RunOutcome::Kind::Completed) << Outcome.Message;
+  EXPECT_EQ(record.FileCount, 20);
+  EXPECT_EQ(Environment.FileSystem.Files.size(), 20u);  // kept, as asked; the torn one gone
+  EXPECT_EQ(record.Fill->PlannedBytes, 32 * MB);
+  EXPECT_EQ(record.Fill->WrittenBytes, 20 * MB);
+  EXPECT_EQ(record.Fill->UsableBytes, 20 * MB);
+  EXPECT_EQ(RunVerification(record).Counts.Total(), 20 * MB / 512);
 }
 
 TEST_F(FillRunTest, TooLittleRoomIsSaidBeforeAnythingIsWritten) {
