@@ -165,7 +165,10 @@ std::string FillSection(const RunRecord& record) {
       row("実際に使える容量（およそ）", fill.UsableBytes) + "</table>";
   std::vector<std::string> notes;
   FillNotes(record, notes);
-  for (const std::string& note : notes) html += "<p class=\"note\">" + XmlText(note) + "</p>";
+  // The first note says what the table above does.
+  for (std::size_t i = 1; i < notes.size(); ++i) {
+    html += "<p class=\"note\">" + XmlText(notes[i]) + "</p>";
+  }
   return html + "</section>\n";
 }
 
