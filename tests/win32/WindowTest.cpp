@@ -233,6 +233,27 @@ TEST_F(WindowTest, StartRunsABenchmarkAndTheMemoHoldsTheTable) {
                                "TRW_TEMP"));
 }
 
+TEST_F(WindowTest, TheVerifyItemTurnsItsMarkOverIsSavedAndVerifiesTheNextRun) {
+  const UINT verify = MainWindow::MenuCommand("MenuFVerify");
+  const auto checked = [&] {
+    return (::GetMenuState(::GetMenu(Main()), verify, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  };
+  EXPECT_FALSE(checked());
+  Click("MenuFVerify");
+  EXPECT_TRUE(checked());
+  ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+  EXPECT_NE(Bytes(services->SettingsPath()).find("[Tarnwell]\r\nVerify=1\r\n"), std::string::npos);
+
+  windows.reset();
+  Open();
+  ASSERT_TRUE(checked());
+  ::SetWindowTextW(Control("EditFolder"), platform::win32::Wide(temp.Path()).c_str());
+  Click("ButtonStart");
+  ASSERT_TRUE(WaitUntil([&] { return Text("ButtonStart") == "開始"; }));
+  EXPECT_NE(Text("LabelProgress").find("セクタはすべて正常"), std::string::npos)
+      << Text("LabelProgress");
+}
+
 TEST_F(WindowTest, ClosingSavesTheSettingsAsCodePage932WithCrLf) {
   ::SetWindowTextW(Control("EditFolder"), L"C:\\\u30c6\u30b9\u30c8");  // テスト
   ::SendMessageW(Main(), WM_CLOSE, 0, 0);
