@@ -283,6 +283,10 @@ TEST(RunHistory, AVerifiedRunsFindingsComeBackAndForgedOnesAreDamage) {
   EXPECT_EQ(again.Result.FirstBad->Offset, 512);
   EXPECT_EQ(again.Result.FirstBad->Found, "5477533102");
   EXPECT_FALSE(back->Repetitions[0].Write->Verification);
+  const std::string report = HtmlReport(*back, {});
+  EXPECT_NE(report.find("<h2>読み込んだデータの検証</h2>"), std::string::npos);
+  EXPECT_NE(report.find("00000003.bin の 512 バイト目（位置違い） 期待 54775331 実際 5477533102"),
+            std::string::npos);
   for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
            {"\"misplaced\": 1", "\"misplaced\": -1"},
            {"\"class\": \"misplaced\"", "\"class\": \"ok\""},
