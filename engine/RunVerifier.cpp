@@ -16,7 +16,9 @@ std::uint32_t PatternSeedOf(std::uint64_t runId) { return static_cast<std::uint3
 RunVerifier::RunVerifier(PatternBuffer& pattern, std::function<double()> now)
     : pattern_(pattern), now_(std::move(now)) {}
 
-RunVerifier::~RunVerifier() = default;
+RunVerifier::~RunVerifier() {
+  if (stamped_) pattern_.FillFromSeed(pattern_.Seed());
+}
 
 void RunVerifier::Begin(bool readOnly) {
   on_ = true;
@@ -29,6 +31,7 @@ void RunVerifier::Begin(bool readOnly) {
 }
 
 void RunVerifier::Stamp(void* block, std::size_t bytes, std::int32_t index) {
+  stamped_ = true;
   StampBlock(static_cast<std::uint8_t*>(block), static_cast<std::int32_t>(bytes), runId_, file_,
              static_cast<std::int64_t>(index) * static_cast<std::int64_t>(bytes));
 }

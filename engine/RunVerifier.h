@@ -26,6 +26,8 @@ class RunVerifier {
 public:
   // `now` is the run's clock, in days.
   RunVerifier(PatternBuffer& pattern, std::function<double()> now);
+  // Gives the pattern buffer back as it was filled: stamps went into its
+  // blocks, and the window's next run, verified or not, writes from it.
   ~RunVerifier();
 
   bool On() const { return on_; }
@@ -64,6 +66,7 @@ private:
   bool on_ = false;
   bool readOnly_ = false;
   bool adopted_ = false;
+  bool stamped_ = false;
   std::uint64_t runId_ = 0;
   std::int32_t file_ = 0;
   VerifyResult phase_;

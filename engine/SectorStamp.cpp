@@ -9,7 +9,6 @@ namespace tarnwell {
 namespace {
 
 constexpr std::uint8_t Marker[4] = {'T', 'w', 'S', '1'};
-constexpr std::int32_t CheckedBytes = 28;  // the check word covers these
 
 void PutLe(std::uint8_t* to, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) to[i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -21,21 +20,33 @@ std::uint64_t GetLe(const std::uint8_t* from, int bytes) {
   return value;
 }
 
-// FNV-1a over the stamp's fields: a flipped bit in the file number or the
-// offset then reads as damage, not as another address's data.
+constexpr std::uint64_t Mix(std::uint64_t x) {
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+  x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+  return x ^ (x >> 31);
+}
+
+// A hash of the stamp's fields (the first 28 bytes as little-endian words):
+// a flipped bit in the file number or the offset then reads as damage, not
+// as another address's data. A few multiplies, so that stamping and
+// checking cost microseconds per MB.
+std::uint32_t CheckOf(std::uint64_t head, std::uint64_t offset, std::uint64_t runId,
+                      std::uint64_t reserved) {
+  return static_cast<std::uint32_t>(Mix(Mix(Mix(runId ^ (reserved << 32)) ^ offset) ^ head));
+}
+
 std::uint32_t CheckWord(const std::uint8_t* stamp) {
-  std::uint32_t hash = 2166136261u;
-  for (std::int32_t i = 0; i < CheckedBytes; ++i) hash = (hash ^ stamp[i]) * 16777619u;
-  return hash;
+  return CheckOf(GetLe(stamp, 8), GetLe(stamp + 8, 8), GetLe(stamp + 16, 8), GetLe(stamp + 24, 4));
 }
 
 void MakeStamp(std::uint8_t* to, std::uint64_t runId, std::int32_t file, std::int64_t offset) {
-  std::memcpy(to, Marker, sizeof Marker);
-  PutLe(to + 4, static_cast<std::uint32_t>(file), 4);
+  const std::uint64_t head =
+      GetLe(Marker, 4) | static_cast<std::uint64_t>(static_cast<std::uint32_t>(file)) << 32;
+  PutLe(to, head, 8);
   PutLe(to + 8, static_cast<std::uint64_t>(offset), 8);
   PutLe(to + 16, runId, 8);
   PutLe(to + 24, 0, 4);
-  PutLe(to + 28, CheckWord(to), 4);
+  PutLe(to + 28, CheckOf(head, static_cast<std::uint64_t>(offset), runId, 0), 4);
 }
 
 struct Stamp {

@@ -21,7 +21,6 @@ inline constexpr const char* SomeBad = "検証: %lld / %lld セクタが正し�
 inline constexpr const char* FirstBad =
     "最初の不良セクタ: %s の %lld バイト目（%s） 期待 %s 実際 %s";
 inline constexpr const char* NothingFound = "（なし）";
-inline constexpr const char* BoxText = "読み込んだデータの検証で不良セクタが見つかりました。";
 inline constexpr const char* SectionTitle = "読み込んだデータの検証";
 }  // namespace VerifyTexts
 

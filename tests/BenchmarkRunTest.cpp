@@ -453,8 +453,12 @@ TEST_F(RunTest, VerifiedRunFindsAFlippedBitAndLeavesCheckingOutOfItsTime) {
 
 TEST_F(RunTest, ReadOnlyVerifiedRunTakesTheWritersIdAndClassesWhatChanged) {
   Buffer.Fill(Generator);
+  const std::vector<std::uint32_t> pattern(Buffer.KilobyteBlock(), Buffer.KilobyteBlock() + 256);
   Choices.Verify = true;
   ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  // The run's stamps are gone from the buffer the next run writes from.
+  EXPECT_EQ(pattern,
+            std::vector<std::uint32_t>(Buffer.KilobyteBlock(), Buffer.KilobyteBlock() + 256));
   const std::vector<char> writtenEarlier = TestFile("00000002.bin");
   ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);  // another run id
   TestFile("00000002.bin") = writtenEarlier;

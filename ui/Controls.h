@@ -66,6 +66,14 @@ public:
 
 class MenuItem : public Control {};
 
+// A menu item with a check mark; picking it turns the mark over (the
+// binding does, as the toolkit's own check items do).
+class CheckMenuItem : public MenuItem {
+public:
+  virtual bool Checked() const = 0;
+  virtual void SetChecked(bool checked) = 0;
+};
+
 // Mutually exclusive choices in a captioned frame; -1 is "none chosen".
 class RadioGroup : public Control {
 public:

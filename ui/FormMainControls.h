@@ -12,6 +12,7 @@
 #define TARNWELL_FORM_MAIN_CONTROLS(X)                            \
   X(Window, Form, mainWindow)                                     \
   X(MenuItem, MenuFReport, menuFReport)                           \
+  X(CheckMenuItem, MenuFVerify, menuFVerify)                      \
   X(MenuItem, MenuFCheck, menuFCheck)                             \
   X(MenuItem, MenuFExit, menuFExit)                               \
   X(MenuItem, MenuHelpWeb, menuHelpWeb)                           \

@@ -44,6 +44,10 @@ inline constexpr const char* FolderNotAbsolute =
 inline constexpr const char* Progress = "%s　繰り返し %d/%d　ファイル %d/%d　経過 %.1f 秒";
 // What stands between the progress and a notice.
 inline constexpr const char* NoticeSeparator = "　";
+// The box after a verified run that read bad data; the verification's notes
+// follow on lines of their own.
+inline constexpr const char* BadSectorsFound =
+    "読み込んだデータの検証で不良セクタが見つかりました。";
 }  // namespace FormMainTexts
 
 // The texts the folder chooser shows.

@@ -5,8 +5,10 @@
 #include <exception>
 
 #include "engine/HtmlReport.h"
+#include "engine/ProgramSettings.h"
 #include "engine/RunHistory.h"
 #include "engine/RunNotes.h"
+#include "engine/VerifyNotes.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
@@ -101,6 +103,7 @@ void TFormMain::LoadSettings() {
   Choices firstStart;
   firstStart.Folder = services_.DefaultFolder();
   Show(ReadChoices(ini, firstStart, IndexOutsideList::AsStored));
+  c_.MenuFVerify.SetChecked(ReadProgramFlag(ini, ProgramKeys::Verify));
 }
 
 void TFormMain::Show(const Choices& choices) {
@@ -151,6 +154,7 @@ bool TFormMain::SaveSettings(std::string& reason) {
     platform::IniFile ini(services_.SettingsPath());
     SaveWindowBounds(ini, WindowSection, c_.Form);
     WriteChoices(ini, Shown());
+    WriteProgramFlag(ini, ProgramKeys::Verify, c_.MenuFVerify.Checked());
     const platform::Status saved = ini.UpdateFile();
     if (saved.Ok()) return true;
     reason = saved.Text();
@@ -326,6 +330,7 @@ RunChoices TFormMain::TakeChoices() const {
   RunChoices choices;
   static_cast<Choices&>(choices) = Shown();
   choices.Parameters = parameters_;
+  choices.Verify = c_.MenuFVerify.Checked();
   return choices;
 }
 
@@ -404,6 +409,7 @@ void TFormMain::FinishRun(std::uint64_t serial) {
   parameters_.FileCount = run_->Parameters().FileCount;
   const RunOutcome outcome = std::move(outcome_);
   const std::vector<std::string> notes = RunNotes(record_);
+  const bool badSectors = outcome.Result == RunOutcome::Kind::Completed && FoundBadSectors(record_);
   if (!record_.Date.empty()) lastRecord_ = std::move(record_);
   record_ = RunRecord{};
   run_.reset();
@@ -420,6 +426,13 @@ void TFormMain::FinishRun(std::uint64_t serial) {
     notice_ += note;
   }
   c_.LabelProgress.SetCaption(notice_);
+  if (badSectors) {
+    std::string text = FormMainTexts::BadSectorsFound;
+    std::vector<std::string> found;
+    VerifyNotes(lastRecord_, found);
+    for (const std::string& line : found) text += "\n" + line;
+    c_.Boxes.ShowMessage(text);
+  }
   if (outcome.Result != RunOutcome::Kind::Stopped) return;
   if (outcome.Box == MessageKind::Error) {
     c_.Boxes.ShowError(ErrorBoxText(outcome.Message));
@@ -438,7 +451,7 @@ void TFormMain::SetRunning(bool running) {
         &c_.CheckBoxReadOnly,  &c_.CheckBoxReadRandom, &c_.ComboBoxReadPercentage,
         &c_.ComboBoxRepeat,    &c_.ComboBoxPriority,   &c_.ComboBoxWait,
         &c_.MenuHelpStartMenu, &c_.MenuHelpVersion,    &c_.MenuFReport,
-        &c_.MenuFCheck,
+        &c_.MenuFVerify,       &c_.MenuFCheck,
     };
     disabled_.clear();
     for (Control* control : controls) {

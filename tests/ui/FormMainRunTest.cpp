@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "MemoryControls.h"
@@ -75,6 +76,44 @@ TEST_F(FormMainRunTest, CompleteRunFillsTheMemoHalfRowByHalfRow) {
   EXPECT_EQ(full.substr(full.size() - 4), "\r\n\r\n");
   // Deletion was chosen: nothing is left behind.
   EXPECT_FALSE(std::filesystem::exists(RunFolder()));
+}
+
+TEST_F(FormMainRunTest, TheVerifyItemIsSavedAndVerifiesTheNextRuns) {
+  MemoryApplication& a = *app;
+  EXPECT_FALSE(a.menuFVerify.checked);  // off until chosen
+  a.menuFVerify.checked = true;         // as picking it in the menu does
+  a.formMain->Handle(&TFormMain::FormClose);
+  EXPECT_NE(Contents(temp / "tarnwell.INI").find("[Tarnwell]\nVerify=1\n"), std::string::npos);
+
+  app = std::make_unique<MemoryApplication>(temp / "tarnwell.INI");
+  app->Start();
+  MemoryApplication& b = *app;
+  ASSERT_TRUE(b.menuFVerify.checked);
+  b.checkBoxDeleteFile.SetChecked(false);
+  Click();
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_NE(b.labelProgress.Caption().find("2048 セクタはすべて正常"), std::string::npos)
+      << b.labelProgress.Caption();
+  EXPECT_TRUE(b.boxes.messages.empty());
+
+  // A byte changes on disk: the read-only run ends with one box saying where.
+  {
+    std::fstream file(RunFolder() + "/00000001.bin",
+                      std::ios::in | std::ios::out | std::ios::binary);
+    file.seekg(1000);
+    const char byte = static_cast<char>(file.get());
+    file.seekp(1000);
+    file.put(static_cast<char>(~byte));
+  }
+  b.checkBoxReadOnly.SetChecked(true);
+  Click();
+  ASSERT_TRUE(WaitForEnd());
+  ASSERT_EQ(b.boxes.messages.size(), 1u);
+  EXPECT_EQ(b.boxes.messages[0].rfind(
+                "読み込んだデータの検証で不良セクタが見つかりました。\n検証: 1 / 2048", 0),
+            0u)
+      << b.boxes.messages[0];
+  EXPECT_NE(b.boxes.messages[0].find("00000001.bin の 512 バイト目（破損）"), std::string::npos);
 }
 
 TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {

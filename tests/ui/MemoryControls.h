@@ -110,6 +110,13 @@ private:
 
 class MemoryMenuItem : public MemoryControl<MenuItem> {};
 
+class MemoryCheckMenuItem : public MemoryControl<CheckMenuItem> {
+public:
+  bool Checked() const override { return checked; }
+  void SetChecked(bool checked) override { this->checked = checked; }
+  bool checked = false;
+};
+
 class MemoryRadioGroup : public MemoryControl<RadioGroup> {
 public:
   void SetCaption(const std::string& caption) override { this->caption = caption; }

@@ -115,6 +115,14 @@ void WinMenuItem::SetEnabled(bool enabled) {
   ::EnableMenuItem(menu_, command_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
+bool WinCheckMenuItem::Checked() const {
+  return (::GetMenuState(menu_, command_, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void WinCheckMenuItem::SetChecked(bool checked) {
+  ::CheckMenuItem(menu_, command_, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
 // ---- radio group -------------------------------------------------------------
 
 void WinRadioGroup::SetCaption(const std::string& caption) {

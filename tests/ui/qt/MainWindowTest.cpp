@@ -87,10 +87,11 @@ TEST_F(MainWindowTest, LayoutTextsAndTabOrderAreAsDesigned) {
     menu << action->text();
     for (QAction* item : action->menu()->actions()) menu << item->text();
   }
-  EXPECT_EQ(menu, (QStringList{"ファイル(&F)", "レポートを保存(&R)...", "空き容量全体を検査(&C)...",
-                               "", "終了(&X)", "ヘルプなど(&H)", "スタートメニューに登録(&S)...",
-                               "", "README.TXTを開く(&R)", "Webサイトを開く(&W)...",
-                               "バージョン情報(&V)..."}));
+  EXPECT_EQ(menu,
+            (QStringList{"ファイル(&F)", "レポートを保存(&R)...", "読み込んだデータを検証する(&V)",
+                         "空き容量全体を検査(&C)...", "", "終了(&X)", "ヘルプなど(&H)",
+                         "スタートメニューに登録(&S)...", "", "README.TXTを開く(&R)",
+                         "Webサイトを開く(&W)...", "バージョン情報(&V)..."}));
 
   // Keyboard order: the panel's controls as designed, then the memo.
   QStringList order;
@@ -290,11 +291,14 @@ TEST_F(MainWindowTest, ClosingWritesTheSettingsAndExitMenuCloses) {
   Pick("ComboBoxTotalSize", 7);
   Main().move(30, 40);
   Main().resize(650, 460);
+  QAction* verify = Child<QAction>("MenuFVerify");
+  EXPECT_TRUE(verify->isCheckable() && !verify->isChecked());
+  verify->trigger();
   Main().findChild<QAction*>(QStringLiteral("MenuFExit"))->trigger();
   EXPECT_FALSE(Main().isVisible());
   const std::string saved = Contents(SettingsPath());
-  for (const char* line :
-       {"Folder=/srv/ベンチ", "ReadRandom=1", "TotalSize=7", "Width=650", "Height=460"}) {
+  for (const char* line : {"Folder=/srv/ベンチ", "ReadRandom=1", "TotalSize=7", "Width=650",
+                           "Height=460", "[Tarnwell]\nVerify=1"}) {
     EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
   }
 
@@ -304,6 +308,14 @@ TEST_F(MainWindowTest, ClosingWritesTheSettingsAndExitMenuCloses) {
   EXPECT_EQ(Child<QLineEdit>("EditFolder")->text(), QStringLiteral("/srv/ベンチ"));
   EXPECT_EQ(Child<QComboBox>("ComboBoxTotalSize")->currentIndex(), 7);
   EXPECT_EQ(Main().size(), QSize(650, 460));
+  // The check stays on and verifies the next run.
+  EXPECT_TRUE(Child<QAction>("MenuFVerify")->isChecked());
+  Child<QLineEdit>("EditFolder")->setText(QString::fromStdString(temp.Path()));
+  Pick("ComboBoxTotalSize", 0);
+  Start()->click();
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  EXPECT_TRUE(Child<QLabel>("LabelProgress")->text().contains(QStringLiteral("セクタはすべて正常")))
+      << Child<QLabel>("LabelProgress")->text().toStdString();
 }
 
 TEST(MainWindowMessageBoxTest, ARunsMessageAppearsInABoxCaptionedWithTheTitle) {
