@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "cli/TotalSize.h"
 #include "engine/WholeDriveCheck.h"
 
 namespace tarnwell::cli {
@@ -156,7 +157,19 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     } else if (name == "--file-size") {
       item(FileSizeItems, choices.FileSizeIndex);
     } else if (name == "--total") {
-      item(TotalSizeItems, choices.TotalSizeIndex);
+      // Any size from 1MB up; one of the list's keeps its index as well.
+      if (const std::optional<std::string> text = takeValue()) {
+        if (const std::optional<std::int64_t> bytes = ParseTotalSize(*text)) {
+          choices.TotalBytes = *bytes;
+          for (std::size_t i = 0; i < TotalSizeTable.size(); ++i) {
+            if (TotalSizeTable[i] == *bytes) choices.TotalSizeIndex = static_cast<int>(i);
+          }
+        } else {
+          result.Error = name + " の値 \"" + *text +
+                         "\" は 1MB 以上の大きさを整数と単位 KB MB GB TB で書いてください "
+                         "(例: 100MB 4GB 1536MB)";
+        }
+      }
     } else if (name == "--repeat") {
       item(RepeatItems, choices.RepeatIndex);
     } else if (name == "--wait") {
@@ -202,6 +215,13 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     result.Error = "--block 1MB は 1MB 以上のファイルでのみ使えます";
     return result;
   }
+  const std::int64_t fileSize = FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)];
+  if (choices.TotalBytes / fileSize > MaxFileCount) {
+    result.Error = "--total " + TotalText(choices.TotalBytes) + " は " +
+                   std::string(FileSizeItems[static_cast<std::size_t>(choices.FileSizeIndex)]) +
+                   " のファイルで 1,048,576 個を超えます。--file-size を大きくしてください";
+    return result;
+  }
   DeriveParameters(choices);
   if (options.Fill) {
     const bool keep = std::find(arguments.begin(), arguments.end(), "--keep") != arguments.end();
@@ -218,7 +238,9 @@ const char* UsageText() {
          "\n"
          "  --folder DIR           テストフォルダ TRW_TEMP を作る場所 (既定: ホームフォルダ)\n"
          "  --file-size SIZE       ファイルの大きさ: 1KB 10KB 100KB 1MB 5MB 10MB 50MB 100MB\n"
-         "  --total SIZE           総容量: 1MB 10MB 20MB 50MB 100MB 200MB 500MB 1GB\n"
+         "  --total SIZE           総容量: 1MB 以上、整数と単位 KB MB GB TB (例: 100MB 4GB\n"
+         "                         1536MB)。ファイルは 1,048,576 個まで。空き容量に\n"
+         "                         収まらない総容量は書き込む前に断る\n"
          "  --repeat N             繰り返し: 1 3 5 10\n"
          "  --wait S               各段階の間の待機 (秒): 0 から 10\n"
          "  --read-percent P       読み込む割合 (%): 0.1 0.2 0.5 1 2 5 10 20 50 100\n"

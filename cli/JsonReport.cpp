@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "engine/ShortPhases.h"
 #include "engine/WholeDriveCheck.h"
 
 namespace tarnwell::cli {
@@ -15,6 +16,7 @@ std::string Phase(double seconds, std::int64_t bytes, const std::optional<PhaseR
   std::string json = "{\"seconds\": " + JsonNumber(seconds) +
                      ", \"mbps\": " + JsonNumber(ResultTable::Mbps(bytes, seconds)) +
                      ", \"mbPerSecond\": " + JsonNumber(ResultTable::MBPerSecond(bytes, seconds));
+  if (phase) json += ExactJson(*phase) + WriteCliffJson(phase->Cliff);
   if (phase && phase->Stats.Files > 0) json += ", \"latency\": " + StatsJson(phase->Stats, true);
   if (phase && phase->Verification)
     json += ", \"verify\": " + VerificationJson(*phase->Verification);

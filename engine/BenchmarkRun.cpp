@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/FigureText.h"
 #include "engine/RandomOrder.h"
 #include "engine/RunFolder.h"
 #include "engine/UnitMSec.h"
@@ -308,7 +309,8 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
   return Step::Continue;
 }
 
-void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes) {
+void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes,
+                               double elapsedDays) {
   if (repetitionRecords_.size() < static_cast<std::size_t>(repetition)) {
     repetitionRecords_.push_back(RepetitionRecord{repetition, std::nullopt, std::nullopt});
   }
@@ -317,6 +319,10 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   phase.MBPerSecond = ResultTable::MBPerSecond(bytes, phase.Seconds);
   if (KeepFileTimes) phase.Stats = recorder_.Finish();
   if (verifier_.On() && !write) phase.Verification = verifier_.TakePhase();
+  phase.ExactSeconds = elapsedDays * SecondsPerDay;
+  phase.ExactMBPerSecond = ResultTable::MBPerSecond(bytes, phase.ExactSeconds);
+  if (write && !inMemory_)
+    phase.Cliff = FindWriteCliff(phase.Stats.Timeline, phase.Stats.Files, parameters_.FileSize);
   (write ? repetitionRecords_.back().Write : repetitionRecords_.back().Read) = std::move(phase);
 }
 
@@ -436,7 +442,8 @@ RunOutcome BenchmarkRun::Execute() {
   device_ = environment_.Identify(runFolder_);
   environment_.Describe(described_);
   repetitionRecords_.clear();
-  if (environment_.Files().IsInMemory(folder_)) observer_.Notice(RunMessages::InMemory);
+  inMemory_ = environment_.Files().IsInMemory(folder_);
+  if (inMemory_) observer_.Notice(RunMessages::InMemory);
   if (choices_.Fill) {
     // A whole-drive check takes its total from the free space.
     if (std::string refused = SizeFill(parameters_, choices_.FileSizeIndex, device_, fill_);
@@ -450,6 +457,21 @@ RunOutcome BenchmarkRun::Execute() {
         parameters_.FileSize > 0 && choices_.TotalBytes / parameters_.FileSize > MaxFileCount;
     Fail(MessageKind::Plain,
          tooMany ? RunMessages::TooManyFiles : RunMessages::FileLargerThanTotal);
+    return finish();
+  }
+  // A total given in bytes can be far beyond the disk: refused before the
+  // first byte, rather than found out when the disk is full.
+  const std::int64_t totalBytes =
+      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  if (!choices_.Fill && choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&
+      totalBytes > device_.FreeBytes - FreeSpaceMargin(totalBytes)) {
+    char text[512];
+    std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal,
+                  TotalText(choices_.TotalBytes).c_str(),
+                  ApproximateSize(device_.FreeBytes).c_str(),
+                  ApproximateSize(FreeSpaceMargin(totalBytes)).c_str());
+    Fail(MessageKind::Plain, text);
+    if (choices_.DeleteFiles) RemoveRunFolder();
     return finish();
   }
   blockSize_ = BlockSizeFor(choices_.OneMegabyteBlocks, parameters_.FileSize);
@@ -486,7 +508,7 @@ RunOutcome BenchmarkRun::Execute() {
     if (!choices_.ReadOnly && WritePhase(elapsed) == Step::Stop) return finish();
     writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
     table_.AppendWriteHalf(i, elapsed, writeBytes);
-    if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes);
+    if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes, elapsed);
     observer_.ResultTextChanged(table_.Text());
     NoticeFallbackOnce();
 
@@ -512,7 +534,7 @@ RunOutcome BenchmarkRun::Execute() {
       return finish();
     }
     table_.AppendReadHalf(i, elapsed, readBytes);
-    RecordPhase(i, false, readBytes);
+    RecordPhase(i, false, readBytes, elapsed);
     observer_.ResultTextChanged(table_.Text());
     NoticeFallbackOnce();
     progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);

@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/ShortPhases.h"
 #include "engine/Utf8.h"
 #include "engine/VerifyNotes.h"
 #include "engine/WholeDriveCheck.h"
+#include "engine/WriteCliff.h"
 
 namespace tarnwell {
 namespace {
@@ -159,6 +161,16 @@ std::string TimelineChart(const RunRecord& run, bool write) {
     const std::string name = std::to_string(run.Repetitions[i].Number) + " 回目";
     svg += "<polyline fill=\"none\" " + stroke + " stroke-linejoin=\"round\" points=\"" + points +
            "\"><title>" + name + "</title></polyline>";
+    if (phase->Cliff && phase->Cliff->Share < static_cast<std::int32_t>(values.size())) {
+      // The lasting fall: a dashed line between the last fast share and the first slow one.
+      const double x =
+          plot.left + plot.InnerWidth() * phase->Cliff->Share / static_cast<double>(values.size());
+      svg += "<line class=\"cliff\" x1=\"" + Px(x) + "\" x2=\"" + Px(x) + "\" y1=\"" +
+             Px(plot.top) + "\" y2=\"" + Px(plot.height - plot.bottom) + "\" stroke=\"" + Ink +
+             "\" stroke-dasharray=\"4 3\"><title>" + name + ": " +
+             XmlText(WriteCliffText(*phase->Cliff)) + "</title></line>" +
+             Text(x + 4, plot.top + 12, "低下", "start");
+    }
     // The legend: each repetition's shade beside its name.
     const double legendY = plot.height - 10;
     svg += "<line x1=\"" + Px(legendX) + "\" x2=\"" + Px(legendX + 18) + "\" y1=\"" + Px(legendY) +
@@ -376,6 +388,14 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
                               (run.Random ? "ランダムな順" : "名前順") + "）" +
                               (run.ReadOnly ? "、読み込みのみ" : "")) +
           Row("終了後の削除", run.Delete ? "する" : "しない") + "</table></section>\n";
+  std::vector<std::string> precision;
+  ShortPhaseNotes(run, precision);
+  WriteCliffNotes(run, precision);
+  if (!precision.empty()) {
+    html += "<section><h2>測定の精度</h2>";
+    for (const std::string& note : precision) html += "<p>" + XmlText(note) + "</p>";
+    html += "</section>\n";
+  }
   html += "<section><h2>繰り返しごとの転送速度</h2>" + BarChart(run) + "</section>\n";
   html += std::string(
               "<section><h2>転送速度の推移</h2><p class=\"note\">ファイルを順に"

@@ -28,6 +28,10 @@ bool ComputeFileCountOfTotal(RunParameters& parameters, int fileSizeIndex,
   return true;
 }
 
+std::int64_t FreeSpaceMargin(std::int64_t totalBytes) {
+  return (std::int64_t{64} << 20) + totalBytes / 100;
+}
+
 std::string TotalText(std::int64_t totalBytes) {
   static constexpr std::array<std::pair<std::int64_t, const char*>, 4> Units = {
       {{std::int64_t{1} << 40, "TB"}, {1 << 30, "GB"}, {1 << 20, "MB"}, {1 << 10, "KB"}}};

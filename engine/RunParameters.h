@@ -58,6 +58,10 @@ bool ComputeFileCount(RunParameters& parameters, int fileSizeIndex, int totalSiz
 // many files of the chosen size (the list's largest total of 1 KB files).
 inline constexpr std::int64_t MaxFileCount = 1048576;
 
+// Space a run given its total in bytes leaves free on the disk, for the file
+// system's own records of up to a million files: 64 MB and 1 % of the total.
+std::int64_t FreeSpaceMargin(std::int64_t totalBytes);
+
 // As ComputeFileCount, for a total given in bytes: false also when the total
 // would take more than MaxFileCount files, the count then left as it was.
 bool ComputeFileCountOfTotal(RunParameters& parameters, int fileSizeIndex, std::int64_t totalBytes);

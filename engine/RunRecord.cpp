@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "engine/Json.h"
+#include "engine/ShortPhases.h"
 #include "engine/WholeDriveCheck.h"
 
 namespace tarnwell {
@@ -60,8 +61,8 @@ std::string Bool(bool value) { return value ? "true" : "false"; }
 std::string PhaseJson(const std::optional<PhaseRecord>& phase, bool withTimeline) {
   if (!phase) return "null";
   return "{" + Field("seconds", JsonNumber(phase->Seconds), true) +
-         Field("mbPerSecond", JsonNumber(phase->MBPerSecond)) +
-         Field("latency", StatsJson(phase->Stats, withTimeline)) +
+         Field("mbPerSecond", JsonNumber(phase->MBPerSecond)) + ExactJson(*phase) +
+         WriteCliffJson(phase->Cliff) + Field("latency", StatsJson(phase->Stats, withTimeline)) +
          (phase->Verification ? Field("verify", VerificationJson(*phase->Verification)) : "") + "}";
 }
 
@@ -70,6 +71,7 @@ std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
   PhaseRecord phase;
   phase.Seconds = numbers.Figure(*value, "seconds", 0);
   phase.MBPerSecond = numbers.Figure(*value, "mbPerSecond", 0);
+  if (!ReadExact(*value, phase) || !ReadWriteCliff(*value, phase.Cliff)) numbers.Sound = false;
   if (const JsonValue* latency = value->Find("latency")) {
     phase.Stats.Files = numbers.Count<std::int32_t>(*latency, "files", 0);
     phase.Stats.P50 = numbers.Figure(*latency, "p50", 0);

@@ -13,6 +13,7 @@
 #include "engine/FillRecord.h"
 #include "engine/PhaseStats.h"
 #include "engine/VerifyRecord.h"
+#include "engine/WriteCliff.h"
 #include "platform/DeviceIdentity.h"
 
 namespace tarnwell {
@@ -21,6 +22,10 @@ struct PhaseRecord {
   double Seconds = 0;      // the recorded time, as in the table
   double MBPerSecond = 0;  // 2^20 bytes per second
   PhaseStats Stats;        // per-file latencies and timeline (empty when not kept)
+  // From the precise clock, unrounded; -1 where not known (older history).
+  double ExactSeconds = -1;
+  double ExactMBPerSecond = -1;     // 0 when the clock saw no time pass
+  std::optional<WriteCliff> Cliff;  // a write phase's lasting fall in throughput
   // What checking the data read back found (verified runs' reads only).
   std::optional<PhaseVerification> Verification;
 };

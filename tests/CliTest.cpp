@@ -127,6 +127,12 @@ TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
                                                     {"--repeat", "3", "--repeat=5"},
                                                     {"--keep", "--delete"},
                                                     {"--json", "--json"},
+                                                    {"--total", "0.5GB"},
+                                                    {"--total", "512KB"},
+                                                    {"--total", "-1GB"},
+                                                    {"--total", "99999999999999TB"},
+                                                    {"--total", "2GB", "--file-size", "1KB"},
+
                                                     // The check sizes itself, once, in order.
                                                     {"--fill", "--repeat", "3"}}) {
     const Result result = RunCli(arguments, home.Path());
@@ -163,6 +169,15 @@ TEST(Cli, StopsWithTheRunsMessageAndExitCodeOne) {
   EXPECT_EQ(readOnly.exitCode, 1);
   EXPECT_NE(readOnly.out.find("\"result\": \"stopped\""), std::string::npos);
   EXPECT_NE(readOnly.out.find("00000001.binを開けません"), std::string::npos);
+
+  // A total beyond the disk is refused before anything is written.
+  const Result tooLarge =
+      RunCli({"--folder", home / "big", "--total", "100TB", "--file-size", "100MB"}, home.Path());
+  EXPECT_EQ(tooLarge.exitCode, 1);
+  EXPECT_NE(tooLarge.err.find("総容量 100TB は空き容量に収まりません（空き容量 "),
+            std::string::npos)
+      << tooLarge.err;
+  EXPECT_TRUE(std::filesystem::is_empty(home / "big"));
 }
 
 TEST(Cli, AVerifiedRunThatReadsBadDataExitsThree) {
@@ -193,13 +208,15 @@ TEST(Cli, AVerifiedRunThatReadsBadDataExitsThree) {
 TEST(Cli, JsonReportsChoicesRowsAndSummaries) {
   TempFolder home;
   const Result result =
-      RunCli({"--folder", home / "quote\"d", "--file-size", "10KB", "--total", "1MB", "--random",
+      RunCli({"--folder", home / "quote\"d", "--file-size", "10KB", "--total", "1024kb", "--random",
               "--read-percent", "10", "--repeat", "3", "--json"},
              home.Path());
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_TRUE(result.out.starts_with("{\n"));
   EXPECT_NE(result.out.find("\"folder\": \"" + home.Path() + "/quote\\\"d\""), std::string::npos);
+  EXPECT_NE(result.out.find("\"total\": \"1MB\""), std::string::npos);
   EXPECT_NE(result.out.find("\"fileCount\": 102"), std::string::npos);
+  EXPECT_NE(result.out.find("\"exactSeconds\": "), std::string::npos);
   EXPECT_NE(result.out.find("\"readCount\": 10,"), std::string::npos);
   EXPECT_NE(result.out.find("{\"repetition\": 3, \"write\": {\"seconds\": "), std::string::npos);
   EXPECT_NE(result.out.find("\"summary\": {\"write\": {\"bytes\": 1044480, "), std::string::npos);
