@@ -263,164 +263,165 @@ TEST_F(WindowTest, TheWholeDriveCheckAsksFirstAndRunsOnlyOnYes) {
   EXPECT_EQ(Text("ButtonStart"), "中止");
   ASSERT_TRUE(WaitUntil([&] { return Text("ButtonStart") == "開始"; }));
   EXPECT_NE(Text("LabelProgress").find("実際に使える容量はおよそ 3 MB"), std::string::npos)
-  TEST_F(WindowTest, TheVerifyItemTurnsItsMarkOverIsSavedAndVerifiesTheNextRun) {
-    const UINT verify = MainWindow::MenuCommand("MenuFVerify");
-    const auto checked = [&] {
-      return (::GetMenuState(::GetMenu(Main()), verify, MF_BYCOMMAND) & MF_CHECKED) != 0;
-    };
-    EXPECT_FALSE(checked());
-    Click("MenuFVerify");
-    EXPECT_TRUE(checked());
-    ::SendMessageW(Main(), WM_CLOSE, 0, 0);
-    EXPECT_NE(Bytes(services->SettingsPath()).find("[Tarnwell]\r\nVerify=1\r\n"),
-              std::string::npos);
+      << Text("LabelProgress");
+}
 
-    windows.reset();
-    Open();
-    ASSERT_TRUE(checked());
-    ::SetWindowTextW(Control("EditFolder"), platform::win32::Wide(temp.Path()).c_str());
-    Click("ButtonStart");
-    ASSERT_TRUE(WaitUntil([&] { return Text("ButtonStart") == "開始"; }));
-    EXPECT_NE(Text("LabelProgress").find("セクタはすべて正常"), std::string::npos)
-        << Text("LabelProgress");
-  }
-
-  TEST_F(WindowTest, ClosingSavesTheSettingsAsCodePage932WithCrLf) {
-    ::SetWindowTextW(Control("EditFolder"), L"C:\\\u30c6\u30b9\u30c8");  // テスト
-    ::SendMessageW(Main(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(::IsWindow(Main()));
-    const std::string ini = Bytes(services->SettingsPath());
-    EXPECT_NE(ini.find("Folder=C:\\\x83\x65\x83\x58\x83\x67\r\n"), std::string::npos) << ini;
-    EXPECT_EQ(ini.find("\n"), ini.find("\r\n") + 1);
-  }
-
-  TEST_F(WindowTest, AnEndFromOutsideNeverWaitsOnABox) {
-    // A settings file that cannot be written: closing says so in a box.
-    std::filesystem::create_directory(
-        std::filesystem::path(platform::win32::Wide(services->SettingsPath())));
-    windows.reset();
-    Open();
-    // Logout: the box would hold the session's end up.
-    ::SendMessageW(Main(), WM_QUERYENDSESSION, 0, 0);
-    ::SendMessageW(Main(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(boxes.stoppedAfter, 0);
-    EXPECT_EQ(boxes.messages, std::vector<std::string>{"INIファイルへの書き込みを中止します"});
-
-    // A close request while a box disables the window comes from outside.
-    windows.reset();
-    boxes = RecordingBoxes();
-    Open();
-    ::EnableWindow(Main(), FALSE);
-    ::SendMessageW(Main(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(::IsWindow(Main()));
-    EXPECT_EQ(boxes.stoppedAfter, 0);
-    EXPECT_EQ(boxes.messages.size(), 1u);
-  }
-
-  TEST_F(WindowTest, ClosingDuringARunStopsItCleansUpAndSaves) {
-    ::SetWindowTextW(Control("EditFolder"), platform::win32::Wide(temp.Path()).c_str());
-    Select("ComboBoxWait", 10);  // a long pause between the phases
-    DropDownAndClose("ComboBoxWait");
-    Pump();
-    Click("ButtonStart");
-    // The write half has arrived: the run is in its pause before reading.
-    ASSERT_TRUE(WaitUntil([&] { return Text("MemoResult").ends_with("\t\r\n"); }, 60000));
-    // A close request from outside, as taskkill sends it, reaches a hidden
-    // dialog first: it passes it on to the main window.
-    ::PostMessageW(windows->Folder().Handle(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(Main()); }, 10000));
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(platform::win32::Wide(temp.Path())) /
-                                         "TRW_TEMP"));
-    EXPECT_NE(Bytes(services->SettingsPath()).find("Wait=10\r\n"), std::string::npos);
-  }
-
-  TEST_F(WindowTest, TheChoosersOkFillsTheFolderBox) {
-    // The posted OK reaches the chooser inside its modal showing.
-    ::PostMessageW(windows->Folder().Handle(), WM_COMMAND, IDOK, 0);
-    Click("ButtonFolder");
-    EXPECT_EQ(Text("EditFolder"), temp.Path());
-    EXPECT_FALSE(::IsWindowVisible(windows->Folder().Handle()));
-    EXPECT_TRUE(::IsWindowEnabled(Main()));
-    // The chooser saved its bounds on the way out.
-    EXPECT_NE(Bytes(services->SettingsPath()).find("[FolderWindow]\r\n"), std::string::npos);
-  }
-
-  // What the chooser's showings saw, recorded from inside their modal loops.
-  struct ChooserVisit {
-    HWND chooser = nullptr;
-    std::vector<HWND> focusOnShowing;
-    HWND focusAfterBox = nullptr;
+TEST_F(WindowTest, TheVerifyItemTurnsItsMarkOverIsSavedAndVerifiesTheNextRun) {
+  const UINT verify = MainWindow::MenuCommand("MenuFVerify");
+  const auto checked = [&] {
+    return (::GetMenuState(::GetMenu(Main()), verify, MF_BYCOMMAND) & MF_CHECKED) != 0;
   };
-  ChooserVisit* visit = nullptr;
+  EXPECT_FALSE(checked());
+  Click("MenuFVerify");
+  EXPECT_TRUE(checked());
+  ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+  EXPECT_NE(Bytes(services->SettingsPath()).find("[Tarnwell]\r\nVerify=1\r\n"), std::string::npos);
 
-  void CALLBACK EndBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    ::KillTimer(nullptr, timer);
-    ::PostMessageW(::GetActiveWindow(), WM_COMMAND, IDOK, 0);
-  }
+  windows.reset();
+  Open();
+  ASSERT_TRUE(checked());
+  ::SetWindowTextW(Control("EditFolder"), platform::win32::Wide(temp.Path()).c_str());
+  Click("ButtonStart");
+  ASSERT_TRUE(WaitUntil([&] { return Text("ButtonStart") == "開始"; }));
+  EXPECT_NE(Text("LabelProgress").find("セクタはすべて正常"), std::string::npos)
+      << Text("LabelProgress");
+}
 
-  // Runs inside the chooser's modal loop: notes the focus; the first time
-  // also puts up a box as a refused rename does, notes the focus once it has
-  // gone and leaves the focus on OK. Then cancels.
-  void CALLBACK LookAtChooser(HWND, UINT, UINT_PTR timer, DWORD) {
-    ::KillTimer(nullptr, timer);
-    visit->focusOnShowing.push_back(::GetFocus());
-    if (visit->focusOnShowing.size() == 1) {
-      ::SetTimer(nullptr, 0, 100, EndBox);
-      ::MessageBoxW(visit->chooser, L"x", L"Tarnwell", MB_OK);
-      visit->focusAfterBox = ::GetFocus();
-      HWND ok = nullptr;
-      for (HWND child = ::GetWindow(visit->chooser, GW_CHILD); child != nullptr && ok == nullptr;
-           child = ::GetWindow(child, GW_HWNDNEXT)) {
-        ok = ::GetDlgItem(child, IDOK);
-      }
-      ::SetFocus(ok);
-      EXPECT_EQ(::GetFocus(), ok);
+TEST_F(WindowTest, ClosingSavesTheSettingsAsCodePage932WithCrLf) {
+  ::SetWindowTextW(Control("EditFolder"), L"C:\\\u30c6\u30b9\u30c8");  // テスト
+  ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindow(Main()));
+  const std::string ini = Bytes(services->SettingsPath());
+  EXPECT_NE(ini.find("Folder=C:\\\x83\x65\x83\x58\x83\x67\r\n"), std::string::npos) << ini;
+  EXPECT_EQ(ini.find("\n"), ini.find("\r\n") + 1);
+}
+
+TEST_F(WindowTest, AnEndFromOutsideNeverWaitsOnABox) {
+  // A settings file that cannot be written: closing says so in a box.
+  std::filesystem::create_directory(
+      std::filesystem::path(platform::win32::Wide(services->SettingsPath())));
+  windows.reset();
+  Open();
+  // Logout: the box would hold the session's end up.
+  ::SendMessageW(Main(), WM_QUERYENDSESSION, 0, 0);
+  ::SendMessageW(Main(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(boxes.stoppedAfter, 0);
+  EXPECT_EQ(boxes.messages, std::vector<std::string>{"INIファイルへの書き込みを中止します"});
+
+  // A close request while a box disables the window comes from outside.
+  windows.reset();
+  boxes = RecordingBoxes();
+  Open();
+  ::EnableWindow(Main(), FALSE);
+  ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindow(Main()));
+  EXPECT_EQ(boxes.stoppedAfter, 0);
+  EXPECT_EQ(boxes.messages.size(), 1u);
+}
+
+TEST_F(WindowTest, ClosingDuringARunStopsItCleansUpAndSaves) {
+  ::SetWindowTextW(Control("EditFolder"), platform::win32::Wide(temp.Path()).c_str());
+  Select("ComboBoxWait", 10);  // a long pause between the phases
+  DropDownAndClose("ComboBoxWait");
+  Pump();
+  Click("ButtonStart");
+  // The write half has arrived: the run is in its pause before reading.
+  ASSERT_TRUE(WaitUntil([&] { return Text("MemoResult").ends_with("\t\r\n"); }, 60000));
+  // A close request from outside, as taskkill sends it, reaches a hidden
+  // dialog first: it passes it on to the main window.
+  ::PostMessageW(windows->Folder().Handle(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(Main()); }, 10000));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(platform::win32::Wide(temp.Path())) /
+                                       "TRW_TEMP"));
+  EXPECT_NE(Bytes(services->SettingsPath()).find("Wait=10\r\n"), std::string::npos);
+}
+
+TEST_F(WindowTest, TheChoosersOkFillsTheFolderBox) {
+  // The posted OK reaches the chooser inside its modal showing.
+  ::PostMessageW(windows->Folder().Handle(), WM_COMMAND, IDOK, 0);
+  Click("ButtonFolder");
+  EXPECT_EQ(Text("EditFolder"), temp.Path());
+  EXPECT_FALSE(::IsWindowVisible(windows->Folder().Handle()));
+  EXPECT_TRUE(::IsWindowEnabled(Main()));
+  // The chooser saved its bounds on the way out.
+  EXPECT_NE(Bytes(services->SettingsPath()).find("[FolderWindow]\r\n"), std::string::npos);
+}
+
+// What the chooser's showings saw, recorded from inside their modal loops.
+struct ChooserVisit {
+  HWND chooser = nullptr;
+  std::vector<HWND> focusOnShowing;
+  HWND focusAfterBox = nullptr;
+};
+ChooserVisit* visit = nullptr;
+
+void CALLBACK EndBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  ::PostMessageW(::GetActiveWindow(), WM_COMMAND, IDOK, 0);
+}
+
+// Runs inside the chooser's modal loop: notes the focus; the first time
+// also puts up a box as a refused rename does, notes the focus once it has
+// gone and leaves the focus on OK. Then cancels.
+void CALLBACK LookAtChooser(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  visit->focusOnShowing.push_back(::GetFocus());
+  if (visit->focusOnShowing.size() == 1) {
+    ::SetTimer(nullptr, 0, 100, EndBox);
+    ::MessageBoxW(visit->chooser, L"x", L"Tarnwell", MB_OK);
+    visit->focusAfterBox = ::GetFocus();
+    HWND ok = nullptr;
+    for (HWND child = ::GetWindow(visit->chooser, GW_CHILD); child != nullptr && ok == nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+      ok = ::GetDlgItem(child, IDOK);
     }
-    ::PostMessageW(visit->chooser, WM_COMMAND, IDCANCEL, 0);
+    ::SetFocus(ok);
+    EXPECT_EQ(::GetFocus(), ok);
   }
+  ::PostMessageW(visit->chooser, WM_COMMAND, IDCANCEL, 0);
+}
 
-  TEST_F(WindowTest, TheChoosersTreeHasTheFocusAndItsButtonGetsItBack) {
-    ChooserVisit seen;
-    seen.chooser = windows->Folder().Handle();
-    visit = &seen;
-    HWND tree = ::FindWindowExW(seen.chooser, nullptr, WC_TREEVIEWW, nullptr);
-    // The selection shows only while the tree has the focus.
-    EXPECT_EQ(::GetWindowLongW(tree, GWL_STYLE) & TVS_SHOWSELALWAYS, 0);
-    EXPECT_STREQ(FolderCommandText(FolderCommand::Open), "エクスプローラーで開く(&O)");
-    // A mouse click gives the button the focus, then clicks it.
-    ::SetFocus(Control("ButtonFolder"));
-    ::SetTimer(nullptr, 0, 100, LookAtChooser);
-    Click("ButtonFolder");
-    EXPECT_EQ(::GetFocus(), Control("ButtonFolder"));
-    // Enter, as the program's message loop hands it to the dialog manager,
-    // opens the chooser again, and the tree has the focus again.
-    ::SetTimer(nullptr, 0, 100, LookAtChooser);
-    MSG enter{Control("ButtonFolder"), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
-    ::IsDialogMessageW(Main(), &enter);
-    visit = nullptr;
-    EXPECT_EQ(seen.focusOnShowing, (std::vector<HWND>{tree, tree}));
-    EXPECT_EQ(seen.focusAfterBox, tree);
-    EXPECT_EQ(::GetFocus(), Control("ButtonFolder"));
-  }
+TEST_F(WindowTest, TheChoosersTreeHasTheFocusAndItsButtonGetsItBack) {
+  ChooserVisit seen;
+  seen.chooser = windows->Folder().Handle();
+  visit = &seen;
+  HWND tree = ::FindWindowExW(seen.chooser, nullptr, WC_TREEVIEWW, nullptr);
+  // The selection shows only while the tree has the focus.
+  EXPECT_EQ(::GetWindowLongW(tree, GWL_STYLE) & TVS_SHOWSELALWAYS, 0);
+  EXPECT_STREQ(FolderCommandText(FolderCommand::Open), "エクスプローラーで開く(&O)");
+  // A mouse click gives the button the focus, then clicks it.
+  ::SetFocus(Control("ButtonFolder"));
+  ::SetTimer(nullptr, 0, 100, LookAtChooser);
+  Click("ButtonFolder");
+  EXPECT_EQ(::GetFocus(), Control("ButtonFolder"));
+  // Enter, as the program's message loop hands it to the dialog manager,
+  // opens the chooser again, and the tree has the focus again.
+  ::SetTimer(nullptr, 0, 100, LookAtChooser);
+  MSG enter{Control("ButtonFolder"), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  ::IsDialogMessageW(Main(), &enter);
+  visit = nullptr;
+  EXPECT_EQ(seen.focusOnShowing, (std::vector<HWND>{tree, tree}));
+  EXPECT_EQ(seen.focusAfterBox, tree);
+  EXPECT_EQ(::GetFocus(), Control("ButtonFolder"));
+}
 
-  TEST_F(WindowTest, TheStartMenuDialogsOkWritesALinkToTheProgram) {
-    ::PostMessageW(windows->StartMenu().Handle(), WM_COMMAND, IDOK, 0);
-    Click("MenuHelpStartMenu");
-    EXPECT_TRUE(boxes.errors.empty()) << boxes.errors[0];
-    const std::wstring link = platform::win32::Wide(temp.Path() + "\\Tarnwell.lnk");
-    IShellLinkW* shellLink = nullptr;
-    ASSERT_TRUE(
-        SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IShellLinkW, reinterpret_cast<void**>(&shellLink))));
-    IPersistFile* file = nullptr;
-    shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    ASSERT_TRUE(SUCCEEDED(file->Load(link.c_str(), STGM_READ)));
-    wchar_t target[MAX_PATH] = {};
-    shellLink->GetPath(target, MAX_PATH, nullptr, 0);
-    EXPECT_EQ(_wcsicmp(target, platform::win32::Wide(platform::ExecutablePath()).c_str()), 0);
-    file->Release();
-    shellLink->Release();
-  }
+TEST_F(WindowTest, TheStartMenuDialogsOkWritesALinkToTheProgram) {
+  ::PostMessageW(windows->StartMenu().Handle(), WM_COMMAND, IDOK, 0);
+  Click("MenuHelpStartMenu");
+  EXPECT_TRUE(boxes.errors.empty()) << boxes.errors[0];
+  const std::wstring link = platform::win32::Wide(temp.Path() + "\\Tarnwell.lnk");
+  IShellLinkW* shellLink = nullptr;
+  ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkW, reinterpret_cast<void**>(&shellLink))));
+  IPersistFile* file = nullptr;
+  shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  ASSERT_TRUE(SUCCEEDED(file->Load(link.c_str(), STGM_READ)));
+  wchar_t target[MAX_PATH] = {};
+  shellLink->GetPath(target, MAX_PATH, nullptr, 0);
+  EXPECT_EQ(_wcsicmp(target, platform::win32::Wide(platform::ExecutablePath()).c_str()), 0);
+  file->Release();
+  shellLink->Release();
+}
 
 }  // namespace
 }  // namespace tarnwell::ui::win32
