@@ -7,6 +7,7 @@
 
 #include "cli/TotalSize.h"
 #include "engine/UtcTime.h"
+#include "engine/WholeDriveCheck.h"
 
 namespace tarnwell::cli {
 namespace {
@@ -119,6 +120,8 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       flag(options.NoHistory, true);
     } else if (name == "--history") {
       flag(options.ListHistory, true);
+    } else if (name == "--fill") {
+      flag(options.Fill, true);
     } else if (name == "--no-file-times") {
       flag(options.KeepFileTimes, false);
     } else if (name == "--match") {
@@ -169,6 +172,8 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       flag(options.PerHost, true);
     } else if (name == "--read-only") {
       flag(choices.ReadOnly, true);
+    } else if (name == "--verify") {
+      flag(choices.Verify, true);
     } else if (name == "--random") {
       flag(choices.ReadRandom, true);
     } else if (name == "--delete") {
@@ -240,6 +245,15 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       }
     }
   }
+  // The check sizes itself and always reads every file back once, in order.
+  if (options.Fill) {
+    for (const char* fixed : {"--total", "--repeat", "--read-percent", "--read-only", "--random"}) {
+      if (std::find(given.begin(), given.end(), fixed) != given.end()) {
+        result.Error = std::string(fixed) + " は --fill と一緒には使えません";
+        return result;
+      }
+    }
+  }
   if (blockMegabyte) choices.OneMegabyteBlocks = *blockMegabyte;
   const bool smallFile =
       !OneMegabyteBlocksFit(FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)]);
@@ -255,6 +269,10 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     return result;
   }
   DeriveParameters(choices);
+  if (options.Fill) {
+    const bool keep = std::find(arguments.begin(), arguments.end(), "--keep") != arguments.end();
+    MakeFillChoices(choices, keep);
+  }
   return result;
 }
 
@@ -276,6 +294,8 @@ const char* UsageText() {
          "以上のファイルのみ)\n"
          "  --read-only            書き込まず、前回残したファイルを読み込むだけにする\n"
          "  --random               ランダムな順で読み込む\n"
+         "  --verify               各セクタに印を付けて書き、読み込んだデータを検証する\n"
+         "                         (検証の時間は速度に含めない。不良があれば終了コード 3)\n"
          "  --delete / --keep      終了時にファイルとフォルダを削除する / 残す\n"
          "  --priority CLASS       優先度: Idle Normal High Realtime\n"
          "  --settings FILE        既定値をこの設定ファイルから読む (既定: "
@@ -296,6 +316,12 @@ const char* UsageText() {
          "  --merge FILE... [--json] [--report FILE.html]\n"
          "                         各ホストの --json-file の文書をまとめる: ホストごとの速度、\n"
          "                         全ホストが同時に動いた区間の合計、全ファイルの百分位数\n"
+         "  --fill                 空き容量全体の検査: 空き容量から余裕 (0.5% と 16MB の大きい方)\n"
+         "                         を除いた分をテストファイルで埋め、1 回だけ名前順にすべて\n"
+         "                         読み戻して検証する。--total --repeat --read-percent\n"
+         "                         --read-only --random とは使えない。\n"
+         "                         ファイルは終了時に削除する (--keep "
+         "で残す。中断したときは必ず削除)\n"
          "  --no-file-times        ファイルごとの時間を取らない (その負荷を確かめるため)\n"
          "  --json                 結果を JSON で標準出力に書く (UTF-8 でないバイト B は\n"
          "                         文字列中で \\udcBB と書く: Python の surrogateescape)。\n"
@@ -305,7 +331,8 @@ const char* UsageText() {
          "  --version              バージョンを表示する\n"
          "\n"
          "同じオプションを二度指定することはできません。\n"
-         "終了コード: 0 完了, 1 メッセージで中止, 2 使い方の誤り, 130 中断 (Ctrl+C)\n"
+         "終了コード: 0 完了, 1 メッセージで中止, 2 使い方の誤り, 130 中断 (Ctrl+C),\n"
+         "            3 完了したが読み込んだデータが検証に通らなかった (--verify)\n"
          "出力は UTF-8 です。Windows ではファイルやパイプへの出力の行末が CR LF になり、\n"
          "コンソールには日本語がそのまま表示されます。\n";
 }

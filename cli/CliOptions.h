@@ -22,6 +22,7 @@ struct CliOptions {
   std::string Match;         // --match: only runs whose device or folder holds this
   std::string Report;        // --report FILE.html; empty for none
   bool KeepFileTimes = true;
+  bool Fill = false;  // --fill: the whole-drive check
   bool Help = false;
   bool Version = false;
   std::optional<std::string> Settings;  // --settings FILE

@@ -6,6 +6,7 @@
 
 #include "engine/ShortPhases.h"
 #include "engine/UtcTime.h"
+#include "engine/WholeDriveCheck.h"
 
 namespace tarnwell::cli {
 namespace {
@@ -23,6 +24,8 @@ std::string Phase(double seconds, std::int64_t bytes, const std::optional<PhaseR
   json += ", \"startUtc\": " + utc(phase ? phase->StartUtc : 0) +
           ", \"endUtc\": " + utc(phase ? phase->EndUtc : 0);
   if (phase && phase->Stats.Files > 0) json += ", \"latency\": " + StatsJson(phase->Stats, true);
+  if (phase && phase->Verification)
+    json += ", \"verify\": " + VerificationJson(*phase->Verification);
   return json + "}";
 }
 
@@ -83,7 +86,8 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
           JsonString(std::string(FileSizeItems[static_cast<std::size_t>(choices.FileSizeIndex)]));
   json += ", \"total\": " +
           JsonString(
-              choices.TotalBytes > 0
+              record.Fill ? record.Total  // the check's total is the free space it found
+              : choices.TotalBytes > 0
                   ? TotalText(choices.TotalBytes)
                   : std::string(TotalSizeItems[static_cast<std::size_t>(choices.TotalSizeIndex)]));
   json +=
@@ -94,6 +98,7 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   json += ", \"readOnly\": " + Bool(choices.ReadOnly);
   json += ", \"random\": " + Bool(choices.ReadRandom);
   json += ", \"delete\": " + Bool(choices.DeleteFiles);
+  json += ", \"verify\": " + Bool(choices.Verify);
   json +=
       ", \"priority\": " +
       (options.PriorityIndex >= 0
@@ -139,6 +144,7 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   } else {
     json += "null";
   }
+  json += ",\n  \"fill\": " + FillJson(record.Fill);
   json += ",\n  \"report\": ";
   if (options.Report.empty()) {
     json += "null";

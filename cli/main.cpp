@@ -29,6 +29,8 @@
 #include "engine/UnitMSec.h"
 #include "engine/UtcTime.h"
 #include "engine/Utf8.h"
+#include "engine/VerifyNotes.h"
+#include "engine/WholeDriveCheck.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -52,6 +54,8 @@ constexpr int ExitCompleted = 0;
 constexpr int ExitStopped = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitInterrupted = 130;
+// The run completed but the data it read back did not verify.
+constexpr int ExitUnverified = 3;
 
 // CR LF as the memo has it, LF as a terminal and a pipe want it.
 std::string WithLineFeeds(const std::string& text) {
@@ -119,8 +123,14 @@ private:
 // Polls the run's progress a few times a second and redraws one line.
 class ProgressLine {
 public:
-  ProgressLine(const RunProgress& progress, ConsoleObserver& observer, std::mutex& console)
-      : progress_(progress), observer_(observer), console_(console), started_(PreciseNow()) {
+  // `fill`: a whole-drive check, whose line tells bytes, speed and time left.
+  ProgressLine(const RunProgress& progress, ConsoleObserver& observer, std::mutex& console,
+               bool fill = false)
+      : progress_(progress),
+        observer_(observer),
+        console_(console),
+        started_(PreciseNow()),
+        fill_(fill) {
     thread_ = std::thread([this] { Loop(); });
   }
 
@@ -144,11 +154,17 @@ private:
       const char* text = RunPhaseText(phase);
       const double seconds = (PreciseNow() - started_) * 86400.0;
       std::lock_guard consoleLock(console_);
-      std::fprintf(stderr, progressFormat_.c_str(), text,
-                   progress_.Repetition.load(std::memory_order_relaxed),
-                   progress_.Repetitions.load(std::memory_order_relaxed),
-                   progress_.File.load(std::memory_order_relaxed),
-                   progress_.Files.load(std::memory_order_relaxed), seconds);
+      if (fill_) {
+        const std::string line =
+            meter_.Line(progress_, progress_.FileBytes.load(std::memory_order_relaxed), seconds);
+        std::fprintf(stderr, "\r\033[K%s", line.c_str());
+      } else {
+        std::fprintf(stderr, progressFormat_.c_str(), text,
+                     progress_.Repetition.load(std::memory_order_relaxed),
+                     progress_.Repetitions.load(std::memory_order_relaxed),
+                     progress_.File.load(std::memory_order_relaxed),
+                     progress_.Files.load(std::memory_order_relaxed), seconds);
+      }
       std::fflush(stderr);
       observer_.ProgressShown = true;
     }
@@ -159,6 +175,8 @@ private:
   ConsoleObserver& observer_;
   std::mutex& console_;
   double started_;
+  bool fill_;
+  FillMeter meter_;
   std::mutex wake_;
   std::condition_variable wakeup_;
   bool done_ = false;
@@ -357,7 +375,7 @@ int Main(int argc, char** argv) {
   RunOutcome outcome;
   {
     std::optional<ProgressLine> progress;
-    if (showProgress) progress.emplace(run.Progress(), observer, console);
+    if (showProgress) progress.emplace(run.Progress(), observer, console, options.Fill);
     outcome = run.Execute();
   }
   observer.Finish();
@@ -413,7 +431,7 @@ int Main(int argc, char** argv) {
 
   switch (outcome.Result) {
     case RunOutcome::Kind::Completed:
-      return ExitCompleted;
+      return FoundBadSectors(record) ? ExitUnverified : ExitCompleted;
     case RunOutcome::Kind::Interrupted:
       std::fprintf(stderr, "%s\n", CliTexts::Interrupted);
       return ExitInterrupted;

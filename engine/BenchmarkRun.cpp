@@ -1,6 +1,7 @@
 // One benchmark run from the choices to the result table.
 #include "engine/BenchmarkRun.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "engine/RandomOrder.h"
 #include "engine/RunFolder.h"
 #include "engine/UnitMSec.h"
+#include "engine/VerifyNotes.h"
+#include "engine/WholeDriveCheck.h"
 #include "platform/Clock.h"
 #include "platform/PathNames.h"
 #include "platform/Paths.h"
@@ -92,7 +95,8 @@ BenchmarkRun::BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Gen
       generator_(generator),
       parameters_(choices.Parameters),
       table_(decimalSeparator),
-      transfers_(environment.Files(), buffer, stop_) {}
+      transfers_(environment.Files(), buffer, stop_),
+      verifier_(buffer, [&environment] { return environment.Now(); }) {}
 
 void BenchmarkRun::EnterPhase(RunPhase phase, std::int32_t repetition) {
   progress_.Phase.store(phase, std::memory_order_relaxed);
@@ -150,6 +154,7 @@ void BenchmarkRun::SetPath(std::int32_t number) {
   const int length = FormatTestFileName(number, name);
   path_.resize(runFolder_.size());
   path_.append(name, static_cast<std::size_t>(length));
+  verifier_.SetFile(number);
 }
 
 TransferStatus BenchmarkRun::Transfer(bool write) {
@@ -206,6 +211,16 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
     if (KeepFileTimes)
       recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
     if (status == TransferStatus::Stopped) return Interrupt();
+    // A whole-drive check fills the drive: one that is full before its free
+    // space said (blocks, inodes, the file system's own records) is checked
+    // as far as it holds.
+    if (choices_.Fill && j > 1 && status == TransferStatus::WriteFailed &&
+        platform::IsNoSpaceError(transfers_.LastErrorCode)) {
+      environment_.Files().RemoveFile(folder_, path_.c_str() + runFolder_.size());
+      parameters_.FileCount = j - 1;
+      progress_.Files.store(j - 1, std::memory_order_relaxed);
+      break;
+    }
     if (status != TransferStatus::Done) return FailTransfer(status, RunMessages::CannotWrite);
   }
   elapsed = environment_.Now() - start;
@@ -232,8 +247,10 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
       if (KeepFileTimes) opened = environment_.FileNow();
       status = Transfer(false);
     }
+    // Checking the blocks read is not the device's time.
+    const double checking = verifier_.TakeFileCheckDays();
     if (KeepFileTimes)
-      recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
+      recorder_.Add(opened * SecondsPerDay, (environment_.FileNow() - checking) * SecondsPerDay);
     switch (status) {
       case TransferStatus::Done:
         break;
@@ -247,7 +264,7 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
         return FailTransfer(status, RunMessages::CannotRead);
     }
   }
-  elapsed = environment_.Now() - start;
+  elapsed = environment_.Now() - start - verifier_.PhaseCheckDays();
   return Step::Continue;
 }
 
@@ -306,6 +323,7 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   phase.EndUtc = environment_.UtcNow();
   phase.StartUtc = phase.EndUtc - static_cast<std::int64_t>(phase.Seconds * 1e6 + 0.5);
   if (KeepFileTimes) phase.Stats = recorder_.Finish();
+  if (verifier_.On() && !write) phase.Verification = verifier_.TakePhase();
   phase.ExactSeconds = elapsedDays * SecondsPerDay;
   phase.ExactMBPerSecond = ResultTable::MBPerSecond(bytes, phase.ExactSeconds);
   if (write && !inMemory_)
@@ -340,6 +358,18 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
                                                    : "buffered: sectors above 1 KB";
   record.Table = table_.Text();
   record.Repetitions = repetitionRecords_;
+  record.Verified = verifier_.On();
+  if (fill_) {
+    // Files before the one in hand when the write phase ended early.
+    const std::int32_t written =
+        !repetitionRecords_.empty() && repetitionRecords_.back().Write
+            ? parameters_.FileCount
+            : std::max(progress_.File.load(std::memory_order_relaxed) - 1, 0);
+    const bool readBack = !repetitionRecords_.empty() && repetitionRecords_.back().Read;
+    record.Fill = FinishFill(*fill_, static_cast<std::int64_t>(written) * parameters_.FileSize,
+                             parameters_.FileSize,
+                             readBack ? std::optional(RunVerification(record)) : std::nullopt);
+  }
   if (outcome.Result == RunOutcome::Kind::Completed && repetitions_ > 0) {
     std::vector<double> writes, reads;
     for (int i = 1; i <= repetitions_; ++i) {
@@ -378,7 +408,9 @@ RunOutcome BenchmarkRun::Execute() {
     // list that could not be saved, a stop request), it leaves nothing
     // behind when the user asked for deletion: a full disk must not stay
     // full of them.
-    if (filesMayExist_ && choices_.DeleteFiles && outcome_.Result != RunOutcome::Kind::Completed) {
+    // A whole-drive check must never leave the drive full, whatever was chosen.
+    if (filesMayExist_ && (choices_.DeleteFiles || choices_.Fill) &&
+        outcome_.Result != RunOutcome::Kind::Completed) {
       DeleteTestFiles();
       RemoveRunFolder();
     }
@@ -417,7 +449,15 @@ RunOutcome BenchmarkRun::Execute() {
   repetitionRecords_.clear();
   inMemory_ = environment_.Files().IsInMemory(folder_);
   if (inMemory_) observer_.Notice(RunMessages::InMemory);
-  if (!ComputeRunFileCount(parameters_, choices_)) {
+  if (choices_.Fill) {
+    // A whole-drive check takes its total from the free space.
+    if (std::string refused = SizeFill(parameters_, choices_.FileSizeIndex, device_, fill_);
+        !refused.empty()) {
+      Fail(MessageKind::Plain, std::move(refused));
+      return finish();
+    }
+    choices_.TotalBytes = fill_->PlannedBytes;  // the record names the total
+  } else if (!ComputeRunFileCount(parameters_, choices_)) {
     const bool tooMany =
         parameters_.FileSize > 0 && choices_.TotalBytes / parameters_.FileSize > MaxFileCount;
     Fail(MessageKind::Plain,
@@ -428,7 +468,7 @@ RunOutcome BenchmarkRun::Execute() {
   // first byte, rather than found out when the disk is full.
   const std::int64_t totalBytes =
       static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
-  if (choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&
+  if (!choices_.Fill && choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&
       totalBytes > device_.FreeBytes - FreeSpaceMargin(totalBytes)) {
     char text[512];
     std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal,
@@ -449,13 +489,17 @@ RunOutcome BenchmarkRun::Execute() {
   repetitions_ = *repetitions;
   progress_.Repetitions.store(repetitions_, std::memory_order_relaxed);
   progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);
+  progress_.FileBytes.store(parameters_.FileSize, std::memory_order_relaxed);
   path_.reserve(runFolder_.size() + TestFileNameCapacity);
   path_ = runFolder_;
   table_.Reset();
   filesMayExist_ = true;
+  if (choices_.Verify) {
+    verifier_.Begin(choices_.ReadOnly);
+    transfers_.Verifier = &verifier_;
+  }
 
-  const std::int64_t writeBytes =
-      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  std::int64_t writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
   std::int64_t readBytes = 0;
   for (std::int32_t i = 1; i <= repetitions_; ++i) {
     progress_.Repetition.store(i, std::memory_order_relaxed);
@@ -467,6 +511,7 @@ RunOutcome BenchmarkRun::Execute() {
 
     double elapsed = 0;  // a read-only run writes nothing and records 0
     if (!choices_.ReadOnly && WritePhase(elapsed) == Step::Stop) return finish();
+    writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
     table_.AppendWriteHalf(i, elapsed, writeBytes);
     if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes, elapsed);
     observer_.ResultTextChanged(table_.Text());

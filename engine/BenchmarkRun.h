@@ -27,6 +27,7 @@
 #include "engine/ResultTable.h"
 #include "engine/RunParameters.h"
 #include "engine/RunRecord.h"
+#include "engine/RunVerifier.h"
 #include "engine/TestFiles.h"
 #include "platform/FileSystem.h"
 
@@ -45,6 +46,7 @@ struct RunProgress {
   std::atomic<std::int32_t> Repetitions{0};
   std::atomic<std::int32_t> File{0};
   std::atomic<std::int32_t> Files{0};
+  std::atomic<std::int32_t> FileBytes{0};  // each test file's size, once the run knows it
 };
 
 enum class MessageKind {
@@ -187,6 +189,7 @@ private:
   RunProgress progress_;
   std::atomic<bool> stop_{false};
   TestFileTransfers transfers_;
+  RunVerifier verifier_;
   RunOutcome outcome_;
 
   PhaseRecorder recorder_;
@@ -200,6 +203,7 @@ private:
   std::int32_t blockSize_ = 0;
   std::int32_t repetitions_ = 0;
   std::int32_t readCount_ = 0;
+  std::optional<FillRecord> fill_;  // a whole-drive check's sizes
   bool noticeGiven_ = false;
   bool inMemory_ = false;  // no device, so no device's write cache to find
   // From the first repetition on, a stop cleans up as the run's end would.

@@ -90,6 +90,11 @@ struct RunChoices : Choices {
   std::int64_t TotalBytes = 0;  // a total in bytes (runner only); 0: the list's TotalSizeIndex
   // When not empty, the run folder is TRW_TEMP-<this host name>.
   std::string PerHost;
+  // A whole-drive check: the run sizes itself to the free space (see
+  // engine/WholeDriveCheck.h).
+  bool Fill = false;
+  // Stamp every sector written and check every sector read back.
+  bool Verify = false;
 };
 
 // FileSize and FileCount for the choices: from TotalBytes when it is given,

@@ -7,6 +7,8 @@
 
 #include "engine/ShortPhases.h"
 #include "engine/Utf8.h"
+#include "engine/VerifyNotes.h"
+#include "engine/WholeDriveCheck.h"
 #include "engine/WriteCliff.h"
 
 namespace tarnwell {
@@ -402,6 +404,8 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
           "<h3>書き込み</h3>" + TimelineChart(run, true) + "<h3>読み込み</h3>" +
           TimelineChart(run, false) + "</section>\n";
   html += "<section><h2>ファイルごとの所要時間（ミリ秒）</h2>" + LatencyTable(run) + "</section>\n";
+  html += VerifySection(run);
+  html += FillSection(run);
   html += "<section><h2>これまでの測定との比較</h2>" + HistoryChart(run, earlier) + "</section>\n";
   html += "<section><h2>結果の表</h2><pre>" + XmlText(run.Table) + "</pre></section>\n";
   html += "<footer>Tarnwell で作成</footer>\n</main></body></html>\n";

@@ -42,6 +42,15 @@ void PatternBuffer::SetWord(std::size_t w, std::uint32_t value) {
 
 void PatternBuffer::Fill(Generator& generator) {
   generator.SeedRandom();
+  seed_ = generator.RandomSeed;
+  for (std::size_t w = 0; w < Words; ++w) {
+    SetWord(w, static_cast<std::uint32_t>(generator.RandomBetween(INT32_MIN, INT32_MAX)));
+  }
+}
+
+void PatternBuffer::FillFromSeed(std::uint32_t seed) {
+  Generator generator;
+  generator.RandomSeed = seed_ = seed;
   for (std::size_t w = 0; w < Words; ++w) {
     SetWord(w, static_cast<std::uint32_t>(generator.RandomBetween(INT32_MIN, INT32_MAX)));
   }

@@ -28,6 +28,11 @@ public:
   // Seeds the generator and fills the 1 KB block, then the 1 MB block, with
   // successive draws.
   void Fill(Generator& generator);
+  // Fills the blocks as Fill does from a generator seeded with `seed`: the
+  // pattern of another run, whose files name the seed.
+  void FillFromSeed(std::uint32_t seed);
+  // The seed the blocks were filled from.
+  std::uint32_t Seed() const { return seed_; }
 
   std::uint32_t* KilobyteBlock() { return kilobyte_; }
   std::uint32_t* MegabyteBlock() { return megabyte_; }
@@ -43,6 +48,7 @@ private:
   std::unique_ptr<std::uint32_t, Free> storage_;
   std::uint32_t* kilobyte_;
   std::uint32_t* megabyte_;
+  std::uint32_t seed_ = 0;
 };
 
 }  // namespace tarnwell

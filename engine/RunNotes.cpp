@@ -3,6 +3,8 @@
 #include "engine/RunNotes.h"
 
 #include "engine/ShortPhases.h"
+#include "engine/VerifyNotes.h"
+#include "engine/WholeDriveCheck.h"
 #include "engine/WriteCliff.h"
 
 namespace tarnwell {
@@ -15,6 +17,8 @@ using NoteSource = void (*)(const RunRecord& record, std::vector<std::string>& n
 constexpr NoteSource NoteSources[] = {
     ShortPhaseNotes,
     WriteCliffNotes,
+    VerifyNotes,
+    FillNotes,
 };
 
 }  // namespace

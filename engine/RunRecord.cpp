@@ -8,6 +8,7 @@
 
 #include "engine/Json.h"
 #include "engine/ShortPhases.h"
+#include "engine/WholeDriveCheck.h"
 
 namespace tarnwell {
 namespace {
@@ -62,7 +63,7 @@ std::string PhaseJson(const std::optional<PhaseRecord>& phase, bool withTimeline
   return "{" + Field("seconds", JsonNumber(phase->Seconds), true) +
          Field("mbPerSecond", JsonNumber(phase->MBPerSecond)) + ExactJson(*phase) +
          WriteCliffJson(phase->Cliff) + Field("latency", StatsJson(phase->Stats, withTimeline)) +
-         "}";
+         (phase->Verification ? Field("verify", VerificationJson(*phase->Verification)) : "") + "}";
 }
 
 std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
@@ -78,6 +79,10 @@ std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
     phase.Stats.P99 = numbers.Figure(*latency, "p99", 0);
     phase.Stats.P999 = numbers.Figure(*latency, "p99.9", 0);
     phase.Stats.Max = numbers.Figure(*latency, "max", 0);
+  }
+  if (const JsonValue* verify = value->Find("verify")) {
+    phase.Verification = ReadVerification(*verify);
+    if (!phase.Verification) numbers.Sound = false;
   }
   return phase;
 }
@@ -159,7 +164,7 @@ std::string HistoryLine(const RunRecord& r) {
       Field("fileCount", std::to_string(r.FileCount)) +
       Field("readCount", std::to_string(r.ReadCount)) + Field("device", DeviceJson(r.Device)) +
       Field("io", JsonString(r.IoMode)) + Field("table", JsonString(r.Table)) +
-      ", \"repetitions\": [";
+      Field("verified", Bool(r.Verified)) + ", \"repetitions\": [";
   for (std::size_t i = 0; i < r.Repetitions.size(); ++i) {
     const RepetitionRecord& repetition = r.Repetitions[i];
     json += (i == 0 ? "{" : ", {") + Field("repetition", std::to_string(repetition.Number), true) +
@@ -168,7 +173,8 @@ std::string HistoryLine(const RunRecord& r) {
   }
   json += "]" + Field("meanWriteMBps", JsonNumber(r.MeanWriteMBps)) +
           Field("meanReadMBps", JsonNumber(r.MeanReadMBps)) +
-          Field("result", JsonString(r.Result)) + Field("message", JsonString(r.Message)) + "}";
+          Field("result", JsonString(r.Result)) + Field("message", JsonString(r.Message)) +
+          Field("fill", FillJson(r.Fill)) + "}";
   return json;
 }
 
@@ -213,6 +219,7 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
   }
   r.IoMode = j.TextAt("io");
   r.Table = j.TextAt("table");
+  r.Verified = j.BoolAt("verified");
   if (const JsonValue* repetitions = j.Find("repetitions")) {
     for (const JsonValue& item : repetitions->Items) {
       RepetitionRecord repetition;
@@ -226,6 +233,7 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
   r.MeanReadMBps = numbers.Figure(j, "meanReadMBps", -1, -1);
   r.Result = j.TextAt("result");
   r.Message = j.TextAt("message");
+  if (!ReadFillJson(j.Find("fill"), r.Fill)) return std::nullopt;
   if (!numbers.Sound) return std::nullopt;
   return r;
 }

@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/FillRecord.h"
 #include "engine/PhaseStats.h"
+#include "engine/VerifyRecord.h"
 #include "engine/WriteCliff.h"
 #include "platform/DeviceIdentity.h"
 
@@ -28,6 +30,8 @@ struct PhaseRecord {
   // 0 when not known (a record read back from the history).
   std::int64_t StartUtc = 0;
   std::int64_t EndUtc = 0;
+  // What checking the data read back found (verified runs' reads only).
+  std::optional<PhaseVerification> Verification;
 };
 
 struct RepetitionRecord {
@@ -59,6 +63,7 @@ struct RunRecord {
   std::string IoMode;
   std::string Table;  // the result text exactly as the window shows it
   std::vector<RepetitionRecord> Repetitions;
+  bool Verified = false;  // every sector stamped when written, checked when read
   // Mean throughput of the summaries (from the mean time); -1 when none.
   double MeanWriteMBps = -1;
   double MeanReadMBps = -1;
@@ -71,6 +76,8 @@ struct RunRecord {
   std::string Label;
   std::int64_t StartRequested = -1;
   std::int64_t StartActual = -1;
+  // What a whole-drive check found; nothing for another run.
+  std::optional<FillRecord> Fill;
 };
 
 // "Model (vda, ext4)", or what there is of it.

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/RunParameters.h"
+#include "engine/RunVerifier.h"
 
 namespace tarnwell {
 
@@ -59,8 +60,8 @@ TransferStatus TestFileTransfers::ReadTestFileMB(const char* name, std::int32_t 
   return ReadBlocks(name, blocks, buffer_.MegabyteBlock(), OneMegabyteBytes);
 }
 
-TransferStatus TestFileTransfers::WriteBlocks(const char* name, std::int32_t blocks,
-                                              const void* block, std::size_t blockSize) {
+TransferStatus TestFileTransfers::WriteBlocks(const char* name, std::int32_t blocks, void* block,
+                                              std::size_t blockSize) {
   const platform::OpenResult file = fileSystem_.CreateForWrite(Folder, name, Mode);
   if (file.error != IoError::None) return OpenFailure(file, TransferStatus::WriteFailed);
 
@@ -70,6 +71,7 @@ TransferStatus TestFileTransfers::WriteBlocks(const char* name, std::int32_t blo
       status = TransferStatus::Stopped;
       break;
     }
+    if (Verifier != nullptr) Verifier->Stamp(block, blockSize, b);
     const platform::TransferResult written = fileSystem_.Write(file.handle, block, blockSize);
     if (written.error == IoError::DirectUnsupported && b == 0) {
       status = TransferStatus::DirectUnsupported;
@@ -104,15 +106,26 @@ TransferStatus TestFileTransfers::ReadBlocks(const char* name, std::int32_t bloc
   if (file.error != IoError::None) return OpenFailure(file, TransferStatus::OpenFailed);
 
   TransferStatus status = TransferStatus::Done;
+  void* target = Verifier != nullptr ? Verifier->ReadBuffer(blockSize) : block;
   for (std::int32_t b = 0; b < blocks; ++b) {
     if (stop_.load(std::memory_order_relaxed)) {
       status = TransferStatus::Stopped;
       break;
     }
-    const platform::TransferResult read = fileSystem_.Read(file.handle, block, blockSize);
+    const platform::TransferResult read = fileSystem_.Read(file.handle, target, blockSize);
     if (read.error == IoError::DirectUnsupported && b == 0) {
       status = TransferStatus::DirectUnsupported;
       break;
+    }
+    // A verified run counts what never came back (a short file, a failed
+    // read) as missing sectors and goes on: that is its finding.
+    if (Verifier != nullptr) {
+      if (read.error == IoError::None) Verifier->Check(block, blockSize, read.bytes, b);
+      if (read.error != IoError::None || read.bytes != blockSize) {
+        Verifier->Missing(block, blockSize, read.error == IoError::None ? b + 1 : b, blocks);
+        break;
+      }
+      continue;
     }
     if (read.error != IoError::None || read.bytes != blockSize) {
       LastErrorCode = read.code;

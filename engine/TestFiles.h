@@ -11,6 +11,8 @@
 
 namespace tarnwell {
 
+class RunVerifier;
+
 // Room for any test-file name and its terminator.
 inline constexpr int TestFileNameCapacity = 24;
 
@@ -52,6 +54,9 @@ public:
   // Whether direct I/O was refused when opening (the file system has none)
   // rather than on the first block (the device's sectors exceed the block).
   bool DirectRefusedAtOpen = false;
+  // In a verified run: stamps each block before it is written and checks
+  // each block read, which then lands in a buffer of its own.
+  RunVerifier* Verifier = nullptr;
 
   platform::OpenResult FileOpenUnbuffered(const char* name);
 
@@ -61,7 +66,7 @@ public:
   TransferStatus ReadTestFileMB(const char* name, std::int32_t blocks);
 
 private:
-  TransferStatus WriteBlocks(const char* name, std::int32_t blocks, const void* block,
+  TransferStatus WriteBlocks(const char* name, std::int32_t blocks, void* block,
                              std::size_t blockSize);
   TransferStatus ReadBlocks(const char* name, std::int32_t blocks, void* block,
                             std::size_t blockSize);

@@ -18,6 +18,7 @@ struct DeviceIdentity {
   std::int64_t LogicalSectorBytes = 0;   // 0 when unknown
   std::int64_t PhysicalSectorBytes = 0;  // 0 when unknown
   std::int64_t FreeBytes = -1;           // -1 when unknown
+  std::int64_t CapacityBytes = -1;       // the file system's size as it claims it; -1 unknown
 };
 
 // Identifies the file system and device of `folder`, or of its nearest

@@ -39,6 +39,9 @@ std::string ErrorText(int code);
 // Whether a native error code says that something is already there (EEXIST,
 // ERROR_ALREADY_EXISTS).
 bool IsExistsError(int code);
+// Whether a native error code says that the disk or the user's quota is full
+// (ENOSPC, EDQUOT, ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL).
+bool IsNoSpaceError(int code);
 
 // How a call went: its kind of failure and the native code behind it (0 when
 // the program itself refused, or on success).

@@ -110,6 +110,13 @@ protected:
   std::int32_t ReadCount = 0;
   RunRecord Record;
   std::optional<std::pair<Call, int>> StopOnCall;
+
+  std::vector<char>& TestFile(const std::string& name) {
+    return Environment.FileSystem.Files.at("/data/TRW_TEMP/" + name);
+  }
+  const PhaseVerification& ReadVerification(std::size_t repetition = 0) const {
+    return *Record.Repetitions.at(repetition).Read->Verification;
+  }
 };
 
 TEST_F(RunTest, CompleteRunReportsEveryHalfRowThenTheSummaries) {
@@ -450,6 +457,62 @@ TEST_F(RunTest, StopRequestEndsTheRunWithoutAHalfRowAndCleansUp) {
   EXPECT_EQ(Run().Result, RunOutcome::Kind::Interrupted);
   EXPECT_EQ(Observer.Texts.size(), 2u);  // repetition 1 complete, nothing after
   EXPECT_TRUE(HasFile("00000010.bin"));
+}
+
+TEST_F(RunTest, VerifiedRunFindsAFlippedBitAndLeavesCheckingOutOfItsTime) {
+  Choices.Verify = true;
+  // Between the phases a bit flips in file 3, 50,001 bytes in.
+  BenchmarkRun run(Choices, Buffer, Generator, Observer, Environment);
+  Environment.FileSystem.Hook = [&](Call call, int n) {
+    if (call == Call::OpenForRead && n == 1) TestFile("00000003.bin")[50001] ^= 0x04;
+  };
+  const RunOutcome outcome = run.Execute();
+  Environment.FileSystem.Hook = nullptr;
+  Record = run.Record(outcome);
+  ASSERT_EQ(outcome.Result, RunOutcome::Kind::Completed);
+  EXPECT_TRUE(Record.Verified);
+  const PhaseVerification& found = ReadVerification();
+  EXPECT_EQ(found.Result.Counts[SectorClass::Ok], 10 * 200 - 1);
+  EXPECT_EQ(found.Result.Counts[SectorClass::Corrupted], 1);
+  ASSERT_TRUE(found.Result.FirstBad);
+  EXPECT_EQ(found.Result.FirstBad->File, 3);
+  EXPECT_EQ(found.Result.FirstBad->Offset, 49664);  // the sector holding byte 50,001
+  // Each of the 1,000 block checks is one 50 ms tick of the run's clock; the
+  // read phase keeps only its own tick and one per block between checks.
+  EXPECT_NEAR(found.CheckSeconds, 1000 * 0.050, 1e-3);
+  EXPECT_NEAR(Record.Repetitions[0].Read->Seconds, 1001 * 0.050, 1e-3);
+  // The write phase's files differ at every sector; the table is as always.
+  const std::vector<char>& file = TestFile("00000010.bin");
+  EXPECT_NE(0, std::memcmp(file.data(), file.data() + 512, 32));
+  EXPECT_TRUE(LastText().starts_with(ResultTable::Header));
+}
+
+TEST_F(RunTest, ReadOnlyVerifiedRunTakesTheWritersIdAndClassesWhatChanged) {
+  Buffer.Fill(Generator);
+  const std::vector<std::uint32_t> pattern(Buffer.KilobyteBlock(), Buffer.KilobyteBlock() + 256);
+  Choices.Verify = true;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  // The run's stamps are gone from the buffer the next run writes from.
+  EXPECT_EQ(pattern,
+            std::vector<std::uint32_t>(Buffer.KilobyteBlock(), Buffer.KilobyteBlock() + 256));
+  const std::vector<char> writtenEarlier = TestFile("00000002.bin");
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);  // another run id
+  TestFile("00000002.bin") = writtenEarlier;
+  TestFile("00000005.bin").resize(50000);
+  std::swap(TestFile("00000007.bin"), TestFile("00000008.bin"));
+
+  // A fresh window: another pattern in its buffer, the files' own taken.
+  PatternBuffer fresh;
+  Choices.ReadOnly = true;
+  BenchmarkRun run(Choices, fresh, Generator, Observer, Environment);
+  const RunOutcome outcome = run.Execute();
+  ASSERT_EQ(outcome.Result, RunOutcome::Kind::Completed);
+  const VerifyCounts counts = run.Record(outcome).Repetitions[0].Read->Verification->Result.Counts;
+  EXPECT_EQ(counts[SectorClass::Stale], 200);
+  EXPECT_EQ(counts[SectorClass::Misplaced], 400);
+  EXPECT_EQ(counts[SectorClass::Missing], 200 - 97);  // 97 whole sectors of 50,000 bytes
+  EXPECT_EQ(counts[SectorClass::Corrupted], 0);
+  EXPECT_EQ(counts[SectorClass::Ok], 6 * 200 + 97);
 }
 
 }  // namespace

@@ -137,7 +137,9 @@ TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
                                                     {"--total", "2GB", "--file-size", "1KB"},
                                                     {"--merge"},
                                                     {"--merge", "a.json", "--folder", home.Path()},
-                                                    {"--history", "--merge", "a.json"}}) {
+                                                    {"--history", "--merge", "a.json"},
+                                                    // The check sizes itself, once, in order.
+                                                    {"--fill", "--repeat", "3"}}) {
     const Result result = RunCli(arguments, home.Path());
     EXPECT_EQ(result.exitCode, 2) << arguments[0] << " " << arguments.back();
     EXPECT_TRUE(result.out.empty());
@@ -181,6 +183,31 @@ TEST(Cli, StopsWithTheRunsMessageAndExitCodeOne) {
             std::string::npos)
       << tooLarge.err;
   EXPECT_TRUE(std::filesystem::is_empty(home / "big"));
+}
+
+TEST(Cli, AVerifiedRunThatReadsBadDataExitsThree) {
+  TempFolder home;
+  const std::vector<std::string> run = {"--folder", home.Path(), "--file-size", "100KB",
+                                        "--total",  "1MB",       "--verify",    "--keep"};
+  const Result clean = RunCli(run, home.Path());
+  EXPECT_EQ(clean.exitCode, 0) << clean.err;
+  EXPECT_NE(clean.err.find("2000 セクタはすべて正常でした"), std::string::npos) << clean.err;
+  // One byte of file 3 changes on disk; a read-only verified run finds it.
+  {
+    std::fstream file(home / "TRW_TEMP/00000003.bin",
+                      std::ios::in | std::ios::out | std::ios::binary);
+    file.seekg(70000);
+    const char byte = static_cast<char>(file.get());
+    file.seekp(70000);
+    file.put(static_cast<char>(~byte));
+  }
+  std::vector<std::string> readOnly = run;
+  readOnly.insert(readOnly.end(), {"--read-only", "--json"});
+  const Result bad = RunCli(readOnly, home.Path());
+  EXPECT_EQ(bad.exitCode, 3);
+  EXPECT_NE(bad.err.find("00000003.bin の 69632 バイト目（破損）"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.out.find("\"corrupted\": 1"), std::string::npos);
+  EXPECT_NE(bad.out.find("\"result\": \"completed\""), std::string::npos);
 }
 
 TEST(Cli, JsonReportsChoicesRowsAndSummaries) {

@@ -40,6 +40,7 @@ public:
 
   // Fail the n-th call (1-based) of `call`; 0 never.
   std::map<Call, int> FailAt;
+  int FailCode = 0;  // the native code a planted write failure carries
   // Refuse direct I/O at open (EINVAL at open) or at the first transfer.
   bool RefuseDirectAtOpen = false;
   bool RefuseDirectTransfers = false;
@@ -48,6 +49,11 @@ public:
   std::vector<platform::IoMode> Modes;  // mode of every test-file open
   // Called at the start of every call, e.g. to request a stop mid-phase.
   std::function<void(Call, int)> Hook;
+  // A drive that stores only this many bytes (0: all it is given). Test files
+  // get addresses one after another in the order written, and every address
+  // from here on lands on the address modulo this size, overwriting what was
+  // there, as a drive that claims more than it holds does.
+  std::size_t StoreBytes = 0;
 
   platform::FolderResult OpenRunFolder(const std::string& path) override {
     if (Fails(Call::OpenRunFolder)) return {platform::InvalidFolder, platform::IoError::Failed, 0};
@@ -82,6 +88,7 @@ public:
     }
     Modes.push_back(mode);
     Files[path].clear();
+    starts_[path] = nextAddress_;
     return OpenHandle(path, mode);
   }
 
@@ -121,14 +128,23 @@ public:
 
   platform::TransferResult Write(platform::FileHandle file, const void* data,
                                  std::size_t size) override {
-    if (Fails(Call::Write)) return {0, platform::IoError::Failed};
+    if (Fails(Call::Write)) return {0, platform::IoError::Failed, FailCode};
     Handle& handle = handles_.at(file);
     if (RefuseDirectTransfers && handle.Mode == platform::IoMode::Direct) {
       return {0, platform::IoError::DirectUnsupported};
     }
     const std::size_t n = std::min(size, TransferLimit);
     const char* bytes = static_cast<const char*>(data);
-    Files[handle.Path].insert(Files[handle.Path].end(), bytes, bytes + n);
+    std::vector<char>& contents = Files[handle.Path];
+    if (StoreBytes > 0 && starts_.count(handle.Path)) {
+      Store.resize(StoreBytes);
+      Place(starts_[handle.Path] + contents.size(), n,
+            [&](std::size_t at, std::size_t done, std::size_t piece) {
+              std::memcpy(Store.data() + at, bytes + done, piece);
+            });
+      nextAddress_ = std::max(nextAddress_, starts_[handle.Path] + contents.size() + n);
+    }
+    contents.insert(contents.end(), bytes, bytes + n);
     return {n, platform::IoError::None};
   }
 
@@ -141,6 +157,12 @@ public:
     const std::vector<char>& contents = Files[handle.Path];
     std::size_t n = std::min({size, TransferLimit, contents.size() - handle.Offset});
     std::memcpy(data, contents.data() + handle.Offset, n);
+    if (StoreBytes > 0 && starts_.count(handle.Path)) {
+      Place(starts_[handle.Path] + handle.Offset, n,
+            [&](std::size_t at, std::size_t done, std::size_t piece) {
+              std::memcpy(static_cast<char*>(data) + done, Store.data() + at, piece);
+            });
+    }
     handle.Offset += n;
     return {n, platform::IoError::None};
   }
@@ -186,8 +208,21 @@ public:
     return found == counts_.end() ? 0 : found->second;
   }
   int CacheDrops = 0;
+  std::vector<char> Store;  // what a drive of StoreBytes holds
 
 private:
+  // Calls `copy(storeOffset, done, piece)` for the pieces of `n` bytes from
+  // `address` on, each landing at its address modulo the store's size.
+  template <class Copy>
+  void Place(std::size_t address, std::size_t n, Copy copy) {
+    for (std::size_t done = 0; done < n;) {
+      const std::size_t at = (address + done) % StoreBytes;
+      const std::size_t piece = std::min(n - done, StoreBytes - at);
+      copy(at, done, piece);
+      done += piece;
+    }
+  }
+
   struct Handle {
     std::string Path;
     platform::IoMode Mode;
@@ -225,6 +260,8 @@ private:
   std::map<platform::FolderHandle, std::string> folders_;  // with a closing '/'
   std::map<platform::FileHandle, std::string> pendingText_;
   std::map<Call, int> counts_;
+  std::map<std::string, std::size_t> starts_;  // each test file's first address
+  std::size_t nextAddress_ = 0;
   platform::FileHandle nextHandle_ = 3;
 };
 

@@ -295,6 +295,42 @@ TEST(RunHistory, ReadsBackwardsInPiecesAndTheReportComparesTheLatestFifty) {
   EXPECT_EQ(Count(report, "<circle"), ComparedRuns + 1);  // write figures only
 }
 
+TEST(RunHistory, AVerifiedRunsFindingsComeBackAndForgedOnesAreDamage) {
+  RunRecord record = SampleRecord("/bench");
+  record.Verified = true;
+  PhaseVerification found;
+  found.CheckSeconds = 0.25;
+  found.Result.Counts[SectorClass::Ok] = 2047;
+  found.Result.Counts[SectorClass::Misplaced] = 1;
+  found.Result.FirstBad = BadSector{SectorClass::Misplaced, 3, 512, "54775331", "5477533102"};
+  PhaseRecord read;
+  read.Verification = found;
+  record.Repetitions[0].Read = read;
+  const std::string line = HistoryLine(record);
+  const std::optional<RunRecord> back = ParseHistoryLine(line);
+  ASSERT_TRUE(back);
+  EXPECT_TRUE(back->Verified);
+  const PhaseVerification& again = *back->Repetitions[0].Read->Verification;
+  EXPECT_EQ(again.Result.Counts.Sectors, found.Result.Counts.Sectors);
+  EXPECT_EQ(again.CheckSeconds, 0.25);
+  EXPECT_EQ(again.Result.FirstBad->Class, SectorClass::Misplaced);
+  EXPECT_EQ(again.Result.FirstBad->Offset, 512);
+  EXPECT_EQ(again.Result.FirstBad->Found, "5477533102");
+  EXPECT_FALSE(back->Repetitions[0].Write->Verification);
+  const std::string report = HtmlReport(*back, {});
+  EXPECT_NE(report.find("<h2>読み込んだデータの検証</h2>"), std::string::npos);
+  EXPECT_NE(report.find("00000003.bin の 512 バイト目（位置違い） 期待 54775331 実際 5477533102"),
+            std::string::npos);
+  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"\"misplaced\": 1", "\"misplaced\": -1"},
+           {"\"class\": \"misplaced\"", "\"class\": \"ok\""},
+           {"\"found\": \"5477533102\"", "\"found\": \"<b>\""}}) {
+    std::string forged = line;
+    forged.replace(forged.find(from), from.size(), to);
+    EXPECT_FALSE(ParseHistoryLine(forged)) << to;
+  }
+}
+
 TEST(RunHistory, FolderBytesThatAreNotUtf8StayValidAndComeBack) {
   TempFolder folder;
   const std::string odd = folder / "caf\xe9\xff";

@@ -66,6 +66,14 @@ public:
 
 class MenuItem : public Control {};
 
+// A menu item with a check mark; picking it turns the mark over (the
+// binding does, as the toolkit's own check items do).
+class CheckMenuItem : public MenuItem {
+public:
+  virtual bool Checked() const = 0;
+  virtual void SetChecked(bool checked) = 0;
+};
+
 // Mutually exclusive choices in a captioned frame; -1 is "none chosen".
 class RadioGroup : public Control {
 public:
@@ -149,6 +157,9 @@ public:
   virtual void ShowMessage(const std::string& text) = 0;
   // The error box: a stop icon, the text and an OK button.
   virtual void ShowError(const std::string& text) = 0;
+  // A question with Yes and No buttons; true for Yes. Once the program is
+  // being ended from outside, the answer is No without a box.
+  virtual bool AskYesNo(const std::string& text) = 0;
   // The program is being ended from outside (logout, a termination signal):
   // from now on no box may wait for someone to press OK.
   virtual void StopWaiting() {}

@@ -12,6 +12,8 @@
 #define TARNWELL_FORM_MAIN_CONTROLS(X)                            \
   X(Window, Form, mainWindow)                                     \
   X(MenuItem, MenuFReport, menuFReport)                           \
+  X(CheckMenuItem, MenuFVerify, menuFVerify)                      \
+  X(MenuItem, MenuFCheck, menuFCheck)                             \
   X(MenuItem, MenuFExit, menuFExit)                               \
   X(MenuItem, MenuHelpWeb, menuHelpWeb)                           \
   X(MenuItem, MenuHelpReadme, menuHelpReadme)                     \

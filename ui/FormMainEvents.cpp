@@ -6,7 +6,7 @@
 namespace tarnwell::ui {
 namespace {
 
-constexpr std::array<EventWiring, 15> Events = {{
+constexpr std::array<EventWiring, 16> Events = {{
     {"ComboBoxFileSize", ControlEvent::CloseUp, &TFormMain::ComboBoxFileSizeCloseUp},
     {"ComboBoxTotalSize", ControlEvent::CloseUp, &TFormMain::ComboBoxFileSizeCloseUp},
     {"ComboBoxPriority", ControlEvent::CloseUp, &TFormMain::ComboBoxPriorityCloseUp},
@@ -17,6 +17,7 @@ constexpr std::array<EventWiring, 15> Events = {{
     {"ButtonFolder", ControlEvent::Click, &TFormMain::ButtonFolderClick},
     {"ButtonStart", ControlEvent::Click, &TFormMain::ButtonStartClick},
     {"MenuFReport", ControlEvent::Click, &TFormMain::MenuFReportClick},
+    {"MenuFCheck", ControlEvent::Click, &TFormMain::MenuFCheckClick},
     {"MenuFExit", ControlEvent::Click, &TFormMain::MenuFExitClick},
     {"MenuHelpStartMenu", ControlEvent::Click, &TFormMain::MenuHelpStartMenuClick},
     {"MenuHelpReadme", ControlEvent::Click, &TFormMain::MenuHelpReadmeClick},

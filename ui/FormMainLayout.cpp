@@ -57,6 +57,8 @@ constexpr ControlLayout Controls[] = {
 constexpr MenuLayout Menu[] = {
     {"MenuF", "ファイル(&F)", ""},
     {"MenuFReport", "レポートを保存(&R)...", "MenuF"},
+    {"MenuFVerify", "読み込んだデータを検証する(&V)", "MenuF", true},
+    {"MenuFCheck", "空き容量全体を検査(&C)...", "MenuF"},
     {"MenuFSep1", "", "MenuF"},
     {"MenuFExit", "終了(&X)", "MenuF"},
     {"MenuHelp", "ヘルプなど(&H)", ""},

@@ -30,6 +30,7 @@ struct MenuLayout {
   std::string_view Name;
   std::string_view Caption;  // "&" marks the access key; empty for a separator
   std::string_view Parent;   // empty for the menu bar's own items
+  bool Checkable = false;    // shows a check mark that picking turns over
 };
 
 namespace FormMainDesign {

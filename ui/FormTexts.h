@@ -12,6 +12,8 @@ namespace tarnwell::ui {
 namespace CommonTexts {
 inline constexpr const char* OK = "OK";
 inline constexpr const char* Cancel = "キャンセル";
+inline constexpr const char* Yes = "はい(&Y)";
+inline constexpr const char* No = "いいえ(&N)";
 // An error that carries no text of its own.
 inline constexpr const char* UnknownError = "不明なエラーが発生しました";
 }  // namespace CommonTexts
@@ -42,6 +44,10 @@ inline constexpr const char* FolderNotAbsolute =
 inline constexpr const char* Progress = "%s　繰り返し %d/%d　ファイル %d/%d　経過 %.1f 秒";
 // What stands between the progress and a notice.
 inline constexpr const char* NoticeSeparator = "　";
+// The box after a verified run that read bad data; the verification's notes
+// follow on lines of their own.
+inline constexpr const char* BadSectorsFound =
+    "読み込んだデータの検証で不良セクタが見つかりました。";
 }  // namespace FormMainTexts
 
 // The texts the folder chooser shows.

@@ -5,8 +5,10 @@
 #include <exception>
 
 #include "engine/HtmlReport.h"
+#include "engine/ProgramSettings.h"
 #include "engine/RunHistory.h"
 #include "engine/RunNotes.h"
+#include "engine/VerifyNotes.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
@@ -101,6 +103,7 @@ void TFormMain::LoadSettings() {
   Choices firstStart;
   firstStart.Folder = services_.DefaultFolder();
   Show(ReadChoices(ini, firstStart, IndexOutsideList::AsStored));
+  c_.MenuFVerify.SetChecked(ReadProgramFlag(ini, ProgramKeys::Verify));
 }
 
 void TFormMain::Show(const Choices& choices) {
@@ -151,6 +154,7 @@ bool TFormMain::SaveSettings(std::string& reason) {
     platform::IniFile ini(services_.SettingsPath());
     SaveWindowBounds(ini, WindowSection, c_.Form);
     WriteChoices(ini, Shown());
+    WriteProgramFlag(ini, ProgramKeys::Verify, c_.MenuFVerify.Checked());
     const platform::Status saved = ini.UpdateFile();
     if (saved.Ok()) return true;
     reason = saved.Text();
@@ -188,6 +192,26 @@ void TFormMain::MenuFReportClick() {
     return;
   }
   services_.OpenWithDesktop(path);
+}
+
+void TFormMain::MenuFCheckClick() {
+  if (Running()) return;
+  RunChoices choices = TakeChoices();
+  if (!FolderAccepted(choices.Folder)) return;
+  // Sized as the run will size itself, from the free space it finds then.
+  RunParameters sizes;
+  std::optional<FillRecord> fill;
+  const std::string refused = SizeFill(sizes, choices.FileSizeIndex,
+                                       services_.Environment().Identify(choices.Folder), fill);
+  if (!refused.empty()) {
+    c_.Boxes.ShowMessage(refused);
+    return;
+  }
+  const FillPlan plan{sizes.FileSize, sizes.FileCount};
+  if (!c_.Boxes.AskYesNo(FillConfirmation(plan, lastRecord_.MeanWriteMBps))) return;
+  // The delete check box stands for the runner's --keep.
+  MakeFillChoices(choices, !choices.DeleteFiles);
+  StartRun(choices);
 }
 
 void TFormMain::MenuHelpVersionClick() {
@@ -299,24 +323,29 @@ void TFormMain::ButtonStartClick() {
     ShowProgress();
     return;
   }
-  StartRun();
+  StartRun(TakeChoices());
 }
 
 RunChoices TFormMain::TakeChoices() const {
   RunChoices choices;
   static_cast<Choices&>(choices) = Shown();
   choices.Parameters = parameters_;
+  choices.Verify = c_.MenuFVerify.Checked();
   return choices;
 }
 
-void TFormMain::StartRun() {
-  const RunChoices choices = TakeChoices();
+bool TFormMain::FolderAccepted(const std::string& folder) {
   // An empty folder text does nothing at all.
-  if (choices.Folder.empty()) return;
-  if (!platform::IsAbsolutePath(choices.Folder)) {
-    c_.Boxes.ShowMessage(choices.Folder + FormMainTexts::FolderNotAbsolute);
-    return;
+  if (folder.empty()) return false;
+  if (!platform::IsAbsolutePath(folder)) {
+    c_.Boxes.ShowMessage(folder + FormMainTexts::FolderNotAbsolute);
+    return false;
   }
+  return true;
+}
+
+void TFormMain::StartRun(const RunChoices& choices) {
+  if (!FolderAccepted(choices.Folder)) return;
 
   ++serial_;
   reporter_ = std::make_unique<Reporter>(*this, serial_);
@@ -324,6 +353,8 @@ void TFormMain::StartRun() {
                                         services_.Environment(), services_.DecimalSeparator());
   outcome_ = RunOutcome{};
   notice_.clear();
+  fillMeter_.reset();
+  if (choices.Fill) fillMeter_.emplace();
   stopRequested_ = false;
   runStarted_ = std::chrono::steady_clock::now();
   SetRunning(true);
@@ -378,6 +409,7 @@ void TFormMain::FinishRun(std::uint64_t serial) {
   parameters_.FileCount = run_->Parameters().FileCount;
   const RunOutcome outcome = std::move(outcome_);
   const std::vector<std::string> notes = RunNotes(record_);
+  const bool badSectors = outcome.Result == RunOutcome::Kind::Completed && FoundBadSectors(record_);
   if (!record_.Date.empty()) lastRecord_ = std::move(record_);
   record_ = RunRecord{};
   run_.reset();
@@ -394,6 +426,13 @@ void TFormMain::FinishRun(std::uint64_t serial) {
     notice_ += note;
   }
   c_.LabelProgress.SetCaption(notice_);
+  if (badSectors) {
+    std::string text = FormMainTexts::BadSectorsFound;
+    std::vector<std::string> found;
+    VerifyNotes(lastRecord_, found);
+    for (const std::string& line : found) text += "\n" + line;
+    c_.Boxes.ShowMessage(text);
+  }
   if (outcome.Result != RunOutcome::Kind::Stopped) return;
   if (outcome.Box == MessageKind::Error) {
     c_.Boxes.ShowError(ErrorBoxText(outcome.Message));
@@ -412,6 +451,7 @@ void TFormMain::SetRunning(bool running) {
         &c_.CheckBoxReadOnly,  &c_.CheckBoxReadRandom, &c_.ComboBoxReadPercentage,
         &c_.ComboBoxRepeat,    &c_.ComboBoxPriority,   &c_.ComboBoxWait,
         &c_.MenuHelpStartMenu, &c_.MenuHelpVersion,    &c_.MenuFReport,
+        &c_.MenuFVerify,       &c_.MenuFCheck,
     };
     disabled_.clear();
     for (Control* control : controls) {
@@ -441,6 +481,11 @@ void TFormMain::ShowProgress() {
                 static_cast<int>(progress.File.load(std::memory_order_relaxed)),
                 static_cast<int>(progress.Files.load(std::memory_order_relaxed)), seconds);
   std::string line = text;
+  if (fillMeter_) {
+    line = fillMeter_->Line(progress, progress.FileBytes.load(std::memory_order_relaxed), seconds);
+    if (stopRequested_)
+      line = std::string(FormMainTexts::Stopping) + FormMainTexts::NoticeSeparator + line;
+  }
   if (!notice_.empty()) line += FormMainTexts::NoticeSeparator + notice_;
   c_.LabelProgress.SetCaption(line);
 }

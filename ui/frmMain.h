@@ -24,6 +24,7 @@
 #include "engine/Generator.h"
 #include "engine/PatternBuffer.h"
 #include "engine/RunParameters.h"
+#include "engine/WholeDriveCheck.h"
 #include "platform/Priority.h"
 #include "ui/AppServices.h"
 #include "ui/Controls.h"
@@ -52,6 +53,9 @@ public:
   void MenuFExitClick();
   // Saves the last run's report where the user says and opens it.
   void MenuFReportClick();
+  // The whole-drive check: asks first, saying how much it writes and about
+  // how long that takes, then runs it as a run of its own.
+  void MenuFCheckClick();
   void MenuHelpVersionClick();
   void MenuHelpWebClick();
   void MenuHelpReadmeClick();
@@ -95,7 +99,10 @@ private:
   // The choices as the controls hold them.
   Choices Shown() const;
   RunChoices TakeChoices() const;
-  void StartRun();
+  // False, after saying why when there is something to say, for a folder
+  // text no run may use.
+  bool FolderAccepted(const std::string& folder);
+  void StartRun(const RunChoices& choices);
   // The worker thread's body: the run, then its end posted to the window.
   void Work(BenchmarkRun* run, Reporter* reporter, std::optional<platform::PriorityClass> priority);
   void SetRunning(bool running);
@@ -131,6 +138,7 @@ private:
   std::chrono::steady_clock::time_point runStarted_;
   bool stopRequested_ = false;
   std::string notice_;
+  std::optional<FillMeter> fillMeter_;  // the progress of a whole-drive check
   std::vector<std::pair<Control*, bool>> disabled_;
 };
 

@@ -67,6 +67,8 @@ DeviceIdentity IdentifyDevice(const std::string& folder) {
   if (::statvfs(existing.c_str(), &space) == 0) {
     identity.FreeBytes =
         static_cast<std::int64_t>(space.f_bavail) * static_cast<std::int64_t>(space.f_frsize);
+    identity.CapacityBytes =
+        static_cast<std::int64_t>(space.f_blocks) * static_cast<std::int64_t>(space.f_frsize);
   }
   struct stat info {};
   if (::stat(existing.c_str(), &info) != 0) return identity;

@@ -285,6 +285,8 @@ std::string FallbackNotice(bool refusedAtOpen) {
 
 bool IsExistsError(int code) { return code == EEXIST; }
 
+bool IsNoSpaceError(int code) { return code == ENOSPC || code == EDQUOT; }
+
 std::string ErrorText(int code) {
   if (code == 0) return {};
   char buffer[256];

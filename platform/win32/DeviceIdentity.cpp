@@ -20,9 +20,10 @@ DeviceIdentity IdentifyDevice(const std::string& folder) {
   if (::GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH)) {
     identity.FileSystemType = win32::Utf8(fileSystem);
   }
-  ULARGE_INTEGER available{};
-  if (::GetDiskFreeSpaceExW(root, &available, nullptr, nullptr)) {
+  ULARGE_INTEGER available{}, capacity{};
+  if (::GetDiskFreeSpaceExW(root, &available, &capacity, nullptr)) {
     identity.FreeBytes = static_cast<std::int64_t>(available.QuadPart);
+    identity.CapacityBytes = static_cast<std::int64_t>(capacity.QuadPart);
   }
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
   if (::GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {

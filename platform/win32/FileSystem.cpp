@@ -329,6 +329,8 @@ std::string FallbackNotice(bool refusedAtOpen) {
 
 bool IsExistsError(int code) { return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS; }
 
+bool IsNoSpaceError(int code) { return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL; }
+
 std::string ErrorText(int code) {
   if (code == 0) return {};
   wchar_t* buffer = nullptr;

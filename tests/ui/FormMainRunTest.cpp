@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "MemoryControls.h"
@@ -77,6 +78,44 @@ TEST_F(FormMainRunTest, CompleteRunFillsTheMemoHalfRowByHalfRow) {
   EXPECT_FALSE(std::filesystem::exists(RunFolder()));
 }
 
+TEST_F(FormMainRunTest, TheVerifyItemIsSavedAndVerifiesTheNextRuns) {
+  MemoryApplication& a = *app;
+  EXPECT_FALSE(a.menuFVerify.checked);  // off until chosen
+  a.menuFVerify.checked = true;         // as picking it in the menu does
+  a.formMain->Handle(&TFormMain::FormClose);
+  EXPECT_NE(Contents(temp / "tarnwell.INI").find("[Tarnwell]\nVerify=1\n"), std::string::npos);
+
+  app = std::make_unique<MemoryApplication>(temp / "tarnwell.INI");
+  app->Start();
+  MemoryApplication& b = *app;
+  ASSERT_TRUE(b.menuFVerify.checked);
+  b.checkBoxDeleteFile.SetChecked(false);
+  Click();
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_NE(b.labelProgress.Caption().find("2048 セクタはすべて正常"), std::string::npos)
+      << b.labelProgress.Caption();
+  EXPECT_TRUE(b.boxes.messages.empty());
+
+  // A byte changes on disk: the read-only run ends with one box saying where.
+  {
+    std::fstream file(RunFolder() + "/00000001.bin",
+                      std::ios::in | std::ios::out | std::ios::binary);
+    file.seekg(1000);
+    const char byte = static_cast<char>(file.get());
+    file.seekp(1000);
+    file.put(static_cast<char>(~byte));
+  }
+  b.checkBoxReadOnly.SetChecked(true);
+  Click();
+  ASSERT_TRUE(WaitForEnd());
+  ASSERT_EQ(b.boxes.messages.size(), 1u);
+  EXPECT_EQ(b.boxes.messages[0].rfind(
+                "読み込んだデータの検証で不良セクタが見つかりました。\n検証: 1 / 2048", 0),
+            0u)
+      << b.boxes.messages[0];
+  EXPECT_NE(b.boxes.messages[0].find("00000001.bin の 512 バイト目（破損）"), std::string::npos);
+}
+
 TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
   MemoryApplication& a = *app;
   a.services.historyPath = temp / "data/history.jsonl";
@@ -118,6 +157,33 @@ TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
   // It comes first on the status line; the run's own notes follow it.
   EXPECT_TRUE(a.labelProgress.Caption().starts_with(std::string(FormMainTexts::HistoryNotWritten) +
                                                     "（" + RunMessages::NotRegular + "）"));
+}
+
+TEST_F(FormMainRunTest, WholeDriveCheckAsksFirstAndRunsOnlyOnYes) {
+  MemoryApplication& a = *app;
+  a.services.environment.freeBytes = 19 * 1048576;  // the 16 MB margin and three 1 MB files
+  a.formMain->Handle(&TFormMain::MenuFCheckClick);  // answered No
+  ASSERT_EQ(a.boxes.questions.size(), 1u);
+  EXPECT_EQ(a.boxes.questions[0].rfind("空き容量全体に 3 MB を書き込んで検査します。\n", 0), 0u);
+  EXPECT_NE(a.boxes.questions[0].find(WholeDriveTexts::ConfirmNoTime), std::string::npos);
+  EXPECT_FALSE(a.formMain->Running());
+  EXPECT_FALSE(std::filesystem::exists(RunFolder()));
+
+  a.boxes.answer = true;
+  a.formMain->Handle(&TFormMain::MenuFCheckClick);
+  ASSERT_TRUE(a.formMain->Running());
+  EXPECT_FALSE(a.menuFCheck.Enabled());
+  a.formMain->ShowProgress();
+  EXPECT_EQ(a.labelProgress.Caption().find("繰り返し"), std::string::npos);  // the check's own line
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_TRUE(a.menuFCheck.Enabled());
+  EXPECT_EQ(a.memoResult.Text().find("\r\n2\t"), std::string::npos);  // one repetition
+  EXPECT_NE(a.labelProgress.Caption().find("実際に使える容量はおよそ 3 MB"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(RunFolder()));
+  // The next question gives the time at the speed just measured.
+  a.boxes.answer = false;
+  a.formMain->Handle(&TFormMain::MenuFCheckClick);
+  EXPECT_NE(a.boxes.questions.back().find("前回の書き込み速度（"), std::string::npos);
 }
 
 TEST_F(FormMainRunTest, ControlsAreLockedDuringARunAndRestoredAfterIt) {

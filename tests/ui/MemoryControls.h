@@ -110,6 +110,13 @@ private:
 
 class MemoryMenuItem : public MemoryControl<MenuItem> {};
 
+class MemoryCheckMenuItem : public MemoryControl<CheckMenuItem> {
+public:
+  bool Checked() const override { return checked; }
+  void SetChecked(bool checked) override { this->checked = checked; }
+  bool checked = false;
+};
+
 class MemoryRadioGroup : public MemoryControl<RadioGroup> {
 public:
   void SetCaption(const std::string& caption) override { this->caption = caption; }
@@ -204,7 +211,13 @@ class MemoryBoxes : public MessageBoxes {
 public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowError(const std::string& text) override { errors.push_back(text); }
+  bool AskYesNo(const std::string& text) override {
+    questions.push_back(text);
+    return answer;
+  }
   std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  bool answer = false;  // what the user answers a question
   std::vector<std::string> errors;
 };
 
@@ -235,7 +248,13 @@ public:
   std::string RandomListPath() override {
     return randomListPath.empty() ? RunEnvironment::RandomListPath() : randomListPath;
   }
+  platform::DeviceIdentity Identify(const std::string& folder) override {
+    platform::DeviceIdentity device = RunEnvironment::Identify(folder);
+    if (freeBytes) device.FreeBytes = *freeBytes;
+    return device;
+  }
   std::string randomListPath;
+  std::optional<std::int64_t> freeBytes;  // the free space a run is told of
 };
 
 class TestServices : public AppServices {

@@ -30,21 +30,40 @@ namespace {
 
 using tarnwell::testing::TempFolder;
 
+// The free space a whole-drive check is told of: three 1 MB files after the
+// 16 MB margin, whatever the disk really has.
+class SmallDiskEnvironment : public RunEnvironment {
+public:
+  platform::DeviceIdentity Identify(const std::string& folder) override {
+    platform::DeviceIdentity device = RunEnvironment::Identify(folder);
+    device.FreeBytes = 19 * 1048576;
+    return device;
+  }
+};
+
 class TestServices : public SystemServices {
 public:
   explicit TestServices(const std::string& folder) : SystemServices('.'), folder_(folder) {}
   std::string SettingsPath() override { return folder_ + "\\Tarnwell.INI"; }
   std::string HistoryPath() override { return {}; }
   std::string ProgramsFolder(bool) override { return folder_; }
+  RunEnvironment& Environment() override { return environment_; }
 
 private:
   std::string folder_;
+  SmallDiskEnvironment environment_;
 };
 
 class RecordingBoxes : public MessageBoxes {
 public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowError(const std::string& text) override { errors.push_back(text); }
+  bool AskYesNo(const std::string& text) override {
+    questions.push_back(text);
+    return answer;
+  }
+  std::vector<std::string> questions;
+  bool answer = false;
   void StopWaiting() override { stoppedAfter = static_cast<int>(messages.size()); }
   std::vector<std::string> messages, errors;
   int stoppedAfter = -1;  // how many messages came before StopWaiting
@@ -231,6 +250,41 @@ TEST_F(WindowTest, StartRunsABenchmarkAndTheMemoHoldsTheTable) {
       std::filesystem::is_empty(std::filesystem::path(platform::win32::Wide(temp.Path()))) ||
       !std::filesystem::exists(std::filesystem::path(platform::win32::Wide(temp.Path())) /
                                "TRW_TEMP"));
+}
+
+TEST_F(WindowTest, TheWholeDriveCheckAsksFirstAndRunsOnlyOnYes) {
+  ::SetWindowTextW(Control("EditFolder"), platform::win32::Wide(temp.Path()).c_str());
+  Click("MenuFCheck");  // answered No
+  ASSERT_EQ(boxes.questions.size(), 1u);
+  EXPECT_EQ(boxes.questions[0].rfind("空き容量全体に 3 MB を書き込んで検査します。", 0), 0u);
+  EXPECT_EQ(Text("ButtonStart"), "開始");
+  boxes.answer = true;
+  Click("MenuFCheck");
+  EXPECT_EQ(Text("ButtonStart"), "中止");
+  ASSERT_TRUE(WaitUntil([&] { return Text("ButtonStart") == "開始"; }));
+  EXPECT_NE(Text("LabelProgress").find("実際に使える容量はおよそ 3 MB"), std::string::npos)
+      << Text("LabelProgress");
+}
+
+TEST_F(WindowTest, TheVerifyItemTurnsItsMarkOverIsSavedAndVerifiesTheNextRun) {
+  const UINT verify = MainWindow::MenuCommand("MenuFVerify");
+  const auto checked = [&] {
+    return (::GetMenuState(::GetMenu(Main()), verify, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  };
+  EXPECT_FALSE(checked());
+  Click("MenuFVerify");
+  EXPECT_TRUE(checked());
+  ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+  EXPECT_NE(Bytes(services->SettingsPath()).find("[Tarnwell]\r\nVerify=1\r\n"), std::string::npos);
+
+  windows.reset();
+  Open();
+  ASSERT_TRUE(checked());
+  ::SetWindowTextW(Control("EditFolder"), platform::win32::Wide(temp.Path()).c_str());
+  Click("ButtonStart");
+  ASSERT_TRUE(WaitUntil([&] { return Text("ButtonStart") == "開始"; }));
+  EXPECT_NE(Text("LabelProgress").find("セクタはすべて正常"), std::string::npos)
+      << Text("LabelProgress");
 }
 
 TEST_F(WindowTest, ClosingSavesTheSettingsAsCodePage932WithCrLf) {

@@ -196,6 +196,7 @@ void MainWindow::BuildMenu() {
     QAction* action =
         item.Caption.empty() ? parent->addSeparator() : parent->addAction(FromView(item.Caption));
     action->setObjectName(name);
+    action->setCheckable(item.Checkable);
     action->setParent(this);  // so that findChild reaches it from the window
   }
 }

@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "ui/FormTexts.h"
+
 namespace tarnwell::ui::qt {
 
 void CloseUpComboBox::showPopup() {
@@ -97,6 +99,20 @@ std::string QtSaveDialog::AskSavePath(const std::string& title, const std::strin
 void QtMessageBoxes::ShowMessage(const std::string& text) { Show(QMessageBox::NoIcon, text); }
 
 void QtMessageBoxes::ShowError(const std::string& text) { Show(QMessageBox::Critical, text); }
+
+bool QtMessageBoxes::AskYesNo(const std::string& text) {
+  if (stopWaiting_) return false;
+  QMessageBox box(QMessageBox::Question, ToQString(title_), ToQString(text),
+                  QMessageBox::Yes | QMessageBox::No, parent_);
+  box.button(QMessageBox::Yes)->setText(ToQString(CommonTexts::Yes));
+  box.button(QMessageBox::No)->setText(ToQString(CommonTexts::No));
+  // Enter must not write over a whole drive by accident.
+  box.setDefaultButton(QMessageBox::No);
+  open_.push_back(&box);
+  const int answer = box.exec();
+  open_.pop_back();
+  return answer == QMessageBox::Yes && !stopWaiting_;
+}
 
 void QtMessageBoxes::Show(QMessageBox::Icon icon, const std::string& text) {
   if (stopWaiting_) {

@@ -129,6 +129,13 @@ public:
   using QtControl::QtControl;
 };
 
+class QtCheckMenuItem : public QtControl<CheckMenuItem, QAction> {
+public:
+  using QtControl::QtControl;
+  bool Checked() const override { return object_->isChecked(); }
+  void SetChecked(bool checked) override { object_->setChecked(checked); }
+};
+
 // A top-level window. Left and Top are the frame's corner, as the window
 // manager places it; Width and Height are the window's own size, which
 // unlike the frame is known before the window is first shown, so the
@@ -168,6 +175,7 @@ public:
   void SetParent(QWidget* parent) { parent_ = parent; }
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
   // The program is asked to end: every open box closes as if OK had been
   // pressed, and every later text goes to stderr instead of a box that
   // would wait for someone to press OK.

@@ -50,8 +50,8 @@ LRESULT CALLBACK MemoProcedure(HWND memo, UINT message, WPARAM wParam, LPARAM lP
 // the layout or menu table named `name`.
 template <class Adapter>
 Adapter Bind(const MainWindow& window, const char* name) {
-  if constexpr (std::is_same_v<Adapter, WinMenuItem>) {
-    return WinMenuItem(::GetMenu(window.Handle()), MainWindow::MenuCommand(name));
+  if constexpr (std::is_same_v<Adapter, WinMenuItem> || std::is_same_v<Adapter, WinCheckMenuItem>) {
+    return Adapter(::GetMenu(window.Handle()), MainWindow::MenuCommand(name));
   } else if constexpr (std::is_same_v<Adapter, WinLabel>) {
     // The panel's labels fit their text; the status bar sizes the progress line.
     return WinLabel(window.Control(name), FindControlLayout(name) != nullptr);
@@ -273,7 +273,14 @@ void MainWindow::Dispatch(std::string_view control, bool closeUp) {
 void MainWindow::Command(UINT id, UINT code) {
   const auto menu = FormMainMenu();
   if (id >= FirstMenuId && id < FirstMenuId + menu.size()) {
-    Dispatch(menu[id - FirstMenuId].Name, false);
+    const MenuLayout& item = menu[id - FirstMenuId];
+    // A check item turns its mark over first, as Qt's do.
+    if (item.Checkable) {
+      HMENU bar = ::GetMenu(window_);
+      const bool checked = (::GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+      ::CheckMenuItem(bar, id, MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
+    }
+    Dispatch(item.Name, false);
     return;
   }
   if (id == IDOK) {

@@ -115,6 +115,14 @@ void WinMenuItem::SetEnabled(bool enabled) {
   ::EnableMenuItem(menu_, command_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
+bool WinCheckMenuItem::Checked() const {
+  return (::GetMenuState(menu_, command_, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void WinCheckMenuItem::SetChecked(bool checked) {
+  ::CheckMenuItem(menu_, command_, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
 // ---- radio group -------------------------------------------------------------
 
 void WinRadioGroup::SetCaption(const std::string& caption) {
@@ -298,6 +306,16 @@ void WinMessageBoxes::Show(const std::string& text, UINT icon) {
 }
 
 void WinMessageBoxes::ShowMessage(const std::string& text) { Show(text, 0); }
+
+bool WinMessageBoxes::AskYesNo(const std::string& text) {
+  if (stopWaiting_) return false;
+  HWND owner = ::GetActiveWindow();
+  if (owner == nullptr) owner = owner_;
+  // No is the default: Enter must not write over a whole drive by accident.
+  return ::MessageBoxW(owner, Wide(text).c_str(), Wide(title_).c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES &&
+         !stopWaiting_;
+}
 
 void WinMessageBoxes::ShowError(const std::string& text) { Show(text, MB_ICONSTOP); }
 

@@ -112,6 +112,23 @@ private:
   UINT command_ = 0;
 };
 
+// A menu item with a check mark, known by its command identifier.
+class WinCheckMenuItem : public CheckMenuItem {
+public:
+  WinCheckMenuItem() = default;
+  WinCheckMenuItem(HMENU menu, UINT command)
+      : item_(menu, command), menu_(menu), command_(command) {}
+  bool Enabled() const override { return item_.Enabled(); }
+  void SetEnabled(bool enabled) override { item_.SetEnabled(enabled); }
+  bool Checked() const override;
+  void SetChecked(bool checked) override;
+
+private:
+  WinMenuItem item_;
+  HMENU menu_ = nullptr;
+  UINT command_ = 0;
+};
+
 // A captioned group box with radio buttons made afresh whenever the items
 // change; the buttons are the box's siblings so that the dialog's keyboard
 // handling reaches them.
@@ -173,6 +190,7 @@ public:
   void SetOwner(HWND owner) { owner_ = owner; }
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
   // Later texts go to the debugger's output instead of a box. A box already
   // open goes with the window that owns it, or with the session.
   void StopWaiting() override { stopWaiting_ = true; }

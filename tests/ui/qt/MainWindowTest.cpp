@@ -88,7 +88,8 @@ TEST_F(MainWindowTest, LayoutTextsAndTabOrderAreAsDesigned) {
     for (QAction* item : action->menu()->actions()) menu << item->text();
   }
   EXPECT_EQ(menu,
-            (QStringList{"ファイル(&F)", "レポートを保存(&R)...", "", "終了(&X)", "ヘルプなど(&H)",
+            (QStringList{"ファイル(&F)", "レポートを保存(&R)...", "読み込んだデータを検証する(&V)",
+                         "空き容量全体を検査(&C)...", "", "終了(&X)", "ヘルプなど(&H)",
                          "スタートメニューに登録(&S)...", "", "README.TXTを開く(&R)",
                          "Webサイトを開く(&W)...", "バージョン情報(&V)..."}));
 
@@ -290,11 +291,14 @@ TEST_F(MainWindowTest, ClosingWritesTheSettingsAndExitMenuCloses) {
   Pick("ComboBoxTotalSize", 7);
   Main().move(30, 40);
   Main().resize(650, 460);
+  QAction* verify = Child<QAction>("MenuFVerify");
+  EXPECT_TRUE(verify->isCheckable() && !verify->isChecked());
+  verify->trigger();
   Main().findChild<QAction*>(QStringLiteral("MenuFExit"))->trigger();
   EXPECT_FALSE(Main().isVisible());
   const std::string saved = Contents(SettingsPath());
-  for (const char* line :
-       {"Folder=/srv/ベンチ", "ReadRandom=1", "TotalSize=7", "Width=650", "Height=460"}) {
+  for (const char* line : {"Folder=/srv/ベンチ", "ReadRandom=1", "TotalSize=7", "Width=650",
+                           "Height=460", "[Tarnwell]\nVerify=1"}) {
     EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
   }
 
@@ -304,6 +308,14 @@ TEST_F(MainWindowTest, ClosingWritesTheSettingsAndExitMenuCloses) {
   EXPECT_EQ(Child<QLineEdit>("EditFolder")->text(), QStringLiteral("/srv/ベンチ"));
   EXPECT_EQ(Child<QComboBox>("ComboBoxTotalSize")->currentIndex(), 7);
   EXPECT_EQ(Main().size(), QSize(650, 460));
+  // The check stays on and verifies the next run.
+  EXPECT_TRUE(Child<QAction>("MenuFVerify")->isChecked());
+  Child<QLineEdit>("EditFolder")->setText(QString::fromStdString(temp.Path()));
+  Pick("ComboBoxTotalSize", 0);
+  Start()->click();
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  EXPECT_TRUE(Child<QLabel>("LabelProgress")->text().contains(QStringLiteral("セクタはすべて正常")))
+      << Child<QLabel>("LabelProgress")->text().toStdString();
 }
 
 TEST(MainWindowMessageBoxTest, ARunsMessageAppearsInABoxCaptionedWithTheTitle) {
@@ -328,6 +340,44 @@ TEST(MainWindowMessageBoxTest, ARunsMessageAppearsInABoxCaptionedWithTheTitle) {
   ASSERT_TRUE(WaitUntil([&] { return !text.isEmpty(); }));
   EXPECT_EQ(title, QStringLiteral("Tarnwell-test"));
   EXPECT_EQ(text, QStringLiteral("1ファイルの大きさが総容量を超えています"));
+}
+
+TEST(MainWindowMessageBoxTest, TheWholeDriveCheckAsksWithNoAsTheDefaultAndRunsOnYes) {
+  TempFolder temp;
+  Put(temp / "tarnwell.INI", "[Main]\nFolder=" + temp.Path() + "\nFileSize=3\nTotalSize=0\n");
+  TestServices services(temp / "tarnwell.INI");
+  services.environment.freeBytes = 19 * 1048576;  // three 1 MB files after the margin
+  qt::QtMessageBoxes boxes("Tarnwell-test");
+  Windows windows(services, boxes);
+  windows.Main().show();
+
+  QStringList questions;
+  bool yes = false;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    questions << box->text();
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+    EXPECT_EQ(box->button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+    box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+  });
+  watcher.start(20);
+  auto* check = windows.Main().findChild<QAction*>(QStringLiteral("MenuFCheck"));
+  check->trigger();
+  ASSERT_EQ(questions.size(), 1);
+  EXPECT_TRUE(questions[0].startsWith(QStringLiteral("空き容量全体に 3 MB を書き込んで")));
+  EXPECT_FALSE(windows.Main().Form().Running());
+  EXPECT_FALSE(std::filesystem::exists(temp / "TRW_TEMP"));
+
+  yes = true;
+  check->trigger();
+  EXPECT_TRUE(windows.Main().Form().Running());
+  ASSERT_TRUE(WaitUntil([&] { return !windows.Main().Form().Running(); }));
+  EXPECT_TRUE(windows.Main()
+                  .findChild<QLabel*>(QStringLiteral("LabelProgress"))
+                  ->text()
+                  .contains(QStringLiteral("実際に使える容量はおよそ 3 MB")));
 }
 
 TEST(MainWindowQuitTest, CtrlCClosesAnOpenBoxAndTheWindowAndNoBoxWaitsAfterIt) {

@@ -1,0 +1,38 @@
+// What a verified run says about the data it read back: its texts, the notes
+// after the table, the report's section, the window's message and whether
+// the run's data verified at all.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/RunRecord.h"
+
+namespace tarnwell {
+
+namespace VerifyTexts {
+// The class names as the user reads them, in SectorClass order.
+inline constexpr const char* ClassNames[] = {"正常", "破損", "位置違い", "別の測定", "欠落"};
+// "%lld": the sectors checked.
+inline constexpr const char* AllGood = "検証: 読み込んだ %lld セクタはすべて正常でした";
+// "%lld" the bad sectors, "%lld" the sectors checked, then the classes.
+inline constexpr const char* SomeBad = "検証: %lld / %lld セクタが正しく読めませんでした（%s）";
+// File name, byte offset, class, expected bytes, found bytes.
+inline constexpr const char* FirstBad =
+    "最初の不良セクタ: %s の %lld バイト目（%s） 期待 %s 実際 %s";
+inline constexpr const char* NothingFound = "（なし）";
+inline constexpr const char* SectionTitle = "読み込んだデータの検証";
+}  // namespace VerifyTexts
+
+// The whole run's findings: every read phase added up, the first bad
+// sector in reading order.
+VerifyResult RunVerification(const RunRecord& record);
+// Whether a verified run found any bad sector (false for other runs).
+bool FoundBadSectors(const RunRecord& record);
+
+// The note source: one line with the counts, one on the first bad sector.
+void VerifyNotes(const RunRecord& record, std::vector<std::string>& notes);
+// The report's section on a verified run; empty for other runs.
+std::string VerifySection(const RunRecord& record);
+
+}  // namespace tarnwell
