@@ -8,7 +8,7 @@ namespace tarnwell {
 constexpr double SecondsPerDay = 86400.0;
 
 std::uint64_t RunIdForPattern(std::uint32_t patternSeed) {
-  return (NewRunId() & 0xffffffff00000000ull) | patternSeed;
+  return (NewStampRunId() & 0xffffffff00000000ull) | patternSeed;
 }
 
 std::uint32_t PatternSeedOf(std::uint64_t runId) { return static_cast<std::uint32_t>(runId); }

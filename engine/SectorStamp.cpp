@@ -104,7 +104,7 @@ SectorClass Classify(const std::uint8_t* read, std::int32_t length, std::uint64_
 
 }  // namespace
 
-std::uint64_t NewRunId() {
+std::uint64_t NewStampRunId() {
   std::random_device device;
   std::uint64_t id = 0;
   while (id == 0) id = (static_cast<std::uint64_t>(device()) << 32) ^ device();

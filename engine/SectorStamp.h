@@ -23,8 +23,9 @@ inline constexpr std::int32_t StampBytes = 32;
 // How much of a bad sector the results keep, expected and found.
 inline constexpr std::int32_t ShownBytes = 16;
 
-// A fresh random run id, never zero.
-std::uint64_t NewRunId();
+// A fresh random 64-bit id for the stamps, never zero (the run document's
+// UUID is another, wider id: engine/RunId.h).
+std::uint64_t NewStampRunId();
 
 // Stamps every sector of `block` (a block that holds the pattern) for the
 // sectors at `offset`, `offset` + 512, ... of file number `file`. Only the
