@@ -14,6 +14,9 @@ std::string Phase(double seconds, std::int64_t bytes, const std::optional<PhaseR
                      ", \"mbps\": " + JsonNumber(ResultTable::Mbps(bytes, seconds)) +
                      ", \"mbPerSecond\": " + JsonNumber(ResultTable::MBPerSecond(bytes, seconds));
   if (phase && phase->Stats.Files > 0) json += ", \"latency\": " + StatsJson(phase->Stats, true);
+  if (phase && phase->Verdict.Kind != VerdictKind::None) {
+    json += ", \"verdict\": " + VerdictJson(phase->Verdict);
+  }
   return json + "}";
 }
 
@@ -83,6 +86,7 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   json += "  \"directIo\": " + Bool(run.UsedDirectIo()) + ",\n";
   json += "  \"io\": " + JsonString(record.IoMode) + ",\n";
   json += "  \"device\": " + DeviceJson(record.Device) + ",\n";
+  json += "  \"counters\": " + CountingJson(record.Counting) + ",\n";
   json += "  \"repetitions\": [";
   for (int i = 1; i <= table.WriteHalves(); ++i) {
     json += i == 1 ? "\n    " : ",\n    ";

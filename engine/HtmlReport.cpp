@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/Utf8.h"
+#include "engine/Verdict.h"
 
 namespace tarnwell {
 namespace {
@@ -352,7 +353,14 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
           Card("読み込み（平均）", run.MeanReadMBps >= 0 ? Fixed(run.MeanReadMBps, 1) : "—",
                "MB/秒", ReadColour) +
           Card("ファイル", run.FileSize + " × " + std::to_string(run.FileCount), "", Ink) +
+          (VerdictSummary(run).empty() ? "" : Card("装置の判定", VerdictSummary(run), "", Ink)) +
           "</section>\n";
+  // Whether the figures are the device's: one line per phase.
+  if (const std::vector<std::string> lines = VerdictLines(run); !lines.empty()) {
+    html += "<section><h2>装置の判定</h2>";
+    for (const std::string& line : lines) html += "<p class=\"note\">" + XmlText(line) + "</p>";
+    html += "</section>\n";
+  }
   html += "<section><h2>測定の条件</h2><table class=\"kv\">" + Row("日時", run.Date) +
           Row("コンピュータ", run.Host) + Row("OS", run.System) + Row("フォルダ", run.Folder) +
           Row("デバイス", d.Model.empty() ? (d.DeviceName.empty() ? "不明" : d.DeviceName)

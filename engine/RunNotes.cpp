@@ -2,6 +2,8 @@
 // say about a run's figures.
 #include "engine/RunNotes.h"
 
+#include "engine/Verdict.h"
+
 namespace tarnwell {
 namespace {
 
@@ -10,7 +12,7 @@ using NoteSource = void (*)(const RunRecord& record, std::vector<std::string>& n
 
 // In the order the user reads them. A feature with notes adds one line here.
 constexpr NoteSource NoteSources[] = {
-    nullptr,
+    VerdictNotes,
 };
 
 }  // namespace

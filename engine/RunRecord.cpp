@@ -60,7 +60,8 @@ std::string PhaseJson(const std::optional<PhaseRecord>& phase, bool withTimeline
   if (!phase) return "null";
   return "{" + Field("seconds", JsonNumber(phase->Seconds), true) +
          Field("mbPerSecond", JsonNumber(phase->MBPerSecond)) +
-         Field("latency", StatsJson(phase->Stats, withTimeline)) + "}";
+         Field("latency", StatsJson(phase->Stats, withTimeline)) +
+         Field("verdict", VerdictJson(phase->Verdict)) + "}";
 }
 
 std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
@@ -76,6 +77,7 @@ std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
     phase.Stats.P999 = numbers.Figure(*latency, "p99.9", 0);
     phase.Stats.Max = numbers.Figure(*latency, "max", 0);
   }
+  if (!ReadVerdict(value->Find("verdict"), phase.Verdict)) numbers.Sound = false;
   return phase;
 }
 
@@ -135,8 +137,8 @@ std::string HistoryLine(const RunRecord& r) {
       Field("fileSizeBytes", std::to_string(r.FileSizeBytes)) +
       Field("fileCount", std::to_string(r.FileCount)) +
       Field("readCount", std::to_string(r.ReadCount)) + Field("device", DeviceJson(r.Device)) +
-      Field("io", JsonString(r.IoMode)) + Field("table", JsonString(r.Table)) +
-      ", \"repetitions\": [";
+      Field("counters", CountingJson(r.Counting)) + Field("io", JsonString(r.IoMode)) +
+      Field("table", JsonString(r.Table)) + ", \"repetitions\": [";
   for (std::size_t i = 0; i < r.Repetitions.size(); ++i) {
     const RepetitionRecord& repetition = r.Repetitions[i];
     json += (i == 0 ? "{" : ", {") + Field("repetition", std::to_string(repetition.Number), true) +
@@ -188,6 +190,7 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
     r.Device.PhysicalSectorBytes = numbers.Count<std::int64_t>(*device, "physicalSectorBytes", 0);
     r.Device.FreeBytes = numbers.Count<std::int64_t>(*device, "freeBytes", -1);
   }
+  if (!ReadCounting(j.Find("counters"), r.Counting)) numbers.Sound = false;
   r.IoMode = j.TextAt("io");
   r.Table = j.TextAt("table");
   if (const JsonValue* repetitions = j.Find("repetitions")) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/PhaseStats.h"
+#include "engine/Verdict.h"
 #include "platform/DeviceIdentity.h"
 
 namespace tarnwell {
@@ -19,6 +20,7 @@ struct PhaseRecord {
   double Seconds = 0;      // the recorded time, as in the table
   double MBPerSecond = 0;  // 2^20 bytes per second
   PhaseStats Stats;        // per-file latencies and timeline (empty when not kept)
+  PhaseVerdict Verdict;    // the device's bytes against the benchmark's
 };
 
 struct RepetitionRecord {
@@ -46,6 +48,7 @@ struct RunRecord {
   std::int32_t FileCount = 0;
   std::int32_t ReadCount = 0;
   platform::DeviceIdentity Device;
+  DeviceCounting Counting;  // the devices whose counters judge each phase
   // "direct", or the buffered fallback and its cause.
   std::string IoMode;
   std::string Table;  // the result text exactly as the window shows it

@@ -26,6 +26,7 @@ public:
 
   platform::FileSystem& Files() override { return FileSystem; }
   double Now() override {
+    Events += 'N';
     const double now = Clock;
     Clock += Tick;
     return now;
@@ -43,6 +44,22 @@ public:
     return device;
   }
   void Describe(RunRecord& record) override { record.Date = "2026-12-09T10:00:00"; }
+  // No device counters unless a test plans some. Every clock stamp and
+  // counter reading is logged ('N', 'C'); each reading finds the devices
+  // CounterStep bytes further on, and reading number FailReading fails.
+  platform::CounterPlan Plan;
+  std::string Events;
+  std::int64_t CounterStep = 0;
+  int FailReading = 0;
+  platform::CounterPlan PlanCounters(const std::string&) override { return Plan; }
+  platform::CounterSample ReadCounters(const platform::CounterPlan&) override {
+    Events += 'C';
+    const auto readings = static_cast<std::int64_t>(std::count(Events.begin(), Events.end(), 'C'));
+    platform::CounterSample sample;
+    sample.ReadBytes = sample.WrittenBytes = readings * CounterStep;
+    if (readings == FailReading) sample.Result = platform::Status::Failure(5);
+    return sample;
+  }
   bool Pause(std::int32_t milliseconds, const std::atomic<bool>&) override {
     Pauses.push_back(milliseconds);
     return static_cast<int>(Pauses.size()) != StopAtPause;
@@ -389,6 +406,28 @@ TEST_F(RunTest, FallsBackToSynchronousBufferedIoAndSaysSoOnce) {
     // The refused attempt is not timed: every phase shows the clean 50 ms.
     EXPECT_NE(LastText().find("\r\n1\t0.050\t"), std::string::npos);
   }
+}
+
+TEST_F(RunTest, DeviceCountersAreReadOutsideEachTimedPhaseAndJudgeIt) {
+  Environment.Plan.Devices = {"sdz"};
+  Environment.Plan.Sources = {"/sys/fake/stat"};
+  Environment.CounterStep = 512000;  // half of each phase's 1,024,000 bytes
+  Environment.FailReading = 4;       // the one after the read phase
+  BenchmarkRun run(Choices, Buffer, Generator, Observer, Environment);
+  const RunOutcome outcome = run.Execute();
+  ASSERT_EQ(outcome.Result, RunOutcome::Kind::Completed);
+  // Before each start stamp and after each end stamp, never between them.
+  EXPECT_EQ(Environment.Events, "CNNCCNNC");
+  const RunRecord record = run.Record(outcome);
+  EXPECT_EQ(record.Counting.Devices, std::vector<std::string>{"sdz"});
+  const PhaseVerdict& write = record.Repetitions.at(0).Write->Verdict;
+  EXPECT_EQ(write.Kind, VerdictKind::Mixed);
+  EXPECT_EQ(write.Bytes, 1024000);
+  EXPECT_EQ(write.DeviceBytes, 512000);
+  // A reading that failed leaves its phase without a figure, not with a false one.
+  const PhaseVerdict& read = record.Repetitions.at(0).Read->Verdict;
+  EXPECT_EQ(read.Kind, VerdictKind::Unknown);
+  EXPECT_EQ(read.DeviceBytes, -1);
 }
 
 TEST_F(RunTest, StopRequestEndsTheRunWithoutAHalfRowAndCleansUp) {
