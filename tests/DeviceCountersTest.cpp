@@ -25,7 +25,8 @@ using testing::TempFolder;
 // A sysfs tree with a SATA disk (sda, partition sda1, 6 Gbit/s), a USB disk
 // (sdb, 5 Gbit/s), an NVMe drive (8 GT/s x4), dm-0 over sda1 and sdb, md0
 // over dm-0 and the NVMe drive, and two loop devices backed by a file on
-// sda1, one of them with direct I/O.
+// sda1, one of them with direct I/O and the other partitioned, and a btrfs
+// over sdb and the NVMe drive.
 class FakeSysfs : public ::testing::Test {
 protected:
   FakeSysfs() {
@@ -54,6 +55,11 @@ protected:
       File(folder + "/loop/backing_file", "/images/disk.img");
       File(folder + "/loop/dio", loop[2] == '0' ? "0" : "1");
     }
+    File("devices/virtual/block/loop0/loop0p1/partition", "1");
+    Disk("259:1", "devices/virtual/block/loop0/loop0p1");
+    Member("fs/btrfs/0f1e", "sdb", usb + "/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdb");
+    Member("fs/btrfs/0f1e", "nvme0n1", pcie + "/nvme/nvme0/nvme0n1");
+    Rename("fs/btrfs/0f1e/slaves", "fs/btrfs/0f1e/devices");
     view.SysRoot = root.Path();
     view.FileDevice = [](const std::string& path) -> std::optional<DeviceNumber> {
       if (path == "/images/disk.img") return DeviceNumber{8, 1};
@@ -81,6 +87,9 @@ protected:
     fs::create_directories(fs::path(root.Path()) / "class/block");
     fs::create_directory_symlink(fs::path(root.Path()) / path,
                                  fs::path(root.Path()) / "class/block" / fs::path(path).filename());
+  }
+  void Rename(const std::string& from, const std::string& to) {
+    fs::rename(fs::path(root.Path()) / from, fs::path(root.Path()) / to);
   }
   void Member(const std::string& holder, const std::string& name, const std::string& member) {
     fs::create_directories(fs::path(root.Path()) / holder / "slaves");
@@ -125,6 +134,9 @@ TEST_F(FakeSysfs, LoopDevicesCountTheDiskHoldingTheirBackingFile) {
   const platform::CounterPlan loop = Plan(7, 0);
   EXPECT_EQ(loop.Devices, std::vector<std::string>{"sda1"});
   EXPECT_EQ(loop.BackingFile, "/images/disk.img");  // its page cache stands between
+  // A partition of the loop device: the same disk, the same cache.
+  EXPECT_EQ(Plan(259, 1).Devices, std::vector<std::string>{"sda1"});
+  EXPECT_EQ(Plan(259, 1).BackingFile, "/images/disk.img");
   // With direct I/O the loop device bypasses that cache.
   const platform::CounterPlan direct = Plan(7, 1);
   EXPECT_EQ(direct.Devices, std::vector<std::string>{"sda1"});
@@ -135,8 +147,9 @@ TEST_F(FakeSysfs, LoopDevicesCountTheDiskHoldingTheirBackingFile) {
 }
 
 TEST_F(FakeSysfs, OtherDeviceNumbersGoByTheirMountSourceOrSayWhyNot) {
-  // btrfs: an anonymous device number; its mount source is the disk.
-  EXPECT_EQ(Plan(0, 50).Devices, std::vector<std::string>{"sdb"});
+  // btrfs: an anonymous device number; its mount source names one of its
+  // members, and every member counts.
+  EXPECT_EQ(Plan(0, 50).Devices, (std::vector<std::string>{"nvme0n1", "sdb"}));
   const struct {
     unsigned minor;
     CounterGap gap;

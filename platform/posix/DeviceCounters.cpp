@@ -117,27 +117,55 @@ private:
           fs::exists(source, error) ? fs::canonical(source, error) : fs::path(source);
       const fs::path block = sysRoot_ / "class" / "block" / node.filename();
       if (fs::exists(block, error)) {
-        Collect(fs::canonical(block, error), depth + 1);
+        // A btrfs spanning several devices names one of them as its source;
+        // its members are listed together under /sys/fs/btrfs/UUID/devices.
+        for (const fs::path& members : MemberLists(sysRoot_ / "fs" / "btrfs")) {
+          if (fs::exists(members / node.filename(), error)) {
+            for (const fs::path& member : Sorted(members)) Collect(Canonical(member), depth + 1);
+            return;
+          }
+        }
+        Collect(Canonical(block), depth + 1);
         return;
       }
     }
     if (Plan.Gap == CounterGap::None) Plan.Gap = CounterGap::NoBlockDevice;
   }
 
+  // The entries of a folder in name order, whatever the directory's own.
+  static std::vector<fs::path> Sorted(const fs::path& folder) {
+    std::vector<fs::path> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+      entries.push_back(it->path());
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+  }
+  static fs::path Canonical(const fs::path& path) {
+    std::error_code ignored;
+    return fs::canonical(path, ignored);
+  }
+  // Each file system's list of member devices: /sys/fs/btrfs/*/devices.
+  static std::vector<fs::path> MemberLists(const fs::path& folder) {
+    std::vector<fs::path> lists;
+    for (const fs::path& fileSystem : Sorted(folder)) lists.push_back(fileSystem / "devices");
+    return lists;
+  }
+
   void Collect(const fs::path& device, int depth) {
     if (depth > DeepestNesting || device.empty()) return;
     std::error_code error;
     // device-mapper and md: the members hold the data.
-    std::vector<fs::path> members;
-    for (fs::directory_iterator it(device / "slaves", error), end; !error && it != end;
-         it.increment(error)) {
-      members.push_back(it->path());
+    // A partition of a loop, md or dm device holds what its whole device holds.
+    const fs::path whole = device.parent_path();
+    if (fs::exists(device / "partition", error) &&
+        (!Sorted(whole / "slaves").empty() || fs::exists(whole / "loop", error))) {
+      Collect(whole, depth + 1);
+      return;
     }
-    std::sort(members.begin(), members.end());  // in name order, whatever the directory's
-    for (const fs::path& member : members) {
-      std::error_code ignored;
-      Collect(fs::canonical(member, ignored), depth + 1);
-    }
+    const std::vector<fs::path> members = Sorted(device / "slaves");
+    for (const fs::path& member : members) Collect(Canonical(member), depth + 1);
     if (!members.empty()) return;
     // A loop device: its data lives in a file on another file system.
     const fs::path backing = device / "loop" / "backing_file";
