@@ -5,6 +5,9 @@
 #include <array>
 #include <string_view>
 
+#include "cli/TotalSize.h"
+#include "engine/UtcTime.h"
+
 namespace tarnwell::cli {
 namespace {
 
@@ -128,6 +131,42 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
           options.Report = *file;
         }
       }
+    } else if (name == "--merge") {
+      // Every following argument up to the next option is a document.
+      while (a + 1 < arguments.size() && !arguments[a + 1].starts_with("--")) {
+        options.MergeFiles.push_back(arguments[++a]);
+      }
+      if (value) options.MergeFiles.insert(options.MergeFiles.begin(), *value);
+      if (options.MergeFiles.empty()) result.Error = "--merge には文書のファイルが必要です";
+    } else if (name == "--host") {
+      if (const std::optional<std::string> host = takeValue()) {
+        if (host->empty()) {
+          result.Error = "--host に空の名前は指定できません";
+        } else {
+          options.Host = *host;
+        }
+      }
+    } else if (name == "--label") {
+      options.Label = takeValue();
+    } else if (name == "--json-file") {
+      if (const std::optional<std::string> file = takeValue()) {
+        if (file->empty()) {
+          result.Error = "--json-file にファイル名が必要です";
+        } else {
+          options.JsonFile = *file;
+        }
+      }
+    } else if (name == "--start-at") {
+      if (const std::optional<std::string> text = takeValue()) {
+        options.StartAt = ParseUtcTime(*text);
+        if (!options.StartAt) {
+          result.Error = "--start-at の値 \"" + *text +
+                         "\" は UTC の日時 (2026-12-10T05:40:12Z、2026-12-10T05:40:12.250Z など) "
+                         "か 1970 年からの秒数にしてください";
+        }
+      }
+    } else if (name == "--per-host") {
+      flag(options.PerHost, true);
     } else if (name == "--read-only") {
       flag(choices.ReadOnly, true);
     } else if (name == "--random") {
@@ -150,7 +189,19 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
     } else if (name == "--file-size") {
       item(FileSizeItems, choices.FileSizeIndex);
     } else if (name == "--total") {
-      item(TotalSizeItems, choices.TotalSizeIndex);
+      // Any size from 1MB up; one of the list's keeps its index as well.
+      if (const std::optional<std::string> text = takeValue()) {
+        if (const std::optional<std::int64_t> bytes = ParseTotalSize(*text)) {
+          choices.TotalBytes = *bytes;
+          for (std::size_t i = 0; i < TotalSizeTable.size(); ++i) {
+            if (TotalSizeTable[i] == *bytes) choices.TotalSizeIndex = static_cast<int>(i);
+          }
+        } else {
+          result.Error = name + " の値 \"" + *text +
+                         "\" は 1MB 以上の大きさを整数と単位 KB MB GB TB で書いてください "
+                         "(例: 100MB 4GB 1536MB)";
+        }
+      }
     } else if (name == "--repeat") {
       item(RepeatItems, choices.RepeatIndex);
     } else if (name == "--wait") {
@@ -180,11 +231,27 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
       return result;
     }
   }
+  // A merge runs nothing: only its output can be chosen.
+  if (!options.MergeFiles.empty() && !options.Help && !options.Version) {
+    for (const std::string& option : given) {
+      if (option != "--merge" && option != "--json" && option != "--report") {
+        result.Error = option + " は --merge と一緒には使えません";
+        return result;
+      }
+    }
+  }
   if (blockMegabyte) choices.OneMegabyteBlocks = *blockMegabyte;
   const bool smallFile =
       !OneMegabyteBlocksFit(FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)]);
   if (blockMegabyte.value_or(false) && smallFile) {
     result.Error = "--block 1MB は 1MB 以上のファイルでのみ使えます";
+    return result;
+  }
+  const std::int64_t fileSize = FileSizeTable[static_cast<std::size_t>(choices.FileSizeIndex)];
+  if (choices.TotalBytes / fileSize > MaxFileCount) {
+    result.Error = "--total " + TotalText(choices.TotalBytes) + " は " +
+                   std::string(FileSizeItems[static_cast<std::size_t>(choices.FileSizeIndex)]) +
+                   " のファイルで 1,048,576 個を超えます。--file-size を大きくしてください";
     return result;
   }
   DeriveParameters(choices);
@@ -199,7 +266,9 @@ const char* UsageText() {
          "\n"
          "  --folder DIR           テストフォルダ TRW_TEMP を作る場所 (既定: ホームフォルダ)\n"
          "  --file-size SIZE       ファイルの大きさ: 1KB 10KB 100KB 1MB 5MB 10MB 50MB 100MB\n"
-         "  --total SIZE           総容量: 1MB 10MB 20MB 50MB 100MB 200MB 500MB 1GB\n"
+         "  --total SIZE           総容量: 1MB 以上、整数と単位 KB MB GB TB (例: 100MB 4GB\n"
+         "                         1536MB)。ファイルは 1,048,576 個まで。空き容量に\n"
+         "                         収まらない総容量は書き込む前に断る\n"
          "  --repeat N             繰り返し: 1 3 5 10\n"
          "  --wait S               各段階の間の待機 (秒): 0 から 10\n"
          "  --read-percent P       読み込む割合 (%): 0.1 0.2 0.5 1 2 5 10 20 50 100\n"
@@ -213,10 +282,20 @@ const char* UsageText() {
          "ウィンドウ版の設定ファイル)\n"
          "  --report FILE.html     グラフ付きのレポート (1 つの HTML ファイル) を書く\n"
          "  --no-history           この測定を履歴に残さない\n"
+         "  --json-file FILE       JSON の結果をこのファイルに書く (標準出力には表を書く)\n"
+         "  --label TEXT           結果の JSON に残すラベル\n"
+         "  --host NAME            結果に残すホスト名 (既定: このコンピュータの名前)\n"
+         "  --start-at TIME        この時刻に測定を始める: UTC の日時 (2026-12-10T05:40:12Z)\n"
+         "                         か 1970 年からの秒数。24 時間より先や 1 秒より前は不可\n"
+         "  --per-host             テストフォルダを TRW_TEMP-ホスト名 にする (共有フォルダ用。\n"
+         "                         ホスト名の / \\ : * ? \" < > | 制御文字と \"..\" は _ になる)\n"
          "  --history [--match S] [--json]\n"
          "                         履歴を新しい順に表示する (S: デバイスかフォルダで絞り込む)。\n"
          "                         --json では {\"runs\": [...], \"damaged\": N} を書く\n"
          "                         (runs は履歴の行と同じ形の測定、新しい順)\n"
+         "  --merge FILE... [--json] [--report FILE.html]\n"
+         "                         各ホストの --json-file の文書をまとめる: ホストごとの速度、\n"
+         "                         全ホストが同時に動いた区間の合計、全ファイルの百分位数\n"
          "  --no-file-times        ファイルごとの時間を取らない (その負荷を確かめるため)\n"
          "  --json                 結果を JSON で標準出力に書く (UTF-8 でないバイト B は\n"
          "                         文字列中で \\udcBB と書く: Python の surrogateescape)。\n"

@@ -2,6 +2,7 @@
 // main window would hold.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,15 @@ struct CliOptions {
   bool Version = false;
   std::optional<std::string> Settings;  // --settings FILE
   bool FolderGiven = false;             // --folder was given: no saved folder is used
+  std::vector<std::string> MergeFiles;  // --merge FILE...: run documents to merge
+  // Runs on many machines: the host name to record (default: the machine's),
+  // a label, the document's file, a common start (microseconds since 1970,
+  // UTC) and a run folder of the host's own.
+  std::optional<std::string> Host;
+  std::optional<std::string> Label;
+  std::string JsonFile;
+  std::optional<std::int64_t> StartAt;
+  bool PerHost = false;
 };
 
 struct ParseResult {

@@ -15,6 +15,9 @@ inline constexpr const char* Interrupted = "中断しました";
 inline constexpr const char* SettingsFile = "設定ファイル ";
 inline constexpr const char* HistoryFile = "履歴 ";
 inline constexpr const char* ReportFile = "レポート ";
+inline constexpr const char* Document = "文書 ";
+inline constexpr const char* DocumentTooLarge = "測定結果の文書としては大きすぎます";
+inline constexpr const char* JsonFile = "JSON ファイル ";
 inline constexpr const char* CannotRead = " を読めません";
 inline constexpr const char* CannotWriteReport = " を書き込めません";
 // After the settings file and the folder's key: why its folder is refused.
@@ -31,6 +34,13 @@ inline constexpr const char* HistoryHeader =
 inline constexpr const char* NoFolder = "測定するフォルダがわかりません";
 // On a line of its own after a refused or missing folder.
 inline constexpr const char* NameTheFolder = "--folder で測定するフォルダを指定してください。";
+// A common start (--start-at), its UTC time after the text.
+inline constexpr const char* WaitingForStart = "tarnwell-cli: 開始を待っています: ";
+inline constexpr const char* StartInThePast =
+    "--start-at の時刻は過ぎています (1 秒までの遅れだけ認めます): ";
+inline constexpr const char* StartTooFarAhead = "--start-at の時刻は 24 時間より先です: ";
+inline constexpr const char* ClockNow = "現在の時刻 (UTC): ";
+
 // On a line of its own after a usage error.
 inline constexpr const char* SeeHelp = "詳しくは tarnwell-cli --help を見てください。";
 

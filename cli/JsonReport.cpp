@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cstdio>
 
+#include "engine/ShortPhases.h"
+#include "engine/UtcTime.h"
+
 namespace tarnwell::cli {
 namespace {
 
@@ -13,6 +16,12 @@ std::string Phase(double seconds, std::int64_t bytes, const std::optional<PhaseR
   std::string json = "{\"seconds\": " + JsonNumber(seconds) +
                      ", \"mbps\": " + JsonNumber(ResultTable::Mbps(bytes, seconds)) +
                      ", \"mbPerSecond\": " + JsonNumber(ResultTable::MBPerSecond(bytes, seconds));
+  if (phase) json += ExactJson(*phase) + WriteCliffJson(phase->Cliff);
+  const auto utc = [](std::int64_t time) {
+    return time > 0 ? JsonString(FormatUtc(time)) : std::string("null");
+  };
+  json += ", \"startUtc\": " + utc(phase ? phase->StartUtc : 0) +
+          ", \"endUtc\": " + utc(phase ? phase->EndUtc : 0);
   if (phase && phase->Stats.Files > 0) json += ", \"latency\": " + StatsJson(phase->Stats, true);
   if (phase && phase->Verdict.Kind != VerdictKind::None) {
     json += ", \"verdict\": " + VerdictJson(phase->Verdict);
@@ -60,12 +69,26 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
       static_cast<std::int64_t>(parameters.FileSize) * parameters.FileCount;
   const std::int64_t readBytes = static_cast<std::int64_t>(parameters.FileSize) * run.ReadCount();
 
-  std::string json = "{\n  \"choices\": {";
+  // Who and when, for documents gathered from many machines.
+  std::string json = "{\n  \"schema\": \"tarnwell-run/1\",\n";
+  json += "  \"runId\": " + JsonString(record.RunId) + ",\n";
+  json += "  \"host\": " + JsonString(record.Host) + ",\n";
+  json += "  \"label\": " + (options.Label ? JsonString(*options.Label) : "null") + ",\n";
+  json += "  \"startAt\": " +
+          (record.StartRequested >= 0
+               ? "{\"requested\": " + JsonString(FormatUtc(record.StartRequested)) +
+                     ", \"actual\": " + JsonString(FormatUtc(record.StartActual)) + "}"
+               : std::string("null")) +
+          ",\n";
+  json += "  \"choices\": {";
   json += "\"folder\": " + JsonString(choices.Folder);
   json += ", \"fileSize\": " +
           JsonString(std::string(FileSizeItems[static_cast<std::size_t>(choices.FileSizeIndex)]));
   json += ", \"total\": " +
-          JsonString(std::string(TotalSizeItems[static_cast<std::size_t>(choices.TotalSizeIndex)]));
+          JsonString(
+              choices.TotalBytes > 0
+                  ? TotalText(choices.TotalBytes)
+                  : std::string(TotalSizeItems[static_cast<std::size_t>(choices.TotalSizeIndex)]));
   json +=
       ", \"repeat\": " + std::string(RepeatItems[static_cast<std::size_t>(choices.RepeatIndex)]);
   json += ", \"waitSeconds\": " + std::to_string(parameters.WaitMSec / 1000);

@@ -18,19 +18,26 @@
 #include "cli/CliOptions.h"
 #include "cli/CliTexts.h"
 #include "cli/JsonReport.h"
+#include "cli/MergeCommand.h"
 #include "cli/SavedChoices.h"
+#include "cli/StartAt.h"
 #include "engine/BenchmarkRun.h"
 #include "engine/HtmlReport.h"
 #include "engine/RunHistory.h"
+#include "engine/RunId.h"
 #include "engine/RunNotes.h"
 #include "engine/UnitMSec.h"
+#include "engine/UtcTime.h"
 #include "engine/Utf8.h"
 #include "platform/AtomicFile.h"
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "platform/Priority.h"
 #include "platform/Signals.h"
+#include "platform/Sleep.h"
+#include "platform/SystemIdentity.h"
 #include "platform/Terminal.h"
 #include "platform/TextFiles.h"
 
@@ -294,11 +301,22 @@ int Main(int argc, char** argv) {
     return FlushOutput() ? ExitCompleted : ExitStopped;
   }
   if (parsed.Options.ListHistory) return ListHistory(parsed.Options);
+  if (!parsed.Options.MergeFiles.empty()) {
+    return MergeDocuments(parsed.Options) ? ExitCompleted : ExitStopped;
+  }
 
   CliOptions defaults = builtIn;
   if (!TakeSavedChoices(parsed.Options, defaults)) return ExitUsage;
   parsed = ParseCliOptions(arguments, defaults);
   if (!parsed.Error.empty()) return usageError(parsed.Error);
+  if (parsed.Options.StartAt) {
+    const std::string refused =
+        StartTimeRefusal(*parsed.Options.StartAt, platform::UnixMicrosecondsNow());
+    if (!refused.empty()) return usageError(refused);
+  }
+  std::string host = parsed.Options.Host.value_or("");
+  if (!parsed.Options.Host) platform::QueryMachineName(host);
+  if (parsed.Options.PerHost) parsed.Options.Choices.PerHost = host.empty() ? "_" : host;
   const CliOptions& options = parsed.Options;
   // No home folder and no folder named: nothing says where to measure.
   if (options.Choices.Folder.empty()) {
@@ -324,6 +342,18 @@ int Main(int argc, char** argv) {
   run.KeepFileTimes = options.KeepFileTimes;
   platform::InstallStopSignals(run.StopFlag());
 
+  // Waits for a common start with everything but the run itself ready; an
+  // interrupt here ends the program before anything was made.
+  std::int64_t startedAt = -1;
+  if (options.StartAt) {
+    std::fprintf(stderr, "%s%s\n", CliTexts::WaitingForStart, FormatUtc(*options.StartAt).c_str());
+    if (!platform::SleepUntilWallClock(*options.StartAt, run.StopFlag())) {
+      std::fprintf(stderr, "%s\n", CliTexts::Interrupted);
+      return ExitInterrupted;
+    }
+    startedAt = platform::UnixMicrosecondsNow();
+  }
+
   RunOutcome outcome;
   {
     std::optional<ProgressLine> progress;
@@ -331,7 +361,12 @@ int Main(int argc, char** argv) {
     outcome = run.Execute();
   }
   observer.Finish();
-  const RunRecord record = run.Record(outcome);
+  RunRecord record = run.Record(outcome);
+  record.Host = host;
+  record.RunId = NewRunId();
+  record.Label = options.Label.value_or("");
+  record.StartRequested = options.StartAt.value_or(-1);
+  record.StartActual = startedAt;
   for (const std::string& note : RunNotes(record)) std::fprintf(stderr, "%s\n", note.c_str());
   // A run that never reached its folder measured nothing worth keeping.
   const bool measured = !record.Date.empty();
@@ -351,9 +386,27 @@ int Main(int argc, char** argv) {
     if (!report.Written) Complain(report.Message);
   }
   bool lost = measured && !options.Report.empty() && !report.Written;
-  if (options.Json) {
-    std::fputs(JsonReport(options, run, outcome, record, report).c_str(), stdout);
+  std::string document = options.Json || !options.JsonFile.empty()
+                             ? JsonReport(options, run, outcome, record, report)
+                             : std::string();
+  if (!options.JsonFile.empty()) {
+    // Written where the user said, never through a link or into a FIFO there.
+    const platform::SaveResult saved =
+        platform::ReplaceFileAtomically(options.JsonFile, document, platform::LinkAtPath::Refuse);
+    if (!saved.Ok()) {
+      const std::string text = CliTexts::JsonFile + options.JsonFile + CliTexts::CannotWriteReport;
+      Complain(text, saved.Reason());
+      lost = true;
+      // The copy on stdout must not call completed what exits 1.
+      if (options.Json && outcome.Result == RunOutcome::Kind::Completed) {
+        RunOutcome failed = outcome;
+        failed.Result = RunOutcome::Kind::Stopped;
+        failed.Message = RunMessages::WithReason(text, saved.Reason());
+        document = JsonReport(options, run, failed, record, report);
+      }
+    }
   }
+  if (options.Json) std::fputs(document.c_str(), stdout);
   // A table nobody received (a full disk, a closed pipe) is no result.
   if (!FlushOutput()) lost = true;
   if (lost && outcome.Result == RunOutcome::Kind::Completed) return ExitStopped;

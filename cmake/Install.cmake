@@ -81,6 +81,9 @@ endif()
 install(FILES ${PROJECT_SOURCE_DIR}/doc/README.TXT DESTINATION ${CMAKE_INSTALL_DATADIR}/tarnwell)
 install(FILES ${PROJECT_SOURCE_DIR}/doc/manual.html
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell)
+# What readers of the runner's documents validate them against.
+install(FILES ${PROJECT_SOURCE_DIR}/doc/tarnwell-run.schema.json
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell)
 install(FILES ${PROJECT_BINARY_DIR}/man/tarnwell-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 if(TARGET tarnwell)
   install(FILES ${PROJECT_BINARY_DIR}/man/tarnwell.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

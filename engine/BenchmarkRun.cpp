@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/FigureText.h"
 #include "engine/RandomOrder.h"
 #include "engine/RunFolder.h"
 #include "engine/UnitMSec.h"
@@ -82,6 +83,8 @@ void RunEnvironment::Describe(RunRecord& record) {
     record.System = (name.empty() ? "" : name + " ") + "(" + family + " " + kernel + ")";
   }
 }
+
+std::int64_t RunEnvironment::UtcNow() { return platform::UnixMicrosecondsNow(); }
 
 std::string RunEnvironment::RandomListPath() {
   const std::string folder = platform::ProgramCacheDirectory();
@@ -309,7 +312,8 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
   return Step::Continue;
 }
 
-void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes) {
+void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes,
+                               double elapsedDays) {
   if (repetitionRecords_.size() < static_cast<std::size_t>(repetition)) {
     repetitionRecords_.push_back(RepetitionRecord{repetition, std::nullopt, std::nullopt});
   }
@@ -325,7 +329,14 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   // link even one millisecond slower is surely faster than the link.
   const double slowest = ResultTable::MBPerSecond(bytes, phase.Seconds + 0.001);
   phase.Verdict = Judge(counting_, bytes, deviceBytes, slowest);
+  // The phase has only just ended: its start is the recorded time earlier.
+  phase.EndUtc = environment_.UtcNow();
+  phase.StartUtc = phase.EndUtc - static_cast<std::int64_t>(phase.Seconds * 1e6 + 0.5);
   if (KeepFileTimes) phase.Stats = recorder_.Finish();
+  phase.ExactSeconds = elapsedDays * SecondsPerDay;
+  phase.ExactMBPerSecond = ResultTable::MBPerSecond(bytes, phase.ExactSeconds);
+  if (write && !inMemory_)
+    phase.Cliff = FindWriteCliff(phase.Stats.Timeline, phase.Stats.Files, parameters_.FileSize);
   (write ? repetitionRecords_.back().Write : repetitionRecords_.back().Read) = std::move(phase);
 }
 
@@ -338,7 +349,8 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
   };
   record.Folder = choices_.Folder;
   record.FileSize = item(FileSizeItems, choices_.FileSizeIndex);
-  record.Total = item(TotalSizeItems, choices_.TotalSizeIndex);
+  record.Total = choices_.TotalBytes > 0 ? TotalText(choices_.TotalBytes)
+                                         : item(TotalSizeItems, choices_.TotalSizeIndex);
   record.Block = BlockItems[blockSize_ == OneMegabyte ? 1 : 0];
   record.ReadPercent = item(ReadPercentageItems, choices_.ReadPercentageIndex);
   record.Repeat = repetitions_;
@@ -409,7 +421,7 @@ RunOutcome BenchmarkRun::Execute() {
     outcome_.Result = RunOutcome::Kind::Ended;
     return finish();
   }
-  runFolder_ = RunFolderFor(choices_.Folder);
+  runFolder_ = RunFolderFor(choices_.Folder, choices_.PerHost);
   // Longer than the system takes, creation would fail only after making
   // a long chain of folders.
   if (runFolder_.size() + TestFileNameCapacity > platform::MaxPathLength()) {
@@ -433,9 +445,28 @@ RunOutcome BenchmarkRun::Execute() {
   counting_ = CountingFor(counterPlan_);
   environment_.Describe(described_);
   repetitionRecords_.clear();
-  if (environment_.Files().IsInMemory(folder_)) observer_.Notice(RunMessages::InMemory);
-  if (!ComputeFileCount(parameters_, choices_.FileSizeIndex, choices_.TotalSizeIndex)) {
-    Fail(MessageKind::Plain, RunMessages::FileLargerThanTotal);
+  inMemory_ = environment_.Files().IsInMemory(folder_);
+  if (inMemory_) observer_.Notice(RunMessages::InMemory);
+  if (!ComputeRunFileCount(parameters_, choices_)) {
+    const bool tooMany =
+        parameters_.FileSize > 0 && choices_.TotalBytes / parameters_.FileSize > MaxFileCount;
+    Fail(MessageKind::Plain,
+         tooMany ? RunMessages::TooManyFiles : RunMessages::FileLargerThanTotal);
+    return finish();
+  }
+  // A total given in bytes can be far beyond the disk: refused before the
+  // first byte, rather than found out when the disk is full.
+  const std::int64_t totalBytes =
+      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  if (choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&
+      totalBytes > device_.FreeBytes - FreeSpaceMargin(totalBytes)) {
+    char text[512];
+    std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal,
+                  TotalText(choices_.TotalBytes).c_str(),
+                  ApproximateSize(device_.FreeBytes).c_str(),
+                  ApproximateSize(FreeSpaceMargin(totalBytes)).c_str());
+    Fail(MessageKind::Plain, text);
+    if (choices_.DeleteFiles) RemoveRunFolder();
     return finish();
   }
   blockSize_ = BlockSizeFor(choices_.OneMegabyteBlocks, parameters_.FileSize);
@@ -467,7 +498,7 @@ RunOutcome BenchmarkRun::Execute() {
     double elapsed = 0;  // a read-only run writes nothing and records 0
     if (!choices_.ReadOnly && WritePhase(elapsed) == Step::Stop) return finish();
     table_.AppendWriteHalf(i, elapsed, writeBytes);
-    if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes);
+    if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes, elapsed);
     observer_.ResultTextChanged(table_.Text());
     NoticeFallbackOnce();
 
@@ -493,7 +524,7 @@ RunOutcome BenchmarkRun::Execute() {
       return finish();
     }
     table_.AppendReadHalf(i, elapsed, readBytes);
-    RecordPhase(i, false, readBytes);
+    RecordPhase(i, false, readBytes, elapsed);
     observer_.ResultTextChanged(table_.Text());
     NoticeFallbackOnce();
     progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);

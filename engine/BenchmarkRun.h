@@ -98,12 +98,19 @@ public:
   // counters, read just outside each phase's timed interval.
   virtual platform::CounterPlan PlanCounters(const std::string& folder);
   virtual platform::CounterSample ReadCounters(const platform::CounterPlan& plan);
+  // The wall clock in microseconds since 1970 (UTC), for the phases' times.
+  virtual std::int64_t UtcNow();
 };
 
 // Messages of the run, as the user reads them.
 namespace RunMessages {
 inline constexpr const char* FolderNotCreated = "テンポラリ・ディレクトリを作成できませんでした";
 inline constexpr const char* FileLargerThanTotal = "1ファイルの大きさが総容量を超えています";
+inline constexpr const char* TooManyFiles =
+    "総容量に比べてファイルが小さすぎます（1 回の測定は 1,048,576 ファイルまで）";
+// The total, the free space, the part of it left free.
+inline constexpr const char* NoRoomForTotal =
+    "総容量 %s は空き容量に収まりません（空き容量 %s、うち %s は余裕として残します）";
 inline constexpr const char* ReadShareTooSmall = "ファイルの数に比べて、読み込み％が過小です";
 inline constexpr const char* CannotOpen = "を開けません";
 inline constexpr const char* CannotWrite = "に書き込めません";
@@ -162,7 +169,7 @@ private:
   Step WritePhase(double& elapsed);
   Step ReadPhase(const std::int32_t* order, std::int32_t count, double& elapsed);
   // Keeps a phase's figures for the record, after its timed interval.
-  void RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes);
+  void RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes, double elapsedDays);
   // The devices' counters, read before a phase's start stamp and after its end.
   void SampleCounters(platform::CounterSample& sample);
   Step SaveRandomList(const std::vector<std::int32_t>& order);
@@ -204,6 +211,7 @@ private:
   std::int32_t repetitions_ = 0;
   std::int32_t readCount_ = 0;
   bool noticeGiven_ = false;
+  bool inMemory_ = false;  // no device, so no device's write cache to find
   // From the first repetition on, a stop cleans up as the run's end would.
   bool filesMayExist_ = false;
 };

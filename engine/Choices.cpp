@@ -72,6 +72,12 @@ bool SavedFolderIsCut(const platform::IniFile& settings) {
   return settings.IsCut(ChoiceKeys::Section, ChoiceKeys::Folder);
 }
 
+bool ComputeRunFileCount(RunParameters& parameters, const RunChoices& choices) {
+  return choices.TotalBytes > 0
+             ? ComputeFileCountOfTotal(parameters, choices.FileSizeIndex, choices.TotalBytes)
+             : ComputeFileCount(parameters, choices.FileSizeIndex, choices.TotalSizeIndex);
+}
+
 void DeriveParameters(RunChoices& choices) {
   RunParameters& parameters = choices.Parameters;
   parameters.WaitMSec = WaitMSecFor(choices.WaitIndex);
@@ -80,7 +86,7 @@ void DeriveParameters(RunChoices& choices) {
   }
   // The size as the file-size close-up takes it; the count stays the run's.
   RunParameters sizes;
-  ComputeFileCount(sizes, choices.FileSizeIndex, choices.TotalSizeIndex);
+  ComputeRunFileCount(sizes, choices);
   if (!OneMegabyteBlocksFit(sizes.FileSize)) choices.OneMegabyteBlocks = false;
 }
 

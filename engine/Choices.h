@@ -4,6 +4,7 @@
 // window shows them in its controls, the runner takes them as its defaults.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -86,7 +87,14 @@ bool SavedFolderIsCut(const platform::IniFile& settings);
 // derives them afresh); WaitMSec and ReadPercent are taken as they stand.
 struct RunChoices : Choices {
   RunParameters Parameters;
+  std::int64_t TotalBytes = 0;  // a total in bytes (runner only); 0: the list's TotalSizeIndex
+  // When not empty, the run folder is TRW_TEMP-<this host name>.
+  std::string PerHost;
 };
+
+// FileSize and FileCount for the choices: from TotalBytes when it is given,
+// else from the list's total (see ComputeFileCount).
+bool ComputeRunFileCount(RunParameters& parameters, const RunChoices& choices);
 
 // What the window's start-up derives from its choices, for a run without a
 // window: the pause, the share read back (kept without a selection) and the

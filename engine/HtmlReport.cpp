@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/ShortPhases.h"
 #include "engine/Utf8.h"
 #include "engine/Verdict.h"
+#include "engine/WriteCliff.h"
 
 namespace tarnwell {
 namespace {
@@ -158,6 +160,16 @@ std::string TimelineChart(const RunRecord& run, bool write) {
     const std::string name = std::to_string(run.Repetitions[i].Number) + " 回目";
     svg += "<polyline fill=\"none\" " + stroke + " stroke-linejoin=\"round\" points=\"" + points +
            "\"><title>" + name + "</title></polyline>";
+    if (phase->Cliff && phase->Cliff->Share < static_cast<std::int32_t>(values.size())) {
+      // The lasting fall: a dashed line between the last fast share and the first slow one.
+      const double x =
+          plot.left + plot.InnerWidth() * phase->Cliff->Share / static_cast<double>(values.size());
+      svg += "<line class=\"cliff\" x1=\"" + Px(x) + "\" x2=\"" + Px(x) + "\" y1=\"" +
+             Px(plot.top) + "\" y2=\"" + Px(plot.height - plot.bottom) + "\" stroke=\"" + Ink +
+             "\" stroke-dasharray=\"4 3\"><title>" + name + ": " +
+             XmlText(WriteCliffText(*phase->Cliff)) + "</title></line>" +
+             Text(x + 4, plot.top + 12, "低下", "start");
+    }
     // The legend: each repetition's shade beside its name.
     const double legendY = plot.height - 10;
     svg += "<line x1=\"" + Px(legendX) + "\" x2=\"" + Px(legendX + 18) + "\" y1=\"" + Px(legendY) +
@@ -382,6 +394,14 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
                               (run.Random ? "ランダムな順" : "名前順") + "）" +
                               (run.ReadOnly ? "、読み込みのみ" : "")) +
           Row("終了後の削除", run.Delete ? "する" : "しない") + "</table></section>\n";
+  std::vector<std::string> precision;
+  ShortPhaseNotes(run, precision);
+  WriteCliffNotes(run, precision);
+  if (!precision.empty()) {
+    html += "<section><h2>測定の精度</h2>";
+    for (const std::string& note : precision) html += "<p>" + XmlText(note) + "</p>";
+    html += "</section>\n";
+  }
   html += "<section><h2>繰り返しごとの転送速度</h2>" + BarChart(run) + "</section>\n";
   html += std::string(
               "<section><h2>転送速度の推移</h2><p class=\"note\">ファイルを順に"
@@ -394,6 +414,47 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
   html += "<section><h2>結果の表</h2><pre>" + XmlText(run.Table) + "</pre></section>\n";
   html += "<footer>Tarnwell で作成</footer>\n</main></body></html>\n";
   return html;
+}
+
+std::string ThroughputBarChart(const std::vector<ThroughputBars>& groups,
+                               const std::string& label) {
+  Plot plot;
+  double max = 0;
+  for (const ThroughputBars& g : groups) max = std::max({max, g.WriteMBps, g.ReadMBps});
+  max = NiceCeiling(max);
+  std::string svg = SvgOpen(plot, label) + Axis(plot, max, "MB/秒");
+  const double slot =
+      plot.InnerWidth() / static_cast<double>(std::max<std::size_t>(groups.size(), 1));
+  const double bar = std::min(slot * 0.34, 48.0);
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    const double centre = plot.left + slot * (static_cast<double>(i) + 0.5);
+    auto column = [&](double mbps, double x, const char* colour) {
+      if (mbps < 0) return std::string();
+      const double y = plot.Y(mbps, max);
+      return "<rect x=\"" + Px(x) + "\" y=\"" + Px(y) + "\" width=\"" + Px(bar) + "\" height=\"" +
+             Px(plot.top + plot.InnerHeight() - y) + "\" rx=\"3\" fill=\"" + colour + "\"><title>" +
+             XmlText(groups[i].Name) + ": " + Fixed(mbps, 3) + " MB/秒</title></rect>" +
+             Text(x + bar / 2, y - 4, Fixed(mbps, 1), "middle", " class=\"value\"");
+    };
+    svg += column(groups[i].WriteMBps, centre - bar - 2, WriteColour);
+    svg += column(groups[i].ReadMBps, centre + 2, ReadColour);
+    svg += Text(centre, plot.height - plot.bottom + 18, groups[i].Name);
+  }
+  svg += Legend(plot.left, plot.height - 6, WriteColour, "書き込み");
+  svg += Legend(plot.left + 110, plot.height - 6, ReadColour, "読み込み");
+  return svg + "</svg>";
+}
+
+std::string ReportPage(const std::string& title, const std::string& subtitle,
+                       const std::string& sections) {
+  return "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"ja\" "
+         "xml:lang=\"ja\">\n"
+         "<head><meta charset=\"UTF-8\"/><meta name=\"viewport\" content=\"width=device-width\"/>"
+         "<title>Tarnwell " +
+         XmlText(title) + "</title><style>" + Style +
+         "</style></head>\n<body><main>\n<header><h1>" + XmlText(title) + "</h1><p>" +
+         XmlText(subtitle) + "</p></header>\n" + sections +
+         "<footer>Tarnwell で作成</footer>\n</main></body></html>\n";
 }
 
 }  // namespace tarnwell

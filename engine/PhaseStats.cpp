@@ -11,6 +11,54 @@ constexpr double BytesPerMB = 1048576.0;
 
 }  // namespace
 
+double HistogramPercentile(const LatencyHistogram& histogram, double share) {
+  const std::int64_t files = HistogramFiles(histogram);
+  const auto rank = static_cast<std::int64_t>(std::ceil(share * static_cast<double>(files) - 1e-9));
+  std::int64_t seen = histogram.Zeroes;
+  if (rank <= seen) return 0;
+  for (const auto& [bucket, count] : histogram.Counts) {
+    seen += count;
+    if (seen >= rank) {
+      const double middle =
+          PhaseRecorder::SmallestSeconds *
+          std::exp2((static_cast<double>(bucket) + 0.5) / PhaseRecorder::BucketsPerOctave);
+      return std::clamp(middle, histogram.Min, std::max(histogram.Min, histogram.Max));
+    }
+  }
+  return histogram.Max;
+}
+
+void MergeHistogram(LatencyHistogram& into, const LatencyHistogram& from) {
+  const std::int64_t before = HistogramFiles(into);
+  const std::int64_t added = HistogramFiles(from);
+  if (added == 0) return;
+  into.Min = before == 0 ? from.Min : std::min(into.Min, from.Min);
+  into.Max = before == 0 ? from.Max : std::max(into.Max, from.Max);
+  into.Zeroes += from.Zeroes;
+  std::vector<std::pair<std::int32_t, std::int64_t>> sum;
+  sum.reserve(into.Counts.size() + from.Counts.size());
+  auto a = into.Counts.begin();
+  auto b = from.Counts.begin();
+  while (a != into.Counts.end() || b != from.Counts.end()) {
+    if (b == from.Counts.end() || (a != into.Counts.end() && a->first < b->first)) {
+      sum.push_back(*a++);
+    } else if (a == into.Counts.end() || b->first < a->first) {
+      sum.push_back(*b++);
+    } else {
+      sum.emplace_back(a->first, a->second + b->second);
+      ++a;
+      ++b;
+    }
+  }
+  into.Counts = std::move(sum);
+}
+
+std::int64_t HistogramFiles(const LatencyHistogram& histogram) {
+  std::int64_t files = histogram.Zeroes;
+  for (const auto& bucket : histogram.Counts) files += bucket.second;
+  return files;
+}
+
 void PhaseRecorder::Start(std::int32_t files, std::int64_t fileBytes, double start) {
   *this = PhaseRecorder{};
   files_ = std::max<std::int32_t>(files, 0);
@@ -42,38 +90,31 @@ void PhaseRecorder::Add(double opened, double closed) {
   }
 }
 
-double PhaseRecorder::Percentile(double share) const {
-  // The smallest latency that at least `share` of the files did not exceed.
-  const auto rank = static_cast<std::int64_t>(std::ceil(share * added_ - 1e-9));
-  std::int64_t seen = zeroes_;
-  if (rank <= seen) return 0;
-  for (std::size_t b = 0; b < buckets_.size(); ++b) {
-    seen += buckets_[b];
-    if (seen >= rank) {
-      // The middle of the bucket (geometrically), never outside what was seen.
-      const double middle =
-          SmallestSeconds * std::exp2((static_cast<double>(b) + 0.5) / BucketsPerOctave);
-      return std::clamp(middle, min_, max_);
-    }
-  }
-  return max_;
-}
-
 PhaseStats PhaseRecorder::Finish() const {
   PhaseStats stats;
   stats.Files = added_;
   if (added_ == 0) return stats;
-  stats.P50 = Percentile(0.50);
-  stats.P90 = Percentile(0.90);
-  stats.P99 = Percentile(0.99);
-  stats.P999 = Percentile(0.999);
+  stats.Histogram.Zeroes = zeroes_;
+  stats.Histogram.Min = min_;
+  stats.Histogram.Max = max_;
+  for (std::size_t b = 0; b < buckets_.size(); ++b) {
+    if (buckets_[b] > 0)
+      stats.Histogram.Counts.emplace_back(static_cast<std::int32_t>(b), buckets_[b]);
+  }
+  stats.P50 = HistogramPercentile(stats.Histogram, 0.50);
+  stats.P90 = HistogramPercentile(stats.Histogram, 0.90);
+  stats.P99 = HistogramPercentile(stats.Histogram, 0.99);
+  stats.P999 = HistogramPercentile(stats.Histogram, 0.999);
   stats.Max = max_;
+  double ended = 0;
   const std::int32_t filled = added_ == files_ ? slices_ : slice_;
   for (std::int32_t s = 0; s < filled; ++s) {
     const double seconds = sliceSeconds_[static_cast<std::size_t>(s)];
     const double bytes = static_cast<double>(sliceFiles_[static_cast<std::size_t>(s)]) *
                          static_cast<double>(fileBytes_);
     stats.Timeline.push_back(seconds > 0 ? bytes / BytesPerMB / seconds : 0.0);
+    ended += seconds;
+    stats.TimelineEndSeconds.push_back(ended);
   }
   return stats;
 }

@@ -6,9 +6,31 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace tarnwell {
+
+// The raw latency histogram of a phase, in PhaseRecorder's bucket geometry:
+// bucket i holds the latencies from SmallestSeconds * 2^(i / BucketsPerOctave)
+// up to the next bucket. Histograms of several phases add up bucket by bucket
+// (MergeHistogram), and the percentiles of the sum are exactly those of one
+// phase that had seen all their files.
+struct LatencyHistogram {
+  std::int64_t Zeroes = 0;  // files that took no measurable time
+  double Min = 0;           // the fastest and slowest file, in seconds
+  double Max = 0;
+  std::vector<std::pair<std::int32_t, std::int64_t>> Counts;  // sparse, ascending index
+};
+
+// The smallest latency that at least `share` of the files did not exceed:
+// the geometric middle of its bucket, never outside [Min, Max]; 0 when no
+// file was counted. PhaseRecorder::Finish takes its percentiles from here.
+double HistogramPercentile(const LatencyHistogram& histogram, double share);
+// Adds `from` to `into`, keeping the counts sparse and ascending.
+void MergeHistogram(LatencyHistogram& into, const LatencyHistogram& from);
+// How many files a histogram counts.
+std::int64_t HistogramFiles(const LatencyHistogram& histogram);
 
 struct PhaseStats {
   std::int32_t Files = 0;
@@ -21,6 +43,9 @@ struct PhaseStats {
   double Max = 0;
   // MB/s (2^20 bytes) over each successive share of the files, in order.
   std::vector<double> Timeline;
+  // When each share ended, in seconds from the phase's start.
+  std::vector<double> TimelineEndSeconds;
+  LatencyHistogram Histogram;
 };
 
 class PhaseRecorder {
@@ -40,8 +65,6 @@ public:
   PhaseStats Finish() const;
 
 private:
-  double Percentile(double share) const;
-
   std::int32_t files_ = 0;
   std::int64_t fileBytes_ = 0;
   std::int32_t added_ = 0;

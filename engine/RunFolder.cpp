@@ -1,8 +1,10 @@
 // The run folder's name and its creation.
 #include "engine/RunFolder.h"
 
+#include <string_view>
 #include <vector>
 
+#include "engine/Utf8.h"
 #include "platform/Paths.h"
 
 namespace tarnwell {
@@ -13,6 +15,41 @@ std::string RunFolderFor(const std::string& folderText) {
   folder += RunFolderName;
   folder += platform::PathSeparator;
   return folder;
+}
+
+std::string RunFolderFor(const std::string& folderText, const std::string& host) {
+  std::string folder = RunFolderFor(folderText);
+  if (host.empty()) return folder;
+  folder.pop_back();
+  return folder + "-" + HostFolderPart(host) + platform::PathSeparator;
+}
+
+std::string HostFolderPart(const std::string& host) {
+  constexpr std::size_t MostBytes = 64;
+  std::string part;
+  for (std::size_t at = 0; at < host.size();) {
+    const std::size_t length = Utf8SequenceLength(host, at);
+    // U+0080-U+009F are controls too (C1).
+    const bool c1 = length == 2 && static_cast<unsigned char>(host[at]) == 0xC2 &&
+                    static_cast<unsigned char>(host[at + 1]) < 0xA0;
+    if (length > 1 && !c1) {
+      if (part.size() + length > MostBytes) break;
+      part.append(host, at, length);
+      at += length;
+      continue;
+    }
+    if (part.size() + 1 > MostBytes) break;
+    const unsigned char c = static_cast<unsigned char>(host[at]);
+    const bool harmful =
+        length != 1 || c < 0x20 || c == 0x7F ||
+        std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos ||
+        (c == '.' && !part.empty() && part.back() == '.');
+    part += harmful ? '_' : static_cast<char>(c);
+    at += c1 ? 2 : 1;
+  }
+  if (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.back() = '_';
+  if (part.empty()) part = "_";
+  return part;
 }
 
 namespace {

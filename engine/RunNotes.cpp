@@ -2,7 +2,9 @@
 // say about a run's figures.
 #include "engine/RunNotes.h"
 
+#include "engine/ShortPhases.h"
 #include "engine/Verdict.h"
+#include "engine/WriteCliff.h"
 
 namespace tarnwell {
 namespace {
@@ -13,6 +15,8 @@ using NoteSource = void (*)(const RunRecord& record, std::vector<std::string>& n
 // In the order the user reads them. A feature with notes adds one line here.
 constexpr NoteSource NoteSources[] = {
     VerdictNotes,
+    ShortPhaseNotes,
+    WriteCliffNotes,
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "engine/RunParameters.h"
 
 #include <cmath>
+#include <utility>
 
 namespace tarnwell {
 
@@ -14,6 +15,30 @@ bool ComputeFileCount(RunParameters& parameters, int fileSizeIndex, int totalSiz
   if (total < parameters.FileSize) return false;
   parameters.FileCount = total / parameters.FileSize;
   return true;
+}
+
+bool ComputeFileCountOfTotal(RunParameters& parameters, int fileSizeIndex,
+                             std::int64_t totalBytes) {
+  if (fileSizeIndex < 0 || fileSizeIndex >= ItemCount) return false;
+  parameters.FileSize = static_cast<std::int32_t>(FileSizeTable[fileSizeIndex]);
+  // 64-bit throughout: a total past 2 GB must not wrap on a 32-bit build.
+  const std::int64_t count = totalBytes / parameters.FileSize;
+  if (count < 1 || count > MaxFileCount) return false;
+  parameters.FileCount = static_cast<std::int32_t>(count);
+  return true;
+}
+
+std::int64_t FreeSpaceMargin(std::int64_t totalBytes) {
+  return (std::int64_t{64} << 20) + totalBytes / 100;
+}
+
+std::string TotalText(std::int64_t totalBytes) {
+  static constexpr std::array<std::pair<std::int64_t, const char*>, 4> Units = {
+      {{std::int64_t{1} << 40, "TB"}, {1 << 30, "GB"}, {1 << 20, "MB"}, {1 << 10, "KB"}}};
+  for (const auto& [unit, name] : Units) {
+    if (totalBytes > 0 && totalBytes % unit == 0) return std::to_string(totalBytes / unit) + name;
+  }
+  return std::to_string(totalBytes) + "B";
 }
 
 std::int32_t WaitMSecFor(int waitIndex) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tarnwell {
@@ -52,6 +53,22 @@ struct RunParameters {
 // one file, FileCount, returning true. With no valid size selection nothing
 // changes and the result is false.
 bool ComputeFileCount(RunParameters& parameters, int fileSizeIndex, int totalSizeIndex);
+
+// The most files one run writes: a total given in bytes may take up to this
+// many files of the chosen size (the list's largest total of 1 KB files).
+inline constexpr std::int64_t MaxFileCount = 1048576;
+
+// Space a run given its total in bytes leaves free on the disk, for the file
+// system's own records of up to a million files: 64 MB and 1 % of the total.
+std::int64_t FreeSpaceMargin(std::int64_t totalBytes);
+
+// As ComputeFileCount, for a total given in bytes: false also when the total
+// would take more than MaxFileCount files, the count then left as it was.
+bool ComputeFileCountOfTotal(RunParameters& parameters, int fileSizeIndex, std::int64_t totalBytes);
+
+// A total in bytes as the record writes it: in the largest of TB, GB, MB and
+// KB that holds it whole ("4GB", "1536MB"), else in bytes ("1000B").
+std::string TotalText(std::int64_t totalBytes);
 
 // Pause between phases for a wait index; 0 without a valid selection.
 std::int32_t WaitMSecFor(int waitIndex);

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "engine/Json.h"
+#include "engine/ShortPhases.h"
 
 namespace tarnwell {
 namespace {
@@ -59,8 +60,8 @@ std::string Bool(bool value) { return value ? "true" : "false"; }
 std::string PhaseJson(const std::optional<PhaseRecord>& phase, bool withTimeline) {
   if (!phase) return "null";
   return "{" + Field("seconds", JsonNumber(phase->Seconds), true) +
-         Field("mbPerSecond", JsonNumber(phase->MBPerSecond)) +
-         Field("latency", StatsJson(phase->Stats, withTimeline)) +
+         Field("mbPerSecond", JsonNumber(phase->MBPerSecond)) + ExactJson(*phase) +
+         WriteCliffJson(phase->Cliff) + Field("latency", StatsJson(phase->Stats, withTimeline)) +
          Field("verdict", VerdictJson(phase->Verdict)) + "}";
 }
 
@@ -69,6 +70,7 @@ std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
   PhaseRecord phase;
   phase.Seconds = numbers.Figure(*value, "seconds", 0);
   phase.MBPerSecond = numbers.Figure(*value, "mbPerSecond", 0);
+  if (!ReadExact(*value, phase) || !ReadWriteCliff(*value, phase.Cliff)) numbers.Sound = false;
   if (const JsonValue* latency = value->Find("latency")) {
     phase.Stats.Files = numbers.Count<std::int32_t>(*latency, "files", 0);
     phase.Stats.P50 = numbers.Figure(*latency, "p50", 0);
@@ -120,9 +122,29 @@ std::string StatsJson(const PhaseStats& stats, bool withTimeline) {
     for (std::size_t i = 0; i < stats.Timeline.size(); ++i) {
       json += (i == 0 ? "" : ", ") + JsonNumber(stats.Timeline[i]);
     }
+    json += "]" + Field("histogram", HistogramJson(stats.Histogram)) + ", \"timeline\": [";
+    for (std::size_t i = 0; i < stats.Timeline.size() && i < stats.TimelineEndSeconds.size(); ++i) {
+      json += (i == 0 ? "{" : ", {") +
+              Field("offsetSeconds", JsonNumber(stats.TimelineEndSeconds[i]), true) +
+              Field("mbPerSecond", JsonNumber(stats.Timeline[i])) + "}";
+    }
     json += "]";
   }
   return json + "}";
+}
+
+std::string HistogramJson(const LatencyHistogram& histogram) {
+  std::string json =
+      "{" + Field("smallestSeconds", JsonNumber(PhaseRecorder::SmallestSeconds), true) +
+      Field("bucketsPerOctave", std::to_string(PhaseRecorder::BucketsPerOctave)) +
+      Field("octaves", std::to_string(PhaseRecorder::Octaves)) +
+      Field("zeroes", std::to_string(histogram.Zeroes)) + Field("min", JsonNumber(histogram.Min)) +
+      Field("max", JsonNumber(histogram.Max)) + ", \"counts\": [";
+  for (std::size_t i = 0; i < histogram.Counts.size(); ++i) {
+    json += (i == 0 ? "[" : ", [") + std::to_string(histogram.Counts[i].first) + ", " +
+            std::to_string(histogram.Counts[i].second) + "]";
+  }
+  return json + "]}";
 }
 
 std::string HistoryLine(const RunRecord& r) {

@@ -12,6 +12,7 @@
 
 #include "engine/PhaseStats.h"
 #include "engine/Verdict.h"
+#include "engine/WriteCliff.h"
 #include "platform/DeviceIdentity.h"
 
 namespace tarnwell {
@@ -21,6 +22,14 @@ struct PhaseRecord {
   double MBPerSecond = 0;  // 2^20 bytes per second
   PhaseStats Stats;        // per-file latencies and timeline (empty when not kept)
   PhaseVerdict Verdict;    // the device's bytes against the benchmark's
+  // From the precise clock, unrounded; -1 where not known (older history).
+  double ExactSeconds = -1;
+  double ExactMBPerSecond = -1;     // 0 when the clock saw no time pass
+  std::optional<WriteCliff> Cliff;  // a write phase's lasting fall in throughput
+  // When the phase ran by the wall clock, in microseconds since 1970 (UTC);
+  // 0 when not known (a record read back from the history).
+  std::int64_t StartUtc = 0;
+  std::int64_t EndUtc = 0;
 };
 
 struct RepetitionRecord {
@@ -58,6 +67,13 @@ struct RunRecord {
   double MeanReadMBps = -1;
   std::string Result;  // "completed", "stopped" (with Message) or "interrupted"
   std::string Message;
+  // For documents merged across machines: a random UUID, the user's label,
+  // and the common start that was asked for and when the run really began
+  // (microseconds since 1970, UTC; -1 without one).
+  std::string RunId;
+  std::string Label;
+  std::int64_t StartRequested = -1;
+  std::int64_t StartActual = -1;
 };
 
 // "Model (vda, ext4)", or what there is of it.
@@ -67,8 +83,11 @@ bool SameSetup(const RunRecord& a, const RunRecord& b);
 
 // The device identity as a JSON object.
 std::string DeviceJson(const platform::DeviceIdentity& device);
-// Percentiles (and the timeline when `withTimeline`) as a JSON object.
+// Percentiles (and, when `withTimeline`, the timeline both as bare MB/s and
+// with each share's end, and the raw histogram) as a JSON object.
 std::string StatsJson(const PhaseStats& stats, bool withTimeline);
+// The histogram with its bucket geometry, counts as [index, count] pairs.
+std::string HistogramJson(const LatencyHistogram& histogram);
 
 // One line of the history file (no line end): the record without its
 // timelines, which only a report of the run itself shows.

@@ -23,4 +23,8 @@ struct CalendarTime {
 CalendarTime LocalTimeNow();
 CalendarTime UtcTimeNow();
 
+// The wall clock as microseconds since 1970-01-01 00:00:00 UTC, for times
+// that several machines compare (a common start, when a phase ran).
+std::int64_t UnixMicrosecondsNow();
+
 }  // namespace tarnwell::platform

@@ -2,11 +2,17 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 namespace tarnwell::platform {
 
 // Sleeps for `milliseconds`, waking early once `stop` is set. Returns false
 // when the pause was cut short by a stop request.
 bool SleepUnlessStopped(int milliseconds, const std::atomic<bool>& stop);
+
+// Sleeps until the wall clock (UnixMicrosecondsNow) reaches `deadline`,
+// returning within a few milliseconds of it, or early with false once `stop`
+// is set. A wall clock set forward or back moves the wake-up with it.
+bool SleepUntilWallClock(std::int64_t deadline, const std::atomic<bool>& stop);
 
 }  // namespace tarnwell::platform

@@ -8,6 +8,7 @@
 
 #include "engine/BenchmarkRun.h"
 #include "engine/RandomOrder.h"
+#include "engine/RunNotes.h"
 #include "tests/FakeFileSystem.h"
 
 namespace tarnwell {
@@ -21,6 +22,7 @@ public:
   FakeFileSystem FileSystem;
   std::vector<std::int32_t> Pauses;
   int StopAtPause = 0;  // cut the n-th pause short
+  std::int64_t FreeBytes = -1;
   double Clock = 46000.0;
   double Tick = 0.050 / 86400.0 + 1e-12;  // each stamp 50 ms after the last
 
@@ -41,6 +43,7 @@ public:
     platform::DeviceIdentity device;
     device.Folder = folder;
     device.FileSystemType = "fakefs";
+    device.FreeBytes = FreeBytes;
     return device;
   }
   void Describe(RunRecord& record) override { record.Date = "2026-12-09T10:00:00"; }
@@ -102,6 +105,7 @@ protected:
     const RunOutcome outcome = run.Execute();
     Parameters = run.Parameters();
     ReadCount = run.ReadCount();
+    Record = run.Record(outcome);
     Environment.FileSystem.Hook = nullptr;
     return outcome;
   }
@@ -121,6 +125,7 @@ protected:
   FakeEnvironment Environment;
   RunParameters Parameters;
   std::int32_t ReadCount = 0;
+  RunRecord Record;
   std::optional<std::pair<Call, int>> StopOnCall;
 };
 
@@ -139,6 +144,11 @@ TEST_F(RunTest, CompleteRunReportsEveryHalfRowThenTheSummaries) {
   EXPECT_TRUE(LastText().starts_with(ResultTable::Header));
   EXPECT_NE(LastText().find("\r\n3\t0.050\t"), std::string::npos);
   EXPECT_TRUE(LastText().ends_with("平均転送速度（MB/秒）：19.531\r\n"));
+  // The precise clock's own 50 ms; per kind one verdict (no counters here)
+  // and one short-phase note.
+  EXPECT_NEAR(Record.Repetitions.at(2).Read->ExactSeconds, 0.05, 1e-6);
+  EXPECT_NEAR(Record.Repetitions.at(2).Read->ExactMBPerSecond, 19.531, 1e-3);
+  EXPECT_EQ(RunNotes(Record).size(), 4u);
   // Each file holds the 1 KB block a hundred times.
   const std::vector<char>& file = Environment.FileSystem.Files.at("/data/TRW_TEMP/00000010.bin");
   ASSERT_EQ(file.size(), 102400u);
@@ -190,6 +200,35 @@ TEST_F(RunTest, StopsBeforeAnyPhaseWithTheirMessages) {
   EXPECT_EQ(Parameters.FileSize, 5242880);
   EXPECT_EQ(Parameters.FileCount, 33);
   EXPECT_TRUE(Observer.Texts.empty());
+}
+
+TEST_F(RunTest, TotalInBytesRunsPastTheListUnlessTheDiskCannotHoldIt) {
+  Choices.TotalBytes = 3 << 20;  // no item of the list
+  Environment.FreeBytes = 100 << 20;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  EXPECT_EQ(Parameters.FileCount, 30);
+  EXPECT_EQ(Record.Total, "3MB");
+
+  // Refused before a byte is written, saying what is free.
+  Environment.FileSystem.Files.clear();
+  Choices.DeleteFiles = true;
+  Choices.TotalBytes = std::int64_t{50} << 20;
+  Environment.FreeBytes = std::int64_t{110} << 20;  // less the 64.5 MB margin: 45.5 MB
+  const RunOutcome outcome = Run();
+  EXPECT_EQ(outcome.Result, RunOutcome::Kind::Stopped);
+  EXPECT_EQ(
+      outcome.Message,
+      "総容量 50MB は空き容量に収まりません（空き容量 110 MB、うち 64 MB は余裕として残します）");
+  EXPECT_TRUE(Environment.FileSystem.Files.empty());
+  EXPECT_FALSE(HasRunFolder());
+  // Reading what is there needs no room.
+  Choices.ReadOnly = true;
+  EXPECT_NE(Run().Message, outcome.Message);
+
+  Choices.ReadOnly = false;
+  Choices.TotalBytes = std::int64_t{1} << 40;  // 1TB of 100 KB files: too many
+  Environment.FreeBytes = -1;
+  EXPECT_EQ(Run().Message, RunMessages::TooManyFiles);
 }
 
 TEST_F(RunTest, ReadShareTooSmallStopsAfterTheFirstWriteAndItsPause) {

@@ -19,11 +19,14 @@
 #include <thread>
 #include <vector>
 
+#include "engine/Json.h"
+#include "engine/UtcTime.h"
 #include "tests/TempFolder.h"
 
 namespace tarnwell {
 namespace {
 
+using testing::Contents;
 using testing::TempFolder;
 
 struct Result {
@@ -126,7 +129,15 @@ TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
                                                     {"--no-history", "--history"},
                                                     {"--repeat", "3", "--repeat=5"},
                                                     {"--keep", "--delete"},
-                                                    {"--json", "--json"}}) {
+                                                    {"--json", "--json"},
+                                                    {"--total", "0.5GB"},
+                                                    {"--total", "512KB"},
+                                                    {"--total", "-1GB"},
+                                                    {"--total", "99999999999999TB"},
+                                                    {"--total", "2GB", "--file-size", "1KB"},
+                                                    {"--merge"},
+                                                    {"--merge", "a.json", "--folder", home.Path()},
+                                                    {"--history", "--merge", "a.json"}}) {
     const Result result = RunCli(arguments, home.Path());
     EXPECT_EQ(result.exitCode, 2) << arguments[0] << " " << arguments.back();
     EXPECT_TRUE(result.out.empty());
@@ -161,18 +172,29 @@ TEST(Cli, StopsWithTheRunsMessageAndExitCodeOne) {
   EXPECT_EQ(readOnly.exitCode, 1);
   EXPECT_NE(readOnly.out.find("\"result\": \"stopped\""), std::string::npos);
   EXPECT_NE(readOnly.out.find("00000001.binを開けません"), std::string::npos);
+
+  // A total beyond the disk is refused before anything is written.
+  const Result tooLarge =
+      RunCli({"--folder", home / "big", "--total", "100TB", "--file-size", "100MB"}, home.Path());
+  EXPECT_EQ(tooLarge.exitCode, 1);
+  EXPECT_NE(tooLarge.err.find("総容量 100TB は空き容量に収まりません（空き容量 "),
+            std::string::npos)
+      << tooLarge.err;
+  EXPECT_TRUE(std::filesystem::is_empty(home / "big"));
 }
 
 TEST(Cli, JsonReportsChoicesRowsAndSummaries) {
   TempFolder home;
   const Result result =
-      RunCli({"--folder", home / "quote\"d", "--file-size", "10KB", "--total", "1MB", "--random",
+      RunCli({"--folder", home / "quote\"d", "--file-size", "10KB", "--total", "1024kb", "--random",
               "--read-percent", "10", "--repeat", "3", "--json"},
              home.Path());
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_TRUE(result.out.starts_with("{\n"));
   EXPECT_NE(result.out.find("\"folder\": \"" + home.Path() + "/quote\\\"d\""), std::string::npos);
+  EXPECT_NE(result.out.find("\"total\": \"1MB\""), std::string::npos);
   EXPECT_NE(result.out.find("\"fileCount\": 102"), std::string::npos);
+  EXPECT_NE(result.out.find("\"exactSeconds\": "), std::string::npos);
   EXPECT_NE(result.out.find("\"readCount\": 10,"), std::string::npos);
   EXPECT_NE(result.out.find("{\"repetition\": 3, \"write\": {\"seconds\": "), std::string::npos);
   EXPECT_NE(result.out.find("\"summary\": {\"write\": {\"bytes\": 1044480, "), std::string::npos);
@@ -182,6 +204,32 @@ TEST(Cli, JsonReportsChoicesRowsAndSummaries) {
             std::string::npos);
   EXPECT_EQ(result.out.find("回数"), std::string::npos);  // no table in JSON mode
   EXPECT_TRUE(std::filesystem::exists(home / "cache/tarnwell/test.txt"));
+}
+
+TEST(Cli, MergesTheDocumentsOfTwoHostsAndRefusesWhatItCannotRead) {
+  TempFolder home;
+  for (const char* host : {"one", "two"}) {
+    ASSERT_EQ(RunCli({"--settings", "/dev/null", "--folder", home.Path(), "--per-host", "--host",
+                      host, "--json-file", home / (std::string(host) + ".json"), "--no-history"},
+                     home.Path())
+                  .exitCode,
+              0);
+  }
+  const Result merged = RunCli(
+      {"--merge", home / "one.json", home / "two.json", "--json", "--report", home / "merged.html"},
+      home.Path());
+  EXPECT_EQ(merged.exitCode, 0) << merged.err;
+  EXPECT_NE(merged.out.find("\"schema\": \"tarnwell-merge/1\""), std::string::npos);
+  EXPECT_NE(merged.out.find("\"host\": \"two\""), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_regular_file(home / "merged.html"));
+
+  std::ofstream(home / "table.txt") << "回数\t時間\n";
+  for (const std::string& file : {home / "none.json", home / "table.txt", home.Path()}) {
+    const Result refused = RunCli({"--merge", home / "one.json", file}, home.Path());
+    EXPECT_EQ(refused.exitCode, 1) << file;
+    EXPECT_TRUE(refused.out.empty());
+    EXPECT_NE(refused.err.find("tarnwell-cli: "), std::string::npos);
+  }
 }
 
 TEST(Cli, InterruptEndsTheRunPromptlyAndRemovesItsFiles) {
@@ -479,6 +527,115 @@ TEST(Cli, AReaderThatGoesAwayDoesNotLeaveTestFilesBehind) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("標準出力に書き込めません"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+}
+
+// Microseconds since 1970 by the wall clock, as the runner reads it.
+std::int64_t UtcNow() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+std::string EpochText(std::int64_t microseconds) {
+  return std::to_string(microseconds / 1000000) + "." +
+         std::to_string(microseconds % 1000000 + 1000000).substr(1);
+}
+
+TEST(Cli, HostsStartTogetherEachInItsOwnFolderOnASharedOne) {
+  TempFolder home;
+  // Two hosts on one shared folder, one common start 2 s ahead: both runs
+  // complete (each holds the lock of its own run folder) and start within
+  // 50 ms of the time asked for.
+  const std::int64_t start = UtcNow() + 2000000;
+  Result runs[2];
+  const char* hosts[2] = {"alpha", "be/ta"};
+  std::vector<std::thread> threads;
+  for (int h = 0; h < 2; ++h) {
+    threads.emplace_back([&, h] {
+      runs[h] = RunCli(
+          {"--folder", home / "share", "--per-host", "--host", hosts[h], "--keep", "--file-size",
+           "100KB", "--total", "1MB", "--start-at", EpochText(start), "--label", "fleet", "--json"},
+          home.Path());
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int h = 0; h < 2; ++h) {
+    ASSERT_EQ(runs[h].exitCode, 0) << runs[h].err;
+    const std::optional<JsonValue> document = ParseJson(runs[h].out);
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->TextAt("host"), hosts[h]);
+    EXPECT_EQ(document->TextAt("label"), "fleet");
+    const JsonValue* startAt = document->Find("startAt");
+    ASSERT_NE(startAt, nullptr);
+    EXPECT_EQ(startAt->TextAt("requested"), FormatUtc(start));
+    const std::optional<std::int64_t> actual = ParseUtcTime(startAt->TextAt("actual"));
+    ASSERT_TRUE(actual);
+    EXPECT_GE(*actual, start - 1000);  // the text keeps whole milliseconds
+    EXPECT_LT(*actual, start + 50000);
+    const std::optional<std::int64_t> written =
+        ParseUtcTime(document->Find("repetitions")->Items.at(0).Find("write")->TextAt("startUtc"));
+    ASSERT_TRUE(written);
+    EXPECT_GE(*written, start - 1000);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(home / "share/TRW_TEMP-alpha"));
+  EXPECT_TRUE(std::filesystem::is_directory(home / "share/TRW_TEMP-be_ta"));
+  EXPECT_FALSE(std::filesystem::exists(home / "share/TRW_TEMP"));
+}
+
+TEST(Cli, AStartOutOfReachIsRefusedAndAnInterruptedWaitMakesNothing) {
+  TempFolder home;
+  const std::int64_t now = UtcNow();
+  for (const std::string& time :
+       {EpochText(now - 5000000), EpochText(now + 24LL * 3600 * 1000000 + 60000000),
+        std::string("2026-12-10T05:40:12")}) {
+    const Result refused = RunCli({"--folder", home.Path(), "--start-at", time}, home.Path());
+    EXPECT_EQ(refused.exitCode, 2) << time;
+    EXPECT_NE(refused.err.find("--start-at"), std::string::npos) << refused.err;
+  }
+  // Ctrl+C half a second into a wait of a minute.
+  const auto interrupter = [] {
+    if (::fork() == 0) {
+      ::usleep(500000);
+      ::kill(::getppid(), SIGINT);
+      ::_exit(0);
+    }
+  };
+  const auto begun = std::chrono::steady_clock::now();
+  const Result waited = RunCli({"--folder", home.Path(), "--start-at", EpochText(now + 60000000),
+                                "--json-file", home / "run.json"},
+                               home.Path(), 0, 0, SIGINT, interrupter);
+  EXPECT_EQ(waited.exitCode, 130);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count(), 10);
+  EXPECT_NE(waited.err.find("中断しました"), std::string::npos);
+  EXPECT_TRUE(waited.out.empty());
+  EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+  EXPECT_FALSE(std::filesystem::exists(home / "run.json"));
+}
+
+TEST(Cli, JsonFileKeepsTheTableOnStdoutAndALostDocumentFailsTheRun) {
+  TempFolder home;
+  const Result written = RunCli({"--folder", home.Path(), "--file-size", "100KB", "--total", "1MB",
+                                 "--json-file", home / "run.json"},
+                                home.Path());
+  ASSERT_EQ(written.exitCode, 0) << written.err;
+  EXPECT_TRUE(written.out.starts_with("回数\t"));
+  const std::optional<JsonValue> document = ParseJson(Contents(home / "run.json"));
+  ASSERT_TRUE(document);
+  EXPECT_EQ(document->TextAt("schema"), "tarnwell-run/1");
+  EXPECT_EQ(document->Find("label")->Type, JsonValue::Kind::Null);
+
+  // A link at the path is refused, not followed; the run then fails.
+  std::filesystem::create_symlink(home / "elsewhere.json", home / "link.json");
+  const Result refused = RunCli({"--folder", home.Path(), "--file-size", "100KB", "--total", "1MB",
+                                 "--json-file", home / "link.json", "--json"},
+                                home.Path());
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("JSON ファイル " + home / "link.json"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(home / "elsewhere.json"));
+  // The copy on stdout says what the exit code says.
+  const std::optional<JsonValue> copy = ParseJson(refused.out);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->Find("outcome")->TextAt("result"), "stopped");
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 #include <cmath>
 
+#include "engine/RunId.h"
 #include "engine/UnitMSec.h"
+#include "engine/UtcTime.h"
 
 namespace tarnwell {
 namespace {
@@ -49,6 +51,30 @@ TEST(PreciseNow, StampsAreDatesThatNeverRunBackwards) {
     ASSERT_EQ(steps, std::floor(steps));
     previous = now;
   }
+}
+
+TEST(UtcTime, TextsOfACommonStartAndOfPhases) {
+  const std::int64_t t = 1796881212345000;                    // 2026-12-10T05:40:12.345Z
+  EXPECT_EQ(FormatUtc(t + 999), "2026-12-10T05:40:12.345Z");  // cut, never later
+  EXPECT_EQ(FormatUtc(951782400000000), "2000-02-29T00:00:00.000Z");
+  EXPECT_EQ(ParseUtcTime("2026-12-10T05:40:12.345Z"), t);
+  EXPECT_EQ(ParseUtcTime("2026-12-10T14:40:12.345+09:00"), t);
+  EXPECT_EQ(ParseUtcTime("1796881212.345"), t);
+  EXPECT_EQ(ParseUtcTime("2000-02-29t00:00:00.0000009z"), 951782400000000);
+  EXPECT_EQ(ParseUtcTime("1796881212"), t - 345000);
+  for (const char* bad : {"2026-12-09T05:40:12", "2026-02-29T00:00:00Z", "2026-12-09T24:00:00Z",
+                          "2026-12-09T05:40:60Z", "1969-12-31T23:59:59Z", "2026-12-09T05:40:12.Z",
+                          "2026-12-09T05:40:12Z ", "-5", "12e3", "", "99999999999999999999"}) {
+    EXPECT_FALSE(ParseUtcTime(bad)) << bad;
+  }
+}
+
+TEST(RunId, RandomVersionFourUuids) {
+  const std::string a = NewRunId();
+  EXPECT_EQ(a.size(), 36u);
+  EXPECT_EQ(a[14], '4');
+  EXPECT_NE(std::string("89ab").find(a[19]), std::string::npos);
+  EXPECT_NE(a, NewRunId());
 }
 
 }  // namespace

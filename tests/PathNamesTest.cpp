@@ -1,7 +1,9 @@
 // Path text rules of both systems, checked on whichever runs the tests.
 #include <gtest/gtest.h>
 
+#include "engine/RunFolder.h"
 #include "platform/PathNames.h"
+#include "platform/Paths.h"
 
 namespace tarnwell::platform {
 namespace {
@@ -58,6 +60,23 @@ TEST(PathNames, DeviceNamesWindowsKeeps) {
   for (const char* name : {"COM10", "COM", "CONSOLE", "xNUL", ".nul", "LPT1x", ""}) {
     EXPECT_FALSE(IsReservedDeviceName(name, Windows)) << name;
   }
+}
+
+TEST(PathNames, AHostNameIsOneHarmlessFolderNamePart) {
+  const std::string separator(1, platform::PathSeparator);
+  EXPECT_EQ(RunFolderFor("share", "node1.example"),
+            "share" + separator + "TRW_TEMP-node1.example" + separator);
+  EXPECT_EQ(RunFolderFor("share", ""), "share" + separator + "TRW_TEMP" + separator);
+  EXPECT_EQ(HostFolderPart("a/b\\c:d*e?f\"g<h>i|j"), "a_b_c_d_e_f_g_h_i_j");
+  EXPECT_EQ(HostFolderPart(".."), "._");
+  EXPECT_EQ(HostFolderPart("x/../y"), "x_.__y");
+  EXPECT_EQ(HostFolderPart("tab\there\x7f\xc2\x85"), "tab_here__");  // C0, DEL, C1
+  EXPECT_EQ(HostFolderPart("bad\xff\xc3"), "bad__");                 // not UTF-8
+  EXPECT_EQ(HostFolderPart("測定機 "), "測定機_");
+  EXPECT_EQ(HostFolderPart(""), "_");
+  // At most 64 bytes, never half a character.
+  EXPECT_EQ(HostFolderPart(std::string(63, 'a') + "測"), std::string(63, 'a'));
+  EXPECT_EQ(HostFolderPart(std::string(100, 'b')).size(), 64u);
 }
 
 }  // namespace

@@ -42,6 +42,24 @@ TEST(ComputeFileCount, IndexesOutsideTheTablesAreRefused) {
   EXPECT_EQ(parameters.FileCount, 2);
 }
 
+TEST(ComputeFileCount, TotalInBytesPastTheListWithoutWrapping) {
+  RunParameters parameters;
+  EXPECT_TRUE(ComputeFileCountOfTotal(parameters, 3, std::int64_t{4} << 30));  // 4GB of 1MB
+  EXPECT_EQ(parameters.FileCount, 4096);
+  EXPECT_TRUE(ComputeFileCountOfTotal(parameters, 7, std::int64_t{10} << 40));  // 10TB of 100MB
+  EXPECT_EQ(parameters.FileCount, 104857);
+  EXPECT_TRUE(ComputeFileCountOfTotal(parameters, 0, std::int64_t{1} << 30));  // the limit itself
+  EXPECT_EQ(parameters.FileCount, 1048576);
+  EXPECT_FALSE(ComputeFileCountOfTotal(parameters, 0, (std::int64_t{1} << 30) + 1024));
+  EXPECT_FALSE(ComputeFileCountOfTotal(parameters, 4, 1048576));  // 5MB into 1MB
+  EXPECT_EQ(parameters.FileCount, 1048576);
+  EXPECT_EQ(TotalText(std::int64_t{4} << 30), "4GB");
+  EXPECT_EQ(TotalText(1536 * 1048576LL), "1536MB");
+  EXPECT_EQ(TotalText(std::int64_t{2} << 40), "2TB");
+  EXPECT_EQ(TotalText(1073741824), "1GB");  // as the list spells it
+  EXPECT_EQ(TotalText(1000), "1000B");
+}
+
 TEST(RunParameters, WaitPercentRepetitionsFromIndexes) {
   EXPECT_EQ(WaitMSecFor(0), 0);
   EXPECT_EQ(WaitMSecFor(10), 10000);

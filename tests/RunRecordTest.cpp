@@ -67,6 +67,40 @@ TEST(PhaseStats, PercentilesAndTimelineFromKnownSamples) {
   EXPECT_EQ(zero.Timeline, std::vector<double>(3, 0.0));
 }
 
+TEST(PhaseStats, MergedHistogramsGiveThePercentilesOfOneRunOverAllFiles) {
+  // Three phases with different latency ranges, and one phase holding all
+  // their files; each phase's timeline ends where its last file closed.
+  const std::vector<std::vector<double>> parts = {
+      {0.0, 0.002, 0.003, 0.004}, {0.5e-7, 0.1, 0.2}, {0.0015, 0.0016, 7.0, 0.004}};
+  PhaseRecorder all;
+  all.Start(11, 4096, 0);
+  LatencyHistogram merged;
+  double clock = 0;
+  for (const std::vector<double>& part : parts) {
+    PhaseRecorder one;
+    one.Start(static_cast<std::int32_t>(part.size()), 4096, 10);
+    double now = 10;
+    for (double seconds : part) {
+      one.Add(now, now + seconds);
+      all.Add(clock, clock + seconds);
+      now += seconds;
+      clock += seconds;
+    }
+    const PhaseStats stats = one.Finish();
+    EXPECT_NEAR(stats.TimelineEndSeconds.back(), now - 10, 1e-12);
+    MergeHistogram(merged, stats.Histogram);
+  }
+  const PhaseStats whole = all.Finish();
+  EXPECT_EQ(merged.Counts, whole.Histogram.Counts);
+  EXPECT_EQ(merged.Zeroes, 2);
+  EXPECT_EQ(HistogramFiles(merged), 11);
+  for (double share : {0.1, 0.2, 0.5, 0.9, 0.99, 0.999, 1.0}) {
+    EXPECT_EQ(HistogramPercentile(merged, share), HistogramPercentile(whole.Histogram, share));
+  }
+  EXPECT_EQ(HistogramPercentile(merged, 0.5), whole.P50);
+  EXPECT_EQ(HistogramPercentile(LatencyHistogram{}, 0.5), 0);
+}
+
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t count = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {

@@ -41,4 +41,10 @@ CalendarTime LocalTimeNow() { return Calendar(true); }
 
 CalendarTime UtcTimeNow() { return Calendar(false); }
 
+std::int64_t UnixMicrosecondsNow() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
 }  // namespace tarnwell::platform

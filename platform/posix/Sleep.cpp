@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <ctime>
 
+#include "platform/Clock.h"
+
 namespace tarnwell::platform {
 
 bool SleepUnlessStopped(int milliseconds, const std::atomic<bool>& stop) {
@@ -37,6 +39,22 @@ bool SleepUnlessStopped(int milliseconds, const std::atomic<bool>& stop) {
       wake = deadline;
     }
     ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr);
+  }
+}
+
+bool SleepUntilWallClock(std::int64_t deadline, const std::atomic<bool>& stop) {
+  constexpr std::int64_t SliceMicroseconds = 20000;
+  for (;;) {
+    if (stop.load(std::memory_order_relaxed)) return false;
+    const std::int64_t now = UnixMicrosecondsNow();
+    if (now >= deadline) return true;
+    // The last slice sleeps to the deadline itself on the realtime clock.
+    const std::int64_t wake =
+        deadline - now > SliceMicroseconds ? now + SliceMicroseconds : deadline;
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(wake / 1000000);
+    until.tv_nsec = static_cast<long>(wake % 1000000) * 1000;
+    ::clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &until, nullptr);
   }
 }
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "platform/Clock.h"
+
 namespace tarnwell::platform {
 
 bool SleepUnlessStopped(int milliseconds, const std::atomic<bool>& stop) {
@@ -16,6 +18,18 @@ bool SleepUnlessStopped(int milliseconds, const std::atomic<bool>& stop) {
     if (now >= deadline) return true;
     ::Sleep(static_cast<DWORD>(deadline - now < SliceMilliseconds ? deadline - now
                                                                   : SliceMilliseconds));
+  }
+}
+
+bool SleepUntilWallClock(std::int64_t deadline, const std::atomic<bool>& stop) {
+  // Sleep() may overshoot by a timer tick (up to 15.6 ms): the last 20 ms
+  // are spent yielding instead, so the wake-up lands within a millisecond.
+  constexpr std::int64_t SliceMicroseconds = 20000;
+  for (;;) {
+    if (stop.load(std::memory_order_relaxed)) return false;
+    const std::int64_t left = deadline - UnixMicrosecondsNow();
+    if (left <= 0) return true;
+    ::Sleep(left > 2 * SliceMicroseconds ? static_cast<DWORD>(SliceMicroseconds / 1000) : 0);
   }
 }
 

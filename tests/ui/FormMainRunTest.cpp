@@ -116,7 +116,7 @@ TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
   ASSERT_EQ(::mkfifo(a.services.historyPath.c_str(), 0600), 0);
   Click();
   ASSERT_TRUE(WaitForEnd());
-  // First on the status line; the run's own notes (the verdict) follow it.
+  // It comes first on the status line; the run's own notes follow it.
   EXPECT_TRUE(a.labelProgress.Caption().starts_with(std::string(FormMainTexts::HistoryNotWritten) +
                                                     "（" + RunMessages::NotRegular + "）"));
 }

@@ -1,0 +1,402 @@
+// Merging many hosts' run documents: the checks and the arithmetic.
+#include "engine/MergedRuns.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "engine/UtcTime.h"
+
+namespace tarnwell {
+namespace {
+
+constexpr double BytesPerMB = 1048576.0;
+// Choices that may differ from host to host: where each one measured, and
+// how its scheduler treated it.
+constexpr const char* HostOwnChoices[] = {"folder", "priority"};
+// More than any phase holds (a phase counts its files in 32 bits), far less
+// than would overflow a sum over thousands of documents.
+constexpr double LargestCount = 4294967296.0;
+
+// The first fault found in a document, named after it.
+class Reader {
+public:
+  explicit Reader(const std::string& name) : name_(name) {}
+
+  bool Failed() const { return !error_.empty(); }
+  const std::string& Error() const { return error_; }
+
+  void Fail(const std::string& what) {
+    if (error_.empty()) error_ = name_ + MergeTexts::Malformed + what;
+  }
+
+  const JsonValue* Member(const JsonValue& object, const char* key, JsonValue::Kind kind,
+                          bool nullable = false) {
+    const JsonValue* value = object.Find(key);
+    if (value != nullptr && value->Type == kind) return value;
+    if (nullable && value != nullptr && value->Type == JsonValue::Kind::Null) return nullptr;
+    Fail(std::string("\"") + key + "\"");
+    return nullptr;
+  }
+
+  // A finite figure within [lowest, highest].
+  double Figure(const JsonValue& object, const char* key, double lowest, double highest) {
+    const JsonValue* value = Member(object, key, JsonValue::Kind::Number);
+    if (value == nullptr) return lowest;
+    if (!(value->Number >= lowest && value->Number <= highest)) {
+      Fail(std::string("\"") + key + "\"");
+      return lowest;
+    }
+    return value->Number;
+  }
+
+  double Count(const JsonValue& value, const char* what) {
+    if (value.Type != JsonValue::Kind::Number || !(value.Number >= 0) ||
+        value.Number > LargestCount || value.Number != std::floor(value.Number)) {
+      Fail(what);
+      return 0;
+    }
+    return value.Number;
+  }
+
+  double Time(const JsonValue& object, const char* key) {
+    const JsonValue* value = Member(object, key, JsonValue::Kind::String);
+    if (value == nullptr) return 0;
+    const std::optional<std::int64_t> microseconds = ParseUtcTime(value->Text);
+    if (!microseconds) Fail(std::string("\"") + key + "\"");
+    return static_cast<double>(microseconds.value_or(0)) / 1e6;
+  }
+
+private:
+  const std::string& name_;
+  std::string error_;
+};
+
+// Adds a phase's histogram ("latency"."histogram") to `into`.
+void AddHistogram(const JsonValue& phase, Reader& reader, std::optional<MergedLatency>& into) {
+  const JsonValue* latency = phase.Find("latency");
+  if (latency == nullptr || latency->Type != JsonValue::Kind::Object) return;
+  const JsonValue* histogram = latency->Find("histogram");
+  if (histogram == nullptr || histogram->Type == JsonValue::Kind::Null) return;
+  if (histogram->Type != JsonValue::Kind::Object) return reader.Fail("\"histogram\"");
+  // Buckets of another shape cannot be added to ours.
+  const double smallest = reader.Figure(*histogram, "smallestSeconds", 0, 1);
+  const double perOctave = reader.Figure(*histogram, "bucketsPerOctave", 0, 1e6);
+  const double octaves = reader.Figure(*histogram, "octaves", 0, 1e6);
+  if (reader.Failed()) return;
+  if (smallest != PhaseRecorder::SmallestSeconds || perOctave != PhaseRecorder::BucketsPerOctave ||
+      octaves != PhaseRecorder::Octaves) {
+    return reader.Fail("\"histogram\"");
+  }
+  constexpr double buckets = PhaseRecorder::BucketsPerOctave * PhaseRecorder::Octaves;
+  LatencyHistogram read;
+  const JsonValue* zeroes = reader.Member(*histogram, "zeroes", JsonValue::Kind::Number);
+  const JsonValue* counts = reader.Member(*histogram, "counts", JsonValue::Kind::Array);
+  read.Max = reader.Figure(*histogram, "max", 0, 1e12);
+  // The fastest file bounds the low percentiles as it did in the run.
+  if (histogram->Find("min") != nullptr) read.Min = reader.Figure(*histogram, "min", 0, read.Max);
+  if (reader.Failed()) return;
+  read.Zeroes = static_cast<std::int64_t>(reader.Count(*zeroes, "\"zeroes\""));
+  for (const JsonValue& pair : counts->Items) {
+    if (pair.Type != JsonValue::Kind::Array || pair.Items.size() != 2) {
+      return reader.Fail("\"counts\"");
+    }
+    const double index = reader.Count(pair.Items[0], "\"counts\"");
+    const double count = reader.Count(pair.Items[1], "\"counts\"");
+    // Ascending and each bucket once, as the runner writes them.
+    if (reader.Failed() || index >= buckets ||
+        (!read.Counts.empty() && index <= read.Counts.back().first)) {
+      return reader.Fail("\"counts\"");
+    }
+    if (count > 0) {
+      read.Counts.emplace_back(static_cast<std::int32_t>(index), static_cast<std::int64_t>(count));
+    }
+  }
+  MergeHistogram(into ? into->Histogram : into.emplace().Histogram, read);
+}
+
+std::optional<HostPhase> ReadPhase(const JsonValue* phase, Reader& reader,
+                                   std::optional<MergedLatency>& latency) {
+  if (phase == nullptr || phase->Type != JsonValue::Kind::Object) return std::nullopt;
+  HostPhase result;
+  result.Start = reader.Time(*phase, "startUtc");
+  result.End = reader.Time(*phase, "endUtc");
+  result.MBPerSecond = reader.Figure(*phase, "mbPerSecond", 0, 1e12);
+  if (!reader.Failed() && result.End < result.Start) reader.Fail("\"endUtc\"");
+  if (const JsonValue* stats = phase->Find("latency");
+      stats != nullptr && stats->Type == JsonValue::Kind::Object) {
+    if (const JsonValue* timeline = stats->Find("timeline");
+        timeline != nullptr && timeline->Type == JsonValue::Kind::Array) {
+      double previous = 0;
+      for (const JsonValue& share : timeline->Items) {
+        if (share.Type != JsonValue::Kind::Object) {
+          reader.Fail("\"timeline\"");
+          break;
+        }
+        const double end = reader.Figure(share, "offsetSeconds", previous, 1e9);
+        result.ShareEnds.push_back(end);
+        result.ShareMBps.push_back(reader.Figure(share, "mbPerSecond", 0, 1e12));
+        previous = end;
+      }
+    }
+  }
+  AddHistogram(*phase, reader, latency);
+  return result;
+}
+
+// A choice's value as the user would type it, for saying what differs.
+std::string ShownValue(const JsonValue* value) {
+  if (value == nullptr) return "(なし)";
+  switch (value->Type) {
+    case JsonValue::Kind::Null:
+      return "null";
+    case JsonValue::Kind::Bool:
+      return value->Boolean ? "true" : "false";
+    case JsonValue::Kind::Number: {
+      char text[32];
+      std::snprintf(text, sizeof text, "%.15g", value->Number);
+      return text;
+    }
+    case JsonValue::Kind::String:
+      return JsonString(value->Text);
+    default:
+      return "...";
+  }
+}
+
+bool SameValue(const JsonValue* a, const JsonValue* b) {
+  if (a == nullptr || b == nullptr) return a == b;
+  if (a->Type != b->Type) return false;
+  switch (a->Type) {
+    case JsonValue::Kind::Null:
+      return true;
+    case JsonValue::Kind::Bool:
+      return a->Boolean == b->Boolean;
+    case JsonValue::Kind::Number:
+      return a->Number == b->Number;
+    case JsonValue::Kind::String:
+      return a->Text == b->Text;
+    case JsonValue::Kind::Array:
+      if (a->Items.size() != b->Items.size()) return false;
+      for (std::size_t i = 0; i < a->Items.size(); ++i) {
+        if (!SameValue(&a->Items[i], &b->Items[i])) return false;
+      }
+      return true;
+    case JsonValue::Kind::Object:
+      if (a->Members.size() != b->Members.size()) return false;
+      for (const auto& [key, value] : a->Members) {
+        if (!SameValue(&value, b->Find(key))) return false;
+      }
+      return true;
+  }
+  return false;
+}
+
+bool HostOwn(const std::string& key) {
+  return std::any_of(std::begin(HostOwnChoices), std::end(HostOwnChoices),
+                     [&](const char* own) { return key == own; });
+}
+
+// The choices every host shares, without those that may differ.
+JsonValue CommonChoices(const JsonValue& choices) {
+  JsonValue common;
+  common.Type = JsonValue::Kind::Object;
+  for (const auto& member : choices.Members) {
+    if (!HostOwn(member.first)) common.Members.push_back(member);
+  }
+  return common;
+}
+
+// "fileSize (a.json: "1MB", b.json: "10MB")" for each choice that differs.
+std::string Differences(const JsonValue& first, const std::string& firstName,
+                        const JsonValue& other, const std::string& otherName) {
+  std::vector<std::string> keys;
+  for (const JsonValue* side : {&first, &other}) {
+    for (const auto& member : side->Members) {
+      if (std::find(keys.begin(), keys.end(), member.first) == keys.end()) {
+        keys.push_back(member.first);
+      }
+    }
+  }
+  std::string text;
+  for (const std::string& key : keys) {
+    if (SameValue(first.Find(key), other.Find(key))) continue;
+    text += (text.empty() ? "" : ", ") + key + " (" + firstName + ": " +
+            ShownValue(first.Find(key)) + ", " + otherName + ": " + ShownValue(other.Find(key)) +
+            ")";
+  }
+  return text;
+}
+
+// Bytes a host's phase moved between `from` and `to` (UTC seconds): by its
+// share timeline where it has one, else at its mean rate.
+double BytesWithin(const HostPhase& phase, double from, double to) {
+  if (phase.ShareEnds.empty()) {
+    return phase.MBPerSecond * BytesPerMB * std::max(0.0, to - from);
+  }
+  double bytes = 0;
+  double shareStart = phase.Start;
+  for (std::size_t k = 0; k < phase.ShareEnds.size(); ++k) {
+    const double shareEnd = phase.Start + phase.ShareEnds[k];
+    const double within = std::min(shareEnd, to) - std::max(shareStart, from);
+    if (within > 0) bytes += phase.ShareMBps[k] * BytesPerMB * within;
+    shareStart = shareEnd;
+  }
+  return bytes;
+}
+
+PhaseOverlap Overlap(const std::vector<MergedHost>& hosts, int repetition, bool write) {
+  PhaseOverlap overlap;
+  overlap.Repetition = repetition;
+  overlap.Write = write;
+  std::vector<const HostPhase*> phases;
+  for (const MergedHost& host : hosts) {
+    const auto& list = write ? host.Writes : host.Reads;
+    const auto index = static_cast<std::size_t>(repetition - 1);
+    if (index >= list.size() || !list[index]) return overlap;
+    phases.push_back(&*list[index]);
+  }
+  overlap.EveryHost = true;
+  overlap.TooShort = std::any_of(phases.begin(), phases.end(),
+                                 [](const HostPhase* phase) { return phase->End <= phase->Start; });
+  if (overlap.TooShort) return overlap;
+  overlap.Start = -std::numeric_limits<double>::infinity();
+  overlap.End = std::numeric_limits<double>::infinity();
+  for (const HostPhase* phase : phases) {
+    overlap.Start = std::max(overlap.Start, phase->Start);
+    overlap.End = std::min(overlap.End, phase->End);
+  }
+  // Phases that only touch share no time in which to sum anything.
+  overlap.Overlapped = overlap.End > overlap.Start;
+  if (!overlap.Overlapped) return overlap;
+  const double seconds = overlap.End - overlap.Start;
+  for (const HostPhase* phase : phases) {
+    const double mbps = BytesWithin(*phase, overlap.Start, overlap.End) / BytesPerMB / seconds;
+    overlap.HostMBps.push_back(mbps);
+    overlap.SumMBps += mbps;
+    overlap.Shares.push_back(seconds / (phase->End - phase->Start));
+  }
+  return overlap;
+}
+
+void FinishLatency(std::optional<MergedLatency>& latency) {
+  if (!latency) return;
+  latency->Files = HistogramFiles(latency->Histogram);
+  if (latency->Files == 0) {
+    latency.reset();
+    return;
+  }
+  latency->P50 = HistogramPercentile(latency->Histogram, 0.50);
+  latency->P90 = HistogramPercentile(latency->Histogram, 0.90);
+  latency->P99 = HistogramPercentile(latency->Histogram, 0.99);
+  latency->P999 = HistogramPercentile(latency->Histogram, 0.999);
+}
+
+}  // namespace
+
+bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) {
+  if (!merged.Error.empty()) return false;
+  const auto refuse = [&](const std::string& error) {
+    merged.Error = error;
+    return false;
+  };
+  const std::optional<JsonValue> parsed = ParseJson(text);
+  if (!parsed || parsed->Type != JsonValue::Kind::Object) return refuse(name + MergeTexts::NotJson);
+  const JsonValue& json = *parsed;
+  const JsonValue* schema = json.Find("schema");
+  if (schema == nullptr || schema->Type != JsonValue::Kind::String ||
+      schema->Text != MergeTexts::RunSchema) {
+    return refuse(name + MergeTexts::WrongSchema);
+  }
+  Reader reader(name);
+  MergedHost host;
+  host.File = name;
+  if (const JsonValue* value = reader.Member(json, "host", JsonValue::Kind::String)) {
+    host.Host = value->Text;
+  }
+  if (const JsonValue* value = reader.Member(json, "runId", JsonValue::Kind::String)) {
+    host.RunId = value->Text;
+  }
+  if (const JsonValue* value = reader.Member(json, "label", JsonValue::Kind::String, true)) {
+    host.Label = value->Text;
+  }
+  const JsonValue* choices = reader.Member(json, "choices", JsonValue::Kind::Object);
+  const JsonValue* outcome = reader.Member(json, "outcome", JsonValue::Kind::Object);
+  const JsonValue* repetitions = reader.Member(json, "repetitions", JsonValue::Kind::Array);
+  if (reader.Failed()) return refuse(reader.Error());
+  if (const std::string result = outcome->TextAt("result"); result != "completed") {
+    return refuse(name + MergeTexts::NotCompleted + (result.empty() ? "?" : result));
+  }
+  if (const auto earlier = std::find_if(merged.Hosts.begin(), merged.Hosts.end(),
+                                        [&](const MergedHost& h) { return h.RunId == host.RunId; });
+      earlier != merged.Hosts.end()) {
+    return refuse(earlier->File + " と " + name + MergeTexts::SameRun + host.RunId + ") です");
+  }
+  if (merged.Hosts.empty()) {
+    merged.Choices = CommonChoices(*choices);
+  } else if (const std::string differ =
+                 Differences(merged.Choices, merged.Hosts[0].File, CommonChoices(*choices), name);
+             !differ.empty()) {
+    return refuse(MergeTexts::ChoicesDiffer + differ);
+  }
+  // Read into copies, so that a document refused halfway adds nothing.
+  std::optional<MergedLatency> writeLatency = merged.WriteLatency;
+  std::optional<MergedLatency> readLatency = merged.ReadLatency;
+  for (const JsonValue& repetition : repetitions->Items) {
+    if (repetition.Type != JsonValue::Kind::Object) {
+      reader.Fail("\"repetitions\"");
+      break;
+    }
+    host.Writes.push_back(ReadPhase(repetition.Find("write"), reader, writeLatency));
+    host.Reads.push_back(ReadPhase(repetition.Find("read"), reader, readLatency));
+  }
+  if (const JsonValue* summary = json.Find("summary");
+      summary != nullptr && summary->Type == JsonValue::Kind::Object) {
+    for (const bool write : {true, false}) {
+      const JsonValue* phase = summary->Find(write ? "write" : "read");
+      if (phase == nullptr || phase->Type != JsonValue::Kind::Object) continue;
+      (write ? host.WriteMBps : host.ReadMBps) = reader.Figure(*phase, "mbPerSecond", 0, 1e12);
+    }
+  }
+  if (reader.Failed()) return refuse(reader.Error());
+  merged.WriteLatency = std::move(writeLatency);
+  merged.ReadLatency = std::move(readLatency);
+  merged.Hosts.push_back(std::move(host));
+  return true;
+}
+
+void FinishMerge(MergedRuns& merged) {
+  if (!merged.Error.empty()) return;
+  if (merged.Hosts.empty()) {
+    merged.Error = MergeTexts::NoDocuments;
+    return;
+  }
+  std::size_t repetitions = 0;
+  for (const MergedHost& host : merged.Hosts) {
+    repetitions = std::max({repetitions, host.Writes.size(), host.Reads.size()});
+  }
+  for (std::size_t r = 1; r <= repetitions; ++r) {
+    for (const bool write : {true, false}) {
+      // A phase no host ran (the writes of a read-only run) is no row.
+      const bool anyHost = std::any_of(merged.Hosts.begin(), merged.Hosts.end(), [&](auto& h) {
+        const auto& list = write ? h.Writes : h.Reads;
+        return r <= list.size() && list[r - 1];
+      });
+      if (anyHost) merged.Phases.push_back(Overlap(merged.Hosts, static_cast<int>(r), write));
+    }
+  }
+  FinishLatency(merged.WriteLatency);
+  FinishLatency(merged.ReadLatency);
+}
+
+MergedRuns MergeRuns(const std::vector<MergeDocument>& documents) {
+  MergedRuns merged;
+  for (const MergeDocument& document : documents) {
+    if (!AddRun(merged, document.Name, document.Text)) break;
+  }
+  FinishMerge(merged);
+  return merged;
+}
+
+}  // namespace tarnwell
