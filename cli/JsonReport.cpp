@@ -24,6 +24,9 @@ std::string Phase(double seconds, std::int64_t bytes, const std::optional<PhaseR
   json += ", \"startUtc\": " + utc(phase ? phase->StartUtc : 0) +
           ", \"endUtc\": " + utc(phase ? phase->EndUtc : 0);
   if (phase && phase->Stats.Files > 0) json += ", \"latency\": " + StatsJson(phase->Stats, true);
+  if (phase && phase->Verdict.Kind != VerdictKind::None) {
+    json += ", \"verdict\": " + VerdictJson(phase->Verdict);
+  }
   if (phase && phase->Verification)
     json += ", \"verify\": " + VerificationJson(*phase->Verification);
   return json + "}";
@@ -111,6 +114,7 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   json += "  \"directIo\": " + Bool(run.UsedDirectIo()) + ",\n";
   json += "  \"io\": " + JsonString(record.IoMode) + ",\n";
   json += "  \"device\": " + DeviceJson(record.Device) + ",\n";
+  json += "  \"counters\": " + CountingJson(record.Counting) + ",\n";
   json += "  \"repetitions\": [";
   for (int i = 1; i <= table.WriteHalves(); ++i) {
     json += i == 1 ? "\n    " : ",\n    ";

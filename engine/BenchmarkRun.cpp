@@ -61,6 +61,14 @@ platform::DeviceIdentity RunEnvironment::Identify(const std::string& folder) {
   return platform::IdentifyDevice(folder);
 }
 
+platform::CounterPlan RunEnvironment::PlanCounters(const std::string& folder) {
+  return platform::PlanDeviceCounters(folder);
+}
+
+platform::CounterSample RunEnvironment::ReadCounters(const platform::CounterPlan& plan) {
+  return platform::ReadDeviceCounters(plan);
+}
+
 void RunEnvironment::Describe(RunRecord& record) {
   const platform::CalendarTime now = platform::LocalTimeNow();
   char date[32];
@@ -188,8 +196,13 @@ BenchmarkRun::Step BenchmarkRun::Wait() {
   return Step::Continue;
 }
 
+void BenchmarkRun::SampleCounters(platform::CounterSample& sample) {
+  if (counterPlan_.Counted()) sample = environment_.ReadCounters(counterPlan_);
+}
+
 BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
   EnterPhase(RunPhase::Writing, progress_.Repetition.load(std::memory_order_relaxed));
+  SampleCounters(countersBefore_);
   double start = environment_.Now();
   recorder_.Start(parameters_.FileCount, parameters_.FileSize, start * SecondsPerDay);
   for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
@@ -202,6 +215,7 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
       transfers_.Mode = platform::IoMode::SyncBuffered;
       // The refused attempt is not part of the measurement.
       if (j == 1) {
+        SampleCounters(countersBefore_);
         start = environment_.Now();
         recorder_.Start(parameters_.FileCount, parameters_.FileSize, start * SecondsPerDay);
       }
@@ -224,12 +238,14 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
     if (status != TransferStatus::Done) return FailTransfer(status, RunMessages::CannotWrite);
   }
   elapsed = environment_.Now() - start;
+  SampleCounters(countersAfter_);
   return Step::Continue;
 }
 
 BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32_t count,
                                            double& elapsed) {
   EnterPhase(RunPhase::Reading, progress_.Repetition.load(std::memory_order_relaxed));
+  SampleCounters(countersBefore_);
   double start = environment_.Now();
   recorder_.Start(count, parameters_.FileSize, start * SecondsPerDay);
   for (std::int32_t k = 0; k < count; ++k) {
@@ -241,6 +257,7 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
     if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
       transfers_.Mode = platform::IoMode::SyncBuffered;
       if (k == 0) {
+        SampleCounters(countersBefore_);
         start = environment_.Now();
         recorder_.Start(count, parameters_.FileSize, start * SecondsPerDay);
       }
@@ -265,6 +282,7 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
     }
   }
   elapsed = environment_.Now() - start - verifier_.PhaseCheckDays();
+  SampleCounters(countersAfter_);
   return Step::Continue;
 }
 
@@ -319,6 +337,15 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   PhaseRecord phase;
   phase.Seconds = write ? table_.WriteSeconds(repetition) : table_.ReadSeconds(repetition);
   phase.MBPerSecond = ResultTable::MBPerSecond(bytes, phase.Seconds);
+  const bool counted = countersBefore_.Result.Ok() && countersAfter_.Result.Ok();
+  const std::int64_t deviceBytes = !counted ? -1
+                                   : write
+                                       ? countersAfter_.WrittenBytes - countersBefore_.WrittenBytes
+                                       : countersAfter_.ReadBytes - countersBefore_.ReadBytes;
+  // The recorded time is whole milliseconds: only a phase faster than the
+  // link even one millisecond slower is surely faster than the link.
+  const double slowest = ResultTable::MBPerSecond(bytes, phase.Seconds + 0.001);
+  phase.Verdict = Judge(counting_, bytes, deviceBytes, slowest);
   // The phase has only just ended: its start is the recorded time earlier.
   phase.EndUtc = environment_.UtcNow();
   phase.StartUtc = phase.EndUtc - static_cast<std::int64_t>(phase.Seconds * 1e6 + 0.5);
@@ -353,6 +380,7 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
   record.FileCount = parameters_.FileCount;
   record.ReadCount = readCount_;
   record.Device = device_;
+  record.Counting = counting_;
   record.IoMode = UsedDirectIo()                   ? "direct"
                   : transfers_.DirectRefusedAtOpen ? "buffered: the file system has no direct I/O"
                                                    : "buffered: sectors above 1 KB";
@@ -445,6 +473,8 @@ RunOutcome BenchmarkRun::Execute() {
   }
   if (!OpenFolder()) return finish();
   device_ = environment_.Identify(runFolder_);
+  counterPlan_ = environment_.PlanCounters(runFolder_);
+  counting_ = CountingFor(counterPlan_);
   environment_.Describe(described_);
   repetitionRecords_.clear();
   inMemory_ = environment_.Files().IsInMemory(folder_);

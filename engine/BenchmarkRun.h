@@ -96,6 +96,10 @@ public:
   virtual platform::DeviceIdentity Identify(const std::string& folder);
   // When and where: the record's date, host and system texts.
   virtual void Describe(RunRecord& record);
+  // The devices beneath the run's folder, planned before the run, and their
+  // counters, read just outside each phase's timed interval.
+  virtual platform::CounterPlan PlanCounters(const std::string& folder);
+  virtual platform::CounterSample ReadCounters(const platform::CounterPlan& plan);
   // The wall clock in microseconds since 1970 (UTC), for the phases' times.
   virtual std::int64_t UtcNow();
 };
@@ -168,6 +172,8 @@ private:
   Step ReadPhase(const std::int32_t* order, std::int32_t count, double& elapsed);
   // Keeps a phase's figures for the record, after its timed interval.
   void RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes, double elapsedDays);
+  // The devices' counters, read before a phase's start stamp and after its end.
+  void SampleCounters(platform::CounterSample& sample);
   Step SaveRandomList(const std::vector<std::int32_t>& order);
   TransferStatus Transfer(bool write);
   void SetPath(std::int32_t number);
@@ -195,6 +201,10 @@ private:
   PhaseRecorder recorder_;
   std::vector<RepetitionRecord> repetitionRecords_;
   platform::DeviceIdentity device_;
+  platform::CounterPlan counterPlan_;
+  DeviceCounting counting_;
+  platform::CounterSample countersBefore_;
+  platform::CounterSample countersAfter_;
   RunRecord described_;  // date, host and system, taken as the run starts
   std::string runFolder_;
   platform::FolderHandle folder_ = platform::InvalidFolder;

@@ -9,6 +9,7 @@
 #include "engine/Utf8.h"
 #include "engine/VerifyNotes.h"
 #include "engine/WholeDriveCheck.h"
+#include "engine/Verdict.h"
 #include "engine/WriteCliff.h"
 
 namespace tarnwell {
@@ -366,7 +367,14 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
           Card("読み込み（平均）", run.MeanReadMBps >= 0 ? Fixed(run.MeanReadMBps, 1) : "—",
                "MB/秒", ReadColour) +
           Card("ファイル", run.FileSize + " × " + std::to_string(run.FileCount), "", Ink) +
+          (VerdictSummary(run).empty() ? "" : Card("装置の判定", VerdictSummary(run), "", Ink)) +
           "</section>\n";
+  // Whether the figures are the device's: one line per phase.
+  if (const std::vector<std::string> lines = VerdictLines(run); !lines.empty()) {
+    html += "<section><h2>装置の判定</h2>";
+    for (const std::string& line : lines) html += "<p class=\"note\">" + XmlText(line) + "</p>";
+    html += "</section>\n";
+  }
   html += "<section><h2>測定の条件</h2><table class=\"kv\">" + Row("日時", run.Date) +
           Row("コンピュータ", run.Host) + Row("OS", run.System) + Row("フォルダ", run.Folder) +
           Row("デバイス", d.Model.empty() ? (d.DeviceName.empty() ? "不明" : d.DeviceName)

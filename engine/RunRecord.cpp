@@ -63,6 +63,7 @@ std::string PhaseJson(const std::optional<PhaseRecord>& phase, bool withTimeline
   return "{" + Field("seconds", JsonNumber(phase->Seconds), true) +
          Field("mbPerSecond", JsonNumber(phase->MBPerSecond)) + ExactJson(*phase) +
          WriteCliffJson(phase->Cliff) + Field("latency", StatsJson(phase->Stats, withTimeline)) +
+         Field("verdict", VerdictJson(phase->Verdict)) +
          (phase->Verification ? Field("verify", VerificationJson(*phase->Verification)) : "") + "}";
 }
 
@@ -84,6 +85,7 @@ std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
     phase.Verification = ReadVerification(*verify);
     if (!phase.Verification) numbers.Sound = false;
   }
+  if (!ReadVerdict(value->Find("verdict"), phase.Verdict)) numbers.Sound = false;
   return phase;
 }
 
@@ -163,8 +165,9 @@ std::string HistoryLine(const RunRecord& r) {
       Field("fileSizeBytes", std::to_string(r.FileSizeBytes)) +
       Field("fileCount", std::to_string(r.FileCount)) +
       Field("readCount", std::to_string(r.ReadCount)) + Field("device", DeviceJson(r.Device)) +
-      Field("io", JsonString(r.IoMode)) + Field("table", JsonString(r.Table)) +
-      Field("verified", Bool(r.Verified)) + ", \"repetitions\": [";
+      Field("counters", CountingJson(r.Counting)) + Field("io", JsonString(r.IoMode)) +
+      Field("table", JsonString(r.Table)) + Field("verified", Bool(r.Verified)) +
+      ", \"repetitions\": [";
   for (std::size_t i = 0; i < r.Repetitions.size(); ++i) {
     const RepetitionRecord& repetition = r.Repetitions[i];
     json += (i == 0 ? "{" : ", {") + Field("repetition", std::to_string(repetition.Number), true) +
@@ -217,6 +220,7 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
     r.Device.PhysicalSectorBytes = numbers.Count<std::int64_t>(*device, "physicalSectorBytes", 0);
     r.Device.FreeBytes = numbers.Count<std::int64_t>(*device, "freeBytes", -1);
   }
+  if (!ReadCounting(j.Find("counters"), r.Counting)) numbers.Sound = false;
   r.IoMode = j.TextAt("io");
   r.Table = j.TextAt("table");
   r.Verified = j.BoolAt("verified");

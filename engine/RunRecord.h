@@ -13,6 +13,7 @@
 #include "engine/FillRecord.h"
 #include "engine/PhaseStats.h"
 #include "engine/VerifyRecord.h"
+#include "engine/Verdict.h"
 #include "engine/WriteCliff.h"
 #include "platform/DeviceIdentity.h"
 
@@ -22,6 +23,7 @@ struct PhaseRecord {
   double Seconds = 0;      // the recorded time, as in the table
   double MBPerSecond = 0;  // 2^20 bytes per second
   PhaseStats Stats;        // per-file latencies and timeline (empty when not kept)
+  PhaseVerdict Verdict;    // the device's bytes against the benchmark's
   // From the precise clock, unrounded; -1 where not known (older history).
   double ExactSeconds = -1;
   double ExactMBPerSecond = -1;     // 0 when the clock saw no time pass
@@ -59,6 +61,7 @@ struct RunRecord {
   std::int32_t FileCount = 0;
   std::int32_t ReadCount = 0;
   platform::DeviceIdentity Device;
+  DeviceCounting Counting;  // the devices whose counters judge each phase
   // "direct", or the buffered fallback and its cause.
   std::string IoMode;
   std::string Table;  // the result text exactly as the window shows it

@@ -28,6 +28,7 @@ public:
 
   platform::FileSystem& Files() override { return FileSystem; }
   double Now() override {
+    Events += 'N';
     const double now = Clock;
     Clock += Tick;
     return now;
@@ -46,6 +47,22 @@ public:
     return device;
   }
   void Describe(RunRecord& record) override { record.Date = "2026-12-09T10:00:00"; }
+  // No device counters unless a test plans some. Every clock stamp and
+  // counter reading is logged ('N', 'C'); each reading finds the devices
+  // CounterStep bytes further on, and reading number FailReading fails.
+  platform::CounterPlan Plan;
+  std::string Events;
+  std::int64_t CounterStep = 0;
+  int FailReading = 0;
+  platform::CounterPlan PlanCounters(const std::string&) override { return Plan; }
+  platform::CounterSample ReadCounters(const platform::CounterPlan&) override {
+    Events += 'C';
+    const auto readings = static_cast<std::int64_t>(std::count(Events.begin(), Events.end(), 'C'));
+    platform::CounterSample sample;
+    sample.ReadBytes = sample.WrittenBytes = readings * CounterStep;
+    if (readings == FailReading) sample.Result = platform::Status::Failure(5);
+    return sample;
+  }
   bool Pause(std::int32_t milliseconds, const std::atomic<bool>&) override {
     Pauses.push_back(milliseconds);
     return static_cast<int>(Pauses.size()) != StopAtPause;
@@ -134,10 +151,11 @@ TEST_F(RunTest, CompleteRunReportsEveryHalfRowThenTheSummaries) {
   EXPECT_TRUE(LastText().starts_with(ResultTable::Header));
   EXPECT_NE(LastText().find("\r\n3\t0.050\t"), std::string::npos);
   EXPECT_TRUE(LastText().ends_with("平均転送速度（MB/秒）：19.531\r\n"));
-  // The precise clock's own 50 ms, and one short-phase note per kind.
+  // The precise clock's own 50 ms; per kind one verdict (no counters here)
+  // and one short-phase note.
   EXPECT_NEAR(Record.Repetitions.at(2).Read->ExactSeconds, 0.05, 1e-6);
   EXPECT_NEAR(Record.Repetitions.at(2).Read->ExactMBPerSecond, 19.531, 1e-3);
-  EXPECT_EQ(RunNotes(Record).size(), 2u);
+  EXPECT_EQ(RunNotes(Record).size(), 4u);
   // Each file holds the 1 KB block a hundred times.
   const std::vector<char>& file = Environment.FileSystem.Files.at("/data/TRW_TEMP/00000010.bin");
   ASSERT_EQ(file.size(), 102400u);
@@ -434,6 +452,32 @@ TEST_F(RunTest, FallsBackToSynchronousBufferedIoAndSaysSoOnce) {
     // The refused attempt is not timed: every phase shows the clean 50 ms.
     EXPECT_NE(LastText().find("\r\n1\t0.050\t"), std::string::npos);
   }
+}
+
+TEST_F(RunTest, DeviceCountersAreReadOutsideEachTimedPhaseAndJudgeIt) {
+  Environment.Plan.Devices = {"sdz"};
+  Environment.Plan.Sources = {"/sys/fake/stat"};
+  // The table shows 19.53 MB/s (50 ms), but 51 ms would be 19.15: under
+  // this link's ceiling, not surely over it.
+  Environment.Plan.LinkBytesPerSecond = 19.3 * 1048576;
+  Environment.CounterStep = 512000;  // half of each phase's 1,024,000 bytes
+  Environment.FailReading = 4;       // the one after the read phase
+  BenchmarkRun run(Choices, Buffer, Generator, Observer, Environment);
+  const RunOutcome outcome = run.Execute();
+  ASSERT_EQ(outcome.Result, RunOutcome::Kind::Completed);
+  // Before each start stamp and after each end stamp, never between them.
+  EXPECT_EQ(Environment.Events, "CNNCCNNC");
+  const RunRecord record = run.Record(outcome);
+  EXPECT_EQ(record.Counting.Devices, std::vector<std::string>{"sdz"});
+  const PhaseVerdict& write = record.Repetitions.at(0).Write->Verdict;
+  EXPECT_EQ(write.Kind, VerdictKind::Mixed);
+  EXPECT_FALSE(write.OverLink);
+  EXPECT_EQ(write.Bytes, 1024000);
+  EXPECT_EQ(write.DeviceBytes, 512000);
+  // A reading that failed leaves its phase without a figure, not with a false one.
+  const PhaseVerdict& read = record.Repetitions.at(0).Read->Verdict;
+  EXPECT_EQ(read.Kind, VerdictKind::Unknown);
+  EXPECT_EQ(read.DeviceBytes, -1);
 }
 
 TEST_F(RunTest, StopRequestEndsTheRunWithoutAHalfRowAndCleansUp) {

@@ -10,7 +10,27 @@
 #include <sstream>
 #include <string>
 
+#include "platform/posix/LinuxCounters.h"
+
 namespace tarnwell::platform {
+
+// mountinfo writes blanks and the like in paths as octal escapes.
+std::string UnescapeMountField(const std::string& text) {
+  std::string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 3 < text.size()) {
+      const std::string digits = text.substr(i + 1, 3);
+      if (digits.find_first_not_of("01234567") == std::string::npos) {
+        result += static_cast<char>(std::stoi(digits, nullptr, 8));
+        i += 3;
+        continue;
+      }
+    }
+    result += text[i];
+  }
+  return result;
+}
+
 namespace {
 
 std::string FirstLine(const std::string& path) {
@@ -30,24 +50,9 @@ std::int64_t Number(const std::string& path) {
   }
 }
 
-// mountinfo writes blanks and the like in paths as octal escapes.
-std::string Unescape(const std::string& text) {
-  std::string result;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 3 < text.size()) {
-      const std::string digits = text.substr(i + 1, 3);
-      if (digits.find_first_not_of("01234567") == std::string::npos) {
-        result += static_cast<char>(std::stoi(digits, nullptr, 8));
-        i += 3;
-        continue;
-      }
-    }
-    result += text[i];
-  }
-  return result;
-}
+}  // namespace
 
-std::string ExistingFolder(std::string folder) {
+std::string NearestExistingFolder(std::string folder) {
   struct stat info {};
   while (!folder.empty() && ::stat(folder.c_str(), &info) != 0) {
     const std::size_t cut = folder.find_last_of('/');
@@ -57,12 +62,10 @@ std::string ExistingFolder(std::string folder) {
   return folder;
 }
 
-}  // namespace
-
 DeviceIdentity IdentifyDevice(const std::string& folder) {
   DeviceIdentity identity;
   identity.Folder = folder;
-  const std::string existing = ExistingFolder(folder);
+  const std::string existing = NearestExistingFolder(folder);
   struct statvfs space {};
   if (::statvfs(existing.c_str(), &space) == 0) {
     identity.FreeBytes =
@@ -89,9 +92,9 @@ DeviceIdentity IdentifyDevice(const std::string& folder) {
     std::string type, source;
     tail >> type >> source;
     // The last matching line is the mount in force (a later one hides earlier).
-    identity.MountPoint = Unescape(point);
+    identity.MountPoint = UnescapeMountField(point);
     identity.FileSystemType = type;
-    identity.MountSource = Unescape(source);
+    identity.MountSource = UnescapeMountField(source);
   }
 
   // /sys/dev/block/MAJ:MIN is the disk or one of its partitions.

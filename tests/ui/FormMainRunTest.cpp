@@ -12,6 +12,7 @@
 
 #include "MemoryControls.h"
 #include "engine/RunHistory.h"
+#include "engine/Verdict.h"
 #include "platform/AtomicFile.h"
 
 namespace tarnwell::ui::test {
@@ -229,7 +230,11 @@ TEST_F(FormMainRunTest, ControlsAreLockedDuringARunAndRestoredAfterIt) {
   EXPECT_TRUE(a.boxes.messages.empty());  // a stop asked for is not an error
   // The memo keeps what it last received: the header and the write half.
   EXPECT_EQ(a.memoResult.Text().substr(a.memoResult.Text().size() - 3), "\t\r\n");
-  EXPECT_EQ(a.labelProgress.Caption(), "");
+  // The progress line is gone; only the measured write phase's verdict stays.
+  EXPECT_EQ(a.labelProgress.Caption().find("待機中"), std::string::npos);
+  EXPECT_TRUE(a.labelProgress.Caption().empty() ||
+              a.labelProgress.Caption().starts_with(VerdictTexts::Write))
+      << a.labelProgress.Caption();
 }
 
 TEST_F(FormMainRunTest, RunUsesTheSizesOfTheListsAndKeepsThemAfterwards) {

@@ -1,11 +1,12 @@
 // The Windows layer under Wine: run-folder messages with '\' and their
 // reasons, the settings file as code page 932 with CR LF (UTF-16 where it
 // must), a test file another program holds open, the elapsed-time text on a
-// CreateThread thread, the system's name, the history file, and the runner
-// end to end, also when the system ends it.
+// CreateThread thread, the system's name, the history file, the verdict
+// under Wine, and the runner end to end, also when the system ends it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,9 +14,11 @@
 #include "engine/BenchmarkRun.h"
 #include "engine/Json.h"
 #include "engine/RunHistory.h"
+#include "engine/RunNotes.h"
 #include "engine/UnitMSec.h"
 #include "engine/UtcTime.h"
 #include "platform/Clock.h"
+#include "platform/DeviceCounters.h"
 #include "platform/IniFile.h"
 #include "platform/SettingsPath.h"
 #include "platform/SystemIdentity.h"
@@ -274,6 +277,35 @@ TEST(Windows, TheRunnerPrintsTheTableWithCrLf) {
   EXPECT_NE(table.find("●読み込み\r\n平均所要時間（秒）："), std::string::npos);
   EXPECT_EQ(table.find("\n\n"), std::string::npos);  // every line end is CR LF
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(temp.Path()) / "TRW_TEMP"));
+}
+
+// Wine honours neither unbuffered nor write-through I/O: whatever it shows
+// is the host's cache, and every phase says so after the table.
+TEST(Windows, UnderWineEveryPhaseIsJudgedTheHostsCache) {
+  if (!platform::RunningUnderWine()) GTEST_SKIP() << "a real Windows: its disks have counters";
+  TempFolder temp;
+  RunChoices choices;
+  choices.Folder = temp.Path();
+  choices.FileSizeIndex = 2;  // 100KB, 1MB: ten files
+  choices.TotalSizeIndex = 0;
+  choices.Parameters.ReadPercent = 100;
+  choices.DeleteFiles = true;
+  PatternBuffer buffer;
+  Generator generator;
+  QuietObserver observer;
+  RunEnvironment environment;
+  BenchmarkRun run(choices, buffer, generator, observer, environment);
+  const RunRecord record = run.Record(run.Execute());
+  ASSERT_EQ(record.Result, "completed");
+  EXPECT_TRUE(record.Counting.Wine);
+  EXPECT_EQ(record.Repetitions.at(0).Write->Verdict.Kind, VerdictKind::Cache);
+  EXPECT_EQ(record.Repetitions.at(0).Read->Verdict.Kind, VerdictKind::Cache);
+  const std::vector<std::string> notes = RunNotes(record);
+  EXPECT_EQ(std::count_if(notes.begin(), notes.end(),
+                          [](const std::string& note) {
+                            return note.find(VerdictTexts::Wine) != std::string::npos;
+                          }),
+            2);
 }
 
 // The wall clock, the random run id and a host name with a character
