@@ -7,9 +7,9 @@
 
 #include "engine/ShortPhases.h"
 #include "engine/Utf8.h"
+#include "engine/Verdict.h"
 #include "engine/VerifyNotes.h"
 #include "engine/WholeDriveCheck.h"
-#include "engine/Verdict.h"
 #include "engine/WriteCliff.h"
 
 namespace tarnwell {

@@ -3,9 +3,9 @@
 #include "engine/RunNotes.h"
 
 #include "engine/ShortPhases.h"
+#include "engine/Verdict.h"
 #include "engine/VerifyNotes.h"
 #include "engine/WholeDriveCheck.h"
-#include "engine/Verdict.h"
 #include "engine/WriteCliff.h"
 
 namespace tarnwell {
@@ -16,11 +16,7 @@ using NoteSource = void (*)(const RunRecord& record, std::vector<std::string>& n
 
 // In the order the user reads them. A feature with notes adds one line here.
 constexpr NoteSource NoteSources[] = {
-    VerdictNotes,
-    ShortPhaseNotes,
-    WriteCliffNotes,
-    VerifyNotes,
-    FillNotes,
+    VerdictNotes, ShortPhaseNotes, WriteCliffNotes, VerifyNotes, FillNotes,
 };
 
 }  // namespace

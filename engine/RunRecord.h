@@ -12,8 +12,8 @@
 
 #include "engine/FillRecord.h"
 #include "engine/PhaseStats.h"
-#include "engine/VerifyRecord.h"
 #include "engine/Verdict.h"
+#include "engine/VerifyRecord.h"
 #include "engine/WriteCliff.h"
 #include "platform/DeviceIdentity.h"
 
