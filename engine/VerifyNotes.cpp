@@ -65,6 +65,11 @@ void VerifyNotes(const RunRecord& record, std::vector<std::string>& notes) {
                          static_cast<long long>(total.Counts.Total()),
                          ClassCounts(total.Counts).c_str()));
   if (total.FirstBad) notes.push_back(FirstBadText(*total.FirstBad));
+  const VerifyCounts& counts = total.Counts;
+  if (record.ReadOnly && counts[SectorClass::Ok] == 0 && counts[SectorClass::Misplaced] == 0 &&
+      counts[SectorClass::Stale] == 0 && counts[SectorClass::Corrupted] > 0) {
+    notes.push_back(VerifyTexts::NoStampAtAll);
+  }
 }
 
 std::string VerifySection(const RunRecord& record) {

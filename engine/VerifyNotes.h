@@ -22,6 +22,11 @@ inline constexpr const char* FirstBad =
     "最初の不良セクタ: %s の %lld バイト目（%s） 期待 %s 実際 %s";
 inline constexpr const char* NothingFound = "（なし）";
 inline constexpr const char* SectionTitle = "読み込んだデータの検証";
+// A read-only check that met no valid stamp at all: most likely files of a
+// run without verification, which carry none, rather than a failing drive.
+inline constexpr const char* NoStampAtAll =
+    "読み込んだファイルには検証用の印が一つもありませんでした。検証なしの測定で書いたファイルは"
+    "検証できません（検証付きの測定で書き直してください）";
 }  // namespace VerifyTexts
 
 // The whole run's findings: every read phase added up, the first bad

@@ -9,6 +9,7 @@
 #include "engine/BenchmarkRun.h"
 #include "engine/RandomOrder.h"
 #include "engine/RunNotes.h"
+#include "engine/VerifyNotes.h"
 #include "tests/FakeFileSystem.h"
 
 namespace tarnwell {
@@ -557,6 +558,19 @@ TEST_F(RunTest, ReadOnlyVerifiedRunTakesTheWritersIdAndClassesWhatChanged) {
   EXPECT_EQ(counts[SectorClass::Missing], 200 - 97);  // 97 whole sectors of 50,000 bytes
   EXPECT_EQ(counts[SectorClass::Corrupted], 0);
   EXPECT_EQ(counts[SectorClass::Ok], 6 * 200 + 97);
+  EXPECT_EQ(RunNotes(run.Record(outcome)).back().find(VerifyTexts::NoStampAtAll),
+            std::string::npos);
+
+  // Files of a run without verification carry no stamp: the notes say so
+  // rather than leave the drive looking broken.
+  Choices.ReadOnly = false;
+  Choices.Verify = false;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  Choices.ReadOnly = true;
+  Choices.Verify = true;
+  BenchmarkRun plainFiles(Choices, fresh, Generator, Observer, Environment);
+  const RunOutcome checked = plainFiles.Execute();
+  EXPECT_EQ(RunNotes(plainFiles.Record(checked)).back(), VerifyTexts::NoStampAtAll);
 }
 
 }  // namespace
