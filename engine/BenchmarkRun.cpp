@@ -175,6 +175,20 @@ TransferStatus BenchmarkRun::Transfer(bool write) {
                : transfers_.ReadTestFileKB(path, blocksPerFile_);
 }
 
+std::int64_t BenchmarkRun::KeptTestFileBytes() {
+  // The files an earlier run kept under this run's names are emptied before
+  // they are written again: their space is the run's too.
+  std::int64_t bytes = 0;
+  char name[TestFileNameCapacity];
+  for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
+    FormatTestFileName(j, name);
+    const std::int64_t kept = environment_.Files().TestFileBytes(folder_, name);
+    if (kept < 0) break;
+    bytes += kept;
+  }
+  return bytes;
+}
+
 void BenchmarkRun::DeleteTestFiles() {
   platform::FileSystem& files = environment_.Files();
   for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
@@ -499,7 +513,8 @@ RunOutcome BenchmarkRun::Execute() {
   const std::int64_t totalBytes =
       static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
   if (!choices_.Fill && choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&
-      totalBytes > device_.FreeBytes - FreeSpaceMargin(totalBytes)) {
+      totalBytes > device_.FreeBytes - FreeSpaceMargin(totalBytes) &&
+      totalBytes > device_.FreeBytes + KeptTestFileBytes() - FreeSpaceMargin(totalBytes)) {
     char text[512];
     std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal,
                   TotalText(choices_.TotalBytes).c_str(),

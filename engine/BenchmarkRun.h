@@ -178,6 +178,8 @@ private:
   TransferStatus Transfer(bool write);
   void SetPath(std::int32_t number);
   void DeleteTestFiles();
+  // The space test files already under this run's names hold.
+  std::int64_t KeptTestFileBytes();
   void EnterPhase(RunPhase phase, std::int32_t repetition);
   void NoticeFallbackOnce();
   Step Fail(MessageKind box, std::string message);

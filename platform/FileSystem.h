@@ -92,6 +92,10 @@ public:
   // Removes the test file `name`; anything but a plain file with one link
   // stays.
   virtual Status RemoveFile(FolderHandle folder, const char* name) = 0;
+  // The space the test file `name` in `folder` holds on the disk; -1 when
+  // there is none, or anything but a plain file with one link (which a run
+  // would never empty).
+  virtual std::int64_t TestFileBytes(FolderHandle folder, const char* name) = 0;
 
   // Starts replacing the ordinary text file `path` (not a test file): the
   // text goes to a new temporary file beside it, which CommitText renames

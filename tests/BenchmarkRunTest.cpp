@@ -232,6 +232,14 @@ TEST_F(RunTest, TotalInBytesRunsPastTheListUnlessTheDiskCannotHoldIt) {
   // Reading what is there needs no room.
   Choices.ReadOnly = true;
   EXPECT_NE(Run().Message, outcome.Message);
+  // Files a kept run left under the same names are emptied first: their
+  // space is the run's (5 MB more than the 4.5 MB it lacked).
+  Choices.ReadOnly = false;
+  Environment.FileSystem.Directories.insert("/data/TRW_TEMP");
+  for (int j = 1; j <= 5; ++j) {
+    Environment.FileSystem.Files["/data/TRW_TEMP/" + TestFileName(j)].resize(1 << 20);
+  }
+  EXPECT_EQ(Run().Result, RunOutcome::Kind::Completed);
 
   Choices.ReadOnly = false;
   Choices.TotalBytes = std::int64_t{1} << 40;  // 1TB of 100 KB files: too many

@@ -92,6 +92,11 @@ public:
     return OpenHandle(path, mode);
   }
 
+  std::int64_t TestFileBytes(platform::FolderHandle folder, const char* name) override {
+    const auto file = Files.find(folders_.at(folder) + name);
+    return file == Files.end() ? -1 : static_cast<std::int64_t>(file->second.size());
+  }
+
   platform::OpenResult OpenForRead(platform::FolderHandle folder, const char* name,
                                    platform::IoMode mode) override {
     const std::string path = folders_.at(folder) + name;

@@ -155,6 +155,15 @@ public:
     return Result(::unlinkat(static_cast<int>(folder), name, 0));
   }
 
+  std::int64_t TestFileBytes(FolderHandle folder, const char* name) override {
+    struct stat info {};
+    if (::fstatat(static_cast<int>(folder), name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode) || info.st_nlink > 1) {
+      return -1;
+    }
+    return static_cast<std::int64_t>(info.st_blocks) * 512;  // allocated, not apparent, size
+  }
+
   OpenResult CreateText(const char* path) override {
     // A fresh temporary beside the target, created exclusively so that
     // nothing planted there is ever written through; one a crashed run left

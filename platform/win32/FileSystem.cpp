@@ -148,6 +148,21 @@ public:
     return Result(::DeleteFileW(path.c_str()));
   }
 
+  std::int64_t TestFileBytes(FolderHandle folder, const char* name) override {
+    const std::wstring path = PathIn(folder, name);
+    if (InTheWay(path)) return -1;
+    const HANDLE file = ::CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(file, &info) != 0;
+    ::CloseHandle(file);
+    if (!known || info.nNumberOfLinks > 1) return -1;
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) |
+                                     info.nFileSizeLow);
+  }
+
   OpenResult CreateText(const char* path) override {
     const std::wstring target = win32::Wide(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
