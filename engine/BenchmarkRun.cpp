@@ -266,7 +266,10 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
     progress_.File.store(k + 1, std::memory_order_relaxed);
     if (stop_.load(std::memory_order_relaxed)) return Interrupt();
     SetPath(order != nullptr ? order[k] : k + 1);
-    double opened = KeepFileTimes ? environment_.FileNow() : 0;
+    // The files' stamps run on a clock that stops while blocks are checked:
+    // checking is not the device's time, neither in a file's latency nor in
+    // the timeline's shares, which span several files.
+    double opened = KeepFileTimes ? environment_.FileNow() - verifier_.PhaseCheckDays() : 0;
     TransferStatus status = Transfer(false);
     if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
       transfers_.Mode = platform::IoMode::SyncBuffered;
@@ -275,13 +278,13 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
         start = environment_.Now();
         recorder_.Start(count, parameters_.FileSize, start * SecondsPerDay);
       }
-      if (KeepFileTimes) opened = environment_.FileNow();
+      if (KeepFileTimes) opened = environment_.FileNow() - verifier_.PhaseCheckDays();
       status = Transfer(false);
     }
-    // Checking the blocks read is not the device's time.
-    const double checking = verifier_.TakeFileCheckDays();
-    if (KeepFileTimes)
-      recorder_.Add(opened * SecondsPerDay, (environment_.FileNow() - checking) * SecondsPerDay);
+    if (KeepFileTimes) {
+      const double closed = environment_.FileNow() - verifier_.PhaseCheckDays();
+      recorder_.Add(opened * SecondsPerDay, closed * SecondsPerDay);
+    }
     switch (status) {
       case TransferStatus::Done:
         break;

@@ -26,7 +26,7 @@ void RunVerifier::Begin(bool readOnly) {
   adopted_ = false;
   runId_ = readOnly ? 0 : RunIdForPattern(pattern_.Seed());
   phase_ = VerifyResult{};
-  phaseDays_ = fileDays_ = 0;
+  phaseDays_ = 0;
   if (!reads_) reads_ = std::make_unique<PatternBuffer>();
 }
 
@@ -80,7 +80,6 @@ void RunVerifier::Check(const void* written, std::size_t blockBytes, std::size_t
   }
   const double spent = now_() - start;
   phaseDays_ += spent;
-  fileDays_ += spent;
 }
 
 void RunVerifier::Missing(const void* written, std::size_t blockBytes, std::int32_t index,
@@ -92,16 +91,10 @@ void RunVerifier::Missing(const void* written, std::size_t blockBytes, std::int3
                Expected(written, blockBytes), runId_, file_, offset, phase_);
 }
 
-double RunVerifier::TakeFileCheckDays() {
-  const double days = fileDays_;
-  fileDays_ = 0;
-  return days;
-}
-
 PhaseVerification RunVerifier::TakePhase() {
   PhaseVerification phase{phase_, phaseDays_ * SecondsPerDay};
   phase_ = VerifyResult{};
-  phaseDays_ = fileDays_ = 0;
+  phaseDays_ = 0;
   return phase;
 }
 

@@ -51,8 +51,6 @@ public:
   void Missing(const void* written, std::size_t blockBytes, std::int32_t index,
                std::int32_t blocks);
 
-  // The check time within the current file so far, in days; reset per file.
-  double TakeFileCheckDays();
   // The phase's findings so far; starts the next phase afresh.
   PhaseVerification TakePhase();
   // The check time of the phase so far, in days.
@@ -71,7 +69,6 @@ private:
   std::int32_t file_ = 0;
   VerifyResult phase_;
   double phaseDays_ = 0;
-  double fileDays_ = 0;
   std::unique_ptr<PatternBuffer> reads_;         // where reads land
   std::unique_ptr<PatternBuffer> otherPattern_;  // the other run's pattern
 };

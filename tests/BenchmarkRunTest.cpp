@@ -34,9 +34,12 @@ public:
     Clock += Tick;
     return now;
   }
-  // Files take 1 ms each, on a clock of their own so the phases stay 50 ms.
+  // Files take 1 ms each, on a clock of their own so the phases stay 50 ms
+  // (or on the run's own clock, as in a real run, with OneClock).
   double FileClock = 0;
+  bool OneClock = false;
   double FileNow() override {
+    if (OneClock) return Now();
     FileClock += 0.0005 / 86400.0;
     return FileClock;
   }
@@ -538,6 +541,18 @@ TEST_F(RunTest, VerifiedRunFindsAFlippedBitAndLeavesCheckingOutOfItsTime) {
   const std::vector<char>& file = TestFile("00000010.bin");
   EXPECT_NE(0, std::memcmp(file.data(), file.data() + 512, 32));
   EXPECT_TRUE(LastText().starts_with(ResultTable::Header));
+
+  // On one clock, the timeline's shares add up to the phase's own time: the
+  // checks of the files within a share are left out there too.
+  Environment.OneClock = true;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  const PhaseRecord& read = *Record.Repetitions[0].Read;
+  double shares = 0;
+  for (const double mbPerSecond : read.Stats.Timeline) {
+    shares += static_cast<double>(Parameters.FileSize) * Parameters.FileCount /
+              static_cast<double>(read.Stats.Timeline.size()) / 1048576.0 / mbPerSecond;
+  }
+  EXPECT_NEAR(shares, read.ExactSeconds, 3 * 0.050);
 }
 
 TEST_F(RunTest, ReadOnlyVerifiedRunTakesTheWritersIdAndClassesWhatChanged) {
