@@ -1,23 +1,18 @@
 // Reading a total size given on the command line.
 #include "cli/TotalSize.h"
 
-#include <array>
 #include <charconv>
-#include <utility>
+
+#include "engine/RunParameters.h"
 
 namespace tarnwell::cli {
 
 std::optional<std::int64_t> ParseTotalSize(std::string_view text) {
-  static constexpr std::array<std::pair<std::string_view, std::int64_t>, 4> Units = {
-      {{"KB", std::int64_t{1} << 10},
-       {"MB", std::int64_t{1} << 20},
-       {"GB", std::int64_t{1} << 30},
-       {"TB", std::int64_t{1} << 40}}};
   if (text.size() < 3) return std::nullopt;
   std::string_view unitText = text.substr(text.size() - 2);
   const std::string_view number = text.substr(0, text.size() - 2);
   std::int64_t unit = 0;
-  for (const auto& [name, bytes] : Units) {
+  for (const auto& [name, bytes] : TotalUnits) {
     if ((unitText[0] == name[0] || unitText[0] == name[0] - 'A' + 'a') &&
         (unitText[1] == 'B' || unitText[1] == 'b')) {
       unit = bytes;

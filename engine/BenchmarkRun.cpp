@@ -512,7 +512,8 @@ RunOutcome BenchmarkRun::Execute() {
     return finish();
   }
   // A total given in bytes can be far beyond the disk: refused before the
-  // first byte, rather than found out when the disk is full.
+  // first byte, rather than found out when the disk is full. Kept test files
+  // are looked up only when the free space alone falls short.
   const std::int64_t totalBytes =
       static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
   if (!choices_.Fill && choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&

@@ -33,10 +33,10 @@ std::int64_t FreeSpaceMargin(std::int64_t totalBytes) {
 }
 
 std::string TotalText(std::int64_t totalBytes) {
-  static constexpr std::array<std::pair<std::int64_t, const char*>, 4> Units = {
-      {{std::int64_t{1} << 40, "TB"}, {1 << 30, "GB"}, {1 << 20, "MB"}, {1 << 10, "KB"}}};
-  for (const auto& [unit, name] : Units) {
-    if (totalBytes > 0 && totalBytes % unit == 0) return std::to_string(totalBytes / unit) + name;
+  for (const auto& [name, unit] : TotalUnits) {
+    if (totalBytes > 0 && totalBytes % unit == 0) {
+      return std::to_string(totalBytes / unit) + std::string(name);
+    }
   }
   return std::to_string(totalBytes) + "B";
 }

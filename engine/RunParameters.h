@@ -66,6 +66,16 @@ std::int64_t FreeSpaceMargin(std::int64_t totalBytes);
 // would take more than MaxFileCount files, the count then left as it was.
 bool ComputeFileCountOfTotal(RunParameters& parameters, int fileSizeIndex, std::int64_t totalBytes);
 
+// The units a total in bytes is written and read in, largest first.
+struct SizeUnit {
+  std::string_view Name;
+  std::int64_t Bytes;
+};
+inline constexpr std::array<SizeUnit, 4> TotalUnits = {{{"TB", std::int64_t{1} << 40},
+                                                        {"GB", std::int64_t{1} << 30},
+                                                        {"MB", std::int64_t{1} << 20},
+                                                        {"KB", std::int64_t{1} << 10}}};
+
 // A total in bytes as the record writes it: in the largest of TB, GB, MB and
 // KB that holds it whole ("4GB", "1536MB"), else in bytes ("1000B").
 std::string TotalText(std::int64_t totalBytes);

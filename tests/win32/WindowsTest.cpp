@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "engine/BenchmarkRun.h"
 #include "engine/Json.h"
@@ -33,6 +34,25 @@ using testing::TempFolder;
 std::string Bytes(const std::string& path) {
   std::ifstream file(std::filesystem::path(platform::win32::Wide(path)), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Runs a command line to its end: its exit code, or nothing when it could
+// not be started.
+std::optional<DWORD> RunCommand(const std::string& command) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring line = platform::win32::Wide(command);
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    return std::nullopt;
+  }
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 1;
+  ::GetExitCodeProcess(process.hProcess, &exitCode);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return exitCode;
 }
 
 class QuietObserver : public RunObserver {
@@ -257,18 +277,9 @@ TEST(Windows, TheRunnerPrintsTheTableWithCrLf) {
   const std::string command = std::string("cmd /c ") + TARNWELL_CLI_NAME +
                               " --settings NUL --no-history --folder \"" + temp.Path() +
                               "\" --file-size 100KB --total 1MB --repeat 3 > \"" + out + "\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring line = platform::win32::Wide(command);
-  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exitCode = 1;
-  ::GetExitCodeProcess(process.hProcess, &exitCode);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  EXPECT_EQ(exitCode, 0u);
+  const std::optional<DWORD> exitCode = RunCommand(command);
+  ASSERT_TRUE(exitCode);
+  EXPECT_EQ(*exitCode, 0u);
   const std::string table = Bytes(out);
   EXPECT_TRUE(table.starts_with(
       "回数\t時間\t書き(Mbps）\t書き（MB/秒）\t時間\t読み（Mbps）\t読み（MB/秒）\r\n1\t"))
@@ -318,18 +329,9 @@ TEST(Windows, TheRunnerWritesItsDocumentAtACommonStart) {
       temp.Path() + "\" --file-size 100KB --total 1MB --per-host --host win:1 --start-at " +
       std::to_string(start / 1000000) + "." + std::to_string(start % 1000000 + 1000000).substr(1) +
       " --json-file \"" + (temp / "run.json") + "\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring line = platform::win32::Wide(command);
-  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exitCode = 1;
-  ::GetExitCodeProcess(process.hProcess, &exitCode);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  ASSERT_EQ(exitCode, 0u);
+  const std::optional<DWORD> exitCode = RunCommand(command);
+  ASSERT_TRUE(exitCode);
+  ASSERT_EQ(*exitCode, 0u);
   const std::optional<JsonValue> document = ParseJson(Bytes(temp / "run.json"));
   ASSERT_TRUE(document);
   EXPECT_EQ(document->TextAt("host"), "win:1");
