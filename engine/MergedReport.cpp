@@ -56,6 +56,37 @@ std::string LatencyJson(const std::optional<MergedLatency>& latency) {
          ", \"histogram\": " + HistogramJson(l.Histogram) + "}";
 }
 
+const char* KindName(VerdictKind kind) {
+  switch (kind) {
+    case VerdictKind::Device:
+      return "\"device\"";
+    case VerdictKind::Mixed:
+      return "\"mixed\"";
+    case VerdictKind::Cache:
+      return "\"cache\"";
+    case VerdictKind::Unknown:
+      return "\"unknown\"";
+    case VerdictKind::None:
+      break;
+  }
+  return "null";
+}
+
+// Each repetition's verdict, null where the phase was not judged.
+std::string KindsJson(const std::vector<VerdictKind>& kinds) {
+  std::string json = "[";
+  for (std::size_t i = 0; i < kinds.size(); ++i)
+    json += (i == 0 ? "" : ", ") + std::string(KindName(kinds[i]));
+  return json + "]";
+}
+
+std::string VerifyJson(const MergedHost& host) {
+  if (!host.Verified) return "null";
+  return "{\"passed\": " + std::string(host.SectorsBad == 0 ? "true" : "false") +
+         ", \"sectors\": " + std::to_string(host.SectorsChecked) +
+         ", \"badSectors\": " + std::to_string(host.SectorsBad) + "}";
+}
+
 std::string Utc(double seconds) {
   return JsonString(FormatUtc(static_cast<std::int64_t>(std::llround(seconds * 1e6))));
 }
@@ -100,7 +131,8 @@ std::string MergedText(const MergedRuns& merged) {
   std::string text = MergeTexts::HostHeader;
   for (const MergedHost& host : merged.Hosts) {
     text += PrintableText(host.Host) + "\t" + PrintableText(host.Label.value_or("")) + "\t" +
-            Figure(host.WriteMBps) + "\t" + Figure(host.ReadMBps) + "\n";
+            Figure(host.WriteMBps) + "\t" + Figure(host.ReadMBps) + "\t" + VerdictCell(host, true) +
+            "\t" + VerdictCell(host, false) + "\t" + VerifyCell(host) + "\n";
   }
   if (!merged.Phases.empty()) {
     text += std::string("\n") + MergeTexts::OverlapTitle + MergeTexts::OverlapHeader;
@@ -111,6 +143,9 @@ std::string MergedText(const MergedRuns& merged) {
     if (merged.WriteLatency) text += LatencyRow(*merged.WriteLatency, true);
     if (merged.ReadLatency) text += LatencyRow(*merged.ReadLatency, false);
   }
+  const std::vector<std::string> notes = MergeNotes(merged);
+  if (!notes.empty()) text += "\n";
+  for (const std::string& note : notes) text += note + "\n";
   return text;
 }
 
@@ -124,7 +159,10 @@ std::string MergedJson(const MergedRuns& merged) {
             ", \"host\": " + JsonString(h.Host) +
             ", \"label\": " + (h.Label ? JsonString(*h.Label) : "null") +
             ", \"runId\": " + JsonString(h.RunId) + ", \"writeMBPerSecond\": " + mbps(h.WriteMBps) +
-            ", \"readMBPerSecond\": " + mbps(h.ReadMBps) + "}";
+            ", \"readMBPerSecond\": " + mbps(h.ReadMBps) +
+            ", \"clockOffsetSeconds\": " + (h.ClockOffset ? Number(*h.ClockOffset) : "null") +
+            ", \"verdicts\": {\"write\": " + KindsJson(h.WriteVerdicts) +
+            ", \"read\": " + KindsJson(h.ReadVerdicts) + "}, \"verify\": " + VerifyJson(h) + "}";
   }
   json += "\n  ],\n  \"phases\": [";
   for (std::size_t i = 0; i < merged.Phases.size(); ++i) {
@@ -133,7 +171,8 @@ std::string MergedJson(const MergedRuns& merged) {
             std::to_string(p.Repetition) + ", \"phase\": " + (p.Write ? "\"write\"" : "\"read\"") +
             ", \"everyHost\": " + (p.EveryHost ? "true" : "false") +
             ", \"tooShort\": " + (p.TooShort ? "true" : "false") +
-            ", \"overlapped\": " + (p.Overlapped ? "true" : "false");
+            ", \"overlapped\": " + (p.Overlapped ? "true" : "false") +
+            ", \"clockDoubt\": " + (p.ClockDoubt ? "true" : "false");
     if (p.Overlapped) {
       json += ", \"startUtc\": " + Utc(p.Start) + ", \"endUtc\": " + Utc(p.End) +
               ", \"seconds\": " + Number(std::round((p.End - p.Start) * 1000) / 1000) +
@@ -149,7 +188,19 @@ std::string MergedJson(const MergedRuns& merged) {
     json += "}";
   }
   json += "\n  ],\n  \"latency\": {\"write\": " + LatencyJson(merged.WriteLatency) +
-          ", \"read\": " + LatencyJson(merged.ReadLatency) + "}\n}\n";
+          ", \"read\": " + LatencyJson(merged.ReadLatency) + "},\n";
+  std::string unknown;
+  for (const std::string& host : merged.UnknownOffsets) {
+    unknown += (unknown.empty() ? "" : ", ") + JsonString(host);
+  }
+  json += "  \"verifyFailed\": " + std::string(merged.VerifyFailed ? "true" : "false") +
+          ",\n  \"cacheMeasured\": " + (merged.CacheMeasured ? "true" : "false") +
+          ",\n  \"clock\": {\"uncertaintySeconds\": " + Number(merged.ClockUncertainty) +
+          ", \"unknownOffsets\": [" + unknown + "]},\n  \"notes\": [";
+  const std::vector<std::string> notes = MergeNotes(merged);
+  for (std::size_t i = 0; i < notes.size(); ++i)
+    json += (i == 0 ? "" : ", ") + JsonString(notes[i]);
+  json += "]\n}\n";
   return json;
 }
 
@@ -163,17 +214,25 @@ std::string MergedHtmlReport(const MergedRuns& merged) {
     bars.push_back(
         {numbered ? "#" + std::to_string(i + 1) : Name(host), host.WriteMBps, host.ReadMBps});
   }
-  std::string body = "<section><h2>ホストごとの転送速度（平均）</h2>" +
-                     ThroughputBarChart(bars, "ホストごとの転送速度") + "</section>\n";
+  // What the figures below cannot be trusted for comes first.
+  std::string body;
+  for (const std::string& note : MergeNotes(merged)) {
+    body += "<p class=\"note\">" + XmlText(note) + "</p>\n";
+  }
+  body += "<section><h2>ホストごとの転送速度（平均）</h2>" +
+          ThroughputBarChart(bars, "ホストごとの転送速度") + "</section>\n";
   body +=
       "<section><h2>ホスト</h2><table class=\"grid\"><thead><tr><th>#</th><th>ホスト</th>"
-      "<th>ラベル</th><th>書き（MB/秒）</th><th>読み（MB/秒）</th><th>文書</th></tr></thead>"
+      "<th>ラベル</th><th>書き（MB/秒）</th><th>読み（MB/秒）</th><th>書きの判定</th>"
+      "<th>読みの判定</th><th>検証</th><th>文書</th></tr></thead>"
       "<tbody>";
   for (std::size_t i = 0; i < merged.Hosts.size(); ++i) {
     const MergedHost& h = merged.Hosts[i];
     body += "<tr><td>" + std::to_string(i + 1) + "</td><td>" + XmlText(h.Host) + "</td><td>" +
             XmlText(h.Label.value_or("")) + "</td><td>" + Figure(h.WriteMBps) + "</td><td>" +
-            Figure(h.ReadMBps) + "</td><td>" + XmlText(h.File) + "</td></tr>";
+            Figure(h.ReadMBps) + "</td><td>" + XmlText(VerdictCell(h, true)) + "</td><td>" +
+            XmlText(VerdictCell(h, false)) + "</td><td>" + XmlText(VerifyCell(h)) + "</td><td>" +
+            XmlText(h.File) + "</td></tr>";
   }
   body += "</tbody></table></section>\n";
   body +=
@@ -214,7 +273,11 @@ std::string MergedHtmlReport(const MergedRuns& merged) {
     body += "<tr>" + cells + "</tr>";
   }
   body += "</tbody></table></section>\n";
-  return ReportPage("複数ホストの測定", std::to_string(merged.Hosts.size()) + " ホスト", body);
+  char subtitle[128];
+  std::snprintf(subtitle, sizeof subtitle,
+                merged.VerifyFailed ? MergeTexts::HostCountFailed : MergeTexts::HostCount,
+                merged.Hosts.size());
+  return ReportPage("複数ホストの測定", subtitle, body);
 }
 
 }  // namespace tarnwell
