@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <string>
 #include <string_view>
 
 #include "cli/TotalSize.h"
@@ -38,6 +40,27 @@ std::string ItemList(const std::array<std::string_view, N>& items) {
     list += items[i];
   }
   return list;
+}
+
+// A signed decimal ("-20.5", "+0.012", "3") within a day either way; no
+// exponent, no infinity, nothing after the digits.
+std::optional<double> ParseClockOffset(std::string_view text) {
+  std::size_t i = text.starts_with('-') || text.starts_with('+') ? 1 : 0;
+  std::size_t digits = 0;
+  bool point = false;
+  for (std::size_t k = i; k < text.size(); ++k) {
+    if (text[k] == '.' && !point) {
+      point = true;
+    } else if (text[k] >= '0' && text[k] <= '9') {
+      ++digits;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (digits == 0 || digits > 20) return std::nullopt;
+  const double value = std::stod(std::string(text.substr(text.starts_with('+') ? 1 : 0)));
+  if (!(std::abs(value) <= 86400)) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -166,6 +189,14 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
           result.Error = "--start-at の値 \"" + *text +
                          "\" は UTC の日時 (2026-12-10T05:40:12Z、2026-12-10T05:40:12.250Z など) "
                          "か 1970 年からの秒数にしてください";
+        }
+      }
+    } else if (name == "--clock-offset") {
+      if (const std::optional<std::string> text = takeValue()) {
+        options.ClockOffset = ParseClockOffset(*text);
+        if (!options.ClockOffset) {
+          result.Error = "--clock-offset の値 \"" + *text +
+                         "\" は -86400 から 86400 までの秒数 (例: -20.5 0.012) にしてください";
         }
       }
     } else if (name == "--per-host") {
@@ -307,6 +338,10 @@ const char* UsageText() {
          "  --host NAME            結果に残すホスト名 (既定: このコンピュータの名前)\n"
          "  --start-at TIME        この時刻に測定を始める: UTC の日時 (2026-12-10T05:40:12Z)\n"
          "                         か 1970 年からの秒数。24 時間より先や 1 秒より前は不可\n"
+         "  --clock-offset SECONDS このホストの時計と制御ノードの時計の差 (このホスト − "
+         "制御ノード、\n"
+         "                         秒、例 -20.5) を結果の JSON に残す。--merge はこれで各ホストの\n"
+         "                         時刻を制御ノードの時計にそろえる (-86400 から 86400 まで)\n"
          "  --per-host             テストフォルダを TRW_TEMP-ホスト名 にする (共有フォルダ用。\n"
          "                         ホスト名の / \\ : * ? \" < > | 制御文字と \"..\" は _ になる)\n"
          "  --history [--match S] [--json]\n"

@@ -36,6 +36,9 @@ struct CliOptions {
   std::string JsonFile;
   std::optional<std::int64_t> StartAt;
   bool PerHost = false;
+  // --clock-offset: this host's clock less the control node's, in seconds,
+  // as the control node measured it; recorded for the merge.
+  std::optional<double> ClockOffset;
 };
 
 struct ParseResult {

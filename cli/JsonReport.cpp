@@ -83,6 +83,8 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
                      ", \"actual\": " + JsonString(FormatUtc(record.StartActual)) + "}"
                : std::string("null")) +
           ",\n";
+  json += "  \"clockOffsetSeconds\": " +
+          (options.ClockOffset ? JsonNumber(*options.ClockOffset) : std::string("null")) + ",\n";
   json += "  \"choices\": {";
   json += "\"folder\": " + JsonString(choices.Folder);
   json += ", \"fileSize\": " +

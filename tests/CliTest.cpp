@@ -138,6 +138,10 @@ TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
                                                     {"--merge"},
                                                     {"--merge", "a.json", "--folder", home.Path()},
                                                     {"--history", "--merge", "a.json"},
+                                                    {"--clock-offset", "20s"},
+                                                    {"--clock-offset", "1e3"},
+                                                    {"--clock-offset", "nan"},
+                                                    {"--clock-offset", "-86400.5"},
                                                     // The check sizes itself, once, in order.
                                                     {"--fill", "--repeat", "3"}}) {
     const Result result = RunCli(arguments, home.Path());
