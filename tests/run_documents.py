@@ -3,11 +3,14 @@
 
 Runs the runner for each way a run can end (completed, read-only without
 file times, stopped before and after measuring, interrupted mid-run, with a
-common start and a folder per host), takes the document from --json-file and
-from --json on stdout, and validates each against doc/tarnwell-run.schema.json.
+common start, a clock offset and a folder per host, verified), takes the
+document from --json-file and from --json on stdout, and validates each
+against doc/tarnwell-run.schema.json. Forged copies of the completed one,
+each wrong in one member, must be refused.
 Usage: run_documents.py TARNWELL_CLI SCHEMA. Exit 77 (skipped) when the
 jsonschema module is missing.
 """
+import copy
 import json
 import os
 import signal
@@ -60,10 +63,13 @@ with tempfile.TemporaryDirectory() as home:
     start = f"{time.time() + 1.5:.3f}"
     completed = run("completed", ["--folder", home, "--repeat", "3", "--random", "--keep",
                                   "--per-host", "--host", "h1", "--label", "ラベル",
-                                  "--start-at", start, "--report", home + "/r.html"],
+                                  "--start-at", start, "--report", home + "/r.html",
+                                  "--clock-offset", "-0.25"],
                     "completed", 0)
-    if completed and (completed["startAt"] is None or completed["label"] != "ラベル"):
-        failures.append("completed: start or label missing")
+    if completed and (completed["startAt"] is None or completed["label"] != "ラベル"
+                      or completed["clockOffsetSeconds"] != -0.25):
+        failures.append("completed: start, label or clock offset missing")
+    verified = run("verified", ["--folder", home, "--verify", "--delete"], "completed", 0)
     run("read-only", ["--folder", home, "--read-only", "--per-host", "--host", "h1",
                       "--no-file-times", "--delete"], "completed", 0)
     open(os.path.join(home, "file"), "w").close()
@@ -88,6 +94,68 @@ with tempfile.TemporaryDirectory() as home:
     else:
         with open(path, encoding="utf-8") as f:
             check("interrupted", f.read(), "interrupted")
+
+
+def forged(name, document, change):
+    """A copy of `document` with one nonsense member must be refused."""
+    if document is None:
+        return
+    copied = copy.deepcopy(document)
+    change(copied)
+    if validator.is_valid(copied):
+        failures.append(f"forged {name}: accepted")
+
+
+def first(document, phase):
+    return document["repetitions"][0][phase]
+
+
+def set_member(path, value):
+    def change(document):
+        *parents, last = path
+        for key in parents:
+            document = document[key]
+        document[last] = value
+    return change
+
+
+for name, change in [
+        ("summary null", set_member(["summary"], None)),
+        ("write summary null", set_member(["summary", "write"], None)),
+        ("no repetitions", set_member(["repetitions"], [])),
+        ("read null", lambda d: d["repetitions"][0].update(read=None)),
+        ("write null", lambda d: d["repetitions"][0].update(write=None)),
+        ("upper-case run id", lambda d: d.update(runId=d["runId"].upper())),
+        ("file size 0", set_member(["fileSizeBytes"], 0)),
+        ("negative count", set_member(["fileCount"], -3)),
+        ("no files", set_member(["readCount"], 0)),
+        ("repeat 2", set_member(["choices", "repeat"], 2)),
+        ("negative seconds", lambda d: first(d, "write").update(seconds=-1.0)),
+        ("exact without MB/s", lambda d: first(d, "write").pop("exactMBPerSecond")),
+        ("negative exact", lambda d: first(d, "write").update(exactSeconds=-0.5)),
+        ("cliff a string", lambda d: first(d, "write").update(writeCliff="steep")),
+        ("cliff share 101", lambda d: first(d, "write").update(
+            writeCliff={"share": 101, "atBytes": 0, "beforeMBPerSecond": 1.0,
+                        "afterMBPerSecond": 0.5})),
+        ("fill a string", set_member(["fill"], "full")),
+        ("fill negative", set_member(["fill"], {
+            "capacityBytes": 1, "freeBytes": 1, "plannedBytes": -5, "writtenBytes": 0,
+            "verifiedBytes": 0, "usableBytes": None})),
+        ("clock offset a string", set_member(["clockOffsetSeconds"], "20")),
+        ("verify on a plain run", lambda d: first(d, "read").update(
+            verify={"checkSeconds": 0.0, "sectors": {"ok": 1, "corrupted": 0, "misplaced": 0,
+                                                     "stale": 0, "missing": 0},
+                    "firstBad": None})),
+        ("timeline of 101", lambda d: first(d, "write")["latency"].update(
+            timeline=[{"offsetSeconds": 0.0, "mbPerSecond": 1.0}] * 101))]:
+    forged(name, completed, change)
+for name, change in [
+        ("verify a string", lambda d: first(d, "read").update(verify="passed")),
+        ("verify missing", lambda d: first(d, "read").pop("verify")),
+        ("negative sectors", lambda d: first(d, "read")["verify"]["sectors"].update(ok=-1)),
+        ("unknown class", lambda d: first(d, "read")["verify"].update(
+            firstBad={"class": "weird", "file": 0, "offset": 0, "expected": "", "found": ""}))]:
+    forged(name, verified, change)
 
 for failure in failures:
     print(failure)
