@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -58,8 +59,15 @@ std::optional<double> ParseClockOffset(std::string_view text) {
     }
   }
   if (digits == 0 || digits > 20) return std::nullopt;
-  const double value = std::stod(std::string(text.substr(text.starts_with('+') ? 1 : 0)));
-  if (!(std::abs(value) <= 86400)) return std::nullopt;
+  // from_chars takes no "+" and, unlike strtod, no locale's decimal comma.
+  const std::string_view digitsText = text.substr(text.starts_with('+') ? 1 : 0);
+  double value = 0;
+  const auto [end, error] =
+      std::from_chars(digitsText.data(), digitsText.data() + digitsText.size(), value);
+  if (error != std::errc() || end != digitsText.data() + digitsText.size() ||
+      !(std::abs(value) <= 86400)) {
+    return std::nullopt;
+  }
   return value;
 }
 
