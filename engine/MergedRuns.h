@@ -195,7 +195,9 @@ bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text);
 void FinishMerge(MergedRuns& merged);
 
 // Checks and merges the documents. Refused, with Error saying why: one that
-// is not JSON or not a run document, one whose run did not complete, the
+// is not JSON or not a run document, one whose run did not complete, one
+// that holds what no completed run writes (its counts, seconds, phases,
+// repetitions, timeline or verification against its own choices), the
 // same run twice, or hosts that ran with different choices (their folder
 // and priority may differ).
 MergedRuns MergeRuns(const std::vector<MergeDocument>& documents);
