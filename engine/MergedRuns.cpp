@@ -36,6 +36,8 @@ constexpr double LargestCount = 4294967296.0;
 constexpr double TimeSlack = 0.0025;
 // Far beyond any run, far within a double's range.
 constexpr double LargestSeconds = 1e9;
+// A timeline's shares add up to the phase's bytes but for rounding.
+constexpr double TimelineByteSlack = 1.001;
 
 // "xxxxxxxx-xxxx-4xxx-Yxxx-xxxxxxxxxxxx" in lowercase, Y one of 8, 9, a, b:
 // what the runner writes, so that two spellings of one run never pass as two.
@@ -234,6 +236,7 @@ std::optional<HostPhase> ReadPhase(const JsonValue* phase, const PhaseShape& sha
         return result;
       }
       double previous = 0;
+      double timelineBytes = 0;
       for (const JsonValue& share : timeline->Items) {
         if (share.Type != JsonValue::Kind::Object) {
           reader.Fail("\"timeline\"");
@@ -246,7 +249,14 @@ std::optional<HostPhase> ReadPhase(const JsonValue* phase, const PhaseShape& sha
         }
         result.ShareEnds.push_back(end);
         result.ShareMBps.push_back(reader.Figure(share, "mbPerSecond", 0, 1e12));
+        timelineBytes += result.ShareMBps.back() * BytesPerMB * (end - previous);
         previous = end;
+      }
+      // The shares move the phase's bytes, never more: no few of them can
+      // claim a rate the phase did not have.
+      if (timelineBytes > TimelineByteSlack * static_cast<double>(shape.Files) *
+                              static_cast<double>(shape.FileBytes)) {
+        reader.Fail(MergeTexts::TimelineTooManyBytes);
       }
     }
   }

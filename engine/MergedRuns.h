@@ -41,6 +41,8 @@ inline constexpr const char* PhaseMissing = "%d 回目の%sがありません";
 inline constexpr const char* PhaseUnexpected = "読み込みだけの測定に %d 回目の書き込みがあります";
 inline constexpr const char* TimelineTooLong = "timeline は %d 区切りまでです（%zu あります）";
 inline constexpr const char* TimelineBeyondPhase = "timeline が段階の時間を超えています";
+inline constexpr const char* TimelineTooManyBytes =
+    "timeline の転送量が段階のファイルの合計を超えています";
 inline constexpr const char* SecondsMismatch = "seconds が startUtc と endUtc の間と合いません";
 inline constexpr const char* TooManyFiles =
     "histogram のファイル数 %lld が段階のファイル数 %lld を超えています";

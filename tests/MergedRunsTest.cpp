@@ -113,10 +113,10 @@ TEST(MergedRuns, SumsOnlyOverTheTimeEveryHostsPhaseRan) {
   EXPECT_EQ(f.Shares, std::vector<double>(3, 1.0));
 
   // Partial: [5, 10] is half of a's phase and a quarter of b's; a's
-  // timeline says it ran at 200 MB/s in its second half.
-  const std::string timeline = R"({"timeline": [{"offsetSeconds": 5.0, "mbPerSecond": 50.0},)"
-                               R"( {"offsetSeconds": 10.0, "mbPerSecond": 200.0}]})";
-  MergedRuns partial = MergeRuns({Document("a", Phase(0, 10, 125, timeline), Phase(40, 41, 1)),
+  // timeline says it wrote its 10 MB at 1.5 MB/s in its second half.
+  const std::string timeline = R"({"timeline": [{"offsetSeconds": 5.0, "mbPerSecond": 0.5},)"
+                               R"( {"offsetSeconds": 10.0, "mbPerSecond": 1.5}]})";
+  MergedRuns partial = MergeRuns({Document("a", Phase(0, 10, 1, timeline), Phase(40, 41, 1)),
                                   Document("b", Phase(5, 25, 40), Phase(25, 26, 900))});
   ASSERT_EQ(partial.Error, "");
   const PhaseOverlap& p = partial.Phases[0];
@@ -124,8 +124,8 @@ TEST(MergedRuns, SumsOnlyOverTheTimeEveryHostsPhaseRan) {
   EXPECT_NEAR(p.End - p.Start, 5, 1e-6);
   EXPECT_NEAR(p.Shares[0], 0.5, 1e-6);
   EXPECT_NEAR(p.Shares[1], 0.25, 1e-6);
-  EXPECT_NEAR(p.HostMBps[0], 200, 1e-6);
-  EXPECT_NEAR(p.SumMBps, 240, 1e-6);
+  EXPECT_NEAR(p.HostMBps[0], 1.5, 1e-6);
+  EXPECT_NEAR(p.SumMBps, 41.5, 1e-6);
   ASSERT_EQ(partial.Phases.size(), 2u);
   EXPECT_FALSE(partial.Phases[1].Overlapped);
 
@@ -230,6 +230,11 @@ TEST(MergedRuns, RefusesWhatTheSchemaOrTheChoicesRuleOut) {
       {Document("a",
                 Phase(0, 1, 10, R"({"timeline": [{"offsetSeconds": 50.0, "mbPerSecond": 1.0}]})")),
        MergeTexts::TimelineBeyondPhase},
+      // 10 MB in a second at most, not 10 MB in its first tenth and more after.
+      {Document("a", Phase(0, 1, 10,
+                           R"({"timeline": [{"offsetSeconds": 0.1, "mbPerSecond": 100.0},)"
+                           R"( {"offsetSeconds": 1.0, "mbPerSecond": 100.0}]})")),
+       MergeTexts::TimelineTooManyBytes},
       {Document("a", Phase(0, 1, 10, Latency(eleven))), "ファイル数 11"},
       {Document("a", Phase(0, 1, 10),
                 R"({"seconds": 1.0, "startUtc": "2026-12-10T05:40:20.000Z",)"
