@@ -162,7 +162,8 @@ std::string MergedJson(const MergedRuns& merged) {
             ", \"readMBPerSecond\": " + mbps(h.ReadMBps) +
             ", \"clockOffsetSeconds\": " + (h.ClockOffset ? Number(*h.ClockOffset) : "null") +
             ", \"verdicts\": {\"write\": " + KindsJson(h.WriteVerdicts) +
-            ", \"read\": " + KindsJson(h.ReadVerdicts) + "}, \"verify\": " + VerifyJson(h) + "}";
+            ", \"read\": " + KindsJson(h.ReadVerdicts) + "}, \"verify\": " + VerifyJson(h) +
+            ", \"countersReason\": " + JsonString(h.CountersReason) + "}";
   }
   json += "\n  ],\n  \"phases\": [";
   for (std::size_t i = 0; i < merged.Phases.size(); ++i) {

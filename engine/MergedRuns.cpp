@@ -477,6 +477,11 @@ bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) 
       host.ClockOffset = offset->Number;
     }
   }
+  // Documents from before the verdict carry no counters.
+  if (const JsonValue* counters = json.Find("counters");
+      counters != nullptr && counters->Type == JsonValue::Kind::Object) {
+    host.CountersReason = counters->TextAt("reason");
+  }
   const JsonValue* choices = reader.Member(json, "choices", JsonValue::Kind::Object);
   const JsonValue* outcome = reader.Member(json, "outcome", JsonValue::Kind::Object);
   const JsonValue* repetitions = reader.Member(json, "repetitions", JsonValue::Kind::Array);
@@ -674,6 +679,17 @@ std::vector<std::string> MergeNotes(const MergedRuns& merged) {
   }
   if (merged.CacheMeasured) {
     notes.push_back(Format(MergeTexts::CacheNote, hosts(MeasuredCache).c_str()));
+  }
+  // A host on a memory file system measured memory: its reason says so.
+  for (const MergedHost& host : merged.Hosts) {
+    const auto unjudged = [](const std::vector<VerdictKind>& kinds) {
+      return std::find(kinds.begin(), kinds.end(), VerdictKind::Unknown) != kinds.end();
+    };
+    if (!host.CountersReason.empty() &&
+        (unjudged(host.WriteVerdicts) || unjudged(host.ReadVerdicts))) {
+      notes.push_back(Format(MergeTexts::UnjudgedNote, PrintableText(host.Host).c_str(),
+                             PrintableText(host.CountersReason).c_str()));
+    }
   }
   if (!merged.UnknownOffsets.empty()) {
     notes.push_back(Format(MergeTexts::UnknownOffsetNote,

@@ -70,6 +70,8 @@ inline constexpr const char* CacheNote =
 inline constexpr const char* UnknownOffsetNote =
     "時計のずれがわからないホストがあります（%s）。時計がずれていれば、同時に動いた区間とその"
     "合計は実際と違います（--clock-offset で各ホストの時計のずれを記録してください）。";
+// "%s" the host, "%s" why its phases could not be judged.
+inline constexpr const char* UnjudgedNote = "%s の段階は装置を計測したか確かめられません: %s";
 // "%s" the offsets' uncertainty in seconds.
 inline constexpr const char* ClockDoubtNote =
     "時計のずれの不確かさ（±%s 秒）が同時に動いた区間やその隔たりに比べて大きく、"
@@ -121,6 +123,9 @@ struct MergedHost {
   // phase is missing or was not judged).
   std::vector<VerdictKind> WriteVerdicts;
   std::vector<VerdictKind> ReadVerdicts;
+  // Why the run had no devices' counters (a memory file system, ...);
+  // empty when it had them.
+  std::string CountersReason;
   double WriteMBps = -1;  // the run's mean throughput; -1 for none
   double ReadMBps = -1;
   // Per repetition, in order.

@@ -300,6 +300,14 @@ TEST(MergedRuns, ShowsEachHostsVerificationAndVerdictAndMarksAFailedMerge) {
             std::string::npos);
   EXPECT_NE(MergedText(plain).find("キャッシュを計測した段階のあるホストがあります（c）"),
             std::string::npos);
+  // A host without counters (a memory file system) says why.
+  std::string unjudged = cached;
+  unjudged.replace(unjudged.find("cache"), 5, "unknown");
+  const MergedRuns memory = MergeRuns(
+      {Document("d", Phase(0, 1, 10), unjudged, Choices, R"("counters": {"reason": "tmpfs"}, )")});
+  ASSERT_EQ(memory.Error, "");
+  EXPECT_EQ(MergeNotes(memory),
+            std::vector<std::string>{"d の段階は装置を計測したか確かめられません: tmpfs"});
   // A verified run's read without its check, or a plain run's with one, is forged.
   EXPECT_EQ(MergeRuns({Document("a", Phase(0, 1, 10), Phase(20, 21, 1), verified)}).Error,
             std::string("a.json") + MergeTexts::Malformed + MergeTexts::BadVerify);
