@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <limits>
 
-#include "engine/RunId.h"
 #include "engine/RunParameters.h"
 #include "engine/UtcTime.h"
 #include "engine/Utf8.h"
