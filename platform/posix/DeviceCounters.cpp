@@ -18,6 +18,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include "platform/posix/LinuxCounters.h"
@@ -168,9 +169,16 @@ private:
     if (!upper.empty()) layers.insert(layers.begin(), upper);
     if (layers.empty() || !view_.Path || depth >= DeepestNesting) return;
     std::vector<CounterPlan> plans;
+    // Layers on one file system come down to one plan: a container's
+    // hundred layers on one disk are followed once.
+    std::set<std::tuple<unsigned, unsigned, std::uint64_t>> followed;
     for (const std::string& layer : layers) {
       const std::optional<PathFacts> facts = view_.Path(layer);
       if (!facts) return;
+      if (!followed.insert({facts->Device.Major, facts->Device.Minor, facts->MountId.value_or(0)})
+               .second) {
+        continue;
+      }
       Planner below(view_);
       below.Resolve(*facts, depth + 1);
       plans.push_back(Finished(std::move(below.Plan)));
