@@ -105,7 +105,7 @@ std::optional<MountLine> FindMount(
 
 std::optional<PathFacts> PathFactsOf(const std::string& path) {
   struct statx info {};
-  if (::statx(AT_FDCWD, path.c_str(), 0, STATX_INO | STATX_MNT_ID, &info) != 0) {
+  if (::statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT, STATX_INO | STATX_MNT_ID, &info) != 0) {
     return std::nullopt;
   }
   PathFacts facts;
