@@ -495,7 +495,12 @@ RunOutcome BenchmarkRun::Execute() {
   environment_.Describe(described_);
   repetitionRecords_.clear();
   inMemory_ = environment_.Files().IsInMemory(folder_);
-  if (inMemory_) observer_.Notice(RunMessages::InMemory);
+  if (inMemory_) {
+    observer_.Notice(RunMessages::InMemory);
+  } else if (const std::string below = MemoryNotice(counterPlan_); !below.empty()) {
+    inMemory_ = true;
+    observer_.Notice(below);
+  }
   if (choices_.Fill) {
     // A whole-drive check takes its total from the free space.
     if (std::string refused = SizeFill(parameters_, choices_.FileSizeIndex, device_, fill_);

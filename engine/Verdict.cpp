@@ -17,10 +17,14 @@ constexpr double BytesPerMB = 1048576.0;
 // Far beyond any disk, far within a double's range (as the history's figures).
 constexpr double LargestFigure = 1e12;
 
+// Sized to the text: a path in it may be long.
 template <class... Args>
 std::string Format(const char* format, Args... args) {
-  char text[512];
-  std::snprintf(text, sizeof text, format, args...);
+  const int length = std::snprintf(nullptr, 0, format, args...);
+  if (length <= 0) return "";
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format, args...);
+  text.resize(static_cast<std::size_t>(length));
   return text;
 }
 
@@ -103,6 +107,18 @@ DeviceCounting CountingFor(const platform::CounterPlan& plan) {
     return counting;
   }
   const char* type = plan.FileSystemType.c_str();
+  const char* place = plan.PlacePath.c_str();
+  if (plan.Place == platform::GapPlace::OverlayUpper && plan.Gap == CounterGap::InMemory) {
+    counting.Reason = Format(VerdictTexts::OverlayUpperOnMemory, place, type);
+    return counting;
+  }
+  if (plan.Place == platform::GapPlace::LoopBackingFile) {
+    counting.Reason = plan.FileSystemType.empty() ? Format(VerdictTexts::LoopBackingHidden, place)
+                      : plan.Gap == CounterGap::InMemory
+                          ? Format(VerdictTexts::LoopOnMemory, place, type)
+                          : Format(VerdictTexts::LoopOnUncounted, place, type);
+    return counting;
+  }
   switch (plan.Gap) {
     case CounterGap::InMemory:
       counting.Reason = Format(VerdictTexts::InMemory, type);
@@ -131,6 +147,13 @@ DeviceCounting CountingFor(const platform::CounterPlan& plan) {
       break;
   }
   return counting;
+}
+
+std::string MemoryNotice(const platform::CounterPlan& plan) {
+  if (plan.Gap != platform::CounterGap::InMemory || plan.Place == platform::GapPlace::Folder) {
+    return "";
+  }
+  return Format(VerdictTexts::MemoryBelow, plan.FileSystemType.c_str(), plan.PlacePath.c_str());
 }
 
 PhaseVerdict Judge(const DeviceCounting& counting, std::int64_t bytes, std::int64_t deviceBytes,

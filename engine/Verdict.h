@@ -86,12 +86,37 @@ inline constexpr const char* Network =
     "フォルダはネットワークのファイルシステム（%s）にあり、ディスクは別のマシンにあります。";
 inline constexpr const char* NoBlockDevice =
     "フォルダのファイルシステム（%s）の下にブロックデバイスが見つかりません。";
+// Memory further down: "%s" the backing file or upper layer, "%s" the file system.
+inline constexpr const char* LoopOnMemory =
+    "フォルダはループデバイスの上にあり、その元ファイル %s はメモリ上のファイルシステム（%s）"
+    "にあります。装置のカウンタがありません。";
+inline constexpr const char* OverlayUpperOnMemory =
+    "フォルダは重ね合わせのファイルシステムにあり、書き込みを受ける上の層 %s "
+    "はメモリ上のファイルシステム（%s）にあります。装置のカウンタがありません。";
+// "%s" the backing file, "%s" its file system.
+inline constexpr const char* LoopOnUncounted =
+    "フォルダはループデバイスの上にあり、その元ファイル %s "
+    "のファイルシステム（%s）には数えられる装置がありません。";
+// "%s" the backing file.
+inline constexpr const char* LoopBackingHidden =
+    "フォルダはループデバイスの上にあり、その元ファイル %s "
+    "の置き場所がここからは見えません（削除されたか、別のマウント名前空間にあります）。";
+// Before a run whose data lands in memory below the folder's own file
+// system: "%s" the file system, "%s" the backing file or upper layer.
+inline constexpr const char* MemoryBelow =
+    "このフォルダのデータはメモリ上のファイルシステム（%s）にある %s "
+    "に置かれます。測定されるのはデバイスではなくメモリの速度です。";
 inline constexpr const char* CountersFailed = "装置のカウンタを読めません。";
 inline constexpr const char* CountersLost = "この段階の前後で装置のカウンタを読めませんでした。";
 }  // namespace VerdictTexts
 
 // The run's counting from the platform's plan.
 DeviceCounting CountingFor(const platform::CounterPlan& plan);
+// The warning that the speed will be memory's, for data that lands in
+// memory below the folder's own file system (a loop device's image on
+// tmpfs, an overlay's upper layer); empty otherwise. A folder on tmpfs
+// itself has the file system's own warning.
+std::string MemoryNotice(const platform::CounterPlan& plan);
 
 // One phase's verdict: `bytes` moved by the benchmark at `mbPerSecond`,
 // `deviceBytes` by the devices (-1 when the counters could not be read).

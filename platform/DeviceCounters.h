@@ -25,6 +25,15 @@ enum class CounterGap {
   Wine,           // Wine emulates the calls; it has no counters of its own
 };
 
+// Where the folder's data meets the gap: on its own file system, or further
+// down, in a loop device's backing file or an overlay's upper layer (an ext4
+// folder whose image lives on tmpfs still lands in memory).
+enum class GapPlace {
+  Folder,
+  LoopBackingFile,
+  OverlayUpper,
+};
+
 struct CounterPlan {
   // The devices counted, as the system names them ("vda", "PhysicalDrive0").
   std::vector<std::string> Devices;
@@ -38,7 +47,9 @@ struct CounterPlan {
   double LinkBytesPerSecond = 0;
   CounterGap Gap = CounterGap::None;
   std::string FileSystemType;  // the file system behind a gap ("tmpfs", "zfs")
-  int Code = 0;                // the native code behind CounterGap::Failed
+  GapPlace Place = GapPlace::Folder;
+  std::string PlacePath;  // the backing file or upper layer of a gap further down
+  int Code = 0;           // the native code behind CounterGap::Failed
 
   bool Counted() const { return Gap == CounterGap::None && !Sources.empty(); }
 };

@@ -1,7 +1,8 @@
 // Which devices' counters judge a folder, on a fake sysfs tree: partitions,
 // device-mapper and md members, loop devices followed to their backing
-// file's disk, device numbers that are no block device, and file systems
-// without a device. And once for real: a loop-mounted ext4 image.
+// file's disk, device numbers that are no block device (btrfs, whose files
+// carry numbers no mount line shows), overlays, and file systems without a
+// device. And once for real: a loop-mounted ext4 image.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "engine/BenchmarkRun.h"
 #include "platform/posix/LinuxCounters.h"
@@ -20,13 +22,16 @@ namespace {
 namespace fs = std::filesystem;
 using platform::CounterGap;
 using platform::DeviceNumber;
+using platform::GapPlace;
+using platform::LoopFacts;
+using platform::PathFacts;
 using testing::TempFolder;
 
 // A sysfs tree with a SATA disk (sda, partition sda1, 6 Gbit/s), a USB disk
 // (sdb, 5 Gbit/s), an NVMe drive (8 GT/s x4), dm-0 over sda1 and sdb, md0
 // over dm-0 and the NVMe drive, and two loop devices backed by a file on
-// sda1, one of them with direct I/O and the other partitioned, and a btrfs
-// over sdb and the NVMe drive.
+// sda1, one of them with direct I/O and the other partitioned, loop2 to
+// loop5 whose facts the tests give, and a btrfs over sdb and the NVMe drive.
 class FakeSysfs : public ::testing::Test {
 protected:
   FakeSysfs() {
@@ -55,23 +60,55 @@ protected:
       File(folder + "/loop/backing_file", "/images/disk.img");
       File(folder + "/loop/dio", loop[2] == '0' ? "0" : "1");
     }
+    const char* backings[] = {"/images/gone.img (deleted)", "/images/disk.img", "/dev/loop0p1",
+                              "/home/vm.img"};
+    for (int i = 2; i <= 5; ++i) {
+      const std::string folder = "devices/virtual/block/loop" + std::to_string(i);
+      Disk("7:" + std::to_string(i), folder);
+      File(folder + "/loop/backing_file", backings[i - 2]);
+      File(folder + "/loop/dio", "0");
+    }
     File("devices/virtual/block/loop0/loop0p1/partition", "1");
     Disk("259:1", "devices/virtual/block/loop0/loop0p1");
     Member("fs/btrfs/0f1e", "sdb", usb + "/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdb");
     Member("fs/btrfs/0f1e", "nvme0n1", pcie + "/nvme/nvme0/nvme0n1");
     Rename("fs/btrfs/0f1e/slaves", "fs/btrfs/0f1e/devices");
     view.SysRoot = root.Path();
-    view.FileDevice = [](const std::string& path) -> std::optional<DeviceNumber> {
-      if (path == "/images/disk.img") return DeviceNumber{8, 1};
-      return std::nullopt;
+    // What stat says, as the kernel does: a btrfs's files carry their
+    // subvolume's number (0:41, 0:42), mountinfo the file system's (0:40).
+    paths = {{"/images/disk.img", {{8, 1}, 12, 28, {}}},
+             {"/home", {{0, 41}, 256, 40, {}}},
+             {"/home/vm.img", {{0, 41}, 7, 40, {}}},
+             {"/dev/loop0p1", {{0, 6}, 3, 20, DeviceNumber{259, 1}}},
+             {"/upper", {{8, 1}, 30, 28, {}}},
+             {"/lower", {{8, 1}, 31, 28, {}}},
+             {"/tmp/upper", {{0, 51}, 2, 41, {}}},
+             {"/tmp/lower", {{0, 51}, 3, 41, {}}}};
+    view.Path = [this](const std::string& path) -> std::optional<PathFacts> {
+      const auto found = paths.find(path);
+      return found == paths.end() ? std::nullopt : std::optional(found->second);
+    };
+    view.Loop = [this](const std::string& name, DeviceNumber number) -> std::optional<LoopFacts> {
+      const auto found = loops.find(name);
+      if (found == loops.end() || number.Major != 7) return std::nullopt;
+      return found->second;
     };
     view.MountInfo =
+        "20 1 0:6 / /dev rw - devtmpfs devtmpfs rw\n"
         "28 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
-        "40 28 0:50 / /home rw - btrfs /dev/sdb rw\n"
+        "40 28 0:40 / /home rw - btrfs /dev/sdb rw,subvol=/\n"
+        "45 28 0:40 /sv /srv rw - btrfs /dev/sdb rw,subvol=/sv\n"
         "41 28 0:51 / /tmp rw - tmpfs tmpfs rw\n"
         "42 28 0:52 / /net rw - nfs4 server:/export rw\n"
         "43 28 0:53 / /tank rw - zfs tank/data rw\n"
-        "44 28 0:54 / /sshfs rw - fuse.sshfs me@host: rw\n";
+        "44 28 0:54 / /sshfs rw - fuse.sshfs me@host: rw\n"
+        "50 28 0:60 / /o1 rw - overlay overlay rw,lowerdir=/lower:/lower,upperdir=/upper,"
+        "workdir=/w\n"
+        "51 28 0:61 / /o2 rw - overlay overlay rw,lowerdir=/lower,upperdir=/tmp/upper,"
+        "workdir=/tmp/w\n"
+        "52 28 0:62 / /o3 rw - overlay overlay rw,lowerdir=/tmp/lower,upperdir=/upper,"
+        "workdir=/w\n"
+        "53 28 0:63 / /o4 rw - overlay overlay rw,lowerdir=/gone,upperdir=/upper,workdir=/w\n";
   }
 
   void File(const std::string& path, const std::string& text) {
@@ -81,6 +118,7 @@ protected:
   // A block device at `path`, reached as /sys/dev/block/NUMBERS.
   void Disk(const std::string& numbers, const std::string& path) {
     File(path + "/stat", "1 0 8 0 2 0 16 0 0 0 0");
+    File(path + "/dev", numbers);
     fs::create_directories(fs::path(root.Path()) / "dev/block");
     fs::create_directory_symlink(fs::path(root.Path()) / path,
                                  fs::path(root.Path()) / "dev/block" / numbers);
@@ -96,12 +134,15 @@ protected:
     fs::create_directory_symlink(fs::path(root.Path()) / member,
                                  fs::path(root.Path()) / holder / "slaves" / name);
   }
-  platform::CounterPlan Plan(unsigned major, unsigned minor) {
-    return platform::PlanLinuxCounters(view, {major, minor});
+  platform::CounterPlan Plan(unsigned major, unsigned minor,
+                             std::optional<std::uint64_t> mount = std::nullopt) {
+    return platform::PlanLinuxCounters(view, {{major, minor}, 1, mount, {}});
   }
 
   TempFolder root;
   platform::LinuxView view;
+  std::map<std::string, PathFacts> paths;
+  std::map<std::string, LoopFacts> loops;
 };
 
 constexpr double Sata6 = 6e9 * 0.8 / 8;  // bytes per second
@@ -142,14 +183,63 @@ TEST_F(FakeSysfs, LoopDevicesCountTheDiskHoldingTheirBackingFile) {
   EXPECT_EQ(direct.Devices, std::vector<std::string>{"sda1"});
   EXPECT_EQ(direct.BackingFile, "");
   // A backing file that cannot be reached leaves nothing to count.
-  view.FileDevice = [](const std::string&) { return std::optional<DeviceNumber>(); };
+  paths.clear();
   EXPECT_FALSE(Plan(7, 0).Counted());
+  EXPECT_EQ(Plan(7, 0).Place, GapPlace::LoopBackingFile);
+}
+
+TEST_F(FakeSysfs, LoopDevicesAreBelievedOverTheirBackingPath) {
+  // Deleted: only the loop device still knows where the file is.
+  loops["loop2"] = {{8, 1}, 99, {}};
+  EXPECT_EQ(Plan(7, 2).Devices, std::vector<std::string>{"sda1"});
+  EXPECT_EQ(Plan(7, 2).BackingFile, "/images/gone.img");
+  // Another mount namespace: its path names a different file here.
+  loops["loop3"] = {{0, 51}, 5, {}};
+  const platform::CounterPlan inMemory = Plan(7, 3);
+  EXPECT_EQ(inMemory.Gap, CounterGap::InMemory);
+  EXPECT_EQ(inMemory.FileSystemType, "tmpfs");
+  EXPECT_EQ(inMemory.Place, GapPlace::LoopBackingFile);
+  EXPECT_EQ(inMemory.PlacePath, "/images/disk.img");
+  loops["loop3"] = {{0, 70}, 5, {}};  // a file system no mount here shows
+  EXPECT_EQ(Plan(7, 3).Gap, CounterGap::NoBlockDevice);
+  EXPECT_EQ(Plan(7, 3).FileSystemType, "");
+  // Over a partition of another loop: the device it names, not devtmpfs;
+  // the first cache on the way is that device's. Unprivileged, the node's
+  // own st_rdev says the same.
+  for (const bool asked : {true, false}) {
+    if (asked) loops["loop4"] = {{0, 6}, 3, DeviceNumber{259, 1}};
+    if (!asked) loops.erase("loop4");
+    EXPECT_EQ(Plan(7, 4).Devices, std::vector<std::string>{"sda1"}) << asked;
+    EXPECT_EQ(Plan(7, 4).BackingFile, "/dev/loop0p1");
+  }
+  // On btrfs: the path matches the loop's facts, so its mount id counts.
+  loops["loop5"] = {{0, 41}, 7, {}};
+  EXPECT_EQ(Plan(7, 5).Devices, (std::vector<std::string>{"nvme0n1", "sdb"}));
+}
+
+TEST_F(FakeSysfs, OverlaysCountLayersOnOneDeviceOrSayWhereTheMemoryIs) {
+  const platform::CounterPlan oneDisk = Plan(0, 60);
+  EXPECT_EQ(oneDisk.Devices, std::vector<std::string>{"sda1"});
+  EXPECT_DOUBLE_EQ(oneDisk.LinkBytesPerSecond, Sata6);
+  const platform::CounterPlan upperInMemory = Plan(0, 61);
+  EXPECT_EQ(upperInMemory.Gap, CounterGap::InMemory);
+  EXPECT_EQ(upperInMemory.Place, GapPlace::OverlayUpper);
+  EXPECT_EQ(upperInMemory.PlacePath, "/tmp/upper");
+  // Layers on different stores, or one that cannot be reached: undecided.
+  for (const unsigned minor : {62u, 63u}) {
+    EXPECT_EQ(Plan(0, minor).Gap, CounterGap::Overlay) << minor;
+    EXPECT_EQ(Plan(0, minor).FileSystemType, "overlay");
+  }
 }
 
 TEST_F(FakeSysfs, OtherDeviceNumbersGoByTheirMountSourceOrSayWhyNot) {
-  // btrfs: an anonymous device number; its mount source names one of its
-  // members, and every member counts.
-  EXPECT_EQ(Plan(0, 50).Devices, (std::vector<std::string>{"nvme0n1", "sdb"}));
+  // btrfs: found by the mount id (a subvolume, 0:42, mounted as 45), or
+  // without one by the mount whose root has the number; its mount source
+  // names one of its members, and every member counts.
+  const std::vector<std::string> members = {"nvme0n1", "sdb"};
+  EXPECT_EQ(Plan(0, 41, 40).Devices, members);
+  EXPECT_EQ(Plan(0, 42, 45).Devices, members);
+  EXPECT_EQ(Plan(0, 41).Devices, members);
   const struct {
     unsigned minor;
     CounterGap gap;

@@ -59,6 +59,32 @@ TEST(Verdict, FasterThanTheLinkOrUnderWineIsACacheWhateverTheCounters) {
   EXPECT_EQ(VerdictReason(wine, Judge(wine, 1000, -1, 100), 100), VerdictTexts::Wine);
 }
 
+TEST(Verdict, MemoryBelowTheFolderIsNamedWhereItIsAndWarnedOf) {
+  platform::CounterPlan plan;
+  plan.Gap = platform::CounterGap::InMemory;
+  plan.FileSystemType = "tmpfs";
+  EXPECT_EQ(MemoryNotice(plan), "");  // the folder's own file system warns of itself
+  plan.Place = platform::GapPlace::LoopBackingFile;
+  plan.PlacePath = "/dev/shm/disk.img";
+  const std::string loop = CountingFor(plan).Reason;
+  EXPECT_TRUE(
+      loop.starts_with("フォルダはループデバイスの上にあり、その元ファイル /dev/shm/disk.img "
+                       "はメモリ上のファイルシステム（tmpfs）"))
+      << loop;
+  EXPECT_NE(MemoryNotice(plan).find("/dev/shm/disk.img"), std::string::npos);
+  EXPECT_NE(MemoryNotice(plan).find("メモリの速度"), std::string::npos);
+  plan.Place = platform::GapPlace::OverlayUpper;
+  plan.PlacePath = "/run/upper";
+  EXPECT_NE(CountingFor(plan).Reason.find("上の層 /run/upper はメモリ上"), std::string::npos);
+  EXPECT_NE(MemoryNotice(plan), "");
+  // A backing file whose file system cannot be seen from here.
+  plan.Gap = platform::CounterGap::NoBlockDevice;
+  plan.Place = platform::GapPlace::LoopBackingFile;
+  plan.FileSystemType = "";
+  EXPECT_EQ(CountingFor(plan).Reason.find("（）"), std::string::npos);
+  EXPECT_EQ(MemoryNotice(plan), "");
+}
+
 RunRecord LoopImageRun() {
   RunRecord record;
   record.Date = "2026-12-10T06:00:00";

@@ -1,10 +1,12 @@
 // Device counters on Linux: sysfs for the block devices beneath a folder
 // (partitions, device-mapper and md members, loop devices followed to their
-// backing file's disk) and their stat files; mountinfo where the folder's
-// device number is no block device.
+// backing file's disk, overlay layers) and their stat files; mountinfo where
+// the folder's device number is no block device.
 #include "platform/DeviceCounters.h"
 
 #include <fcntl.h>
+#include <linux/loop.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -16,6 +18,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include "platform/posix/LinuxCounters.h"
@@ -66,6 +69,18 @@ CounterGap GapOfFileSystem(const std::string& type) {
   return CounterGap::None;
 }
 
+// A plan with nothing counted behind a gap.
+CounterPlan Finished(CounterPlan plan) {
+  if (plan.Gap != CounterGap::None) {
+    plan.Devices.clear();
+    plan.Sources.clear();
+    plan.LinkBytesPerSecond = 0;
+  } else if (plan.Sources.empty()) {
+    plan.Gap = CounterGap::NoBlockDevice;
+  }
+  return plan;
+}
+
 class Planner {
 public:
   explicit Planner(const LinuxView& view) : view_(view) {
@@ -73,16 +88,17 @@ public:
     sysRoot_ = fs::weakly_canonical(view.SysRoot, ignored);
   }
 
-  void Resolve(DeviceNumber device, int depth) {
+  void Resolve(const PathFacts& facts, int depth) {
     if (depth > DeepestNesting) return;
-    const std::string numbers = std::to_string(device.Major) + ":" + std::to_string(device.Minor);
+    const std::string numbers =
+        std::to_string(facts.Device.Major) + ":" + std::to_string(facts.Device.Minor);
     const fs::path block = sysRoot_ / "dev" / "block" / numbers;
     std::error_code error;
     if (fs::exists(block, error)) {
       Collect(fs::canonical(block, error), depth);
       return;
     }
-    FromMountSource(numbers, depth);
+    FromMount(facts, depth);
   }
 
   CounterPlan Plan;
@@ -91,21 +107,15 @@ private:
   // A device number that is no block device (btrfs, tmpfs, NFS, ...): the
   // file system's type says whether it has a device at all, and its mount
   // source which one.
-  void FromMountSource(const std::string& numbers, int depth) {
-    std::string type, source;
-    std::istringstream lines(view_.MountInfo);
-    for (std::string line; std::getline(lines, line);) {
-      std::istringstream fields(line);
-      std::string id, parent, field;
-      fields >> id >> parent >> field;
-      if (field != numbers) continue;
-      const std::size_t dash = line.find(" - ");
-      if (dash == std::string::npos) continue;
-      std::istringstream tail(line.substr(dash + 3));
-      tail >> type >> source;  // the last matching line is the mount in force
-    }
-    source = UnescapeMountField(source);
+  void FromMount(const PathFacts& facts, int depth) {
+    const std::optional<MountLine> mount = FindMount(view_.MountInfo, facts, view_.Path);
+    const std::string type = mount ? mount->Type : "";
+    const std::string source = mount ? mount->Source : "";
     Plan.FileSystemType = type;
+    if (type == "overlay") {
+      FromOverlay(*mount, depth);
+      return;
+    }
     if (const CounterGap gap = GapOfFileSystem(type); gap != CounterGap::None) {
       Plan.Gap = gap;
       return;
@@ -130,6 +140,74 @@ private:
       }
     }
     if (Plan.Gap == CounterGap::None) Plan.Gap = CounterGap::NoBlockDevice;
+  }
+
+  // An overlay's data lies in its layers' folders. Where every layer comes
+  // down to the same devices, they are counted; an upper layer in memory
+  // takes every write there. Anything else stays undecided.
+  void FromOverlay(const MountLine& mount, int depth) {
+    Plan.Gap = CounterGap::Overlay;
+    std::string upper;
+    std::vector<std::string> layers;
+    std::istringstream options(mount.Options);
+    for (std::string option; std::getline(options, option, ',');) {
+      const std::size_t equals = option.find('=');
+      const std::string name = option.substr(0, equals);
+      const std::string value = equals == std::string::npos ? "" : option.substr(equals + 1);
+      if (name == "upperdir") {
+        upper = UnescapeMountField(value);
+      } else if (name == "lowerdir") {
+        // Layers are joined by ':'; a ':' inside a name is escaped.
+        std::istringstream lowers(value);
+        for (std::string lower; std::getline(lowers, lower, ':');) {
+          if (!lower.empty()) layers.push_back(UnescapeMountField(lower));
+        }
+      } else if (name == "lowerdir+" || name == "datadir+") {
+        layers.push_back(UnescapeMountField(value));
+      }
+    }
+    if (!upper.empty()) layers.insert(layers.begin(), upper);
+    if (layers.empty() || !view_.Path || depth >= DeepestNesting) return;
+    std::vector<CounterPlan> plans;
+    // Layers on one file system come down to one plan: a container's
+    // hundred layers on one disk are followed once.
+    std::set<std::tuple<unsigned, unsigned, std::uint64_t>> followed;
+    for (const std::string& layer : layers) {
+      const std::optional<PathFacts> facts = view_.Path(layer);
+      if (!facts) return;
+      if (!followed.insert({facts->Device.Major, facts->Device.Minor, facts->MountId.value_or(0)})
+               .second) {
+        continue;
+      }
+      Planner below(view_);
+      below.Resolve(*facts, depth + 1);
+      plans.push_back(Finished(std::move(below.Plan)));
+      if (layer == upper && plans.back().Gap == CounterGap::InMemory) {
+        Plan.Gap = CounterGap::InMemory;
+        Plan.FileSystemType = plans.back().FileSystemType;
+        Plan.Place = GapPlace::OverlayUpper;
+        Plan.PlacePath = upper;
+        return;
+      }
+    }
+    auto devices = [](CounterPlan plan) {
+      std::sort(plan.Devices.begin(), plan.Devices.end());
+      return plan.Devices;
+    };
+    for (const CounterPlan& plan : plans) {
+      if (!plan.Counted() || devices(plan) != devices(plans.front())) return;
+    }
+    const CounterPlan& first = plans.front();
+    Plan.Gap = CounterGap::None;
+    Plan.FileSystemType.clear();
+    for (std::size_t i = 0; i < first.Sources.size(); ++i) {
+      if (!seen_.insert(first.Sources[i]).second) continue;
+      Plan.Devices.push_back(first.Devices[i]);
+      Plan.Sources.push_back(first.Sources[i]);
+    }
+    if (first.LinkBytesPerSecond <= 0) linkUnknown_ = true;
+    Plan.LinkBytesPerSecond = linkUnknown_ ? 0 : Plan.LinkBytesPerSecond + first.LinkBytesPerSecond;
+    if (Plan.BackingFile.empty()) Plan.BackingFile = first.BackingFile;
   }
 
   // The entries of a folder in name order, whatever the directory's own.
@@ -180,13 +258,22 @@ private:
       if (FirstLine(device / "loop" / "dio") != "1" && Plan.BackingFile.empty()) {
         Plan.BackingFile = file;
       }
-      const std::optional<DeviceNumber> holder =
-          view_.FileDevice ? view_.FileDevice(file) : std::nullopt;
-      if (holder) {
+      const std::optional<PathFacts> holder = BackingFacts(device, file);
+      const bool gapBefore = Plan.Gap != CounterGap::None;
+      if (!holder) {
+        if (!gapBefore) Plan.Gap = CounterGap::NoBlockDevice;
+      } else if (holder->BlockDevice) {
+        // A loop over a block device (a partition of another loop): that
+        // device holds the data, not the file system of its node.
+        PathFacts named;
+        named.Device = *holder->BlockDevice;
+        Resolve(named, depth + 1);
+      } else {
         Resolve(*holder, depth + 1);
-      } else if (Plan.Gap == CounterGap::None) {
-        Plan.Gap = CounterGap::NoBlockDevice;
-        Plan.FileSystemType = "loop";
+      }
+      if (!gapBefore && Plan.Gap != CounterGap::None && Plan.Place == GapPlace::Folder) {
+        Plan.Place = GapPlace::LoopBackingFile;
+        Plan.PlacePath = file;
       }
       return;
     }
@@ -238,32 +325,63 @@ private:
     return 0;
   }
 
+  // Where a loop device's backing file is. The loop device itself says (its
+  // name may be deleted, or a path in another mount namespace); its path is
+  // trusted only where it names that very file, and then only for its mount.
+  std::optional<PathFacts> BackingFacts(const fs::path& device, const std::string& file) const {
+    const std::optional<PathFacts> path = view_.Path ? view_.Path(file) : std::nullopt;
+    DeviceNumber number;
+    const std::string numbers = FirstLine(device / "dev");
+    if (const std::size_t colon = numbers.find(':'); colon != std::string::npos) {
+      number.Major = static_cast<unsigned>(LeadingNumber(numbers.substr(0, colon)));
+      number.Minor = static_cast<unsigned>(LeadingNumber(numbers.substr(colon + 1)));
+    }
+    const std::optional<LoopFacts> loop =
+        view_.Loop ? view_.Loop(device.filename().string(), number) : std::nullopt;
+    if (!loop) return path;
+    PathFacts facts;
+    facts.Device = loop->Device;
+    facts.Inode = loop->Inode;
+    facts.BlockDevice = loop->BlockDevice;
+    if (path && path->Device == loop->Device && path->Inode == loop->Inode) {
+      facts.MountId = path->MountId;
+    }
+    return facts;
+  }
+
   const LinuxView& view_;
   fs::path sysRoot_;
   std::set<std::string> seen_;
   bool linkUnknown_ = false;
 };
 
-std::optional<DeviceNumber> FileDeviceOf(const std::string& path) {
+// LOOP_GET_STATUS64 on /dev/NAME, once the node is the loop device meant.
+std::optional<LoopFacts> LoopFactsOf(const std::string& name, DeviceNumber number) {
+  const int node = ::open(("/dev/" + name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (node < 0) return std::nullopt;
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  return DeviceNumber{::major(info.st_dev), ::minor(info.st_dev)};
+  loop_info64 status{};
+  const bool asked =
+      ::fstat(node, &info) == 0 && S_ISBLK(info.st_mode) && ::major(info.st_rdev) == number.Major &&
+      ::minor(info.st_rdev) == number.Minor && ::ioctl(node, LOOP_GET_STATUS64, &status) == 0;
+  ::close(node);
+  if (!asked) return std::nullopt;
+  LoopFacts facts;
+  const auto device = static_cast<dev_t>(status.lo_device);
+  facts.Device = {::major(device), ::minor(device)};
+  facts.Inode = status.lo_inode;
+  if (const auto named = static_cast<dev_t>(status.lo_rdevice); named != 0) {
+    facts.BlockDevice = DeviceNumber{::major(named), ::minor(named)};
+  }
+  return facts;
 }
 
 }  // namespace
 
-CounterPlan PlanLinuxCounters(const LinuxView& view, DeviceNumber device) {
+CounterPlan PlanLinuxCounters(const LinuxView& view, const PathFacts& folder) {
   Planner planner(view);
-  planner.Resolve(device, 0);
-  CounterPlan plan = std::move(planner.Plan);
-  if (plan.Gap != CounterGap::None) {
-    plan.Devices.clear();
-    plan.Sources.clear();
-    plan.LinkBytesPerSecond = 0;
-  } else if (plan.Sources.empty()) {
-    plan.Gap = CounterGap::NoBlockDevice;
-  }
-  return plan;
+  planner.Resolve(folder, 0);
+  return Finished(std::move(planner.Plan));
 }
 
 std::optional<CounterSample> ParseBlockStat(const std::string& text) {
@@ -281,8 +399,8 @@ std::optional<CounterSample> ParseBlockStat(const std::string& text) {
 
 CounterPlan PlanDeviceCounters(const std::string& folder) {
   const std::string existing = NearestExistingFolder(folder);
-  const std::optional<DeviceNumber> device = FileDeviceOf(existing);
-  if (!device) {
+  const std::optional<PathFacts> facts = PathFactsOf(existing);
+  if (!facts) {
     CounterPlan plan;
     plan.Gap = CounterGap::Failed;
     plan.Code = errno;
@@ -291,8 +409,9 @@ CounterPlan PlanDeviceCounters(const std::string& folder) {
   LinuxView view;
   std::ifstream mounts("/proc/self/mountinfo");
   view.MountInfo.assign(std::istreambuf_iterator<char>(mounts), std::istreambuf_iterator<char>());
-  view.FileDevice = FileDeviceOf;
-  return PlanLinuxCounters(view, *device);
+  view.Path = PathFactsOf;
+  view.Loop = LoopFactsOf;
+  return PlanLinuxCounters(view, *facts);
 }
 
 CounterSample ReadDeviceCounters(const CounterPlan& plan) {

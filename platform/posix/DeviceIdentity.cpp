@@ -2,13 +2,16 @@
 // file system and its source, sysfs for the block device's properties.
 #include "platform/DeviceIdentity.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/sysmacros.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/posix/LinuxCounters.h"
 
@@ -33,6 +36,27 @@ std::string UnescapeMountField(const std::string& text) {
 
 namespace {
 
+// Older headers lack it; kernels before 5.8 leave it out of stx_mask.
+#ifndef STATX_MNT_ID
+#define STATX_MNT_ID 0x1000U
+#endif
+
+std::optional<MountLine> ParseMountLine(const std::string& line) {
+  // "36 35 98:0 /mnt1 /mnt/parent rw,noatime master:1 - ext3 /dev/root rw"
+  std::istringstream fields(line);
+  MountLine mount;
+  std::string root, point;
+  if (!(fields >> mount.Id >> root >> mount.Numbers >> root >> point)) return std::nullopt;
+  const std::size_t dash = line.find(" - ");
+  if (dash == std::string::npos) return std::nullopt;
+  std::istringstream tail(line.substr(dash + 3));
+  std::string source;
+  tail >> mount.Type >> source >> mount.Options;
+  mount.Point = UnescapeMountField(point);
+  mount.Source = UnescapeMountField(source);
+  return mount;
+}
+
 std::string FirstLine(const std::string& path) {
   std::ifstream file(path);
   std::string line;
@@ -51,6 +75,47 @@ std::int64_t Number(const std::string& path) {
 }
 
 }  // namespace
+
+std::optional<MountLine> FindMount(
+    const std::string& mountInfo, const PathFacts& facts,
+    const std::function<std::optional<PathFacts>(const std::string&)>& pathFacts) {
+  const std::string numbers =
+      std::to_string(facts.Device.Major) + ":" + std::to_string(facts.Device.Minor);
+  std::vector<MountLine> lines;
+  std::optional<MountLine> byNumber;
+  std::istringstream text(mountInfo);
+  for (std::string line; std::getline(text, line);) {
+    std::optional<MountLine> mount = ParseMountLine(line);
+    if (!mount) continue;
+    if (facts.MountId && mount->Id == *facts.MountId) return mount;
+    if (mount->Numbers == numbers) byNumber = mount;  // a later line hides an earlier one
+    lines.push_back(std::move(*mount));
+  }
+  if (byNumber || !pathFacts) return byNumber;
+  // btrfs gives each subvolume its own number, and mountinfo shows the file
+  // system's: a mount whose root carries the path's number holds it.
+  std::optional<MountLine> byRoot;
+  for (const MountLine& mount : lines) {
+    if (mount.Type != "btrfs") continue;
+    const std::optional<PathFacts> root = pathFacts(mount.Point);
+    if (root && root->Device == facts.Device) byRoot = mount;
+  }
+  return byRoot;
+}
+
+std::optional<PathFacts> PathFactsOf(const std::string& path) {
+  struct statx info {};
+  if (::statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT, STATX_INO | STATX_MNT_ID, &info) != 0) {
+    return std::nullopt;
+  }
+  PathFacts facts;
+  facts.Device = {info.stx_dev_major, info.stx_dev_minor};
+  facts.Inode = info.stx_ino;
+  if ((info.stx_mask & STATX_MNT_ID) != 0) facts.MountId = info.stx_mnt_id;
+  if (S_ISBLK(info.stx_mode))
+    facts.BlockDevice = DeviceNumber{info.stx_rdev_major, info.stx_rdev_minor};
+  return facts;
+}
 
 std::string NearestExistingFolder(std::string folder) {
   struct stat info {};
@@ -73,32 +138,30 @@ DeviceIdentity IdentifyDevice(const std::string& folder) {
     identity.CapacityBytes =
         static_cast<std::int64_t>(space.f_blocks) * static_cast<std::int64_t>(space.f_frsize);
   }
-  struct stat info {};
-  if (::stat(existing.c_str(), &info) != 0) return identity;
-  const unsigned major = ::major(info.st_dev);
-  const unsigned minor = ::minor(info.st_dev);
-  const std::string device = std::to_string(major) + ":" + std::to_string(minor);
+  const std::optional<PathFacts> facts = PathFactsOf(existing);
+  if (!facts) return identity;
+  const std::string device =
+      std::to_string(facts->Device.Major) + ":" + std::to_string(facts->Device.Minor);
 
-  // "36 35 98:0 /mnt1 /mnt/parent rw,noatime master:1 - ext3 /dev/root rw"
   std::ifstream mounts("/proc/self/mountinfo");
-  for (std::string line; std::getline(mounts, line);) {
-    std::istringstream fields(line);
-    std::string id, parent, numbers, root, point;
-    fields >> id >> parent >> numbers >> root >> point;
-    if (numbers != device) continue;
-    const std::size_t dash = line.find(" - ");
-    if (dash == std::string::npos) continue;
-    std::istringstream tail(line.substr(dash + 3));
-    std::string type, source;
-    tail >> type >> source;
-    // The last matching line is the mount in force (a later one hides earlier).
-    identity.MountPoint = UnescapeMountField(point);
-    identity.FileSystemType = type;
-    identity.MountSource = UnescapeMountField(source);
+  const std::string mountInfo((std::istreambuf_iterator<char>(mounts)),
+                              std::istreambuf_iterator<char>());
+  const std::optional<MountLine> mount = FindMount(mountInfo, *facts, PathFactsOf);
+  if (mount) {
+    identity.MountPoint = mount->Point;
+    identity.FileSystemType = mount->Type;
+    identity.MountSource = mount->Source;
   }
 
-  // /sys/dev/block/MAJ:MIN is the disk or one of its partitions.
+  // /sys/dev/block/MAJ:MIN is the disk or one of its partitions. A number
+  // that is no block device (btrfs) goes by the device its mount names.
   std::string block = "/sys/dev/block/" + device;
+  struct stat node {};
+  if (::stat(block.c_str(), &node) != 0 && mount && mount->Source.rfind("/dev/", 0) == 0) {
+    std::error_code error;
+    const std::filesystem::path source = std::filesystem::canonical(mount->Source, error);
+    if (!error) block = "/sys/class/block/" + source.filename().string();
+  }
   struct stat partition {};
   if (::stat((block + "/partition").c_str(), &partition) == 0) block += "/..";
   std::string name;
