@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "engine/Utf8.h"
 
@@ -317,8 +318,8 @@ private:
       if (at_ >= text_.size() || text_[at_] != '"') return false;
       std::string name;
       if (!String(name) || !Take(':')) return false;
-      value.Members.emplace_back(std::move(name), JsonValue{});
-      if (!Value(value.Members.back().second, depth + 1)) return false;
+      value.Members.push_back(JsonMember{std::move(name), JsonValue{}});
+      if (!Value(value.Members.back().Value, depth + 1)) return false;
     } while (Take(','));
     return Take('}');
   }

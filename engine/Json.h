@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace tarnwell {
@@ -19,6 +18,8 @@ std::string JsonString(const std::string& text);
 // whatever its value; "null" for NaN and infinities, which JSON lacks.
 std::string JsonNumber(double value);
 
+struct JsonMember;
+
 struct JsonValue {
   enum class Kind { Null, Bool, Number, String, Array, Object };
   Kind Type = Kind::Null;
@@ -26,12 +27,21 @@ struct JsonValue {
   double Number = 0;
   std::string Text;  // \udcXX escapes turned back into their bytes
   std::vector<JsonValue> Items;
-  std::vector<std::pair<std::string, JsonValue>> Members;
+  // In the document's order. A vector of the member type declared below,
+  // not of std::pair: a pair of a still incomplete type is undefined, and
+  // clang's library rejects it.
+  std::vector<JsonMember> Members;
 
   const JsonValue* Find(std::string_view key) const;
   double NumberAt(std::string_view key, double otherwise = 0) const;
   std::string TextAt(std::string_view key) const;
   bool BoolAt(std::string_view key) const;
+};
+
+// One member of an object: its name and its value.
+struct JsonMember {
+  std::string Name;
+  JsonValue Value;
 };
 
 // The value `text` holds, or nothing when it is not one well-formed value:

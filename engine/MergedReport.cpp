@@ -115,9 +115,9 @@ std::string ValueJson(const JsonValue& value, bool count = false) {
     case JsonValue::Kind::Object: {
       std::string json = "{";
       for (std::size_t i = 0; i < value.Members.size(); ++i) {
-        const std::string& key = value.Members[i].first;
+        const std::string& key = value.Members[i].Name;
         json += (i == 0 ? "" : ", ") + JsonString(key) + ": " +
-                ValueJson(value.Members[i].second, key == "repeat" || key == "waitSeconds");
+                ValueJson(value.Members[i].Value, key == "repeat" || key == "waitSeconds");
       }
       return json + "}";
     }

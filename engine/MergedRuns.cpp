@@ -342,7 +342,7 @@ JsonValue CommonChoices(const JsonValue& choices) {
   JsonValue common;
   common.Type = JsonValue::Kind::Object;
   for (const auto& member : choices.Members) {
-    if (!HostOwn(member.first)) common.Members.push_back(member);
+    if (!HostOwn(member.Name)) common.Members.push_back(member);
   }
   return common;
 }
@@ -353,8 +353,8 @@ std::string Differences(const JsonValue& first, const std::string& firstName,
   std::vector<std::string> keys;
   for (const JsonValue* side : {&first, &other}) {
     for (const auto& member : side->Members) {
-      if (std::find(keys.begin(), keys.end(), member.first) == keys.end()) {
-        keys.push_back(member.first);
+      if (std::find(keys.begin(), keys.end(), member.Name) == keys.end()) {
+        keys.push_back(member.Name);
       }
     }
   }
