@@ -71,6 +71,12 @@ std::string FailureReason(const platform::Status& status) {
 HistoryScan ScanHistoryNewestFirst(const std::string& path,
                                    const std::function<bool(RunRecord&)>& visit) {
   HistoryScan scan;
+  // The writer never appends through a link at the history's path, so the
+  // reader never reads through one either: what it lists is what runs wrote.
+  if (platform::IdentifyFile(path, false).kind == platform::FileIdentity::Kind::Link) {
+    scan.Status = {platform::IoError::NotRegular, 0};
+    return scan;
+  }
   platform::TextFileReader file;
   scan.Status = file.Open(path);
   if (!scan.Status.Ok()) return scan;

@@ -70,7 +70,9 @@ struct RunRecord {
   // Mean throughput of the summaries (from the mean time); -1 when none.
   double MeanWriteMBps = -1;
   double MeanReadMBps = -1;
-  std::string Result;  // "completed", "stopped" (with Message) or "interrupted"
+  // "completed", "stopped" (with Message) or "interrupted"; a history line
+  // says "unverified" for a completed run whose data failed its check.
+  std::string Result;
   std::string Message;
   // For documents merged across machines: a random UUID, the user's label,
   // and the common start that was asked for and when the run really began

@@ -35,6 +35,17 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
   return length;
 }
 
+char32_t BidiControlAt(const std::string& text, std::size_t at) {
+  const std::size_t length = Utf8SequenceLength(text, at);
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+  if (length == 2 && byte(0) == 0xD8 && byte(1) == 0x9C) return U'\u061C';
+  if (length != 3 || byte(0) != 0xE2) return 0;
+  const char32_t point = 0x2000 + ((byte(1) & 0x3Fu) << 6) + (byte(2) & 0x3Fu);
+  const bool control = point == 0x200E || point == 0x200F || (point >= 0x202A && point <= 0x202E) ||
+                       (point >= 0x2066 && point <= 0x2069);
+  return control ? point : 0;
+}
+
 std::string PrintableText(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -46,6 +57,9 @@ std::string PrintableText(const std::string& text) {
       // U+0080..U+009F: C1 controls, CSI among them.
       if (byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
         std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
+        out += escaped;
+      } else if (const char32_t control = BidiControlAt(text, i); control != 0) {
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(control));
         out += escaped;
       } else {
         out.append(text, i, length);

@@ -250,6 +250,11 @@ TEST(RunHistory, HostileLinesAreDamagedOrKeptAsPlainText) {
   EXPECT_EQ(PrintableText("\xc2\x9b"
                           "1m caf\xe9 \x7f\r ベンチ"),
             "\\u009b1m caf\\xe9 \\x7f\\r ベンチ");
+  // Bidirectional controls would turn the rest of a row or a report line
+  // around; the characters around them stay.
+  EXPECT_EQ(PrintableText("host\u202Egpj.exe \u061C\u200E\u200F\u202A\u2066\u2069 \u2010\u2070"),
+            "host\\u202egpj.exe \\u061c\\u200e\\u200f\\u202a\\u2066\\u2069 \u2010\u2070");
+  EXPECT_EQ(XmlText("a\u202Eb<"), "a\\u202eb&lt;");
 
   // Figures keep their type whatever their value.
   EXPECT_EQ(JsonNumber(500), "500.0");
@@ -306,10 +311,16 @@ TEST(RunHistory, AVerifiedRunsFindingsComeBackAndForgedOnesAreDamage) {
   PhaseRecord read;
   read.Verification = found;
   record.Repetitions[0].Read = read;
+  record.Result = "completed";
   const std::string line = HistoryLine(record);
+  // "verified" reads as "passed" to every reader, older ones too; the run
+  // is no plain completed one.
+  EXPECT_NE(line.find("\"verified\": false, \"verification\": \"failed\""), std::string::npos);
+  EXPECT_NE(line.find("\"result\": \"unverified\""), std::string::npos);
   const std::optional<RunRecord> back = ParseHistoryLine(line);
   ASSERT_TRUE(back);
   EXPECT_TRUE(back->Verified);
+  EXPECT_EQ(HistoryLine(*back), line);
   const PhaseVerification& again = *back->Repetitions[0].Read->Verification;
   EXPECT_EQ(again.Result.Counts.Sectors, found.Result.Counts.Sectors);
   EXPECT_EQ(again.CheckSeconds, 0.25);
@@ -321,7 +332,18 @@ TEST(RunHistory, AVerifiedRunsFindingsComeBackAndForgedOnesAreDamage) {
   EXPECT_NE(report.find("<h2>読み込んだデータの検証</h2>"), std::string::npos);
   EXPECT_NE(report.find("00000003.bin の 512 バイト目（位置違い） 期待 54775331 実際 5477533102"),
             std::string::npos);
+  // A line of an older program says "verified" alone: the data was checked.
+  std::string older = line;
+  older.erase(older.find(", \"verification\": \"failed\""), 26);
+  older.replace(older.find("\"verified\": false"), 17, "\"verified\": true");
+  ASSERT_TRUE(ParseHistoryLine(older));
+  EXPECT_TRUE(ParseHistoryLine(older)->Verified);
+  record.Repetitions[0].Read->Verification->Result.Counts[SectorClass::Misplaced] = 0;
+  record.Repetitions[0].Read->Verification->Result.FirstBad.reset();
+  EXPECT_NE(HistoryLine(record).find("\"verified\": true, \"verification\": \"passed\""),
+            std::string::npos);
   for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"\"verification\": \"failed\"", "\"verification\": \"maybe\""},
            {"\"misplaced\": 1", "\"misplaced\": -1"},
            {"\"class\": \"misplaced\"", "\"class\": \"ok\""},
            {"\"found\": \"5477533102\"", "\"found\": \"<b>\""}}) {
