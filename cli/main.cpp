@@ -307,7 +307,11 @@ std::string Figure(double value) {
 // (escaped, so that no field can fake a row or steer the terminal), or with
 // --json one object {"runs": [...], "damaged": N} whose runs have the form
 // of the history's lines. The history is read from its end in bounded
-// memory and each run written as it comes, however long the file.
+// memory and each run written as it comes, however long the file. A row
+// needs a few fields, so only they are read and the rest of the line only
+// checked as JSON; --json reads every field and then writes the line as it
+// stands (UTF-8 throughout, as every line this program writes is) rather
+// than anew.
 int ListHistory(const CliOptions& options) {
   const std::string path = HistoryPath();
   if (path.empty()) {
@@ -321,23 +325,34 @@ int ListHistory(const CliOptions& options) {
     std::fputs(options.Json ? "{\"runs\": [" : CliTexts::HistoryHeader, stdout);
   };
   int listed = 0;
-  const HistoryScan scan = ScanHistoryNewestFirst(path, [&](RunRecord& run) {
-    const std::string device = DeviceLabel(run.Device);
+  std::string text;
+  const HistoryDetail detail = options.Json ? HistoryDetail::Whole : HistoryDetail::Row;
+  const HistoryScan scan = ScanHistoryLinesNewestFirst(path, [&](std::string_view line) {
+    const std::optional<RunRecord> run = ParseHistoryLine(line, detail);
+    if (!run) return LineRead::Damaged;
+    const std::string device = DeviceLabel(run->Device);
     if (!options.Match.empty() && device.find(options.Match) == std::string::npos &&
-        run.Folder.find(options.Match) == std::string::npos) {
-      return true;
+        run->Folder.find(options.Match) == std::string::npos) {
+      return LineRead::Next;
     }
     start();
-    const std::string line =
-        options.Json ? (listed == 0 ? "\n" : ",\n") + HistoryLine(run)
-                     : PrintableText(run.Date) + "\t" + PrintableText(device) + "\t" +
-                           PrintableText(run.Folder) + "\t" + PrintableText(run.FileSize) + "\t" +
-                           PrintableText(run.Total) + "\t" + PrintableText(run.Block) + "\t" +
-                           Figure(run.MeanWriteMBps) + "\t" + Figure(run.MeanReadMBps) + "\t" +
-                           PrintableText(run.Result) + "\n";
+    text = options.Json && listed > 0 ? ",\n" : "\n";
+    if (options.Json) {
+      if (IsUtf8(line)) {
+        text += line;
+      } else {
+        text += HistoryLine(*run);
+      }
+    } else {
+      text = PrintableText(run->Date) + "\t" + PrintableText(device) + "\t" +
+             PrintableText(run->Folder) + "\t" + PrintableText(run->FileSize) + "\t" +
+             PrintableText(run->Total) + "\t" + PrintableText(run->Block) + "\t" +
+             Figure(run->MeanWriteMBps) + "\t" + Figure(run->MeanReadMBps) + "\t" +
+             PrintableText(run->Result) + "\n";
+    }
     ++listed;
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    return std::ferror(stdout) == 0;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::ferror(stdout) == 0 ? LineRead::Next : LineRead::Stop;
   });
   const std::string cannotRead = CliTexts::HistoryFile + path + CliTexts::CannotRead;
   // A history that is there but cannot be read is not an empty one.

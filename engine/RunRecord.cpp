@@ -195,8 +195,12 @@ std::string HistoryLine(const RunRecord& r) {
   return json;
 }
 
-std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
-  const std::optional<JsonValue> json = ParseJson(line);
+std::optional<RunRecord> ParseHistoryLine(std::string_view line, HistoryDetail detail) {
+  static const std::vector<std::string_view> RowKeys = {
+      "date",   "folder",        "fileSize",     "total",  "block",
+      "device", "meanWriteMBps", "meanReadMBps", "result", "message"};
+  const std::optional<JsonValue> json =
+      detail == HistoryDetail::Row ? ParseJson(line, RowKeys) : ParseJson(line);
   if (!json || json->Type != JsonValue::Kind::Object || json->TextAt("date").empty()) {
     return std::nullopt;
   }
@@ -233,6 +237,14 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
     r.Device.LogicalSectorBytes = numbers.Count<std::int64_t>(*device, "logicalSectorBytes", 0);
     r.Device.PhysicalSectorBytes = numbers.Count<std::int64_t>(*device, "physicalSectorBytes", 0);
     r.Device.FreeBytes = numbers.Count<std::int64_t>(*device, "freeBytes", -1);
+  }
+  if (detail == HistoryDetail::Row) {
+    r.MeanWriteMBps = numbers.Figure(j, "meanWriteMBps", -1, -1);
+    r.MeanReadMBps = numbers.Figure(j, "meanReadMBps", -1, -1);
+    r.Result = j.TextAt("result");
+    r.Message = j.TextAt("message");
+    if (!numbers.Sound) return std::nullopt;
+    return r;
   }
   if (!ReadCounting(j.Find("counters"), r.Counting)) numbers.Sound = false;
   r.IoMode = j.TextAt("io");

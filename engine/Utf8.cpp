@@ -1,14 +1,16 @@
 // Recognising well-formed UTF-8.
 #include "engine/Utf8.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace tarnwell {
 
 // Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there
 // does not start one (overlong forms, surrogates and code points above
 // U+10FFFF included).
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(at);
   std::size_t length = 0;
@@ -33,6 +35,26 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
     if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
   }
   return length;
+}
+
+bool IsUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    // Eight ASCII bytes at a time.
+    std::uint64_t word = 0;
+    if (i + 8 <= text.size() &&
+        (std::memcpy(&word, text.data() + i, 8), (word & 0x8080808080808080) == 0)) {
+      i += 8;
+      continue;
+    }
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = Utf8SequenceLength(text, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
 }
 
 char32_t BidiControlAt(const std::string& text, std::size_t at) {

@@ -4,13 +4,17 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tarnwell {
 
 // Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there
 // does not start one (overlong forms, surrogates and code points above
 // U+10FFFF included).
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t at);
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
+
+// Whether every byte of `text` belongs to well-formed UTF-8.
+bool IsUtf8(std::string_view text);
 
 // The bidirectional control whose well-formed sequence starts at `at`
 // (U+061C, U+200E, U+200F, U+202A..U+202E, U+2066..U+2069), or 0 for any

@@ -425,6 +425,9 @@ TEST(Cli, KeepsAHistoryListsItAndWritesAReport) {
       "sys.exit(len(d[\"runs\"]) != 2 or d[\"damaged\"] != 0)' " +
       home / "runs.json";
   EXPECT_EQ(std::system(check.c_str()), 0) << asJson.out;
+  // Each run as its line stands in the history, byte for byte.
+  const std::string stored = Contents(home / "data/tarnwell/history.jsonl");
+  EXPECT_NE(asJson.out.find(stored.substr(0, stored.find('\n'))), std::string::npos);
 
   // Hostile lines: a NUL, escape sequences and line breaks are shown escaped
   // and cut nothing short; figures no run writes make a line damaged.

@@ -228,13 +228,31 @@ TEST(RunHistory, HostileLinesAreDamagedOrKeptAsPlainText) {
     return changed;
   };
   // Figures no run writes would wreck the report's scales, or are no JSON.
+  // A row of the list is held to the same: what it shows, and JSON's
+  // grammar everywhere else.
   for (const char* figure :
        {"NaN", "Infinity", "-Infinity", "1e308", "1e400", "-5.0", "0x10", "01", ".5", "nan"}) {
-    EXPECT_FALSE(ParseHistoryLine(
-        with("\"meanWriteMBps\": 20.0", std::string("\"meanWriteMBps\": ") + figure)))
-        << figure;
+    for (const HistoryDetail detail : {HistoryDetail::Whole, HistoryDetail::Row}) {
+      EXPECT_FALSE(ParseHistoryLine(
+          with("\"meanWriteMBps\": 20.0", std::string("\"meanWriteMBps\": ") + figure), detail))
+          << figure;
+      // What is no JSON number is refused wherever it stands.
+      if (figure != std::string("1e308") && figure != std::string("-5.0")) {
+        EXPECT_FALSE(
+            ParseHistoryLine(with("\"repeat\": 0", std::string("\"repeat\": ") + figure), detail))
+            << figure;
+      }
+    }
   }
+  // A name given twice would read one way here and another way elsewhere.
+  EXPECT_FALSE(ParseHistoryLine(
+      with("\"meanWriteMBps\": 20.0", "\"meanWriteMBps\": 20.0, \"meanWriteMBps\": 1.0")));
+  EXPECT_FALSE(ParseHistoryLine(
+      with("\"mountPoint\": \"", "\"mountPoint\": \"\", \"mountPoint\": \""), HistoryDetail::Row));
+  EXPECT_EQ(ParseHistoryLine(line, HistoryDetail::Row)->MeanWriteMBps, 20.0);
+  // A count out of place far from the row is damage to the whole reading only.
   EXPECT_FALSE(ParseHistoryLine(with("\"repeat\": 0", "\"repeat\": 1.5")));
+  EXPECT_TRUE(ParseHistoryLine(with("\"repeat\": 0", "\"repeat\": 1.5"), HistoryDetail::Row));
   EXPECT_FALSE(ParseHistoryLine(with("\"fileCount\": 0", "\"fileCount\": 1e12")));
   // Lone surrogates have no UTF-8 form; only \udc80..\udcff stand for bytes.
   for (const char* escape : {"\\ud800", "\\udfff", "\\udc41", "\\ud800\\u0041"}) {
