@@ -214,6 +214,13 @@ TEST(Cli, AVerifiedRunThatReadsBadDataExitsThree) {
   EXPECT_EQ(bad.exitCode, 3);
   EXPECT_NE(bad.err.find("00000003.bin の 69632 バイト目（破損）"), std::string::npos) << bad.err;
   EXPECT_NE(bad.out.find("\"corrupted\": 1"), std::string::npos);
+  // The history does not read as "passed" either, to older readers too.
+  std::string lines = Contents(home / "data/tarnwell/history.jsonl");
+  lines.pop_back();
+  const std::string last = lines.substr(lines.rfind('\n') + 1);
+  EXPECT_NE(last.find("\"verified\": false, \"verification\": \"failed\""), std::string::npos);
+  EXPECT_NE(last.find("\"result\": \"unverified\""), std::string::npos);
+  EXPECT_NE(lines.find("\"verified\": true, \"verification\": \"passed\""), std::string::npos);
   EXPECT_NE(bad.out.find("\"result\": \"completed\""), std::string::npos);
 }
 
