@@ -18,6 +18,8 @@ inline constexpr const char* ReportFile = "レポート ";
 inline constexpr const char* Document = "文書 ";
 inline constexpr const char* DocumentTooLarge = "測定結果の文書としては大きすぎます";
 inline constexpr const char* JsonFile = "JSON ファイル ";
+// Stands for a path where the standard output is meant ("標準出力 は ...").
+inline constexpr const char* StandardOutput = "標準出力";
 inline constexpr const char* CannotRead = " を読めません";
 inline constexpr const char* CannotWriteReport = " を書き込めません";
 // Two named files that are one: "%s%s" each a file's kind (SettingsFile,

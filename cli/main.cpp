@@ -229,6 +229,9 @@ struct NamedFile {
   const char* kind;
   std::string path;
   bool output;
+  // The standard output, open already: it can be the same file as another
+  // (`>> history.jsonl`), and is not checked further.
+  bool standardOutput = false;
 };
 
 // Why an output cannot be written, as the line under the message says it;
@@ -253,7 +256,8 @@ std::string OutputRefusal(const platform::FileIdentity& place) {
 std::optional<int> RefuseUnsafeFiles(const std::vector<NamedFile>& files) {
   std::vector<platform::FileIdentity> places;
   for (const NamedFile& file : files) {
-    places.push_back(platform::IdentifyFile(file.path, !file.output));
+    places.push_back(file.standardOutput ? platform::IdentifyStandardOutput()
+                                         : platform::IdentifyFile(file.path, !file.output));
   }
   for (std::size_t i = 0; i < files.size(); ++i) {
     for (std::size_t j = 0; j < files.size(); ++j) {
@@ -267,7 +271,7 @@ std::optional<int> RefuseUnsafeFiles(const std::vector<NamedFile>& files) {
     }
   }
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (!files[i].output) continue;
+    if (!files[i].output || files[i].standardOutput) continue;
     if (const std::string refusal = OutputRefusal(places[i]); !refusal.empty()) {
       Complain(files[i].kind + files[i].path + CliTexts::CannotWriteReport, refusal);
       return ExitStopped;
@@ -277,8 +281,12 @@ std::optional<int> RefuseUnsafeFiles(const std::vector<NamedFile>& files) {
 }
 
 // The program's own files, which no output may replace: the history and the
-// window's settings, whether or not this run reads them.
+// window's settings, whether or not this run reads them; and the standard
+// output where it goes to a file.
 void AddOwnFiles(std::vector<NamedFile>& files) {
+  if (platform::IdentifyStandardOutput().kind == platform::FileIdentity::Kind::File) {
+    files.push_back({CliTexts::StandardOutput, "", true, true});
+  }
   if (const std::string history = HistoryPath(); !history.empty()) {
     files.push_back({CliTexts::HistoryFile, history, false});
   }
@@ -427,7 +435,12 @@ int Main(int argc, char** argv) {
     std::printf("tarnwell-cli %s\n", TARNWELL_VERSION);
     return FlushOutput() ? ExitCompleted : ExitStopped;
   }
-  if (parsed.Options.ListHistory) return ListHistory(parsed.Options);
+  if (parsed.Options.ListHistory) {
+    std::vector<NamedFile> files;
+    AddOwnFiles(files);
+    if (const std::optional<int> refused = RefuseUnsafeFiles(files)) return *refused;
+    return ListHistory(parsed.Options);
+  }
   if (!parsed.Options.MergeFiles.empty()) {
     std::vector<NamedFile> files;
     if (!parsed.Options.Report.empty()) {

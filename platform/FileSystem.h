@@ -154,6 +154,11 @@ struct FileIdentity : Status {
 // itself (Kind::Link).
 FileIdentity IdentifyFile(const std::string& path, bool followLink);
 
+// What the program's standard output is: Kind::File when it goes to a
+// plain file (`> file`, `>> file`), Other for a terminal or pipe, not Ok()
+// when there is none.
+FileIdentity IdentifyStandardOutput();
+
 // Whether two identities name one file: both there and the same, or both
 // missing with the same folder and name. Never for one that is not Ok().
 inline bool SameFile(const FileIdentity& a, const FileIdentity& b) {

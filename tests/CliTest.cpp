@@ -746,6 +746,10 @@ TEST(Cli, NoOutputReplacesAnotherOutputAnInputOrTheProgramsOwnFiles) {
     EXPECT_NE(result.err.find("と同じファイルです"), std::string::npos) << result.err;
     EXPECT_TRUE(result.out.empty());
   }
+  // Nor the standard output, where it goes to one of them.
+  const std::string appended = "HOME=" + home.Path() + " XDG_DATA_HOME=" + home / "data" + " " +
+                               TARNWELL_CLI + " --history >> " + history + " 2>/dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(appended.c_str())), 2);
   // Nothing was measured, and nothing replaced.
   EXPECT_EQ(Contents(history), "{\"date\": \"earlier run\"}\n");
   EXPECT_EQ(Contents(home / "choices.ini"), "[Options]\n");

@@ -312,6 +312,20 @@ FileSystem& SystemFileSystem() {
 
 namespace tarnwell::platform {
 
+FileIdentity IdentifyStandardOutput() {
+  FileIdentity identity;
+  struct stat info {};
+  if (::fstat(STDOUT_FILENO, &info) != 0) {
+    identity.error = IoError::Failed;
+    identity.code = errno;
+    return identity;
+  }
+  identity.volume = static_cast<std::uint64_t>(info.st_dev);
+  identity.index = static_cast<std::uint64_t>(info.st_ino);
+  identity.kind = S_ISREG(info.st_mode) ? FileIdentity::Kind::File : FileIdentity::Kind::Other;
+  return identity;
+}
+
 FileIdentity IdentifyFile(const std::string& path, bool followLink) {
   FileIdentity identity;
   const auto fail = [&](IoError error, int code) {

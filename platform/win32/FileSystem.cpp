@@ -396,6 +396,24 @@ bool ReadIdentity(HANDLE handle, FileIdentity& identity, DWORD& attributes) {
 
 }  // namespace
 
+FileIdentity IdentifyStandardOutput() {
+  FileIdentity identity;
+  const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output == INVALID_HANDLE_VALUE || output == nullptr) {
+    identity.error = IoError::Failed;
+    identity.code = static_cast<int>(ERROR_INVALID_HANDLE);
+    return identity;
+  }
+  identity.kind = FileIdentity::Kind::Other;
+  DWORD attributes = 0;
+  if (::GetFileType(output) == FILE_TYPE_DISK && ReadIdentity(output, identity, attributes)) {
+    identity.kind = FileIdentity::Kind::File;
+  }
+  identity.error = IoError::None;  // a console or pipe is there all the same
+  identity.code = 0;
+  return identity;
+}
+
 FileIdentity IdentifyFile(const std::string& path, bool followLink) {
   FileIdentity identity;
   const auto fail = [&](IoError error, DWORD code) {
