@@ -564,8 +564,15 @@ int Main(int argc, char** argv) {
     }
   }
   bool lost = !lostBecause.empty();
+  // A run stopped for want of a stdout was stopped by that, not interrupted.
+  RunOutcome told = outcome;
+  if (observer.OutputLost()) {
+    told.Result = RunOutcome::Kind::Stopped;
+    told.Box = MessageKind::Plain;
+    told.Message = lostBecause;
+  }
   std::string document = options.Json || !options.JsonFile.empty()
-                             ? JsonReport(options, run, outcome, record, report)
+                             ? JsonReport(options, run, told, record, report)
                              : std::string();
   if (!options.JsonFile.empty()) {
     // Written where the user said, never through a link or into a FIFO there.

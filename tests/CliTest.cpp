@@ -590,9 +590,10 @@ TEST(Cli, AUserWithoutAHomeIsToldWhatIsMissing) {
 
 TEST(Cli, AReaderThatGoesAwayDoesNotLeaveTestFilesBehind) {
   TempFolder home;
-  const Result result =
-      RunCli({"--folder", home.Path(), "--repeat", "3", "--wait", "1", "--delete"}, home.Path(), 0,
-             /*closeAfter=*/1);
+  const Result result = RunCli({"--folder", home.Path(), "--repeat", "3", "--wait", "1", "--delete",
+                                "--json-file", home / "run.json"},
+                               home.Path(), 0,
+                               /*closeAfter=*/1);
   // The run stops at the next row it cannot write and cleans up; a table
   // nobody got is no success, in the history either.
   EXPECT_EQ(result.exitCode, 1);
@@ -604,6 +605,9 @@ TEST(Cli, AReaderThatGoesAwayDoesNotLeaveTestFilesBehind) {
   EXPECT_EQ(kept->Result, "stopped");
   EXPECT_TRUE(kept->Message.starts_with("標準出力に書き込めません")) << kept->Message;
   EXPECT_LT(kept->Repetitions.size(), 3u);
+  const std::optional<JsonValue> document = ParseJson(Contents(home / "run.json"));
+  ASSERT_TRUE(document);
+  EXPECT_EQ(document->Find("outcome")->TextAt("result"), "stopped");
 }
 
 // Microseconds since 1970 by the wall clock, as the runner reads it.
