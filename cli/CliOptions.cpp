@@ -240,6 +240,10 @@ ParseResult ParseCliOptions(const std::vector<std::string>& arguments, const Cli
           for (std::size_t i = 0; i < TotalSizeTable.size(); ++i) {
             if (TotalSizeTable[i] == *bytes) choices.TotalSizeIndex = static_cast<int>(i);
           }
+        } else if (SpeaksOfBits(*text)) {
+          result.Error = name + " の値 \"" + *text +
+                         "\" の b はビットです。大きさはバイトで、単位 KB MB GB TB の B "
+                         "を大文字にして書いてください (例: 100MB 4GB)";
         } else {
           result.Error = name + " の値 \"" + *text +
                          "\" は 1MB 以上の大きさを整数と単位 KB MB GB TB で書いてください "
@@ -325,7 +329,8 @@ const char* UsageText() {
          "  --file-size SIZE       ファイルの大きさ: 1KB 10KB 100KB 1MB 5MB 10MB 50MB 100MB\n"
          "  --total SIZE           総容量: 1MB 以上、整数と単位 KB MB GB TB (例: 100MB 4GB\n"
          "                         1536MB)。ファイルは 1,048,576 個まで。空き容量に\n"
-         "                         収まらない総容量は書き込む前に断る\n"
+         "                         収まらない総容量は書き込む前に断る。B は大文字 (b は\n"
+         "                         ビットとして断る)。ファイルの整数倍でない端数は測らない\n"
          "  --repeat N             繰り返し: 1 3 5 10\n"
          "  --wait S               各段階の間の待機 (秒): 0 から 10\n"
          "  --read-percent P       読み込む割合 (%): 0.1 0.2 0.5 1 2 5 10 20 50 100\n"

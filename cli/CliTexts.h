@@ -18,8 +18,22 @@ inline constexpr const char* ReportFile = "レポート ";
 inline constexpr const char* Document = "文書 ";
 inline constexpr const char* DocumentTooLarge = "測定結果の文書としては大きすぎます";
 inline constexpr const char* JsonFile = "JSON ファイル ";
+// Stands for a path where the standard output is meant ("標準出力 は ...").
+inline constexpr const char* StandardOutput = "標準出力";
 inline constexpr const char* CannotRead = " を読めません";
 inline constexpr const char* CannotWriteReport = " を書き込めません";
+// Two named files that are one: "%s%s" each a file's kind (SettingsFile,
+// ReportFile, ...) and its path as given.
+inline constexpr const char* SameFile =
+    "%s%s は %s%s "
+    "と同じファイルです。書き込むとその内容が失われるため、別のファイルを指定してください";
+// On the line under "... を書き込めません": a folder stands at the path.
+inline constexpr const char* IsAFolder = "フォルダです（ファイルの名前を指定してください）";
+// A total that is no whole number of files: the total as given, the file
+// size, the number of files and the bytes they hold.
+inline constexpr const char* TotalRoundedDown =
+    "tarnwell-cli: 総容量 %s は %s のファイルの整数倍ではありません。%lld 個のファイル、合わせて "
+    "%s で測ります\n";
 // After the settings file and the folder's key: why its folder is refused.
 inline constexpr const char* FolderTooLong = " が長すぎます";
 inline constexpr const char* FolderNotAbsolute = " は絶対パスではありません";

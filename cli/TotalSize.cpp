@@ -12,9 +12,10 @@ std::optional<std::int64_t> ParseTotalSize(std::string_view text) {
   std::string_view unitText = text.substr(text.size() - 2);
   const std::string_view number = text.substr(0, text.size() - 2);
   std::int64_t unit = 0;
+  // The prefix in either case ("kB" is the SI spelling), the B capital: a
+  // small b is a bit, and "1Gb" is an eighth of "1GB".
   for (const auto& [name, bytes] : TotalUnits) {
-    if ((unitText[0] == name[0] || unitText[0] == name[0] - 'A' + 'a') &&
-        (unitText[1] == 'B' || unitText[1] == 'b')) {
+    if ((unitText[0] == name[0] || unitText[0] == name[0] - 'A' + 'a') && unitText[1] == 'B') {
       unit = bytes;
     }
   }
@@ -29,5 +30,7 @@ std::optional<std::int64_t> ParseTotalSize(std::string_view text) {
   if (bytes < (std::int64_t{1} << 20)) return std::nullopt;
   return bytes;
 }
+
+bool SpeaksOfBits(std::string_view text) { return text.size() >= 2 && text.back() == 'b'; }
 
 }  // namespace tarnwell::cli

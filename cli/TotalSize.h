@@ -8,8 +8,13 @@
 
 namespace tarnwell::cli {
 
-// Bytes of "4GB", "1536mb", "1TB" (units of 2^10, any letter case); nothing
-// for anything else, for less than 1 MB, or for a size past 2^62 bytes.
+// Bytes of "4GB", "1536MB", "1TB", "512kB" (units of 2^10; the prefix in
+// either letter case, the B capital); nothing for anything else, for less
+// than 1 MB, or for a size past 2^62 bytes.
 std::optional<std::int64_t> ParseTotalSize(std::string_view text);
+
+// Whether `text` ends in a small b, the sign of bits ("1Gb", "100mb"): never
+// read as bytes, and refused with a word on why.
+bool SpeaksOfBits(std::string_view text);
 
 }  // namespace tarnwell::cli

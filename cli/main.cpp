@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -85,7 +86,7 @@ public:
     std::lock_guard lock(console_);
     ClearProgressLine();
     std::fwrite(pending_.data(), 1, end, stdout);
-    std::fflush(stdout);
+    Sent();
     pending_.erase(0, end);
   }
 
@@ -97,12 +98,18 @@ public:
 
   // The memo shows the text as one more line.
   void Finish() {
-    if (printTable_ && shown_ > 0) {
+    if (printTable_ && shown_ > 0 && !lost_) {
       std::fputs((pending_ + "\n").c_str(), stdout);
-      std::fflush(stdout);
+      Sent();
       pending_.clear();
     }
   }
+
+  // After this, a table that cannot be written stops the run through `stop`.
+  void StopWhenLost(std::atomic<bool>& stop) { stop_ = &stop; }
+  // Whether a table write failed (a closed pipe, a full disk), and why.
+  bool OutputLost() const { return lost_; }
+  const std::string& LostReason() const { return lostReason_; }
 
   bool ProgressShown = false;
 
@@ -113,9 +120,22 @@ public:
   }
 
 private:
+  // Flushes the table's new rows; a table nobody receives stops the run at
+  // once rather than measuring for no one.
+  void Sent() {
+    const platform::Status flushed = platform::FlushStandardOutput();
+    if (flushed.Ok() || lost_) return;
+    lost_ = true;
+    lostReason_ = flushed.Text();
+    if (stop_ != nullptr) stop_->store(true);
+  }
+
   bool printTable_;
   bool wholeLines_;
   std::mutex& console_;
+  std::atomic<bool>* stop_ = nullptr;
+  bool lost_ = false;
+  std::string lostReason_;
   std::size_t shown_ = 0;
   std::string pending_;  // text not printed yet
 };
@@ -193,6 +213,88 @@ void Complain(const std::string& text, const std::string& reason = {}) {
   std::fprintf(stderr, "tarnwell-cli: %s\n", RunMessages::WithReason(text, reason).c_str());
 }
 
+// A text of CliTexts with its placeholders filled in.
+template <class... Values>
+std::string Format(const char* format, Values... values) {
+  const int length = std::snprintf(nullptr, 0, format, values...);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, values...);
+  return text;
+}
+
+// A file the runner writes or reads, as the user named it; `kind` is the
+// text that names it in a message (CliTexts::ReportFile, ...).
+struct NamedFile {
+  const char* kind;
+  std::string path;
+  bool output;
+  // The standard output, open already: it can be the same file as another
+  // (`>> history.jsonl`), and is not checked further.
+  bool standardOutput = false;
+};
+
+// Why an output cannot be written, as the line under the message says it;
+// empty when nothing stands in the way. The save itself refuses the same
+// things again, for whatever changes before it.
+std::string OutputRefusal(const platform::FileIdentity& place) {
+  using Kind = platform::FileIdentity::Kind;
+  if (!place.Ok()) return place.Text();
+  if (place.kind == Kind::Link) return platform::SaveRefusal::Link;
+  if (place.kind == Kind::Folder) return CliTexts::IsAFolder;
+  if (place.kind == Kind::Other) return platform::SaveRefusal::NotRegular;
+  if (place.writeProtected) return platform::SaveRefusal::WriteProtected;
+  return platform::ErrorText(place.cannotWrite);
+}
+
+// Refuses, before anything is measured, an output that is the same file as
+// another output, an input or one of the program's own files, however the
+// paths are spelt (writing it would destroy that file: a usage error), and
+// an output that cannot be written at all (exit 1, as after a run). Outputs
+// are named without following a link (one there is refused), inputs by what
+// they lead to. The exit code after saying why, or nothing.
+std::optional<int> RefuseUnsafeFiles(const std::vector<NamedFile>& files) {
+  std::vector<platform::FileIdentity> places;
+  for (const NamedFile& file : files) {
+    places.push_back(file.standardOutput ? platform::IdentifyStandardOutput()
+                                         : platform::IdentifyFile(file.path, !file.output));
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    for (std::size_t j = 0; j < files.size(); ++j) {
+      // Each pair once, with an output first.
+      if (!files[i].output || j == i || (files[j].output && j < i)) continue;
+      if (!platform::SameFile(places[i], places[j])) continue;
+      Complain(Format(CliTexts::SameFile, files[i].kind, files[i].path.c_str(), files[j].kind,
+                      files[j].path.c_str()) +
+               "\n" + CliTexts::SeeHelp);
+      return ExitUsage;
+    }
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!files[i].output || files[i].standardOutput) continue;
+    if (const std::string refusal = OutputRefusal(places[i]); !refusal.empty()) {
+      Complain(files[i].kind + files[i].path + CliTexts::CannotWriteReport, refusal);
+      return ExitStopped;
+    }
+  }
+  return std::nullopt;
+}
+
+// The program's own files, which no output may replace: the history and the
+// window's settings, whether or not this run reads them; and the standard
+// output where it goes to a file.
+void AddOwnFiles(std::vector<NamedFile>& files) {
+  if (platform::IdentifyStandardOutput().kind == platform::FileIdentity::Kind::File) {
+    files.push_back({CliTexts::StandardOutput, "", true, true});
+  }
+  if (const std::string history = HistoryPath(); !history.empty()) {
+    files.push_back({CliTexts::HistoryFile, history, false});
+  }
+  if (const std::string settings = WindowSettingsPath(); !settings.empty()) {
+    files.push_back({CliTexts::SettingsFile, settings, false});
+  }
+}
+
 // Sends what stdout still buffers. Output nobody received (a full disk, a
 // closed pipe) is no result: false, with the reason on stderr.
 bool FlushOutput() {
@@ -213,7 +315,11 @@ std::string Figure(double value) {
 // (escaped, so that no field can fake a row or steer the terminal), or with
 // --json one object {"runs": [...], "damaged": N} whose runs have the form
 // of the history's lines. The history is read from its end in bounded
-// memory and each run written as it comes, however long the file.
+// memory and each run written as it comes, however long the file. A row
+// needs a few fields, so only they are read and the rest of the line only
+// checked as JSON; --json reads every field and then writes the line as it
+// stands (UTF-8 throughout, as every line this program writes is) rather
+// than anew.
 int ListHistory(const CliOptions& options) {
   const std::string path = HistoryPath();
   if (path.empty()) {
@@ -227,23 +333,34 @@ int ListHistory(const CliOptions& options) {
     std::fputs(options.Json ? "{\"runs\": [" : CliTexts::HistoryHeader, stdout);
   };
   int listed = 0;
-  const HistoryScan scan = ScanHistoryNewestFirst(path, [&](RunRecord& run) {
-    const std::string device = DeviceLabel(run.Device);
+  std::string text;
+  const HistoryDetail detail = options.Json ? HistoryDetail::Whole : HistoryDetail::Row;
+  const HistoryScan scan = ScanHistoryLinesNewestFirst(path, [&](std::string_view line) {
+    const std::optional<RunRecord> run = ParseHistoryLine(line, detail);
+    if (!run) return LineRead::Damaged;
+    const std::string device = DeviceLabel(run->Device);
     if (!options.Match.empty() && device.find(options.Match) == std::string::npos &&
-        run.Folder.find(options.Match) == std::string::npos) {
-      return true;
+        run->Folder.find(options.Match) == std::string::npos) {
+      return LineRead::Next;
     }
     start();
-    const std::string line =
-        options.Json ? (listed == 0 ? "\n" : ",\n") + HistoryLine(run)
-                     : PrintableText(run.Date) + "\t" + PrintableText(device) + "\t" +
-                           PrintableText(run.Folder) + "\t" + PrintableText(run.FileSize) + "\t" +
-                           PrintableText(run.Total) + "\t" + PrintableText(run.Block) + "\t" +
-                           Figure(run.MeanWriteMBps) + "\t" + Figure(run.MeanReadMBps) + "\t" +
-                           PrintableText(run.Result) + "\n";
+    text = options.Json && listed > 0 ? ",\n" : "\n";
+    if (options.Json) {
+      if (IsUtf8(line)) {
+        text += line;
+      } else {
+        text += HistoryLine(*run);
+      }
+    } else {
+      text = PrintableText(run->Date) + "\t" + PrintableText(device) + "\t" +
+             PrintableText(run->Folder) + "\t" + PrintableText(run->FileSize) + "\t" +
+             PrintableText(run->Total) + "\t" + PrintableText(run->Block) + "\t" +
+             Figure(run->MeanWriteMBps) + "\t" + Figure(run->MeanReadMBps) + "\t" +
+             PrintableText(run->Result) + "\n";
+    }
     ++listed;
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    return std::ferror(stdout) == 0;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::ferror(stdout) == 0 ? LineRead::Next : LineRead::Stop;
   });
   const std::string cannotRead = CliTexts::HistoryFile + path + CliTexts::CannotRead;
   // A history that is there but cannot be read is not an empty one.
@@ -318,8 +435,22 @@ int Main(int argc, char** argv) {
     std::printf("tarnwell-cli %s\n", TARNWELL_VERSION);
     return FlushOutput() ? ExitCompleted : ExitStopped;
   }
-  if (parsed.Options.ListHistory) return ListHistory(parsed.Options);
+  if (parsed.Options.ListHistory) {
+    std::vector<NamedFile> files;
+    AddOwnFiles(files);
+    if (const std::optional<int> refused = RefuseUnsafeFiles(files)) return *refused;
+    return ListHistory(parsed.Options);
+  }
   if (!parsed.Options.MergeFiles.empty()) {
+    std::vector<NamedFile> files;
+    if (!parsed.Options.Report.empty()) {
+      files.push_back({CliTexts::ReportFile, parsed.Options.Report, true});
+    }
+    for (const std::string& input : parsed.Options.MergeFiles) {
+      files.push_back({CliTexts::Document, input, false});
+    }
+    AddOwnFiles(files);
+    if (const std::optional<int> refused = RefuseUnsafeFiles(files)) return *refused;
     return MergeDocuments(parsed.Options) ? ExitCompleted : ExitStopped;
   }
 
@@ -327,6 +458,19 @@ int Main(int argc, char** argv) {
   if (!TakeSavedChoices(parsed.Options, defaults)) return ExitUsage;
   parsed = ParseCliOptions(arguments, defaults);
   if (!parsed.Error.empty()) return usageError(parsed.Error);
+  {
+    // Every output is checked before anything is measured: one found
+    // wanting after a long run would have cost the run.
+    const CliOptions& given = parsed.Options;
+    std::vector<NamedFile> files;
+    if (!given.Report.empty()) files.push_back({CliTexts::ReportFile, given.Report, true});
+    if (!given.JsonFile.empty()) files.push_back({CliTexts::JsonFile, given.JsonFile, true});
+    if (given.Settings && !IsNullDevice(*given.Settings)) {
+      files.push_back({CliTexts::SettingsFile, *given.Settings, false});
+    }
+    AddOwnFiles(files);
+    if (const std::optional<int> refused = RefuseUnsafeFiles(files)) return *refused;
+  }
   if (parsed.Options.StartAt) {
     const std::string refused =
         StartTimeRefusal(*parsed.Options.StartAt, platform::UnixMicrosecondsNow());
@@ -341,6 +485,20 @@ int Main(int argc, char** argv) {
     Complain(std::string(CliTexts::NoFolder) + "\n" + platform::NoUserFolderReason() + "\n" +
              CliTexts::NameTheFolder);
     return ExitUsage;
+  }
+  // A total that is no whole number of files is measured as the files it
+  // holds; said, so that the figures are read against what was written.
+  if (const RunChoices& choices = options.Choices; choices.TotalBytes > 0 && !options.Fill) {
+    const auto sizeIndex = static_cast<std::size_t>(choices.FileSizeIndex);
+    const std::int64_t fileSize = FileSizeTable[sizeIndex];
+    if (const std::int64_t files = choices.TotalBytes / fileSize;
+        files > 0 && choices.TotalBytes % fileSize != 0) {
+      std::fputs(Format(CliTexts::TotalRoundedDown, TotalText(choices.TotalBytes).c_str(),
+                        std::string(FileSizeItems[sizeIndex]).c_str(),
+                        static_cast<long long>(files), TotalText(files * fileSize).c_str())
+                     .c_str(),
+                 stderr);
+    }
   }
   if (options.PriorityIndex >= 0 &&
       !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))) {
@@ -359,6 +517,7 @@ int Main(int argc, char** argv) {
   BenchmarkRun run(options.Choices, buffer, generator, observer, environment);
   run.KeepFileTimes = options.KeepFileTimes;
   platform::InstallStopSignals(run.StopFlag());
+  observer.StopWhenLost(run.StopFlag());
 
   // Waits for a common start with everything but the run itself ready; an
   // interrupt here ends the program before anything was made.
@@ -388,24 +547,32 @@ int Main(int argc, char** argv) {
   for (const std::string& note : RunNotes(record)) std::fprintf(stderr, "%s\n", note.c_str());
   // A run that never reached its folder measured nothing worth keeping.
   const bool measured = !record.Date.empty();
-  if (measured && !options.NoHistory) {
-    const std::string historyPath = HistoryPath();
-    if (historyPath.empty()) {
-      Complain(CliTexts::NotInHistory, platform::NoUserFolderReason());
-    } else if (const platform::Status kept = AppendToHistory(historyPath, record); !kept.Ok()) {
-      Complain(CliTexts::HistoryFile + historyPath + " " + RunMessages::CannotWrite,
-               FailureReason(kept));
-    }
+  // The first output that was lost: the run then ends as stopped by it, in
+  // the exit code, the copy on stdout and the history alike.
+  std::string lostBecause;
+  if (observer.OutputLost()) {
+    lostBecause = RunMessages::WithReason(CliTexts::OutputNotWritten, observer.LostReason());
+    Complain(CliTexts::OutputNotWritten, observer.LostReason());
   }
   // A report that was asked for and not written makes the run a failure.
   ReportResult report;
   if (measured && !options.Report.empty()) {
     report = WriteReport(options.Report, record);
-    if (!report.Written) Complain(report.Message);
+    if (!report.Written) {
+      Complain(report.Message);
+      if (lostBecause.empty()) lostBecause = report.Message;
+    }
   }
-  bool lost = measured && !options.Report.empty() && !report.Written;
+  bool lost = !lostBecause.empty();
+  // A run stopped for want of a stdout was stopped by that, not interrupted.
+  RunOutcome told = outcome;
+  if (observer.OutputLost()) {
+    told.Result = RunOutcome::Kind::Stopped;
+    told.Box = MessageKind::Plain;
+    told.Message = lostBecause;
+  }
   std::string document = options.Json || !options.JsonFile.empty()
-                             ? JsonReport(options, run, outcome, record, report)
+                             ? JsonReport(options, run, told, record, report)
                              : std::string();
   if (!options.JsonFile.empty()) {
     // Written where the user said, never through a link or into a FIFO there.
@@ -414,19 +581,46 @@ int Main(int argc, char** argv) {
     if (!saved.Ok()) {
       const std::string text = CliTexts::JsonFile + options.JsonFile + CliTexts::CannotWriteReport;
       Complain(text, saved.Reason());
+      if (lostBecause.empty()) lostBecause = RunMessages::WithReason(text, saved.Reason());
       lost = true;
       // The copy on stdout must not call completed what exits 1.
       if (options.Json && outcome.Result == RunOutcome::Kind::Completed) {
         RunOutcome failed = outcome;
         failed.Result = RunOutcome::Kind::Stopped;
-        failed.Message = RunMessages::WithReason(text, saved.Reason());
+        failed.Message = lostBecause;
         document = JsonReport(options, run, failed, record, report);
       }
     }
   }
   if (options.Json) std::fputs(document.c_str(), stdout);
   // A table nobody received (a full disk, a closed pipe) is no result.
-  if (!FlushOutput()) lost = true;
+  if (!observer.OutputLost()) {
+    if (const platform::Status flushed = platform::FlushStandardOutput(); !flushed.Ok()) {
+      Complain(CliTexts::OutputNotWritten, flushed.Text());
+      if (lostBecause.empty()) {
+        lostBecause = RunMessages::WithReason(CliTexts::OutputNotWritten, flushed.Text());
+      }
+      lost = true;
+    }
+  }
+  // Kept last, so that the history says how the run really ended.
+  if (measured && !options.NoHistory) {
+    if (!lostBecause.empty() &&
+        (outcome.Result == RunOutcome::Kind::Completed || observer.OutputLost())) {
+      record.Result = "stopped";
+      record.Message = lostBecause;
+    }
+    const std::string historyPath = HistoryPath();
+    if (historyPath.empty()) {
+      Complain(CliTexts::NotInHistory, platform::NoUserFolderReason());
+    } else if (const platform::Status kept = AppendToHistory(historyPath, record); !kept.Ok()) {
+      Complain(CliTexts::HistoryFile + historyPath + " " + RunMessages::CannotWrite,
+               FailureReason(kept));
+    }
+  }
+  // A stdout that went away stopped the run: that, not an interrupt, is why
+  // it ended.
+  if (observer.OutputLost()) return ExitStopped;
   if (lost && outcome.Result == RunOutcome::Kind::Completed) return ExitStopped;
 
   switch (outcome.Result) {

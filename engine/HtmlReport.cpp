@@ -318,7 +318,14 @@ std::string XmlText(const std::string& text) {
       continue;
     }
     if (length > 1) {
-      out.append(text, i, length);
+      // Shown as the table shows it, so that it cannot turn the text around.
+      if (const char32_t control = BidiControlAt(text, i); control != 0) {
+        char escaped[12];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(control));
+        out += escaped;
+      } else {
+        out.append(text, i, length);
+      }
       i += length;
       continue;
     }

@@ -31,7 +31,8 @@ std::string ReportPage(const std::string& title, const std::string& subtitle,
                        const std::string& sections);
 
 // `text` for XHTML: bytes that are not UTF-8 and characters XML forbids
-// become U+FFFD; & < > " are escaped. Everything else stays byte for byte.
+// become U+FFFD; & < > " are escaped; bidirectional controls are shown as
+// \uHHHH, as on the terminal. Everything else stays byte for byte.
 std::string XmlText(const std::string& text);
 
 }  // namespace tarnwell

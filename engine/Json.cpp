@@ -2,8 +2,11 @@
 // a small reader for the program's own documents (the run history).
 #include "engine/Json.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -79,8 +82,12 @@ std::string JsonNumber(double value) {
 }
 
 const JsonValue* JsonValue::Find(std::string_view key) const {
+  // Most names differ in their length or first letter: no comparison of
+  // the whole is needed for them.
   for (const auto& [name, value] : Members) {
-    if (name == key) return &value;
+    if (name.size() == key.size() && (key.empty() || name[0] == key[0]) && name == key) {
+      return &value;
+    }
   }
   return nullptr;
 }
@@ -102,18 +109,31 @@ bool JsonValue::BoolAt(std::string_view key) const {
 
 namespace {
 
+// Reads a value into a JsonValue, or with no JsonValue to read into checks
+// it just as strictly and keeps nothing, so that what a reader does not want
+// costs no memory.
 class Reader {
 public:
-  explicit Reader(std::string_view text) : text_(text) {}
+  // `keep`: the top-level members to build; nullptr for all of them.
+  Reader(std::string_view text, const std::vector<std::string_view>* keep)
+      : text_(text), keep_(keep) {}
 
   bool Document(JsonValue& value) {
-    if (!Value(value, 0)) return false;
+    if (!Value(&value, 0)) return false;
     Blanks();
     return at_ == text_.size();
   }
 
 private:
   static constexpr int MaxDepth = 64;
+
+  // The bytes a string holds as they are: all but the quote, the backslash
+  // and control characters.
+  static constexpr std::array<bool, 256> Plain = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 256; ++c) plain[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+    return plain;
+  }();
 
   void Blanks() {
     while (at_ < text_.size() &&
@@ -135,7 +155,8 @@ private:
     return true;
   }
 
-  bool Value(JsonValue& value, int depth) {
+  // `value` is nullptr where the value is only checked.
+  bool Value(JsonValue* value, int depth) {
     if (depth > MaxDepth) return false;
     Blanks();
     if (at_ >= text_.size()) return false;
@@ -143,16 +164,19 @@ private:
     if (c == '{') return Object(value, depth);
     if (c == '[') return Array(value, depth);
     if (c == '"') {
-      value.Type = JsonValue::Kind::String;
-      return String(value.Text);
+      if (value == nullptr) return String(nullptr);
+      value->Type = JsonValue::Kind::String;
+      return String(&value->Text);
     }
-    if (Word("true") || Word("false")) {
-      value.Type = JsonValue::Kind::Bool;
-      value.Boolean = c == 't';
+    if ((c == 't' && Word("true")) || (c == 'f' && Word("false"))) {
+      if (value != nullptr) {
+        value->Type = JsonValue::Kind::Bool;
+        value->Boolean = c == 't';
+      }
       return true;
     }
-    if (Word("null")) {
-      value.Type = JsonValue::Kind::Null;
+    if (c == 'n' && Word("null")) {
+      if (value != nullptr) value->Type = JsonValue::Kind::Null;
       return true;
     }
     return Number(value);
@@ -166,30 +190,54 @@ private:
 
   // JSON's own number grammar, which from_chars alone would widen ("nan",
   // "inf", ".5", "01"); a value beyond a double's range is no value either.
-  bool Number(JsonValue& value) {
+  bool Number(JsonValue* value) {
     const std::size_t begin = at_;
     std::size_t at = begin;
     if (at < text_.size() && text_[at] == '-') ++at;
     const std::size_t whole = Digits(at);
     if (whole == 0 || (whole > 1 && text_[at] == '0')) return false;
     at += whole;
+    std::size_t fraction = 0;
     if (at < text_.size() && text_[at] == '.') {
-      const std::size_t fraction = Digits(at + 1);
+      fraction = Digits(at + 1);
       if (fraction == 0) return false;
       at += 1 + fraction;
     }
+    bool exponent = false;
     if (at < text_.size() && (text_[at] == 'e' || text_[at] == 'E')) {
       ++at;
       if (at < text_.size() && (text_[at] == '+' || text_[at] == '-')) ++at;
-      const std::size_t exponent = Digits(at);
-      if (exponent == 0) return false;
-      at += exponent;
+      const std::size_t digits = Digits(at);
+      if (digits == 0) return false;
+      at += digits;
+      exponent = true;
     }
+    // Without an exponent, a few hundred digits lie well within a double's
+    // range either way: only a check needs no conversion then.
+    if (value == nullptr && !exponent && whole + fraction <= 300) {
+      at_ = at;
+      return true;
+    }
+    // A whole number of up to 15 digits is exact as a double.
+    if (!exponent && fraction == 0 && whole <= 15) {
+      std::int64_t digits = 0;
+      for (std::size_t i = at - whole; i < at; ++i) digits = digits * 10 + (text_[i] - '0');
+      at_ = at;
+      if (value != nullptr) {
+        value->Type = JsonValue::Kind::Number;
+        value->Number = static_cast<double>(text_[begin] == '-' ? -digits : digits);
+      }
+      return true;
+    }
+    double number = 0;
     const char* first = text_.data() + begin;
-    const auto result = std::from_chars(first, text_.data() + at, value.Number);
+    const auto result = std::from_chars(first, text_.data() + at, number);
     if (result.ec != std::errc() || result.ptr != text_.data() + at) return false;
     at_ = at;
-    value.Type = JsonValue::Kind::Number;
+    if (value != nullptr) {
+      value->Type = JsonValue::Kind::Number;
+      value->Number = number;
+    }
     return true;
   }
 
@@ -229,17 +277,21 @@ private:
     return true;
   }
 
-  bool String(std::string& out) {
+  // Into `*target`, or only checked where `target` is nullptr.
+  bool String(std::string* target) {
     ++at_;  // the opening quote
+    std::string& out = target != nullptr ? *target : scratch_;
     out.clear();
     while (at_ < text_.size()) {
+      // A run of plain bytes at once.
+      std::size_t end = at_;
+      while (end < text_.size() && Plain[static_cast<unsigned char>(text_[end])]) ++end;
+      if (target != nullptr) out.append(text_.data() + at_, end - at_);
+      at_ = end;
+      if (at_ >= text_.size()) return false;
       const char c = text_[at_++];
       if (c == '"') return true;
-      if (static_cast<unsigned char>(c) < 0x20) return false;
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
+      if (c != '\\') return false;  // a control character
       if (at_ >= text_.size()) return false;
       const char escape = text_[at_++];
       switch (escape) {
@@ -298,41 +350,62 @@ private:
     return false;
   }
 
-  bool Array(JsonValue& value, int depth) {
+  bool Array(JsonValue* value, int depth) {
     ++at_;
-    value.Type = JsonValue::Kind::Array;
+    if (value != nullptr) value->Type = JsonValue::Kind::Array;
     if (Take(']')) return true;
     do {
-      value.Items.emplace_back();
-      if (!Value(value.Items.back(), depth + 1)) return false;
+      JsonValue* item = nullptr;
+      if (value != nullptr) item = &value->Items.emplace_back();
+      if (!Value(item, depth + 1)) return false;
     } while (Take(','));
     return Take(']');
   }
 
-  bool Object(JsonValue& value, int depth) {
+  bool Object(JsonValue* value, int depth) {
     ++at_;
-    value.Type = JsonValue::Kind::Object;
+    if (value != nullptr) {
+      value->Type = JsonValue::Kind::Object;
+      value->Members.reserve(8);
+    }
     if (Take('}')) return true;
     do {
       Blanks();
       if (at_ >= text_.size() || text_[at_] != '"') return false;
       std::string name;
-      if (!String(name) || !Take(':')) return false;
-      value.Members.push_back(JsonMember{std::move(name), JsonValue{}});
-      if (!Value(value.Members.back().Value, depth + 1)) return false;
+      if (!String(value != nullptr ? &name : nullptr) || !Take(':')) return false;
+      JsonValue* member = nullptr;
+      if (value != nullptr && (depth > 0 || keep_ == nullptr ||
+                               std::find(keep_->begin(), keep_->end(), name) != keep_->end())) {
+        // A name given twice would mean one thing here and another to a
+        // reader that takes the last one.
+        if (value->Find(name) != nullptr) return false;
+        value->Members.push_back(JsonMember{std::move(name), JsonValue{}});
+        member = &value->Members.back().Value;
+      }
+      if (!Value(member, depth + 1)) return false;
     } while (Take(','));
     return Take('}');
   }
 
   std::string_view text_;
+  const std::vector<std::string_view>* keep_;
   std::size_t at_ = 0;
+  std::string scratch_;  // what a check reads and keeps nowhere
 };
 
 }  // namespace
 
 std::optional<JsonValue> ParseJson(std::string_view text) {
   JsonValue value;
-  if (!Reader(text).Document(value)) return std::nullopt;
+  if (!Reader(text, nullptr).Document(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<JsonValue> ParseJson(std::string_view text,
+                                   const std::vector<std::string_view>& keep) {
+  JsonValue value;
+  if (!Reader(text, &keep).Document(value)) return std::nullopt;
   return value;
 }
 

@@ -46,7 +46,12 @@ struct JsonMember {
 
 // The value `text` holds, or nothing when it is not one well-formed value:
 // numbers follow JSON's grammar (no NaN, no infinity, nothing beyond a
-// double), and a lone surrogate other than a \udcXX byte is malformed.
+// double), a lone surrogate other than a \udcXX byte is malformed, and so is
+// an object that names a member twice.
 std::optional<JsonValue> ParseJson(std::string_view text);
+// As ParseJson, building of a top-level object only the members named in
+// `keep`: the rest is checked just as strictly and costs no memory.
+std::optional<JsonValue> ParseJson(std::string_view text,
+                                   const std::vector<std::string_view>& keep);
 
 }  // namespace tarnwell

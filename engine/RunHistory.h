@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/RunRecord.h"
@@ -39,6 +40,15 @@ struct HistoryScan {
 // holds one piece and one line whatever the file's length.
 HistoryScan ScanHistoryNewestFirst(const std::string& path,
                                    const std::function<bool(RunRecord&)>& visit);
+
+// What a reader made of one line of the history.
+enum class LineRead { Next, Damaged, Stop };
+
+// As ScanHistoryNewestFirst, handing each line that is not blank (without
+// its line end) to `visit`, which reads it as far as it needs; lines too
+// long to be runs count as damaged without being visited.
+HistoryScan ScanHistoryLinesNewestFirst(const std::string& path,
+                                        const std::function<LineRead(std::string_view)>& visit);
 
 // The last `limit` runs of the history that measured as `run` did (same
 // setup, another date), oldest first: the report's comparison.

@@ -8,6 +8,7 @@
 
 #include "engine/Json.h"
 #include "engine/ShortPhases.h"
+#include "engine/VerifyNotes.h"
 #include "engine/WholeDriveCheck.h"
 
 namespace tarnwell {
@@ -153,7 +154,21 @@ std::string HistogramJson(const LatencyHistogram& histogram) {
   return json + "]}";
 }
 
+// What checking the data read back found, as the history says it: "off"
+// (no check), "unchecked" (nothing was read back), "passed" or "failed".
+std::string VerificationState(const RunRecord& r) {
+  if (!r.Verified) return "off";
+  const VerifyResult found = RunVerification(r);
+  if (!found.Clean()) return "failed";
+  return found.Counts.Total() == 0 ? "unchecked" : "passed";
+}
+
 std::string HistoryLine(const RunRecord& r) {
+  // "verified" means "passed" to every reader, older ones included, and a
+  // run whose data failed is no plain completed one.
+  const std::string verification = VerificationState(r);
+  const std::string result =
+      r.Result == "completed" && verification == "failed" ? "unverified" : r.Result;
   std::string json =
       "{" + Field("date", JsonString(r.Date), true) + Field("host", JsonString(r.Host)) +
       Field("system", JsonString(r.System)) + Field("folder", JsonString(r.Folder)) +
@@ -166,8 +181,8 @@ std::string HistoryLine(const RunRecord& r) {
       Field("fileCount", std::to_string(r.FileCount)) +
       Field("readCount", std::to_string(r.ReadCount)) + Field("device", DeviceJson(r.Device)) +
       Field("counters", CountingJson(r.Counting)) + Field("io", JsonString(r.IoMode)) +
-      Field("table", JsonString(r.Table)) + Field("verified", Bool(r.Verified)) +
-      ", \"repetitions\": [";
+      Field("table", JsonString(r.Table)) + Field("verified", Bool(verification == "passed")) +
+      Field("verification", JsonString(verification)) + ", \"repetitions\": [";
   for (std::size_t i = 0; i < r.Repetitions.size(); ++i) {
     const RepetitionRecord& repetition = r.Repetitions[i];
     json += (i == 0 ? "{" : ", {") + Field("repetition", std::to_string(repetition.Number), true) +
@@ -175,14 +190,17 @@ std::string HistoryLine(const RunRecord& r) {
             Field("read", PhaseJson(repetition.Read, false)) + "}";
   }
   json += "]" + Field("meanWriteMBps", JsonNumber(r.MeanWriteMBps)) +
-          Field("meanReadMBps", JsonNumber(r.MeanReadMBps)) +
-          Field("result", JsonString(r.Result)) + Field("message", JsonString(r.Message)) +
-          Field("fill", FillJson(r.Fill)) + "}";
+          Field("meanReadMBps", JsonNumber(r.MeanReadMBps)) + Field("result", JsonString(result)) +
+          Field("message", JsonString(r.Message)) + Field("fill", FillJson(r.Fill)) + "}";
   return json;
 }
 
-std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
-  const std::optional<JsonValue> json = ParseJson(line);
+std::optional<RunRecord> ParseHistoryLine(std::string_view line, HistoryDetail detail) {
+  static const std::vector<std::string_view> RowKeys = {
+      "date",   "folder",        "fileSize",     "total",  "block",
+      "device", "meanWriteMBps", "meanReadMBps", "result", "message"};
+  const std::optional<JsonValue> json =
+      detail == HistoryDetail::Row ? ParseJson(line, RowKeys) : ParseJson(line);
   if (!json || json->Type != JsonValue::Kind::Object || json->TextAt("date").empty()) {
     return std::nullopt;
   }
@@ -220,10 +238,28 @@ std::optional<RunRecord> ParseHistoryLine(std::string_view line) {
     r.Device.PhysicalSectorBytes = numbers.Count<std::int64_t>(*device, "physicalSectorBytes", 0);
     r.Device.FreeBytes = numbers.Count<std::int64_t>(*device, "freeBytes", -1);
   }
+  if (detail == HistoryDetail::Row) {
+    r.MeanWriteMBps = numbers.Figure(j, "meanWriteMBps", -1, -1);
+    r.MeanReadMBps = numbers.Figure(j, "meanReadMBps", -1, -1);
+    r.Result = j.TextAt("result");
+    r.Message = j.TextAt("message");
+    if (!numbers.Sound) return std::nullopt;
+    return r;
+  }
   if (!ReadCounting(j.Find("counters"), r.Counting)) numbers.Sound = false;
   r.IoMode = j.TextAt("io");
   r.Table = j.TextAt("table");
-  r.Verified = j.BoolAt("verified");
+  // Older lines have "verified" alone, meaning that the data was checked.
+  if (const JsonValue* verification = j.Find("verification")) {
+    const std::string state =
+        verification->Type == JsonValue::Kind::String ? verification->Text : "";
+    if (state != "off" && state != "unchecked" && state != "passed" && state != "failed") {
+      return std::nullopt;
+    }
+    r.Verified = state != "off";
+  } else {
+    r.Verified = j.BoolAt("verified");
+  }
   if (const JsonValue* repetitions = j.Find("repetitions")) {
     for (const JsonValue& item : repetitions->Items) {
       RepetitionRecord repetition;

@@ -70,7 +70,9 @@ struct RunRecord {
   // Mean throughput of the summaries (from the mean time); -1 when none.
   double MeanWriteMBps = -1;
   double MeanReadMBps = -1;
-  std::string Result;  // "completed", "stopped" (with Message) or "interrupted"
+  // "completed", "stopped" (with Message) or "interrupted"; a history line
+  // says "unverified" for a completed run whose data failed its check.
+  std::string Result;
   std::string Message;
   // For documents merged across machines: a random UUID, the user's label,
   // and the common start that was asked for and when the run really began
@@ -99,7 +101,13 @@ std::string HistogramJson(const LatencyHistogram& histogram);
 // One line of the history file (no line end): the record without its
 // timelines, which only a report of the run itself shows.
 std::string HistoryLine(const RunRecord& record);
+// How much of a history line is read: all of it, or what a row of the
+// history's list shows (date, device, folder, file size, total, block, the
+// means and the result), the rest being checked as JSON only.
+enum class HistoryDetail { Whole, Row };
+
 // The record a history line holds; nothing when the line is damaged.
-std::optional<RunRecord> ParseHistoryLine(std::string_view line);
+std::optional<RunRecord> ParseHistoryLine(std::string_view line,
+                                          HistoryDetail detail = HistoryDetail::Whole);
 
 }  // namespace tarnwell

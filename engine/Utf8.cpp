@@ -1,14 +1,16 @@
 // Recognising well-formed UTF-8.
 #include "engine/Utf8.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace tarnwell {
 
 // Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there
 // does not start one (overlong forms, surrogates and code points above
 // U+10FFFF included).
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(at);
   std::size_t length = 0;
@@ -35,6 +37,37 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
   return length;
 }
 
+bool IsUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    // Eight ASCII bytes at a time.
+    std::uint64_t word = 0;
+    if (i + 8 <= text.size() &&
+        (std::memcpy(&word, text.data() + i, 8), (word & 0x8080808080808080) == 0)) {
+      i += 8;
+      continue;
+    }
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = Utf8SequenceLength(text, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+char32_t BidiControlAt(const std::string& text, std::size_t at) {
+  const std::size_t length = Utf8SequenceLength(text, at);
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+  if (length == 2 && byte(0) == 0xD8 && byte(1) == 0x9C) return U'\u061C';
+  if (length != 3 || byte(0) != 0xE2) return 0;
+  const char32_t point = 0x2000 + ((byte(1) & 0x3Fu) << 6) + (byte(2) & 0x3Fu);
+  const bool control = point == 0x200E || point == 0x200F || (point >= 0x202A && point <= 0x202E) ||
+                       (point >= 0x2066 && point <= 0x2069);
+  return control ? point : 0;
+}
+
 std::string PrintableText(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -46,6 +79,9 @@ std::string PrintableText(const std::string& text) {
       // U+0080..U+009F: C1 controls, CSI among them.
       if (byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
         std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
+        out += escaped;
+      } else if (const char32_t control = BidiControlAt(text, i); control != 0) {
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(control));
         out += escaped;
       } else {
         out.append(text, i, length);

@@ -122,6 +122,52 @@ public:
   virtual Status RemoveFolder(const std::string& path) = 0;
 };
 
+// What a path names, so that two paths can be told to be one file however
+// they are spelt (".", "..", links to folders, hard links, letter case on
+// Windows): the device and inode on POSIX, the volume serial number and file
+// index on Windows. A path where nothing is yet is named by the folder it
+// would be made in and its last component, which is how a save there would
+// reach it.
+struct FileIdentity : Status {
+  enum class Kind { Missing, File, Link, Folder, Other };
+  Kind kind = Kind::Missing;
+  // The file's own (the link's with `followLink` false), or for Missing the
+  // folder's that would hold it.
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  // Missing only: the last component as that folder compares names (letter
+  // case folded on Windows).
+  std::string name;
+  // File only: the user protected it (no write permission bit; the
+  // read-only attribute on Windows).
+  bool writeProtected = false;
+  // Why the system would not let this process replace the file or make one
+  // in the folder (its native code), as far as can be told without trying;
+  // 0 when nothing says so.
+  int cannotWrite = 0;
+};
+
+// Not Ok() when the path cannot be named at all: the folder it would be in
+// is missing (NotFound) or out of reach (Failed, with the native code), or
+// the path ends in a separator (a folder, Failed). `followLink`: a symbolic
+// link (reparse point) at the path names what it leads to, else the link
+// itself (Kind::Link).
+FileIdentity IdentifyFile(const std::string& path, bool followLink);
+
+// What the program's standard output is: Kind::File when it goes to a
+// plain file (`> file`, `>> file`), Other for a terminal or pipe, not Ok()
+// when there is none.
+FileIdentity IdentifyStandardOutput();
+
+// Whether two identities name one file: both there and the same, or both
+// missing with the same folder and name. Never for one that is not Ok().
+inline bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+  if (!a.Ok() || !b.Ok() || a.volume != b.volume || a.index != b.index) return false;
+  const bool aMissing = a.kind == FileIdentity::Kind::Missing;
+  const bool bMissing = b.kind == FileIdentity::Kind::Missing;
+  return aMissing == bMissing && (!aMissing || a.name == b.name);
+}
+
 // The operating system's file system.
 FileSystem& SystemFileSystem();
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/Json.h"
+#include "engine/RunRecord.h"
 #include "engine/UtcTime.h"
 #include "tests/TempFolder.h"
 
@@ -107,6 +108,9 @@ TEST(Cli, PrintsTheTableAsItGrowsWithLineFeedsAndCleansUp) {
   EXPECT_NE(result.out.find("平均転送速度（MB/秒）："), std::string::npos);
   EXPECT_TRUE(result.out.ends_with("\n\n"));
   EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+  // Ten files of 100 KB fall short of 1 MB: said, not hidden.
+  EXPECT_NE(result.err.find("10 個のファイル、合わせて 1000KB で測ります"), std::string::npos)
+      << result.err;
 }
 
 TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
@@ -134,6 +138,9 @@ TEST(Cli, RejectsBadArgumentsWithUsageErrors) {
                                                     {"--total", "512KB"},
                                                     {"--total", "-1GB"},
                                                     {"--total", "99999999999999TB"},
+                                                    // Bits, not bytes.
+                                                    {"--total", "1Gb"},
+                                                    {"--total", "100mb"},
                                                     {"--total", "2GB", "--file-size", "1KB"},
                                                     {"--merge"},
                                                     {"--merge", "a.json", "--folder", home.Path()},
@@ -211,13 +218,20 @@ TEST(Cli, AVerifiedRunThatReadsBadDataExitsThree) {
   EXPECT_EQ(bad.exitCode, 3);
   EXPECT_NE(bad.err.find("00000003.bin の 69632 バイト目（破損）"), std::string::npos) << bad.err;
   EXPECT_NE(bad.out.find("\"corrupted\": 1"), std::string::npos);
+  // The history does not read as "passed" either, to older readers too.
+  std::string lines = Contents(home / "data/tarnwell/history.jsonl");
+  lines.pop_back();
+  const std::string last = lines.substr(lines.rfind('\n') + 1);
+  EXPECT_NE(last.find("\"verified\": false, \"verification\": \"failed\""), std::string::npos);
+  EXPECT_NE(last.find("\"result\": \"unverified\""), std::string::npos);
+  EXPECT_NE(lines.find("\"verified\": true, \"verification\": \"passed\""), std::string::npos);
   EXPECT_NE(bad.out.find("\"result\": \"completed\""), std::string::npos);
 }
 
 TEST(Cli, JsonReportsChoicesRowsAndSummaries) {
   TempFolder home;
   const Result result =
-      RunCli({"--folder", home / "quote\"d", "--file-size", "10KB", "--total", "1024kb", "--random",
+      RunCli({"--folder", home / "quote\"d", "--file-size", "10KB", "--total", "1024kB", "--random",
               "--read-percent", "10", "--repeat", "3", "--json"},
              home.Path());
   ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -399,17 +413,19 @@ TEST(Cli, KeepsAHistoryListsItAndWritesAReport) {
   // A link at the report's name is not written through: the run fails.
   std::filesystem::rename(home / "report.html", home / "victim.html");
   std::filesystem::create_symlink(home / "victim.html", home / "report.html");
+  // It is refused before anything is measured.
   const Result linked = RunCli(reported, home.Path());
   EXPECT_EQ(linked.exitCode, 1);
   EXPECT_NE(linked.err.find("report.html を書き込めません\nシンボリックリンクです"),
             std::string::npos)
       << linked.err;
+  EXPECT_TRUE(linked.out.empty());
   EXPECT_EQ(testing::Contents(home / "victim.html"), report);
 
-  // Three runs kept (the --no-history one is not), newest first.
+  // Two runs kept (the --no-history one is not), newest first.
   const Result listed = RunCli({"--history", "--match", home / "disk"}, home.Path());
   EXPECT_EQ(listed.exitCode, 0);
-  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 4);
+  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 3);
   EXPECT_EQ(RunCli({"--history", "--match", "elsewhere"}, home.Path()).out.find("/disk"),
             std::string::npos);
   const Result asJson = RunCli({"--history", "--json"}, home.Path());
@@ -417,9 +433,12 @@ TEST(Cli, KeepsAHistoryListsItAndWritesAReport) {
   testing::Put(home / "runs.json", asJson.out);
   const std::string check =
       "python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); "
-      "sys.exit(len(d[\"runs\"]) != 3 or d[\"damaged\"] != 0)' " +
+      "sys.exit(len(d[\"runs\"]) != 2 or d[\"damaged\"] != 0)' " +
       home / "runs.json";
   EXPECT_EQ(std::system(check.c_str()), 0) << asJson.out;
+  // Each run as its line stands in the history, byte for byte.
+  const std::string stored = Contents(home / "data/tarnwell/history.jsonl");
+  EXPECT_NE(asJson.out.find(stored.substr(0, stored.find('\n'))), std::string::npos);
 
   // Hostile lines: a NUL, escape sequences and line breaks are shown escaped
   // and cut nothing short; figures no run writes make a line damaged.
@@ -439,7 +458,7 @@ TEST(Cli, KeepsAHistoryListsItAndWritesAReport) {
       << with(folder, folder + "\\ud800");
   const Result hostile = RunCli({"--history"}, home.Path());
   EXPECT_EQ(hostile.exitCode, 0);
-  EXPECT_EQ(std::count(hostile.out.begin(), hostile.out.end(), '\n'), 5);
+  EXPECT_EQ(std::count(hostile.out.begin(), hostile.out.end(), '\n'), 4);
   EXPECT_EQ(hostile.out.find('\x1b'), std::string::npos);
   EXPECT_EQ(hostile.out.find('\0'), std::string::npos);
   EXPECT_NE(hostile.out.find("/disk\\x00\\x1b]0;x\\x07\\n1\\tfake\t"), std::string::npos);
@@ -457,16 +476,20 @@ TEST(Cli, AHistoryThatIsNoPlainFileNeitherBlocksNorPassesForEmpty) {
   EXPECT_NE(run.err.find("履歴 " + history + " に書き込めません\n通常のファイルではありません"),
             std::string::npos)
       << run.err;
-  // Nothing to list is not the same as a history that cannot be read.
-  for (bool fifo : {true, false}) {
-    if (!fifo) {
-      std::filesystem::remove(history);
-      std::filesystem::create_directory(history);
+  // Nothing to list is not the same as a history that cannot be read; a
+  // link there is read no more than it is written.
+  testing::Put(home / "elsewhere.jsonl", "{}\n");
+  for (const std::string kind : {"fifo", "folder", "link"}) {
+    std::filesystem::remove(history);
+    if (kind == "fifo") {
+      ASSERT_EQ(::mkfifo(history.c_str(), 0600), 0);
     }
+    if (kind == "folder") std::filesystem::create_directory(history);
+    if (kind == "link") std::filesystem::create_symlink(home / "elsewhere.jsonl", history);
     const Result listed = RunCli({"--history"}, home.Path());
-    EXPECT_EQ(listed.exitCode, 1);
-    EXPECT_TRUE(listed.out.empty());
-    EXPECT_NE(listed.err.find("を読めません\n"), std::string::npos);
+    EXPECT_EQ(listed.exitCode, 1) << kind;
+    EXPECT_TRUE(listed.out.empty()) << kind;
+    EXPECT_NE(listed.err.find("を読めません\n"), std::string::npos) << kind;
   }
   std::filesystem::remove(history);
   EXPECT_EQ(RunCli({"--history"}, home.Path()).exitCode, 0);
@@ -474,12 +497,32 @@ TEST(Cli, AHistoryThatIsNoPlainFileNeitherBlocksNorPassesForEmpty) {
 
 TEST(Cli, JsonKeepsItsTypesAndSaysWhenTheReportWasLost) {
   TempFolder home;
-  const Result result = RunCli({"--settings", "/dev/null", "--folder", home / "disk", "--json",
-                                "--report", home / "missing/x.html"},
-                               home.Path());
+  // The report's folder is there when it is checked, and gone by the time
+  // it is written: during the wait for a common start.
+  std::filesystem::create_directory(home / "out");
+  const std::int64_t start = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count() +
+                             3'000'000;
+  std::thread remover([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    std::filesystem::remove(home / "out");
+  });
+  const Result result = RunCli(
+      {"--settings", "/dev/null", "--folder", home / "disk", "--json", "--report",
+       home / "out/x.html", "--start-at",
+       std::to_string(start / 1000000) + "." + std::to_string(start % 1000000 + 1000000).substr(1)},
+      home.Path());
+  remover.join();
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.err.find("レポート " + home / "missing/x.html" + " を書き込めません\n"),
+  EXPECT_NE(result.err.find("レポート " + home / "out/x.html" + " を書き込めません\n"),
             std::string::npos);
+  // The history does not call completed what exits 1.
+  const std::optional<RunRecord> kept =
+      ParseHistoryLine(Contents(home / "data/tarnwell/history.jsonl"));
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->Result, "stopped");
+  EXPECT_TRUE(kept->Message.starts_with("レポート ")) << kept->Message;
   testing::Put(home / "run.json", result.out);
   // Figures are floats whatever their value, and every outcome has the same
   // members; the lost report is the result.
@@ -551,13 +594,24 @@ TEST(Cli, AUserWithoutAHomeIsToldWhatIsMissing) {
 
 TEST(Cli, AReaderThatGoesAwayDoesNotLeaveTestFilesBehind) {
   TempFolder home;
-  const Result result =
-      RunCli({"--folder", home.Path(), "--repeat", "3", "--wait", "1", "--delete"}, home.Path(), 0,
-             /*closeAfter=*/1);
-  // The run finishes and cleans up, but a table nobody got is no success.
+  const Result result = RunCli({"--folder", home.Path(), "--repeat", "3", "--wait", "1", "--delete",
+                                "--json-file", home / "run.json"},
+                               home.Path(), 0,
+                               /*closeAfter=*/1);
+  // The run stops at the next row it cannot write and cleans up; a table
+  // nobody got is no success, in the history either.
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("標準出力に書き込めません"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+  const std::optional<RunRecord> kept =
+      ParseHistoryLine(Contents(home / "data/tarnwell/history.jsonl"));
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->Result, "stopped");
+  EXPECT_TRUE(kept->Message.starts_with("標準出力に書き込めません")) << kept->Message;
+  EXPECT_LT(kept->Repetitions.size(), 3u);
+  const std::optional<JsonValue> document = ParseJson(Contents(home / "run.json"));
+  ASSERT_TRUE(document);
+  EXPECT_EQ(document->Find("outcome")->TextAt("result"), "stopped");
 }
 
 // Microseconds since 1970 by the wall clock, as the runner reads it.
@@ -655,18 +709,61 @@ TEST(Cli, JsonFileKeepsTheTableOnStdoutAndALostDocumentFailsTheRun) {
   EXPECT_EQ(document->TextAt("schema"), "tarnwell-run/1");
   EXPECT_EQ(document->Find("label")->Type, JsonValue::Kind::Null);
 
-  // A link at the path is refused, not followed; the run then fails.
+  // A link at the path is refused, not followed, and a missing folder found
+  // wanting, both before anything is measured.
   std::filesystem::create_symlink(home / "elsewhere.json", home / "link.json");
-  const Result refused = RunCli({"--folder", home.Path(), "--file-size", "100KB", "--total", "1MB",
-                                 "--json-file", home / "link.json", "--json"},
-                                home.Path());
-  EXPECT_EQ(refused.exitCode, 1);
-  EXPECT_NE(refused.err.find("JSON ファイル " + home / "link.json"), std::string::npos);
+  for (const std::string& file : {home / "link.json", home / "missing/run.json"}) {
+    const Result refused = RunCli({"--folder", home.Path(), "--file-size", "100KB", "--total",
+                                   "1MB", "--json-file", file, "--json"},
+                                  home.Path());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("JSON ファイル " + file + " を書き込めません\n"), std::string::npos)
+        << refused.err;
+    EXPECT_TRUE(refused.out.empty());
+  }
   EXPECT_FALSE(std::filesystem::exists(home / "elsewhere.json"));
-  // The copy on stdout says what the exit code says.
-  const std::optional<JsonValue> copy = ParseJson(refused.out);
-  ASSERT_TRUE(copy);
-  EXPECT_EQ(copy->Find("outcome")->TextAt("result"), "stopped");
+  EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
+}
+
+TEST(Cli, NoOutputReplacesAnotherOutputAnInputOrTheProgramsOwnFiles) {
+  TempFolder home;
+  const std::string history = home / "data/tarnwell/history.jsonl";
+  std::filesystem::create_directories(home / "data/tarnwell");
+  testing::Put(history, "{\"date\": \"earlier run\"}\n");
+  testing::Put(home / "choices.ini", "[Options]\n");
+  testing::Put(home / "a.json", "a");
+  std::filesystem::create_hard_link(home / "choices.ini", home / "other name.ini");
+  const std::vector<std::string> run = {"--folder", home.Path(), "--settings",
+                                        home / "choices.ini"};
+  const auto with = [&](std::vector<std::string> more) {
+    more.insert(more.begin(), run.begin(), run.end());
+    return more;
+  };
+  // Spelt differently, or not there yet: the same file all the same.
+  for (const std::vector<std::string>& arguments :
+       {with({"--report", home / "x.html", "--json-file", home / "./x.html"}),
+        with({"--report", home / "a.json", "--json-file",
+              home / ("../" + std::filesystem::path(home.Path()).filename().string() + "/a.json")}),
+        with({"--json-file", home / "data/../data/tarnwell/history.jsonl"}),
+        with({"--report", home / "choices.ini"}),
+        with({"--report", home / "other name.ini"}),
+        {"--merge", home / "a.json", home / "b.json", "--report", home / "a.json"},
+        {"--merge", home / "b.json", "--report", history}}) {
+    const Result result = RunCli(arguments, home.Path());
+    EXPECT_EQ(result.exitCode, 2) << arguments.back();
+    EXPECT_NE(result.err.find("と同じファイルです"), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty());
+  }
+  // Nor the standard output, where it goes to one of them.
+  const std::string appended = "HOME=" + home.Path() + " XDG_DATA_HOME=" + home / "data" + " " +
+                               TARNWELL_CLI + " --history >> " + history + " 2>/dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(appended.c_str())), 2);
+  // Nothing was measured, and nothing replaced.
+  EXPECT_EQ(Contents(history), "{\"date\": \"earlier run\"}\n");
+  EXPECT_EQ(Contents(home / "choices.ini"), "[Options]\n");
+  EXPECT_EQ(Contents(home / "a.json"), "a");
+  EXPECT_FALSE(std::filesystem::exists(home / "x.html"));
+  EXPECT_FALSE(std::filesystem::exists(home / "TRW_TEMP"));
 }
 
 }  // namespace

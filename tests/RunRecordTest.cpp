@@ -228,13 +228,31 @@ TEST(RunHistory, HostileLinesAreDamagedOrKeptAsPlainText) {
     return changed;
   };
   // Figures no run writes would wreck the report's scales, or are no JSON.
+  // A row of the list is held to the same: what it shows, and JSON's
+  // grammar everywhere else.
   for (const char* figure :
        {"NaN", "Infinity", "-Infinity", "1e308", "1e400", "-5.0", "0x10", "01", ".5", "nan"}) {
-    EXPECT_FALSE(ParseHistoryLine(
-        with("\"meanWriteMBps\": 20.0", std::string("\"meanWriteMBps\": ") + figure)))
-        << figure;
+    for (const HistoryDetail detail : {HistoryDetail::Whole, HistoryDetail::Row}) {
+      EXPECT_FALSE(ParseHistoryLine(
+          with("\"meanWriteMBps\": 20.0", std::string("\"meanWriteMBps\": ") + figure), detail))
+          << figure;
+      // What is no JSON number is refused wherever it stands.
+      if (figure != std::string("1e308") && figure != std::string("-5.0")) {
+        EXPECT_FALSE(
+            ParseHistoryLine(with("\"repeat\": 0", std::string("\"repeat\": ") + figure), detail))
+            << figure;
+      }
+    }
   }
+  // A name given twice would read one way here and another way elsewhere.
+  EXPECT_FALSE(ParseHistoryLine(
+      with("\"meanWriteMBps\": 20.0", "\"meanWriteMBps\": 20.0, \"meanWriteMBps\": 1.0")));
+  EXPECT_FALSE(ParseHistoryLine(
+      with("\"mountPoint\": \"", "\"mountPoint\": \"\", \"mountPoint\": \""), HistoryDetail::Row));
+  EXPECT_EQ(ParseHistoryLine(line, HistoryDetail::Row)->MeanWriteMBps, 20.0);
+  // A count out of place far from the row is damage to the whole reading only.
   EXPECT_FALSE(ParseHistoryLine(with("\"repeat\": 0", "\"repeat\": 1.5")));
+  EXPECT_TRUE(ParseHistoryLine(with("\"repeat\": 0", "\"repeat\": 1.5"), HistoryDetail::Row));
   EXPECT_FALSE(ParseHistoryLine(with("\"fileCount\": 0", "\"fileCount\": 1e12")));
   // Lone surrogates have no UTF-8 form; only \udc80..\udcff stand for bytes.
   for (const char* escape : {"\\ud800", "\\udfff", "\\udc41", "\\ud800\\u0041"}) {
@@ -250,6 +268,11 @@ TEST(RunHistory, HostileLinesAreDamagedOrKeptAsPlainText) {
   EXPECT_EQ(PrintableText("\xc2\x9b"
                           "1m caf\xe9 \x7f\r ベンチ"),
             "\\u009b1m caf\\xe9 \\x7f\\r ベンチ");
+  // Bidirectional controls would turn the rest of a row or a report line
+  // around; the characters around them stay.
+  EXPECT_EQ(PrintableText("host\u202Egpj.exe \u061C\u200E\u200F\u202A\u2066\u2069 \u2010\u2070"),
+            "host\\u202egpj.exe \\u061c\\u200e\\u200f\\u202a\\u2066\\u2069 \u2010\u2070");
+  EXPECT_EQ(XmlText("a\u202Eb<"), "a\\u202eb&lt;");
 
   // Figures keep their type whatever their value.
   EXPECT_EQ(JsonNumber(500), "500.0");
@@ -306,10 +329,16 @@ TEST(RunHistory, AVerifiedRunsFindingsComeBackAndForgedOnesAreDamage) {
   PhaseRecord read;
   read.Verification = found;
   record.Repetitions[0].Read = read;
+  record.Result = "completed";
   const std::string line = HistoryLine(record);
+  // "verified" reads as "passed" to every reader, older ones too; the run
+  // is no plain completed one.
+  EXPECT_NE(line.find("\"verified\": false, \"verification\": \"failed\""), std::string::npos);
+  EXPECT_NE(line.find("\"result\": \"unverified\""), std::string::npos);
   const std::optional<RunRecord> back = ParseHistoryLine(line);
   ASSERT_TRUE(back);
   EXPECT_TRUE(back->Verified);
+  EXPECT_EQ(HistoryLine(*back), line);
   const PhaseVerification& again = *back->Repetitions[0].Read->Verification;
   EXPECT_EQ(again.Result.Counts.Sectors, found.Result.Counts.Sectors);
   EXPECT_EQ(again.CheckSeconds, 0.25);
@@ -321,7 +350,18 @@ TEST(RunHistory, AVerifiedRunsFindingsComeBackAndForgedOnesAreDamage) {
   EXPECT_NE(report.find("<h2>読み込んだデータの検証</h2>"), std::string::npos);
   EXPECT_NE(report.find("00000003.bin の 512 バイト目（位置違い） 期待 54775331 実際 5477533102"),
             std::string::npos);
+  // A line of an older program says "verified" alone: the data was checked.
+  std::string older = line;
+  older.erase(older.find(", \"verification\": \"failed\""), 26);
+  older.replace(older.find("\"verified\": false"), 17, "\"verified\": true");
+  ASSERT_TRUE(ParseHistoryLine(older));
+  EXPECT_TRUE(ParseHistoryLine(older)->Verified);
+  record.Repetitions[0].Read->Verification->Result.Counts[SectorClass::Misplaced] = 0;
+  record.Repetitions[0].Read->Verification->Result.FirstBad.reset();
+  EXPECT_NE(HistoryLine(record).find("\"verified\": true, \"verification\": \"passed\""),
+            std::string::npos);
   for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"\"verification\": \"failed\"", "\"verification\": \"maybe\""},
            {"\"misplaced\": 1", "\"misplaced\": -1"},
            {"\"class\": \"misplaced\"", "\"class\": \"ok\""},
            {"\"found\": \"5477533102\"", "\"found\": \"<b>\""}}) {

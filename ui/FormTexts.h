@@ -35,6 +35,9 @@ inline constexpr const char* ReportTitle = "レポートを保存";
 inline constexpr const char* ReportFilter = "HTML ファイル (*.html)";
 inline constexpr const char* CannotWrite = RunMessages::CannotWrite;
 inline constexpr const char* HistoryNotWritten = "履歴に書き込めませんでした";
+// Under "... に書き込めません": the chosen file is the history or the settings.
+inline constexpr const char* OwnFile =
+    "このプログラムの履歴か設定のファイルです（上書きするとその内容が失われます）";
 // After the folder text: a relative folder would be measured wherever the
 // program happened to start.
 inline constexpr const char* FolderNotAbsolute =

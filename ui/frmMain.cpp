@@ -180,6 +180,16 @@ void TFormMain::MenuFReportClick() {
   // The latest earlier runs of the same device and choices, for the
   // comparison chart.
   const std::string historyPath = services_.HistoryPath();
+  // The history and the settings are the program's own: a report saved over
+  // either would destroy it, however the path was spelt.
+  const platform::FileIdentity target = platform::IdentifyFile(path, false);
+  for (const std::string& own : {historyPath, services_.SettingsPath()}) {
+    if (!own.empty() && platform::SameFile(target, platform::IdentifyFile(own, true))) {
+      c_.Boxes.ShowMessage(
+          RunMessages::WithReason(path + FormMainTexts::CannotWrite, FormMainTexts::OwnFile));
+      return;
+    }
+  }
   const std::vector<RunRecord> earlier =
       historyPath.empty() ? std::vector<RunRecord>()
                           : EarlierRunsLike(historyPath, lastRecord_, ComparedRuns);

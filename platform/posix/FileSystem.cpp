@@ -309,3 +309,67 @@ FileSystem& SystemFileSystem() {
 }
 
 }  // namespace tarnwell::platform
+
+namespace tarnwell::platform {
+
+FileIdentity IdentifyStandardOutput() {
+  FileIdentity identity;
+  struct stat info {};
+  if (::fstat(STDOUT_FILENO, &info) != 0) {
+    identity.error = IoError::Failed;
+    identity.code = errno;
+    return identity;
+  }
+  identity.volume = static_cast<std::uint64_t>(info.st_dev);
+  identity.index = static_cast<std::uint64_t>(info.st_ino);
+  identity.kind = S_ISREG(info.st_mode) ? FileIdentity::Kind::File : FileIdentity::Kind::Other;
+  return identity;
+}
+
+FileIdentity IdentifyFile(const std::string& path, bool followLink) {
+  FileIdentity identity;
+  const auto fail = [&](IoError error, int code) {
+    identity.error = error;
+    identity.code = code;
+    return identity;
+  };
+  if (path.empty()) return fail(IoError::NotFound, ENOENT);
+  if (path.back() == '/') return fail(IoError::Failed, EISDIR);
+  struct stat info {};
+  if ((followLink ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info)) == 0) {
+    identity.volume = static_cast<std::uint64_t>(info.st_dev);
+    identity.index = static_cast<std::uint64_t>(info.st_ino);
+    identity.kind = S_ISREG(info.st_mode)   ? FileIdentity::Kind::File
+                    : S_ISLNK(info.st_mode) ? FileIdentity::Kind::Link
+                    : S_ISDIR(info.st_mode) ? FileIdentity::Kind::Folder
+                                            : FileIdentity::Kind::Other;
+    if (identity.kind == FileIdentity::Kind::File) {
+      identity.writeProtected = (info.st_mode & 0222) == 0;
+      if (::access(path.c_str(), W_OK) != 0) identity.cannotWrite = errno;
+    }
+    return identity;
+  }
+  if (errno != ENOENT) return fail(errno == ENOTDIR ? IoError::NotFound : IoError::Failed, errno);
+  // A link that leads nowhere is still a link at the path.
+  if (followLink && ::lstat(path.c_str(), &info) == 0) {
+    identity.kind = FileIdentity::Kind::Link;
+    identity.volume = static_cast<std::uint64_t>(info.st_dev);
+    identity.index = static_cast<std::uint64_t>(info.st_ino);
+    return identity;
+  }
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : path.substr(0, slash);
+  if (::stat(folder.c_str(), &info) != 0) {
+    return fail(errno == ENOENT || errno == ENOTDIR ? IoError::NotFound : IoError::Failed, errno);
+  }
+  if (!S_ISDIR(info.st_mode)) return fail(IoError::NotFound, ENOTDIR);
+  identity.volume = static_cast<std::uint64_t>(info.st_dev);
+  identity.index = static_cast<std::uint64_t>(info.st_ino);
+  identity.name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) identity.cannotWrite = errno;
+  return identity;
+}
+
+}  // namespace tarnwell::platform

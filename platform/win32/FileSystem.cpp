@@ -366,3 +366,124 @@ FileSystem& SystemFileSystem() {
 }
 
 }  // namespace tarnwell::platform
+
+namespace tarnwell::platform {
+namespace {
+
+// The file or folder at `path` opened for its attributes only, sharing
+// everything, so that asking disturbs nobody.
+HANDLE OpenForIdentity(const std::wstring& path, bool followLink) {
+  return ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+                       nullptr);
+}
+
+bool ReadIdentity(HANDLE handle, FileIdentity& identity, DWORD& attributes) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool known = ::GetFileInformationByHandle(handle, &information) != 0;
+  if (known) {
+    attributes = information.dwFileAttributes;
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.index =
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+  } else {
+    identity.error = IoError::Failed;
+    identity.code = static_cast<int>(::GetLastError());
+  }
+  return known;
+}
+
+}  // namespace
+
+FileIdentity IdentifyStandardOutput() {
+  FileIdentity identity;
+  const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output == INVALID_HANDLE_VALUE || output == nullptr) {
+    identity.error = IoError::Failed;
+    identity.code = static_cast<int>(ERROR_INVALID_HANDLE);
+    return identity;
+  }
+  identity.kind = FileIdentity::Kind::Other;
+  DWORD attributes = 0;
+  if (::GetFileType(output) == FILE_TYPE_DISK && ReadIdentity(output, identity, attributes)) {
+    identity.kind = FileIdentity::Kind::File;
+  }
+  identity.error = IoError::None;  // a console or pipe is there all the same
+  identity.code = 0;
+  return identity;
+}
+
+FileIdentity IdentifyFile(const std::string& path, bool followLink) {
+  FileIdentity identity;
+  const auto fail = [&](IoError error, DWORD code) {
+    identity.error = error;
+    identity.code = static_cast<int>(code);
+    return identity;
+  };
+  if (path.empty()) return fail(IoError::NotFound, ERROR_FILE_NOT_FOUND);
+  if (path.back() == '/' || path.back() == '\\') return fail(IoError::Failed, ERROR_DIRECTORY);
+  // Relative and drive-relative paths ("C:name") are made whole first, so
+  // that the folder part below is a folder.
+  const std::wstring given = win32::Wide(path);
+  const DWORD length = ::GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return fail(IoError::Failed, ::GetLastError());
+  std::wstring full(length, L'\0');
+  const DWORD written = ::GetFullPathNameW(given.c_str(), length, full.data(), nullptr);
+  if (written == 0 || written >= length) return fail(IoError::Failed, ::GetLastError());
+  full.resize(written);
+
+  HANDLE handle = OpenForIdentity(full, followLink);
+  DWORD error = handle == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+  // A link that leads nowhere is still a link at the path.
+  if (handle == INVALID_HANDLE_VALUE && followLink && error == ERROR_FILE_NOT_FOUND) {
+    handle = OpenForIdentity(full, false);
+    if (handle == INVALID_HANDLE_VALUE) error = ::GetLastError();
+  }
+  if (handle != INVALID_HANDLE_VALUE) {
+    DWORD attributes = 0;
+    const bool known = ReadIdentity(handle, identity, attributes);
+    const DWORD type = ::GetFileType(handle);
+    ::CloseHandle(handle);
+    if (!known) return identity;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (!followLink || error != 0)) {
+      identity.kind = FileIdentity::Kind::Link;
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      identity.kind = FileIdentity::Kind::Folder;
+    } else if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0 || type != FILE_TYPE_DISK) {
+      identity.kind = FileIdentity::Kind::Other;
+    } else {
+      identity.kind = FileIdentity::Kind::File;
+      identity.writeProtected = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    }
+    return identity;
+  }
+  if (error != ERROR_FILE_NOT_FOUND) {
+    return fail(error == ERROR_PATH_NOT_FOUND ? IoError::NotFound : IoError::Failed, error);
+  }
+  const std::size_t separator = full.find_last_of(L"\\/");
+  if (separator == std::wstring::npos) return fail(IoError::NotFound, ERROR_PATH_NOT_FOUND);
+  // "C:\name" lies in "C:\", whose separator is part of its name.
+  const std::wstring folder = full.substr(0, separator == 2 && full[1] == L':' ? 3 : separator);
+  std::wstring name = full.substr(separator + 1);
+  handle = OpenForIdentity(folder, true);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = ::GetLastError();
+    return fail(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? IoError::NotFound
+                                                                               : IoError::Failed,
+                error);
+  }
+  DWORD attributes = 0;
+  const bool known = ReadIdentity(handle, identity, attributes);
+  ::CloseHandle(handle);
+  if (!known) return identity;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return fail(IoError::NotFound, ERROR_PATH_NOT_FOUND);
+  }
+  // NTFS and FAT compare names without letter case.
+  if (!name.empty()) ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  identity.name = win32::Utf8(name);
+  return identity;
+}
+
+}  // namespace tarnwell::platform

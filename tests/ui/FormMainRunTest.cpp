@@ -149,6 +149,13 @@ TEST_F(FormMainRunTest, AfterARunItsReportCanBeSavedAndItJoinsTheHistory) {
   a.formMain->Handle(&TFormMain::MenuFReportClick);
   EXPECT_EQ(a.boxes.messages.back(),
             temp / "link.htmlに書き込めません\n" + platform::SaveRefusal::Link);
+  // Never over the history, however it is spelt.
+  a.saveReport.answer = temp / "data/../data/history.jsonl";
+  a.formMain->Handle(&TFormMain::MenuFReportClick);
+  EXPECT_EQ(a.boxes.messages.back(),
+            a.saveReport.answer + "に書き込めません\n" + FormMainTexts::OwnFile);
+  ScanHistoryNewestFirst(a.services.historyPath, [&](RunRecord&) { return ++kept; });
+  EXPECT_EQ(kept, 2);
 
   // A FIFO where the history goes: the run is left out at once, and says why.
   std::filesystem::remove(a.services.historyPath);
