@@ -211,7 +211,9 @@ void BenchmarkRun::DeleteTestFiles() {
 }
 
 void BenchmarkRun::RemoveFoldersMade() {
-  if (foldersMade_.empty()) return;
+  // Only while the run holds its folder's lock: a run folder this run made
+  // but could not lock belongs to the run that did.
+  if (foldersMade_.empty() || folder_ == platform::InvalidFolder) return;
   const bool completed = outcome_.Result == RunOutcome::Kind::Completed;
   // A complete run leaves the folders above its own, which the user named.
   RemoveMadeFolders(environment_.Files(),
