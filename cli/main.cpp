@@ -57,6 +57,8 @@ constexpr int ExitUsage = 2;
 constexpr int ExitInterrupted = 130;
 // The run completed but the data it read back did not verify.
 constexpr int ExitUnverified = 3;
+// A whole-drive check could not fill what it planned; what it wrote verified.
+constexpr int ExitNotFilled = 4;
 
 // CR LF as the memo has it, LF as a terminal and a pipe want it.
 std::string WithLineFeeds(const std::string& text) {
@@ -625,7 +627,9 @@ int Main(int argc, char** argv) {
 
   switch (outcome.Result) {
     case RunOutcome::Kind::Completed:
-      return FoundBadSectors(record) ? ExitUnverified : ExitCompleted;
+      return FoundBadSectors(record) ? ExitUnverified
+             : FillFellShort(record) ? ExitNotFilled
+                                     : ExitCompleted;
     case RunOutcome::Kind::Interrupted:
       std::fprintf(stderr, "%s\n", CliTexts::Interrupted);
       return ExitInterrupted;

@@ -175,18 +175,30 @@ TransferStatus BenchmarkRun::Transfer(bool write) {
                : transfers_.ReadTestFileKB(path, blocksPerFile_);
 }
 
-std::int64_t BenchmarkRun::KeptTestFileBytes() {
+BenchmarkRun::KeptFiles BenchmarkRun::KeptTestFiles(std::int32_t first, std::int32_t last) {
   // The files an earlier run kept under this run's names are emptied before
   // they are written again: their space is the run's too.
-  std::int64_t bytes = 0;
+  KeptFiles kept;
   char name[TestFileNameCapacity];
-  for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
+  for (std::int32_t j = first; j <= last; ++j) {
     FormatTestFileName(j, name);
-    const std::int64_t kept = environment_.Files().TestFileBytes(folder_, name);
-    if (kept < 0) break;
-    bytes += kept;
+    const std::int64_t bytes = environment_.Files().TestFileBytes(folder_, name);
+    if (bytes < 0) break;
+    ++kept.Count;
+    kept.Bytes += bytes;
   }
-  return bytes;
+  return kept;
+}
+
+void BenchmarkRun::RemoveTestFilesFrom(std::int32_t first) {
+  // Only plain files under test-file names, one after another: a gap, a
+  // link or anything else ends it.
+  platform::FileSystem& files = environment_.Files();
+  char name[TestFileNameCapacity];
+  for (std::int32_t j = first; j > 0 && j <= FillMaxFiles; ++j) {
+    FormatTestFileName(j, name);
+    if (files.TestFileBytes(folder_, name) < 0 || !files.RemoveFile(folder_, name).Ok()) return;
+  }
 }
 
 void BenchmarkRun::DeleteTestFiles() {
@@ -195,6 +207,38 @@ void BenchmarkRun::DeleteTestFiles() {
     SetPath(j);
     files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
   }
+  RemoveTestFilesFrom(parameters_.FileCount + 1);
+}
+
+void BenchmarkRun::RemoveFoldersMade() {
+  // Only while the run holds its folder's lock: a run folder this run made
+  // but could not lock belongs to the run that did.
+  if (foldersMade_.empty() || folder_ == platform::InvalidFolder) return;
+  const bool completed = outcome_.Result == RunOutcome::Kind::Completed;
+  // A complete run leaves the folders above its own, which the user named.
+  RemoveMadeFolders(environment_.Files(),
+                    completed ? std::vector<std::string>{foldersMade_.back()} : foldersMade_);
+  foldersMade_.clear();
+}
+
+void BenchmarkRun::NoteShortfall(std::int32_t number) {
+  platform::FileSystem& files = environment_.Files();
+  const int code = transfers_.LastErrorCode;
+  // The torn file goes first, so the figures show the files before it.
+  files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
+  FillStopFacts facts;
+  facts.NoSpace = platform::IsNoSpaceError(code);
+  facts.SpaceAfter = files.Space(folder_);
+  facts.FreeBefore = fill_->FreeBytes;
+  facts.FileSize = parameters_.FileSize;
+  facts.Files = number - 1;
+  facts.WrittenBytes = static_cast<std::int64_t>(facts.Files) * parameters_.FileSize;
+  const KeptFiles written = KeptTestFiles(1, facts.Files);
+  if (written.Count == facts.Files) facts.AllocatedBytes = written.Bytes;
+  fill_->Shortfall = ClassifyShortfall(facts);
+  fill_->FreeAfterBytes = facts.SpaceAfter.FreeBytes;
+  fill_->AllocatedBytes = facts.AllocatedBytes;
+  if (fill_->Shortfall == FillShortfall::WriteError) fill_->StopReason = platform::ErrorText(code);
 }
 
 void BenchmarkRun::NoticeFallbackOnce() {
@@ -239,12 +283,11 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
     if (KeepFileTimes)
       recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
     if (status == TransferStatus::Stopped) return Interrupt();
-    // A whole-drive check fills the drive: one that is full before its free
-    // space said (blocks, inodes, the file system's own records) is checked
-    // as far as it holds.
-    if (choices_.Fill && j > 1 && status == TransferStatus::WriteFailed &&
-        platform::IsNoSpaceError(transfers_.LastErrorCode)) {
-      environment_.Files().RemoveFile(folder_, path_.c_str() + runFolder_.size());
+    // A whole-drive check fills the drive: one whose writes end before the
+    // plan (blocks, inodes, other writers, a store beneath that ran out, an
+    // I/O error) is checked as far as it holds, and says why it stopped.
+    if (choices_.Fill && j > 1 && status == TransferStatus::WriteFailed) {
+      NoteShortfall(j);
       parameters_.FileCount = j - 1;
       progress_.Files.store(j - 1, std::memory_order_relaxed);
       break;
@@ -411,9 +454,9 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
             ? parameters_.FileCount
             : std::max(progress_.File.load(std::memory_order_relaxed) - 1, 0);
     const bool readBack = !repetitionRecords_.empty() && repetitionRecords_.back().Read;
-    record.Fill = FinishFill(*fill_, static_cast<std::int64_t>(written) * parameters_.FileSize,
-                             parameters_.FileSize,
-                             readBack ? std::optional(RunVerification(record)) : std::nullopt);
+    record.Fill = FinishFill(
+        *fill_, static_cast<std::int64_t>(written) * parameters_.FileSize, parameters_.FileSize,
+        readBack ? std::optional(RunVerification(record)) : partialReadBack_, readBack);
   }
   if (outcome.Result == RunOutcome::Kind::Completed && repetitions_ > 0) {
     std::vector<double> writes, reads;
@@ -447,6 +490,8 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
 RunOutcome BenchmarkRun::Execute() {
   outcome_ = RunOutcome{};
   filesMayExist_ = false;
+  partialReadBack_.reset();
+  foldersMade_.clear();
   EnterPhase(RunPhase::Preparing, 0);
   auto finish = [&] {
     // However a run stops once it has test files (a failed write or read, a
@@ -454,11 +499,17 @@ RunOutcome BenchmarkRun::Execute() {
     // behind when the user asked for deletion: a full disk must not stay
     // full of them.
     // A whole-drive check must never leave the drive full, whatever was chosen.
-    if (filesMayExist_ && (choices_.DeleteFiles || choices_.Fill) &&
-        outcome_.Result != RunOutcome::Kind::Completed) {
+    const bool completed = outcome_.Result == RunOutcome::Kind::Completed;
+    // A check stopped while reading back keeps what it had verified.
+    if (fill_ && verifier_.On() && !completed) {
+      const VerifyResult read = verifier_.TakePhase().Result;
+      if (read.Counts.Total() > 0) partialReadBack_ = read;
+    }
+    if (filesMayExist_ && (choices_.DeleteFiles || choices_.Fill) && !completed) {
       DeleteTestFiles();
       RemoveRunFolder();
     }
+    RemoveFoldersMade();
     environment_.Files().CloseFolder(folder_);
     folder_ = platform::InvalidFolder;
     progress_.Phase.store(RunPhase::Finished, std::memory_order_relaxed);
@@ -487,6 +538,8 @@ RunOutcome BenchmarkRun::Execute() {
     }
     Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
     return finish();
+  } else {
+    foldersMade_ = made.made;
   }
   if (!OpenFolder()) return finish();
   device_ = environment_.Identify(runFolder_);
@@ -502,13 +555,18 @@ RunOutcome BenchmarkRun::Execute() {
     observer_.Notice(below);
   }
   if (choices_.Fill) {
-    // A whole-drive check takes its total from the free space.
-    if (std::string refused = SizeFill(parameters_, choices_.FileSizeIndex, device_, fill_);
+    // A whole-drive check takes its total from the free space and what an
+    // earlier kept check's files hold.
+    const KeptFiles kept = KeptTestFiles(1, FillMaxFiles);
+    if (std::string refused =
+            SizeFill(parameters_, choices_.FileSizeIndex, device_, kept.Bytes, fill_);
         !refused.empty()) {
       Fail(MessageKind::Plain, std::move(refused));
       return finish();
     }
     choices_.TotalBytes = fill_->PlannedBytes;  // the record names the total
+    // Kept files past the plan were counted as room: they make it.
+    if (kept.Count > parameters_.FileCount) RemoveTestFilesFrom(parameters_.FileCount + 1);
   } else if (!ComputeRunFileCount(parameters_, choices_)) {
     const bool tooMany =
         parameters_.FileSize > 0 && choices_.TotalBytes / parameters_.FileSize > MaxFileCount;
@@ -521,17 +579,26 @@ RunOutcome BenchmarkRun::Execute() {
   // are looked up only when the free space alone falls short.
   const std::int64_t totalBytes =
       static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  const std::int64_t margin = FreeSpaceMargin(device_.FreeBytes, device_.CapacityBytes);
   if (!choices_.Fill && choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&
-      totalBytes > device_.FreeBytes - FreeSpaceMargin(totalBytes) &&
-      totalBytes > device_.FreeBytes + KeptTestFileBytes() - FreeSpaceMargin(totalBytes)) {
-    char text[512];
-    std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal,
-                  TotalText(choices_.TotalBytes).c_str(),
-                  ApproximateSize(device_.FreeBytes).c_str(),
-                  ApproximateSize(FreeSpaceMargin(totalBytes)).c_str());
-    Fail(MessageKind::Plain, text);
-    if (choices_.DeleteFiles) RemoveRunFolder();
-    return finish();
+      totalBytes > device_.FreeBytes - margin) {
+    const std::int64_t kept = KeptTestFiles(1, parameters_.FileCount).Bytes;
+    if (totalBytes > device_.FreeBytes + kept - margin) {
+      const std::string total = TotalText(choices_.TotalBytes);
+      const std::string free = ApproximateSize(device_.FreeBytes);
+      const std::string room = ApproximateSize(margin);
+      char text[512];
+      if (kept > 0) {
+        std::snprintf(text, sizeof text, RunMessages::NoRoomForTotalWithKept, total.c_str(),
+                      free.c_str(), ApproximateSize(kept).c_str(), room.c_str());
+      } else {
+        std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal, total.c_str(), free.c_str(),
+                      room.c_str());
+      }
+      Fail(MessageKind::Plain, text);
+      if (choices_.DeleteFiles) RemoveRunFolder();
+      return finish();
+    }
   }
   blockSize_ = BlockSizeFor(choices_.OneMegabyteBlocks, parameters_.FileSize);
   blocksPerFile_ = parameters_.FileSize / blockSize_;
@@ -606,7 +673,17 @@ RunOutcome BenchmarkRun::Execute() {
 
   table_.AppendSummaries(repetitions_, choices_.ReadOnly, writeBytes, readBytes);
   observer_.ResultTextChanged(table_.Text());
-  if (choices_.DeleteFiles) RemoveRunFolder();
+  if (choices_.DeleteFiles) {
+    RemoveRunFolder();
+  } else if (const KeptFiles higher = KeptTestFiles(parameters_.FileCount + 1, FillMaxFiles);
+             higher.Count > 0) {
+    // Kept, as asked, but not silently: they are no part of this run.
+    char text[512];
+    std::snprintf(text, sizeof text, RunMessages::HigherFilesLeft, static_cast<int>(higher.Count),
+                  ApproximateSize(higher.Bytes).c_str(),
+                  TestFileName(parameters_.FileCount + 1).c_str());
+    observer_.Notice(text);
+  }
   return finish();
 }
 

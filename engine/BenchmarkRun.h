@@ -110,9 +110,19 @@ inline constexpr const char* FolderNotCreated = "テンポラリ・ディレク�
 inline constexpr const char* FileLargerThanTotal = "1ファイルの大きさが総容量を超えています";
 inline constexpr const char* TooManyFiles =
     "総容量に比べてファイルが小さすぎます（1 回の測定は 1,048,576 ファイルまで）";
-// The total, the free space, the part of it left free.
+// The total, the free space, the margin left free (which may exceed it).
 inline constexpr const char* NoRoomForTotal =
-    "総容量 %s は空き容量に収まりません（空き容量 %s、うち %s は余裕として残します）";
+    "総容量 %s は空き容量に収まりません（空き容量 %s。ファイルシステムのために %s を空けて"
+    "おく必要があります）";
+// The total, the free space, what kept test files hold, the margin.
+inline constexpr const char* NoRoomForTotalWithKept =
+    "総容量 %s は空き容量に収まりません（空き容量 %s と、上書きされる前回のテストファイルの %s。"
+    "ファイルシステムのために %s を空けておく必要があります）";
+// A run that keeps its files, where an earlier run left more under higher
+// numbers: the count, their size, the first name.
+inline constexpr const char* HigherFilesLeft =
+    "この測定より番号の大きいテストファイルが %d 個（%s）残っています（%s から）。"
+    "以前の測定が途中で終わったときのものです";
 inline constexpr const char* ReadShareTooSmall = "ファイルの数に比べて、読み込み％が過小です";
 inline constexpr const char* CannotOpen = "を開けません";
 inline constexpr const char* CannotWrite = "に書き込めません";
@@ -177,9 +187,24 @@ private:
   Step SaveRandomList(const std::vector<std::int32_t>& order);
   TransferStatus Transfer(bool write);
   void SetPath(std::int32_t number);
+  // Deletes the run's test files, and those an earlier run left under the
+  // numbers that follow (a run killed before it could delete them).
   void DeleteTestFiles();
-  // The space test files already under this run's names hold.
-  std::int64_t KeptTestFileBytes();
+  // The test files numbered `first` on (at most to `last`), one after
+  // another as a run writes them, and the space they hold.
+  struct KeptFiles {
+    std::int32_t Count = 0;
+    std::int64_t Bytes = 0;
+  };
+  KeptFiles KeptTestFiles(std::int32_t first, std::int32_t last);
+  // Removes the test files numbered `first` on that follow one another.
+  void RemoveTestFilesFrom(std::int32_t first);
+  // A check's writes ended early at file `number` (not written): why, as
+  // far as the system tells; the check goes on with the files before it.
+  void NoteShortfall(std::int32_t number);
+  // After the test files: the folders the run made and left empty go (all
+  // of them when it did not complete, else the run folder alone).
+  void RemoveFoldersMade();
   void EnterPhase(RunPhase phase, std::int32_t repetition);
   void NoticeFallbackOnce();
   Step Fail(MessageKind box, std::string message);
@@ -216,6 +241,9 @@ private:
   std::int32_t repetitions_ = 0;
   std::int32_t readCount_ = 0;
   std::optional<FillRecord> fill_;  // a whole-drive check's sizes
+  // What a check stopped in its read phase had verified so far.
+  std::optional<VerifyResult> partialReadBack_;
+  std::vector<std::string> foldersMade_;  // outermost first; the run folder last
   bool noticeGiven_ = false;
   bool inMemory_ = false;  // no device, so no device's write cache to find
   // From the first repetition on, a stop cleans up as the run's end would.

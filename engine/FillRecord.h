@@ -4,8 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace tarnwell {
+
+// Why the writes stopped before the plan, as far as the system tells.
+enum class FillShortfall {
+  None,            // every planned file was written
+  Inodes,          // no file (inode) could be made any more
+  FreeSpaceShown,  // "no space" while the file system still showed room
+  OtherWriters,    // the free space went elsewhere while the check wrote
+  WholeBlocks,     // the files took more room than their bytes
+  Records,         // none of these: the file system's own records
+  WriteError,      // a write failed otherwise (an I/O error)
+};
 
 struct FillRecord {
   std::int64_t CapacityBytes = -1;  // the file system's size as it claims it; -1 unknown
@@ -16,6 +28,12 @@ struct FillRecord {
   // About how much of the drive holds what it is given; -1 when nothing was
   // read back.
   std::int64_t UsableBytes = -1;
+  FillShortfall Shortfall = FillShortfall::None;
+  // When the writes stopped early: the free space the file system showed
+  // then, and what the check's files held on the disk (-1 unknown).
+  std::int64_t FreeAfterBytes = -1;
+  std::int64_t AllocatedBytes = -1;
+  std::string StopReason;  // the system's words for the failed write
 };
 
 }  // namespace tarnwell

@@ -81,7 +81,11 @@ bool MakeMissing(platform::FileSystem& fileSystem, const std::string& path,
 FolderCreation ForceDirectories(platform::FileSystem& fileSystem, const std::string& path) {
   std::vector<std::string> made;
   FolderCreation result;
-  if (MakeMissing(fileSystem, path, made, result)) return {};
+  if (MakeMissing(fileSystem, path, made, result)) {
+    FolderCreation done;
+    done.made = std::move(made);
+    return done;
+  }
   // A creation that failed halfway takes back what it made itself.
   for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
     fileSystem.RemoveFolder(*folder);
@@ -89,6 +93,14 @@ FolderCreation ForceDirectories(platform::FileSystem& fileSystem, const std::str
   // Failed even when the system gave no reason (a planted fault).
   result.error = platform::IoError::Failed;
   return result;
+}
+
+void RemoveMadeFolders(platform::FileSystem& fileSystem, const std::vector<std::string>& made) {
+  // The system removes only empty folders, and never through a link.
+  for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+    // One already gone (the run removed its own folder) is no obstacle.
+    if (!fileSystem.RemoveFolder(*folder).Ok() && fileSystem.IsDirectory(*folder)) return;
+  }
 }
 
 }  // namespace tarnwell

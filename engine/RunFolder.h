@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -27,14 +28,21 @@ std::string RunFolderFor(const std::string& folderText, const std::string& host)
 std::string HostFolderPart(const std::string& host);
 
 // How ForceDirectories went: on failure the system's refusal and `refused`,
-// the folder it would not make.
+// the folder it would not make; on success `made`, the folders this call
+// created, outermost first (without a closing separator).
 struct FolderCreation : platform::Status {
   std::string refused;
+  std::vector<std::string> made;
 };
 
 // Creates `path` (a closing separator allowed) and every missing parent.
 // Ok() when the folder exists afterwards; otherwise the folders this call
 // made are removed again.
 FolderCreation ForceDirectories(platform::FileSystem& fileSystem, const std::string& path);
+
+// Removes the `made` folders that are empty, innermost first, and stops at
+// the first that is not (or will not go): a folder that existed before, or
+// that anything else put a file or folder in, is never touched.
+void RemoveMadeFolders(platform::FileSystem& fileSystem, const std::vector<std::string>& made);
 
 }  // namespace tarnwell

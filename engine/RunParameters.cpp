@@ -2,6 +2,7 @@
 // repetitions, read count and block size.
 #include "engine/RunParameters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -28,8 +29,10 @@ bool ComputeFileCountOfTotal(RunParameters& parameters, int fileSizeIndex,
   return true;
 }
 
-std::int64_t FreeSpaceMargin(std::int64_t totalBytes) {
-  return (std::int64_t{64} << 20) + totalBytes / 100;
+std::int64_t FreeSpaceMargin(std::int64_t freeBytes, std::int64_t capacityBytes) {
+  const std::int64_t floor =
+      capacityBytes > 0 ? std::min(FreeSpaceMarginFloor, capacityBytes / 16) : FreeSpaceMarginFloor;
+  return std::max(floor, std::max<std::int64_t>(freeBytes, 0) / 200);
 }
 
 std::string TotalText(std::int64_t totalBytes) {

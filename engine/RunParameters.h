@@ -58,9 +58,13 @@ bool ComputeFileCount(RunParameters& parameters, int fileSizeIndex, int totalSiz
 // many files of the chosen size (the list's largest total of 1 KB files).
 inline constexpr std::int64_t MaxFileCount = 1048576;
 
-// Space a run given its total in bytes leaves free on the disk, for the file
-// system's own records of up to a million files: 64 MB and 1 % of the total.
-std::int64_t FreeSpaceMargin(std::int64_t totalBytes);
+// Space a run leaves free on a file system with `freeBytes` free of
+// `capacityBytes` (-1 unknown), for the file system's own records and for
+// everything else on it: 0.5 % of the free space or 16 MB, whichever is
+// larger, but never more than a sixteenth of the file system, so a small
+// card or stick keeps most of its room for the run.
+inline constexpr std::int64_t FreeSpaceMarginFloor = std::int64_t{16} << 20;
+std::int64_t FreeSpaceMargin(std::int64_t freeBytes, std::int64_t capacityBytes);
 
 // As ComputeFileCount, for a total given in bytes: false also when the total
 // would take more than MaxFileCount files, the count then left as it was.

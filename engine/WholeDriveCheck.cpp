@@ -15,32 +15,54 @@ namespace {
 constexpr double Megabyte = 1048576.0;
 constexpr double Gigabyte = 1073741824.0;
 
-std::string Format(const char* format, const std::string& a) {
-  std::vector<char> text(std::char_traits<char>::length(format) + a.size() + 1);
-  std::snprintf(text.data(), text.size(), format, a.c_str());
+// `format` with each "%s" replaced by the next of `texts`.
+template <class... Texts>
+std::string Format(const char* format, const Texts&... texts) {
+  std::vector<char> text(std::char_traits<char>::length(format) + (texts.size() + ... + 1));
+  std::snprintf(text.data(), text.size(), format, texts.c_str()...);
   return text.data();
+}
+
+const char* ShortfallName(FillShortfall shortfall) {
+  switch (shortfall) {
+    case FillShortfall::None:
+      break;
+    case FillShortfall::Inodes:
+      return "inodes";
+    case FillShortfall::FreeSpaceShown:
+      return "freeSpaceShown";
+    case FillShortfall::OtherWriters:
+      return "otherWriters";
+    case FillShortfall::WholeBlocks:
+      return "wholeBlocks";
+    case FillShortfall::Records:
+      return "records";
+    case FillShortfall::WriteError:
+      return "writeError";
+  }
+  return nullptr;
 }
 
 }  // namespace
 
-std::int64_t FillMargin(std::int64_t freeBytes) {
-  return std::max(FillMarginFloor, freeBytes / 200);
-}
-
-std::optional<FillPlan> PlanFill(std::int64_t freeBytes, std::int32_t fileSize) {
+std::optional<FillPlan> PlanFill(std::int64_t freeBytes, std::int64_t capacityBytes,
+                                 std::int32_t fileSize, std::int64_t keptBytes) {
   if (freeBytes < 0 || fileSize <= 0) return std::nullopt;
-  const std::int64_t room = freeBytes - FillMargin(freeBytes);
+  const std::int64_t room =
+      freeBytes + std::max<std::int64_t>(keptBytes, 0) - FreeSpaceMargin(freeBytes, capacityBytes);
   const std::int64_t files = std::min<std::int64_t>(room / fileSize, FillMaxFiles);
   if (files < 1) return std::nullopt;
   return FillPlan{fileSize, static_cast<std::int32_t>(files)};
 }
 
 std::string SizeFill(RunParameters& parameters, int fileSizeIndex,
-                     const platform::DeviceIdentity& device, std::optional<FillRecord>& fill) {
+                     const platform::DeviceIdentity& device, std::int64_t keptBytes,
+                     std::optional<FillRecord>& fill) {
   if (fileSizeIndex < 0 || fileSizeIndex >= ItemCount) return RunMessages::FileLargerThanTotal;
   parameters.FileSize = static_cast<std::int32_t>(FileSizeTable[fileSizeIndex]);
   if (device.FreeBytes < 0) return WholeDriveTexts::FreeSpaceUnknown;
-  const std::optional<FillPlan> plan = PlanFill(device.FreeBytes, parameters.FileSize);
+  const std::optional<FillPlan> plan =
+      PlanFill(device.FreeBytes, device.CapacityBytes, parameters.FileSize, keptBytes);
   if (!plan) return Format(WholeDriveTexts::TooLittleRoom, SizeText(device.FreeBytes));
   parameters.FileCount = plan->FileCount;
   fill = FillRecord{};
@@ -50,11 +72,39 @@ std::string SizeFill(RunParameters& parameters, int fileSizeIndex,
   return {};
 }
 
+FillShortfall ClassifyShortfall(const FillStopFacts& facts) {
+  if (!facts.NoSpace) return FillShortfall::WriteError;
+  const platform::SpaceReport& after = facts.SpaceAfter;
+  if (after.Files > 0 && after.FreeFiles == 0) return FillShortfall::Inodes;
+  // A full file system shows less than a file's room (or a few blocks of
+  // small files); one that still shows a whole file's room and more is
+  // refusing for a reason of its own, or the store beneath it ran out.
+  if (after.FreeBytes >= std::max<std::int64_t>(facts.FileSize, 1048576))
+    return FillShortfall::FreeSpaceShown;
+  const std::int64_t ours = facts.AllocatedBytes >= 0
+                                ? std::max(facts.AllocatedBytes, facts.WrittenBytes)
+                                : facts.WrittenBytes;
+  if (facts.FreeBefore >= 0 && after.FreeBytes >= 0) {
+    // Space gone that neither the files nor their records account for.
+    const std::int64_t gone = facts.FreeBefore - after.FreeBytes;
+    if (gone - ours > static_cast<std::int64_t>(facts.Files) * RecordBytesPerFile)
+      return FillShortfall::OtherWriters;
+  }
+  if (ours - facts.WrittenBytes > facts.WrittenBytes / 64) return FillShortfall::WholeBlocks;
+  return FillShortfall::Records;
+}
+
+bool FillFellShort(const RunRecord& record) {
+  return record.Fill && (record.Fill->Shortfall != FillShortfall::None ||
+                         record.Fill->WrittenBytes < record.Fill->PlannedBytes);
+}
+
 FillRecord FinishFill(FillRecord fill, std::int64_t writtenBytes, std::int32_t fileSize,
-                      const std::optional<VerifyResult>& readBack) {
+                      const std::optional<VerifyResult>& readBack, bool complete) {
   fill.WrittenBytes = writtenBytes;
   if (!readBack) return fill;
   fill.VerifiedBytes = readBack->Counts[SectorClass::Ok] * SectorBytes;
+  if (!complete) return fill;
   std::optional<std::int64_t> firstBad;
   // Files are read in the order written: the first bad sector read is the
   // first in the order of writing too.
@@ -141,11 +191,43 @@ void FillNotes(const RunRecord& record, std::vector<std::string>& notes) {
                 written.c_str(), verified.c_str());
   notes.emplace_back(text.data());
   if (fill.UsableBytes < 0) return;
-  if (fill.WrittenBytes < fill.PlannedBytes) {
-    notes.push_back(Format(WholeDriveTexts::FullEarly, SizeText(fill.PlannedBytes)));
+  const std::string planned = SizeText(fill.PlannedBytes);
+  const std::string gone = SizeText(std::max<std::int64_t>(
+      fill.FreeBytes - fill.FreeAfterBytes - std::max(fill.AllocatedBytes, fill.WrittenBytes), 0));
+  switch (fill.Shortfall) {
+    case FillShortfall::None:
+      if (fill.WrittenBytes < fill.PlannedBytes)
+        notes.push_back(Format(WholeDriveTexts::FullEarly, planned));
+      break;
+    case FillShortfall::Inodes:
+      notes.push_back(Format(WholeDriveTexts::ShortInodes, planned, written));
+      break;
+    case FillShortfall::FreeSpaceShown:
+      notes.push_back(
+          Format(WholeDriveTexts::ShortFreeShown, planned, written, SizeText(fill.FreeAfterBytes)));
+      break;
+    case FillShortfall::OtherWriters:
+      notes.push_back(Format(WholeDriveTexts::ShortOtherWriters, planned, written, gone));
+      break;
+    case FillShortfall::WholeBlocks:
+      notes.push_back(Format(WholeDriveTexts::ShortWholeBlocks, planned, written,
+                             SizeText(fill.AllocatedBytes)));
+      break;
+    case FillShortfall::Records:
+      notes.push_back(Format(WholeDriveTexts::ShortRecords, planned, written));
+      break;
+    case FillShortfall::WriteError:
+      notes.push_back(Format(WholeDriveTexts::ShortWriteError, planned, written, fill.StopReason));
+      break;
   }
-  if (RunVerification(record).Counts[SectorClass::Misplaced] > 0) {
-    notes.emplace_back(WholeDriveTexts::Wrapped);
+  const VerifyResult readBack = RunVerification(record);
+  if (readBack.Counts[SectorClass::Misplaced] > 0) notes.emplace_back(WholeDriveTexts::Wrapped);
+  // A short check that found nothing wrong knows only what it wrote: it
+  // claims no size for the drive.
+  if (fill.Shortfall != FillShortfall::None && readBack.Clean()) {
+    notes.push_back(Format(WholeDriveTexts::ShortAllGood, written,
+                           SizeText(fill.PlannedBytes - fill.WrittenBytes)));
+    return;
   }
   notes.push_back(Format(WholeDriveTexts::Usable, SizeText(fill.UsableBytes)));
 }
@@ -181,7 +263,13 @@ std::string FillJson(const std::optional<FillRecord>& fill) {
          field("freeBytes", fill->FreeBytes) + field("plannedBytes", fill->PlannedBytes) +
          field("writtenBytes", fill->WrittenBytes) + field("verifiedBytes", fill->VerifiedBytes) +
          ", \"usableBytes\": " +
-         (fill->UsableBytes < 0 ? std::string("null") : std::to_string(fill->UsableBytes)) + "}";
+         (fill->UsableBytes < 0 ? std::string("null") : std::to_string(fill->UsableBytes)) +
+         ", \"shortfall\": " +
+         (fill->Shortfall == FillShortfall::None ? std::string("null")
+                                                 : JsonString(ShortfallName(fill->Shortfall))) +
+         field("freeAfterBytes", fill->FreeAfterBytes) +
+         field("allocatedBytes", fill->AllocatedBytes) +
+         ", \"stopReason\": " + JsonString(fill->StopReason) + "}";
 }
 
 bool ReadFillJson(const JsonValue* value, std::optional<FillRecord>& fill) {
@@ -207,6 +295,27 @@ bool ReadFillJson(const JsonValue* value, std::optional<FillRecord>& fill) {
   read.WrittenBytes = count("writtenBytes", 0);
   read.VerifiedBytes = count("verifiedBytes", 0);
   read.UsableBytes = count("usableBytes", -1);
+  // Members a check of an earlier version did not write.
+  read.FreeAfterBytes = count("freeAfterBytes", -1);
+  read.AllocatedBytes = count("allocatedBytes", -1);
+  if (const JsonValue* shortfall = value->Find("shortfall");
+      shortfall != nullptr && shortfall->Type != JsonValue::Kind::Null) {
+    sound = sound && shortfall->Type == JsonValue::Kind::String;
+    bool known = false;
+    for (FillShortfall kind :
+         {FillShortfall::Inodes, FillShortfall::FreeSpaceShown, FillShortfall::OtherWriters,
+          FillShortfall::WholeBlocks, FillShortfall::Records, FillShortfall::WriteError}) {
+      if (sound && shortfall->Text == ShortfallName(kind)) {
+        read.Shortfall = kind;
+        known = true;
+      }
+    }
+    sound = sound && known;
+  }
+  if (const JsonValue* reason = value->Find("stopReason");
+      reason != nullptr && reason->Type == JsonValue::Kind::String) {
+    read.StopReason = reason->Text;
+  }
   if (!sound) return false;
   fill = read;
   return true;

@@ -17,6 +17,7 @@
 #include "engine/FillRecord.h"
 #include "engine/RunRecord.h"
 #include "engine/SectorStamp.h"
+#include "platform/FileSystem.h"
 
 namespace tarnwell {
 
@@ -33,9 +34,40 @@ inline constexpr const char* Summary =
     "空き容量全体の検査: ファイルシステムの容量 %s、空き %s、書き込み %s、正しく読めたのは %s";
 // "%s": the size.
 inline constexpr const char* Usable = "実際に使える容量はおよそ %s";
-// "%s": the bytes planned. The drive was full before its free space said.
+// "%s": the bytes planned. The drive was full before its free space said
+// (a check of an earlier version, which did not tell why).
 inline constexpr const char* FullEarly =
     "予定の %s より先にドライブがいっぱいになりました。書き込めた分を検査しました";
+// Why a check stopped writing early; "%s": the bytes planned, those written,
+// then what each names.
+inline constexpr const char* ShortInodes =
+    "予定の %s のうち %s を書いたところで、ファイルシステムが作れるファイルの数"
+    "（inode）を使い切りました。書き込めた分を検査しました";
+// ... and the free space the file system still showed.
+inline constexpr const char* ShortFreeShown =
+    "予定の %s のうち %s を書いたところで空き容量不足と言われましたが、ファイルシステムには"
+    "まだ %s の空きが表示されています。ドライブ（またはその下の記憶領域）が表示より少ない"
+    "容量しか持っていないおそれがあります。書き込めた分を検査しました";
+// ... and the space that went elsewhere.
+inline constexpr const char* ShortOtherWriters =
+    "予定の %s のうち %s を書いたところで空き容量がなくなりました。検査の間に、ほかの書き込み"
+    "（別のプログラムや別の検査）が約 %s を使っています。書き込めた分を検査しました";
+// ... and the room the files took.
+inline constexpr const char* ShortWholeBlocks =
+    "予定の %s のうち %s を書いたところで空き容量がなくなりました。ファイルは書いた量より多い"
+    " %s "
+    "を使っています（小さなファイルもブロック単位で場所を取ります）。書き込めた分を検査しました";
+inline constexpr const char* ShortRecords =
+    "予定の %s のうち %s を書いたところで空き容量がなくなりました。ほかの書き込みは見当たらず、"
+    "ファイルシステム自身の記録が余裕より多くの場所を使ったものと思われます。書き込めた分を検査しま"
+    "した";
+// ... and the system's reason.
+inline constexpr const char* ShortWriteError =
+    "予定の %s のうち %s を書いたところで書き込みが失敗しました（%s）。書き込めた分を検査しました";
+// "%s": the bytes written, those never checked. No size is claimed.
+inline constexpr const char* ShortAllGood =
+    "書き込めた %s はすべて書いたとおりに読めましたが、予定の残り %s は検査できていません。"
+    "ドライブ全体の容量は確かめられていません";
 inline constexpr const char* Wrapped =
     "ほかの場所に書いたデータが読み出されました。書き込みが先頭に戻って上書きする、"
     "表示より容量の小さいドライブの特徴です";
@@ -53,11 +85,6 @@ inline constexpr const char* Unknown = "不明";
 inline constexpr const char* SectionTitle = "空き容量全体の検査";
 }  // namespace WholeDriveTexts
 
-// Room kept free for the file system's own records and everything else:
-// 0.5 % of the free space, or 16 MB, whichever is larger.
-inline constexpr std::int64_t FillMarginFloor = 16LL * 1048576;
-std::int64_t FillMargin(std::int64_t freeBytes);
-
 // Test-file names have eight digits: no check holds more files than that.
 inline constexpr std::int32_t FillMaxFiles = 99999999;
 
@@ -67,19 +94,48 @@ struct FillPlan {
   std::int64_t Bytes() const { return static_cast<std::int64_t>(FileSize) * FileCount; }
 };
 
-// The files that fill `freeBytes` less the margin with files of `fileSize`;
-// nothing when the free space is unknown (negative) or holds no file.
-std::optional<FillPlan> PlanFill(std::int64_t freeBytes, std::int32_t fileSize);
+// The files of `fileSize` that fill `freeBytes` (of a file system of
+// `capacityBytes`, -1 unknown) less the margin every run leaves
+// (FreeSpaceMargin), plus `keptBytes` that test files already under the
+// check's names hold; nothing when the free space is unknown (negative) or
+// holds no file.
+std::optional<FillPlan> PlanFill(std::int64_t freeBytes, std::int64_t capacityBytes,
+                                 std::int32_t fileSize, std::int64_t keptBytes = 0);
 
-// Sizes a check from the free space of `device` with files of the list's
+// Sizes a check from the free space of `device` and the `keptBytes` of the
+// test files an earlier kept check left, with files of the list's
 // `fileSizeIndex`, and starts its record: empty when sized, else the
 // message that stops it.
 std::string SizeFill(RunParameters& parameters, int fileSizeIndex,
-                     const platform::DeviceIdentity& device, std::optional<FillRecord>& fill);
+                     const platform::DeviceIdentity& device, std::int64_t keptBytes,
+                     std::optional<FillRecord>& fill);
+
+// What is known when a check's write of one file failed after `files`
+// whole files of `fileSize`: the system's code, the file system's figures
+// right after the torn file went, the free space before the check, the
+// bytes written and the room the files hold (-1 unknown).
+struct FillStopFacts {
+  bool NoSpace = false;
+  platform::SpaceReport SpaceAfter;
+  std::int64_t FreeBefore = -1;
+  std::int64_t WrittenBytes = 0;
+  std::int64_t AllocatedBytes = -1;
+  std::int32_t FileSize = 0;
+  std::int32_t Files = 0;
+};
+// The file system's own records of one file, at most: a directory entry,
+// an inode where inodes are made as needed, an extent block.
+inline constexpr std::int64_t RecordBytesPerFile = 4096;
+FillShortfall ClassifyShortfall(const FillStopFacts& facts);
+// Whether a check ended without filling what it planned: the runner's
+// exit code and the window say so even when every byte written verified.
+bool FillFellShort(const RunRecord& record);
 // The record of a check that wrote `writtenBytes` in files of `fileSize`,
 // with what reading them back found (nothing when it never got that far).
+// `complete`: every file written was read back; otherwise only what was
+// read counts as verified and no usable size is claimed.
 FillRecord FinishFill(FillRecord fill, std::int64_t writtenBytes, std::int32_t fileSize,
-                      const std::optional<VerifyResult>& readBack);
+                      const std::optional<VerifyResult>& readBack, bool complete = true);
 
 // The choices of a check made from the user's: one verified repetition that
 // reads every file back in name order. Files are deleted unless `keep`.

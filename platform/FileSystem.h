@@ -62,6 +62,14 @@ struct TransferResult : Status {
       : Status{error, code}, bytes(bytes) {}
 };
 
+// The space of a folder's file system as it reports it at one moment; -1
+// for a figure it does not keep (Windows and btrfs count no inodes).
+struct SpaceReport : Status {
+  std::int64_t FreeBytes = -1;  // what an unprivileged writer may still use
+  std::int64_t FreeFiles = -1;  // files (inodes) that may still be made
+  std::int64_t Files = -1;      // files the file system can hold in all
+};
+
 // What the user is told once a run falls back from direct I/O: the cause
 // (`refusedAtOpen`: the file system has none; otherwise its sectors exceed
 // the 1 KB block) and what is measured instead, in this system's terms.
@@ -81,6 +89,10 @@ public:
   // Whether the folder lies on a file system kept in memory (tmpfs, ramfs):
   // a run there measures memory, not a device.
   virtual bool IsInMemory(FolderHandle folder) = 0;
+  // The free space and inodes of the folder's file system right now, so a
+  // run can tell why a write found the disk full (fstatvfs; on Windows the
+  // folder's volume, without inodes).
+  virtual SpaceReport Space(FolderHandle folder) = 0;
 
   // Creates or truncates the test file `name` in `folder` for writing without
   // sharing. Never follows a link, never blocks on a FIFO or device: anything

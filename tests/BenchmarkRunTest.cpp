@@ -191,7 +191,7 @@ TEST_F(RunTest, EarlyEndsWithoutAMessage) {
   Choices.Folder = "/data";
   Choices.RepeatIndex = 4;  // no selection
   EXPECT_EQ(Run().Result, RunOutcome::Kind::Ended);
-  EXPECT_TRUE(HasRunFolder());
+  EXPECT_FALSE(HasRunFolder());  // made by the run and left empty
   EXPECT_TRUE(Observer.Texts.empty());
 }
 
@@ -207,7 +207,7 @@ TEST_F(RunTest, StopsBeforeAnyPhaseWithTheirMessages) {
   Choices.Parameters.FileCount = 33;
   outcome = Run();
   EXPECT_EQ(outcome.Message, "1ファイルの大きさが総容量を超えています");
-  EXPECT_TRUE(HasRunFolder());
+  EXPECT_FALSE(HasRunFolder());
   EXPECT_EQ(Parameters.FileSize, 5242880);
   EXPECT_EQ(Parameters.FileCount, 33);
   EXPECT_TRUE(Observer.Texts.empty());
@@ -223,23 +223,23 @@ TEST_F(RunTest, TotalInBytesRunsPastTheListUnlessTheDiskCannotHoldIt) {
   // Refused before a byte is written, saying what is free.
   Environment.FileSystem.Files.clear();
   Choices.DeleteFiles = true;
-  Choices.TotalBytes = std::int64_t{50} << 20;
-  Environment.FreeBytes = std::int64_t{110} << 20;  // less the 64.5 MB margin: 45.5 MB
+  Choices.TotalBytes = std::int64_t{100} << 20;
+  Environment.FreeBytes = std::int64_t{110} << 20;  // less the 16 MB margin: 94 MB
   const RunOutcome outcome = Run();
   EXPECT_EQ(outcome.Result, RunOutcome::Kind::Stopped);
-  EXPECT_EQ(
-      outcome.Message,
-      "総容量 50MB は空き容量に収まりません（空き容量 110 MB、うち 64 MB は余裕として残します）");
+  EXPECT_EQ(outcome.Message,
+            "総容量 100MB は空き容量に収まりません（空き容量 110 MB。ファイルシステムのために "
+            "16 MB を空けておく必要があります）");
   EXPECT_TRUE(Environment.FileSystem.Files.empty());
   EXPECT_FALSE(HasRunFolder());
   // Reading what is there needs no room.
   Choices.ReadOnly = true;
   EXPECT_NE(Run().Message, outcome.Message);
   // Files a kept run left under the same names are emptied first: their
-  // space is the run's (5 MB more than the 4.5 MB it lacked).
+  // space is the run's (7 MB more than the 6 MB it lacked).
   Choices.ReadOnly = false;
   Environment.FileSystem.Directories.insert("/data/TRW_TEMP");
-  for (int j = 1; j <= 5; ++j) {
+  for (int j = 1; j <= 7; ++j) {
     Environment.FileSystem.Files["/data/TRW_TEMP/" + TestFileName(j)].resize(1 << 20);
   }
   EXPECT_EQ(Run().Result, RunOutcome::Kind::Completed);
@@ -594,6 +594,60 @@ TEST_F(RunTest, ReadOnlyVerifiedRunTakesTheWritersIdAndClassesWhatChanged) {
   BenchmarkRun plainFiles(Choices, fresh, Generator, Observer, Environment);
   const RunOutcome checked = plainFiles.Execute();
   EXPECT_EQ(RunNotes(plainFiles.Record(checked)).back(), VerifyTexts::NoStampAtAll);
+}
+
+// Preparation and cleanup: the folders a run made, and the test files an
+// earlier run left.
+
+TEST_F(RunTest, FoldersTheRunMadeGoWhenItLeavesThemEmptyAndNoOthers) {
+  FakeFileSystem& files = Environment.FileSystem;
+  // Reading files that are not there, keeping them: the mistyped chain the
+  // run made goes, the folder that was there stays.
+  Choices.ReadOnly = true;
+  Choices.Folder = "/data/a/b/c";
+  EXPECT_EQ(Run().Message, "/data/a/b/c/TRW_TEMP/00000001.binを開けません");
+  EXPECT_FALSE(files.Directories.count("/data/a"));
+  EXPECT_TRUE(files.Directories.count("/data"));
+  // A folder something else put a file in while the run went on stays, and
+  // so does every folder above it; an existing one too.
+  files.Directories.insert("/data/a");
+  files.Hook = [&](Call call, int) {
+    if (call == Call::OpenForRead) files.Files["/data/a/b/notes.txt"] = {};
+  };
+  Run();
+  EXPECT_FALSE(files.Directories.count("/data/a/b/c"));
+  EXPECT_TRUE(files.Directories.count("/data/a/b"));
+  EXPECT_TRUE(files.Directories.count("/data/a"));
+  // A refusal before anything is written, with the files kept.
+  Choices.ReadOnly = false;
+  Choices.Folder = "/data/new";
+  Choices.TotalBytes = std::int64_t{1} << 30;
+  Environment.FreeBytes = std::int64_t{100} << 20;
+  EXPECT_EQ(Run().Result, RunOutcome::Kind::Stopped);
+  EXPECT_FALSE(files.Directories.count("/data/new"));
+}
+
+TEST_F(RunTest, AKilledRunsHigherNumberedFilesGoWithDeletionElseTheRunSaysSo) {
+  FakeFileSystem& files = Environment.FileSystem;
+  auto plant = [&] {
+    files.Directories.insert("/data/TRW_TEMP");
+    for (int j = 1; j <= 15; ++j) files.Files["/data/TRW_TEMP/" + TestFileName(j)].resize(1 << 20);
+  };
+  plant();
+  files.Files["/data/TRW_TEMP/notes.txt"] = {};
+  files.Files["/data/TRW_TEMP/00000017.bin"] = {};  // after a gap: not the killed run's
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  ASSERT_EQ(Observer.Notices.size(), 1u);
+  EXPECT_EQ(
+      Observer.Notices[0],
+      "この測定より番号の大きいテストファイルが 5 個（5.0 MB）残っています（00000011.bin から）。"
+      "以前の測定が途中で終わったときのものです");
+  EXPECT_TRUE(HasFile("00000015.bin"));
+  Choices.DeleteFiles = true;
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  EXPECT_FALSE(HasFile("00000015.bin"));
+  EXPECT_TRUE(HasFile("notes.txt"));
+  EXPECT_TRUE(HasFile("00000017.bin"));
 }
 
 }  // namespace

@@ -76,6 +76,11 @@ public:
   bool IsInMemory(platform::FolderHandle folder) override {
     return InMemory.count(Trim(folders_.at(folder))) > 0;
   }
+  // What Space answers; nothing known unless a test says.
+  std::function<platform::SpaceReport()> SpaceNow;
+  platform::SpaceReport Space(platform::FolderHandle) override {
+    return SpaceNow ? SpaceNow() : platform::SpaceReport{};
+  }
   int OpenFolders() const { return static_cast<int>(folders_.size()); }
 
   platform::OpenResult CreateForWrite(platform::FolderHandle folder, const char* name,
@@ -203,6 +208,9 @@ public:
     const std::string folder = Trim(path);
     for (const auto& [name, contents] : Files) {
       if (name.rfind(folder + "/", 0) == 0) return Outcome(true);  // not empty
+    }
+    for (const std::string& inner : Directories) {
+      if (inner.rfind(folder + "/", 0) == 0) return Outcome(true);
     }
     return Outcome(Directories.erase(folder) == 0);
   }

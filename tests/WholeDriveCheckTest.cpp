@@ -17,16 +17,22 @@ using testing::FakeFileSystem;
 constexpr std::int64_t MB = 1048576;
 
 TEST(WholeDriveCheckTest, SizeLeavesTheLargerMarginAndKeepsToEightDigitNames) {
-  // 16 MB beats 0.5 % up to 3.2 GB of free space, and 0.5 % beyond.
-  EXPECT_EQ(FillMargin(1000 * MB), 16 * MB);
-  EXPECT_EQ(FillMargin(10000 * MB), 50 * MB);
-  EXPECT_EQ(PlanFill(16 * MB + 3 * MB + 1, static_cast<std::int32_t>(MB))->FileCount, 3);
-  EXPECT_FALSE(PlanFill(16 * MB + MB - 1, static_cast<std::int32_t>(MB)));
-  EXPECT_FALSE(PlanFill(-1, static_cast<std::int32_t>(MB)));
+  // 16 MB beats 0.5 % up to 3.2 GB of free space, and 0.5 % beyond; a file
+  // system under 256 MB keeps a sixteenth of its size instead.
+  EXPECT_EQ(FreeSpaceMargin(1000 * MB, 2000 * MB), 16 * MB);
+  EXPECT_EQ(FreeSpaceMargin(10000 * MB, -1), 50 * MB);
+  EXPECT_EQ(FreeSpaceMargin(60 * MB, 64 * MB), 4 * MB);
+  EXPECT_EQ(PlanFill(16 * MB + 3 * MB + 1, -1, static_cast<std::int32_t>(MB))->FileCount, 3);
+  EXPECT_FALSE(PlanFill(16 * MB + MB - 1, -1, static_cast<std::int32_t>(MB)));
+  EXPECT_FALSE(PlanFill(-1, -1, static_cast<std::int32_t>(MB)));
+  // A 64 MB stick with 60 MB free holds 56 files; files a kept check left
+  // count as room.
+  EXPECT_EQ(PlanFill(60 * MB, 64 * MB, static_cast<std::int32_t>(MB))->FileCount, 56);
+  EXPECT_EQ(PlanFill(0, 64 * MB, static_cast<std::int32_t>(MB), 56 * MB)->FileCount, 52);
   // 1 KB files on 1 PB: the names stop at 99999999.
-  EXPECT_EQ(PlanFill(MB * MB * 1024, 1024)->FileCount, FillMaxFiles);
+  EXPECT_EQ(PlanFill(MB * MB * 1024, -1, 1024)->FileCount, FillMaxFiles);
   // 2 TB of 100 MB files: past 32 bits in bytes, not in files.
-  const std::optional<FillPlan> large = PlanFill(2 * MB * MB, 100 * MB);
+  const std::optional<FillPlan> large = PlanFill(2 * MB * MB, -1, 100 * MB);
   ASSERT_TRUE(large);
   EXPECT_EQ(large->Bytes(), static_cast<std::int64_t>(large->FileCount) * 100 * MB);
   EXPECT_GT(large->Bytes(), 2 * MB * MB - 2 * MB * MB / 200 - 100 * MB);
@@ -44,7 +50,7 @@ public:
     platform::DeviceIdentity device;
     device.Folder = folder;
     device.FreeBytes = FreeBytes;
-    device.CapacityBytes = FreeBytes + 5 * MB;
+    device.CapacityBytes = FreeBytes + 500 * MB;
     return device;
   }
   void Describe(RunRecord& record) override { record.Date = "2026-12-10T06:00:00"; }
@@ -93,7 +99,7 @@ TEST_F(FillRunTest, AHealthyDriveVerifiesEverythingWrittenInOneRepetition) {
   EXPECT_EQ(record.FileCount, 32);
   EXPECT_EQ(record.Repeat, 1);
   EXPECT_EQ(record.Total, "32MB");
-  EXPECT_EQ(record.Fill->CapacityBytes, 53 * MB);
+  EXPECT_EQ(record.Fill->CapacityBytes, 548 * MB);
   EXPECT_EQ(record.Fill->WrittenBytes, 32 * MB);
   EXPECT_EQ(record.Fill->VerifiedBytes, 32 * MB);
   EXPECT_EQ(record.Fill->UsableBytes, 32 * MB);
@@ -133,18 +139,91 @@ TEST_F(FillRunTest, AStoppedCheckRemovesItsFilesEvenWhenAskedToKeepThem) {
   EXPECT_EQ(record.Fill->UsableBytes, -1);
 }
 
-TEST_F(FillRunTest, ADriveFullBeforeItsFreeSpaceSaidIsCheckedAsFarAsItHolds) {
-  // Small files take whole blocks and inodes: the disk fills at file 21.
-  Environment.FileSystem.FailAt[FakeFileSystem::Call::Write] = 21;
-  Environment.FileSystem.FailCode = ENOSPC;
-  const RunRecord record = Run(true);
+TEST_F(FillRunTest, ADriveFullBeforeItsFreeSpaceSaidIsCheckedAsFarAsItHoldsAndSaysWhy) {
+  FakeFileSystem& files = Environment.FileSystem;
+  files.FailAt[FakeFileSystem::Call::Write] = 21;  // the disk fills at file 21
+  files.FailCode = ENOSPC;
+  // The file system still shows 100 MB free: the store beneath ran out.
+  files.SpaceNow = [] {
+    platform::SpaceReport space;
+    space.FreeBytes = 100 * MB;
+    return space;
+  };
+  RunRecord record = Run(true);
   ASSERT_EQ(Outcome.Result, RunOutcome::Kind::Completed) << Outcome.Message;
   EXPECT_EQ(record.FileCount, 20);
-  EXPECT_EQ(Environment.FileSystem.Files.size(), 20u);  // kept, as asked; the torn one gone
+  EXPECT_EQ(files.Files.size(), 20u);  // kept, as asked; the torn one gone
   EXPECT_EQ(record.Fill->PlannedBytes, 32 * MB);
   EXPECT_EQ(record.Fill->WrittenBytes, 20 * MB);
-  EXPECT_EQ(record.Fill->UsableBytes, 20 * MB);
+  EXPECT_EQ(record.Fill->Shortfall, FillShortfall::FreeSpaceShown);
   EXPECT_EQ(RunVerification(record).Counts.Total(), 20 * MB / 512);
+  EXPECT_TRUE(FillFellShort(record));
+  std::vector<std::string> notes = RunNotes(record);
+  EXPECT_EQ(notes.back(),
+            "書き込めた 20 MB はすべて書いたとおりに読めましたが、予定の残り 12 MB は検査"
+            "できていません。ドライブ全体の容量は確かめられていません");
+  EXPECT_NE(notes[notes.size() - 2].find("まだ 100 MB の空きが表示されています"),
+            std::string::npos);
+  // Read back from the history as written.
+  EXPECT_EQ(ParseHistoryLine(HistoryLine(record))->Fill->Shortfall, FillShortfall::FreeSpaceShown);
+
+  // An I/O error is checked as far as it holds too, and named.
+  files.Files.clear();
+  files.FailAt[FakeFileSystem::Call::Write] = files.Count(FakeFileSystem::Call::Write) + 21;
+  files.FailCode = EIO;
+  record = Run(false);
+  ASSERT_EQ(Outcome.Result, RunOutcome::Kind::Completed) << Outcome.Message;
+  EXPECT_EQ(record.Fill->Shortfall, FillShortfall::WriteError);
+  EXPECT_EQ(record.Fill->StopReason, platform::ErrorText(EIO));
+  EXPECT_TRUE(files.Files.empty());
+}
+
+TEST(WholeDriveCheckTest, TheCauseOfAnEarlyFullDiskComesFromTheFileSystemsFigures) {
+  FillStopFacts facts;
+  facts.NoSpace = true;
+  facts.FreeBefore = 48 * MB;
+  facts.FileSize = static_cast<std::int32_t>(MB);
+  facts.Files = 20;
+  facts.WrittenBytes = facts.AllocatedBytes = 20 * MB;
+  facts.SpaceAfter.FreeBytes = 0;
+  facts.SpaceAfter.Files = 1000;
+  facts.SpaceAfter.FreeFiles = 0;
+  EXPECT_EQ(ClassifyShortfall(facts), FillShortfall::Inodes);
+  facts.SpaceAfter.FreeFiles = 900;
+  // 28 MB gone that the files do not hold: someone else wrote.
+  EXPECT_EQ(ClassifyShortfall(facts), FillShortfall::OtherWriters);
+  // Small files take whole blocks: the files hold all that went.
+  facts.AllocatedBytes = 48 * MB;
+  EXPECT_EQ(ClassifyShortfall(facts), FillShortfall::WholeBlocks);
+  // Neither, as far as can be told (the free space before unknown).
+  facts.AllocatedBytes = 20 * MB;
+  facts.FreeBefore = -1;
+  EXPECT_EQ(ClassifyShortfall(facts), FillShortfall::Records);
+  facts.NoSpace = false;
+  EXPECT_EQ(ClassifyShortfall(facts), FillShortfall::WriteError);
+}
+
+TEST_F(FillRunTest, KeptFilesCountAsRoomAndAStopInTheReadPhaseKeepsWhatVerified) {
+  FakeFileSystem& files = Environment.FileSystem;
+  // An earlier kept check left 40 files of 1 MB; 8 MB is free now.
+  files.Directories.insert("/data/TRW_TEMP");
+  for (int j = 1; j <= 40; ++j) files.Files["/data/TRW_TEMP/" + TestFileName(j)].resize(MB);
+  Environment.FreeBytes = 8 * MB;
+  // Stopped during the read of file 11 (its one block still lands).
+  StopAtWrite = 0;
+  files.Hook = nullptr;
+  MakeFillChoices(Choices, true);
+  BenchmarkRun run(Choices, Buffer, Generator, Observer, Environment);
+  files.Hook = [&](FakeFileSystem::Call call, int n) {
+    if (call == FakeFileSystem::Call::Read && n == 11) run.RequestStop();
+  };
+  Outcome = run.Execute();
+  const RunRecord record = run.Record(Outcome);
+  EXPECT_EQ(Outcome.Result, RunOutcome::Kind::Interrupted);
+  EXPECT_EQ(record.Fill->PlannedBytes, 32 * MB);  // 48 MB less the 16 MB margin
+  EXPECT_EQ(record.Fill->VerifiedBytes, 11 * MB);
+  EXPECT_EQ(record.Fill->UsableBytes, -1);  // no size claimed
+  EXPECT_TRUE(files.Files.empty());         // the 8 past the plan too
 }
 
 TEST_F(FillRunTest, TooLittleRoomIsSaidBeforeAnythingIsWritten) {
@@ -160,7 +239,7 @@ TEST_F(FillRunTest, TheHistoryKeepsWhatTheCheckFoundAndRefusesWhatNoCheckWrites)
   const std::string line = HistoryLine(Run(false));
   const std::optional<RunRecord> back = ParseHistoryLine(line);
   ASSERT_TRUE(back && back->Fill);
-  EXPECT_EQ(back->Fill->CapacityBytes, 53 * MB);
+  EXPECT_EQ(back->Fill->CapacityBytes, 548 * MB);
   EXPECT_EQ(back->Fill->PlannedBytes, 32 * MB);
   EXPECT_EQ(back->Fill->UsableBytes, 8 * MB);
   EXPECT_EQ(back->Total, "32MB");

@@ -208,11 +208,13 @@ void TFormMain::MenuFCheckClick() {
   if (Running()) return;
   RunChoices choices = TakeChoices();
   if (!FolderAccepted(choices.Folder)) return;
-  // Sized as the run will size itself, from the free space it finds then.
+  // Sized as the run will size itself, from the free space it finds then
+  // (the files of an earlier kept check, which the run counts too, are not
+  // looked at before the run folder is locked).
   RunParameters sizes;
   std::optional<FillRecord> fill;
   const std::string refused = SizeFill(sizes, choices.FileSizeIndex,
-                                       services_.Environment().Identify(choices.Folder), fill);
+                                       services_.Environment().Identify(choices.Folder), 0, fill);
   if (!refused.empty()) {
     c_.Boxes.ShowMessage(refused);
     return;

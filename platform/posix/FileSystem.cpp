@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -125,6 +126,23 @@ public:
     if (::fstatfs(static_cast<int>(folder), &info) != 0) return false;
     const long type = static_cast<long>(info.f_type);
     return type == TmpfsMagic || type == RamfsMagic;
+  }
+
+  SpaceReport Space(FolderHandle folder) override {
+    SpaceReport report;
+    struct statvfs info {};
+    if (::fstatvfs(static_cast<int>(folder), &info) != 0) {
+      static_cast<Status&>(report) = Status::Failure(errno);
+      return report;
+    }
+    const auto unit = static_cast<std::int64_t>(info.f_frsize);
+    report.FreeBytes = static_cast<std::int64_t>(info.f_bavail) * unit;
+    // A file system without an inode table (btrfs) reports none at all.
+    if (info.f_files > 0) {
+      report.Files = static_cast<std::int64_t>(info.f_files);
+      report.FreeFiles = static_cast<std::int64_t>(info.f_favail);
+    }
+    return report;
   }
 
   OpenResult CreateForWrite(FolderHandle folder, const char* name, IoMode mode) override {

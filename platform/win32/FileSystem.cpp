@@ -106,6 +106,18 @@ public:
 
   bool IsInMemory(FolderHandle) override { return false; }
 
+  SpaceReport Space(FolderHandle folder) override {
+    SpaceReport report;
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExW(PathIn(folder, "").c_str(), &available, nullptr, nullptr)) {
+      static_cast<Status&>(report) = Status::Failure(static_cast<int>(::GetLastError()));
+      return report;
+    }
+    // NTFS and FAT set no separate limit on the number of files.
+    report.FreeBytes = static_cast<std::int64_t>(available.QuadPart);
+    return report;
+  }
+
   OpenResult CreateForWrite(FolderHandle folder, const char* name, IoMode mode) override {
     const std::wstring path = PathIn(folder, name);
     if (InTheWay(path)) return {InvalidHandle, IoError::NotRegular, 0};
