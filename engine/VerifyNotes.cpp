@@ -33,7 +33,8 @@ std::string ClassCounts(const VerifyCounts& counts) {
 
 std::string FirstBadText(const BadSector& bad) {
   return Format(VerifyTexts::FirstBad, TestFileName(bad.File).c_str(),
-                static_cast<long long>(bad.Offset), ClassName(bad.Class), bad.Expected.c_str(),
+                static_cast<long long>(bad.Offset), ClassName(bad.Class),
+                static_cast<int>(bad.ShownAt), bad.Expected.c_str(),
                 bad.Found.empty() ? VerifyTexts::NothingFound : bad.Found.c_str());
 }
 

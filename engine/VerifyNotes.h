@@ -17,9 +17,10 @@ inline constexpr const char* ClassNames[] = {"正常", "破損", "位置違い",
 inline constexpr const char* AllGood = "検証: 読み込んだ %lld セクタはすべて正常でした";
 // "%lld" the bad sectors, "%lld" the sectors checked, then the classes.
 inline constexpr const char* SomeBad = "検証: %lld / %lld セクタが正しく読めませんでした（%s）";
-// File name, byte offset, class, expected bytes, found bytes.
+// File name, the sector's byte offset, class, where in the sector the bytes
+// shown begin (at the first that differs), expected bytes, found bytes.
 inline constexpr const char* FirstBad =
-    "最初の不良セクタ: %s の %lld バイト目（%s） 期待 %s 実際 %s";
+    "最初の不良セクタ: %s の %lld バイト目（%s） セクタの %d バイト目から 期待 %s 実際 %s";
 inline constexpr const char* NothingFound = "（なし）";
 inline constexpr const char* SectionTitle = "読み込んだデータの検証";
 // A read-only check that met no valid stamp at all: most likely files of a
