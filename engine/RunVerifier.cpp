@@ -7,6 +7,8 @@
 #include <new>
 #include <system_error>
 
+#include "platform/Priority.h"
+
 namespace tarnwell {
 
 std::uint64_t RunIdForPattern(std::uint32_t patternSeed) {
@@ -150,6 +152,10 @@ void RunVerifier::EndReads() {
 }
 
 void RunVerifier::CheckerLoop() {
+  // On a busy machine a checker at the reader's priority delays the reader
+  // each time a read completes: the reads come first. Refused, it checks as
+  // it is.
+  platform::LowerThreadPriority();
   for (;;) {
     {
       std::unique_lock<std::mutex> lock(mutex_);

@@ -6,7 +6,9 @@
 // at all, and the verified speeds stay those of the device. Only when every
 // buffer still waits for the checker does the reader stand still; that wait is
 // measured on the run's clock and left out of the phase's and files' times
-// (at one request in flight the device idles meanwhile).
+// (at one request in flight the device idles meanwhile). The checker runs
+// below the reader's priority, so that it never holds the processor when a
+// read completes.
 //
 // The checks run in reading order, so the counts and the first bad sector are
 // those a check of each block in turn would find. Memory stays a fixed few MB
