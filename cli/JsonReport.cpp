@@ -70,7 +70,8 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
   const ResultTable& table = run.Table();
   const std::int64_t writeBytes =
       static_cast<std::int64_t>(parameters.FileSize) * parameters.FileCount;
-  const std::int64_t readBytes = static_cast<std::int64_t>(parameters.FileSize) * run.ReadCount();
+  // What the reads brought back (a verified run goes on past short files).
+  const std::int64_t readBytes = run.MeanReadBytes();
 
   // Who and when, for documents gathered from many machines.
   std::string json = "{\n  \"schema\": \"tarnwell-run/1\",\n";
@@ -124,9 +125,10 @@ std::string JsonReport(const CliOptions& options, const BenchmarkRun& run,
     json += ", \"write\": " + (choices.ReadOnly ? std::string("null")
                                                 : Phase(table.WriteSeconds(i), writeBytes,
                                                         Repetition(record, i).Write));
-    json += ", \"read\": " + (i <= table.ReadHalves() ? Phase(table.ReadSeconds(i), readBytes,
-                                                              Repetition(record, i).Read)
-                                                      : std::string("null"));
+    json += ", \"read\": " +
+            (i <= table.ReadHalves()
+                 ? Phase(table.ReadSeconds(i), run.ReadBytes(i), Repetition(record, i).Read)
+                 : std::string("null"));
     json += "}";
   }
   json += table.WriteHalves() > 0 ? "\n  ],\n" : "],\n";

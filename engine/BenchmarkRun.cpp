@@ -300,8 +300,20 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
 }
 
 BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32_t count,
-                                           double& elapsed) {
+                                           double& elapsed, std::int64_t& bytes) {
   EnterPhase(RunPhase::Reading, progress_.Repetition.load(std::memory_order_relaxed));
+  // A verified run's checker starts before the start stamp and has checked
+  // every block only after the end stamp (or the stop): no check is timed.
+  if (verifier_.On()) verifier_.BeginReads();
+  const Step step = TimedReads(order, count, elapsed);
+  if (verifier_.On()) verifier_.EndReads();
+  bytes = transfers_.BytesRead;
+  return step;
+}
+
+BenchmarkRun::Step BenchmarkRun::TimedReads(const std::int32_t* order, std::int32_t count,
+                                            double& elapsed) {
+  transfers_.BytesRead = 0;
   SampleCounters(countersBefore_);
   double start = environment_.Now();
   recorder_.Start(count, parameters_.FileSize, start * SecondsPerDay);
@@ -309,23 +321,24 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
     progress_.File.store(k + 1, std::memory_order_relaxed);
     if (stop_.load(std::memory_order_relaxed)) return Interrupt();
     SetPath(order != nullptr ? order[k] : k + 1);
-    // The files' stamps run on a clock that stops while blocks are checked:
-    // checking is not the device's time, neither in a file's latency nor in
-    // the timeline's shares, which span several files.
-    double opened = KeepFileTimes ? environment_.FileNow() - verifier_.PhaseCheckDays() : 0;
+    // The files' stamps run on a clock that stops while the reads wait for
+    // the checker: that is not the device's time, neither in a file's
+    // latency nor in the timeline's shares, which span several files.
+    double opened = KeepFileTimes ? environment_.FileNow() - verifier_.PhaseWaitDays() : 0;
     TransferStatus status = Transfer(false);
     if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
       transfers_.Mode = platform::IoMode::SyncBuffered;
       if (k == 0) {
+        transfers_.BytesRead = 0;
         SampleCounters(countersBefore_);
         start = environment_.Now();
         recorder_.Start(count, parameters_.FileSize, start * SecondsPerDay);
       }
-      if (KeepFileTimes) opened = environment_.FileNow() - verifier_.PhaseCheckDays();
+      if (KeepFileTimes) opened = environment_.FileNow() - verifier_.PhaseWaitDays();
       status = Transfer(false);
     }
     if (KeepFileTimes) {
-      const double closed = environment_.FileNow() - verifier_.PhaseCheckDays();
+      const double closed = environment_.FileNow() - verifier_.PhaseWaitDays();
       recorder_.Add(opened * SecondsPerDay, closed * SecondsPerDay);
     }
     switch (status) {
@@ -341,7 +354,7 @@ BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32
         return FailTransfer(status, RunMessages::CannotRead);
     }
   }
-  elapsed = environment_.Now() - start - verifier_.PhaseCheckDays();
+  elapsed = environment_.Now() - start - verifier_.PhaseWaitDays();
   SampleCounters(countersAfter_);
   return Step::Continue;
 }
@@ -418,6 +431,20 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   (write ? repetitionRecords_.back().Write : repetitionRecords_.back().Read) = std::move(phase);
 }
 
+std::int64_t BenchmarkRun::ReadBytes(std::int32_t repetition) const {
+  return repetition >= 1 && repetition <= table_.ReadHalves()
+             ? readBytes_[static_cast<std::size_t>(repetition - 1)]
+             : 0;
+}
+
+std::int64_t BenchmarkRun::MeanReadBytes() const {
+  const int phases = table_.ReadHalves();
+  if (phases <= 0) return 0;
+  std::int64_t sum = 0;
+  for (int i = 0; i < phases; ++i) sum += readBytes_[static_cast<std::size_t>(i)];
+  return sum / phases;
+}
+
 RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
   RunRecord record = described_;
   auto item = [](const auto& items, int index) {
@@ -471,7 +498,7 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
               .MBPerSecond;
     }
     record.MeanReadMBps =
-        ResultTable::Summarize(reads.data(), repetitions_, fileBytes * readCount_).MBPerSecond;
+        ResultTable::Summarize(reads.data(), repetitions_, MeanReadBytes()).MBPerSecond;
   }
   switch (outcome.Result) {
     case RunOutcome::Kind::Completed:
@@ -621,7 +648,7 @@ RunOutcome BenchmarkRun::Execute() {
   }
 
   std::int64_t writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
-  std::int64_t readBytes = 0;
+  readBytes_.fill(0);
   for (std::int32_t i = 1; i <= repetitions_; ++i) {
     progress_.Repetition.store(i, std::memory_order_relaxed);
     if (stop_.load()) {
@@ -646,17 +673,19 @@ RunOutcome BenchmarkRun::Execute() {
       Fail(MessageKind::Plain, RunMessages::ReadShareTooSmall);
       return finish();
     }
-    readBytes = static_cast<std::int64_t>(parameters_.FileSize) * readCount_;
     progress_.Files.store(readCount_, std::memory_order_relaxed);
 
     elapsed = 0;
+    // What came back: a verified run goes on past files found short, and
+    // its speed and verdict count only the bytes really read.
+    std::int64_t& readBytes = readBytes_[static_cast<std::size_t>(i - 1)];
     if (choices_.ReadRandom) {
       EnterPhase(RunPhase::Selecting, i);
       const std::vector<std::int32_t> order =
           SelectRandomOrder(generator_, parameters_.FileCount, readCount_);
       if (SaveRandomList(order) == Step::Stop) return finish();
-      if (ReadPhase(order.data(), readCount_, elapsed) == Step::Stop) return finish();
-    } else if (ReadPhase(nullptr, readCount_, elapsed) == Step::Stop) {
+      if (ReadPhase(order.data(), readCount_, elapsed, readBytes) == Step::Stop) return finish();
+    } else if (ReadPhase(nullptr, readCount_, elapsed, readBytes) == Step::Stop) {
       return finish();
     }
     table_.AppendReadHalf(i, elapsed, readBytes);
@@ -671,7 +700,7 @@ RunOutcome BenchmarkRun::Execute() {
     }
   }
 
-  table_.AppendSummaries(repetitions_, choices_.ReadOnly, writeBytes, readBytes);
+  table_.AppendSummaries(repetitions_, choices_.ReadOnly, writeBytes, MeanReadBytes());
   observer_.ResultTextChanged(table_.Text());
   if (choices_.DeleteFiles) {
     RemoveRunFolder();

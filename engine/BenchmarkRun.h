@@ -15,6 +15,7 @@
 // yes/no, `std::optional` is a value or nothing; nothing here throws.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -165,6 +166,12 @@ public:
   const RunProgress& Progress() const { return progress_; }
   std::int32_t Repetitions() const { return repetitions_; }
   std::int32_t ReadCount() const { return readCount_; }
+  // The bytes the read phase of repetition `repetition` (from 1) brought
+  // back: those of ReadCount files, or fewer where a verified run found
+  // files short. Their mean over the repetitions read is what the read
+  // summary's throughput rests on.
+  std::int64_t ReadBytes(std::int32_t repetition) const;
+  std::int64_t MeanReadBytes() const;
   // False once the file system refused direct I/O and the run fell back.
   bool UsedDirectIo() const { return transfers_.Mode == platform::IoMode::Direct; }
   // Whether each file's open-to-close time is kept (latency percentiles and
@@ -179,7 +186,10 @@ private:
 
   Step Wait();
   Step WritePhase(double& elapsed);
-  Step ReadPhase(const std::int32_t* order, std::int32_t count, double& elapsed);
+  // `bytes`: what the reads brought back.
+  Step ReadPhase(const std::int32_t* order, std::int32_t count, double& elapsed,
+                 std::int64_t& bytes);
+  Step TimedReads(const std::int32_t* order, std::int32_t count, double& elapsed);
   // Keeps a phase's figures for the record, after its timed interval.
   void RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes, double elapsedDays);
   // The devices' counters, read before a phase's start stamp and after its end.
@@ -240,6 +250,7 @@ private:
   std::int32_t blockSize_ = 0;
   std::int32_t repetitions_ = 0;
   std::int32_t readCount_ = 0;
+  std::array<std::int64_t, ResultTable::MaxRepetitions> readBytes_{};
   std::optional<FillRecord> fill_;  // a whole-drive check's sizes
   // What a check stopped in its read phase had verified so far.
   std::optional<VerifyResult> partialReadBack_;

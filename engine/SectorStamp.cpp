@@ -81,14 +81,18 @@ void Expected(std::uint8_t* to, const std::uint8_t* pattern, std::int32_t length
   }
 }
 
-void NoteBad(VerifyResult& result, SectorClass c, std::int32_t file, std::int64_t offset,
-             const std::uint8_t* expected, std::int32_t expectedBytes, const std::uint8_t* found,
-             std::int32_t foundBytes) {
-  result.Counts[c] += 1;
-  if (result.FirstBad) return;
-  result.FirstBad =
-      BadSector{c, file, offset, HexBytes(expected, std::min(expectedBytes, ShownBytes)),
-                HexBytes(found, std::min(foundBytes, ShownBytes))};
+// The first bad sector: `length` bytes expected, and as many found unless
+// nothing came back (`found` null).
+void NoteFirstBad(VerifyResult& result, SectorClass c, std::int32_t file, std::int64_t offset,
+                  const std::uint8_t* expected, const std::uint8_t* found, std::int32_t length) {
+  const std::int32_t at = found != nullptr ? ShownWindow(expected, found, length) : 0;
+  const std::int32_t shown = std::min(length - at, ShownBytes);
+  result.FirstBad = BadSector{c,
+                              file,
+                              offset,
+                              HexBytes(expected + at, shown),
+                              found != nullptr ? HexBytes(found + at, shown) : std::string(),
+                              at};
 }
 
 // A sector that is not what was expected: its own stamp says whose it is.
@@ -161,10 +165,12 @@ void CheckBlock(const std::uint8_t* read, const std::uint8_t* pattern, std::int3
       continue;
     }
     const SectorClass c = Classify(read + at, length, runId, file, offset + at);
-    std::uint8_t expected[ShownBytes];
-    Expected(expected, pattern + at, std::min(length, ShownBytes), runId, file, offset + at);
-    NoteBad(result, c, file, offset + at, expected, std::min(length, ShownBytes), read + at,
-            length);
+    result.Counts[c] += 1;
+    if (!result.FirstBad) {
+      std::uint8_t expected[SectorBytes];
+      Expected(expected, pattern + at, length, runId, file, offset + at);
+      NoteFirstBad(result, c, file, offset + at, expected, read + at, length);
+    }
   }
 }
 
@@ -176,11 +182,20 @@ void CountMissing(std::int64_t bytes, const std::uint8_t* pattern, std::uint64_t
     std::uint8_t expected[ShownBytes];
     const std::int32_t shown = static_cast<std::int32_t>(std::min<std::int64_t>(bytes, ShownBytes));
     Expected(expected, pattern, shown, runId, file, offset);
-    NoteBad(result, SectorClass::Missing, file, offset, expected, shown, nullptr, 0);
-    result.Counts[SectorClass::Missing] += sectors - 1;
-  } else {
-    result.Counts[SectorClass::Missing] += sectors;
+    NoteFirstBad(result, SectorClass::Missing, file, offset, expected, nullptr, shown);
   }
+  result.Counts[SectorClass::Missing] += sectors;
+}
+
+std::int32_t ShownWindow(const std::uint8_t* expected, const std::uint8_t* found,
+                         std::int32_t length) {
+  std::int32_t first = 0;
+  while (first < length && expected[first] == found[first]) ++first;
+  if (first == length) return 0;
+  // Four bytes of context or more before the first difference, and a whole
+  // window within the sector where it has one.
+  const std::int32_t at = std::max(0, (first & ~3) - 4);
+  return std::max(0, std::min(at, length - ShownBytes));
 }
 
 std::optional<std::uint64_t> FoundRunId(const std::uint8_t* sector, std::int32_t bytes) {

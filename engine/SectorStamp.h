@@ -16,11 +16,11 @@ namespace tarnwell {
 
 inline constexpr std::int32_t SectorBytes = 512;
 // The stamp at the start of every sector: a 4-byte marker, the file number,
-// the byte offset (so that the first 16 bytes, which a bad sector's report
-// shows, say where the data belongs), the run id, four zero bytes and a
-// check word over the first 28 bytes.
+// the byte offset (so that the first 16 bytes say where the data belongs),
+// the run id, four zero bytes and a check word over the first 28 bytes.
 inline constexpr std::int32_t StampBytes = 32;
-// How much of a bad sector the results keep, expected and found.
+// How much of a bad sector the results keep, expected and found: a window
+// from a little before the first byte that differs.
 inline constexpr std::int32_t ShownBytes = 16;
 
 // A fresh random 64-bit id for the stamps, never zero (the run document's
@@ -54,9 +54,18 @@ struct BadSector {
   SectorClass Class = SectorClass::Ok;
   std::int32_t File = 0;
   std::int64_t Offset = 0;  // bytes from the file's start, a multiple of 512
-  std::string Expected;     // the first 16 bytes expected, lower-case hex
-  std::string Found;        // the first 16 bytes found (empty: nothing came back)
+  std::string Expected;     // 16 bytes expected from ShownAt on, lower-case hex
+  std::string Found;        // the same 16 bytes found (empty: nothing came back)
+  // Where in the sector the shown bytes begin: at the first byte that
+  // differs or a few before it (0 when nothing came back).
+  std::int32_t ShownAt = 0;
 };
+
+// Where the window shown of a bad sector begins: a few bytes before the
+// first byte of `length` that differs, on a 4-byte boundary (the pattern's
+// words), so that expected and found never look alike.
+std::int32_t ShownWindow(const std::uint8_t* expected, const std::uint8_t* found,
+                         std::int32_t length);
 
 // What one phase (or several) found: the count per class and the first bad
 // sector in the order they were checked.

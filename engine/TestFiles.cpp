@@ -106,23 +106,26 @@ TransferStatus TestFileTransfers::ReadBlocks(const char* name, std::int32_t bloc
   if (file.error != IoError::None) return OpenFailure(file, TransferStatus::OpenFailed);
 
   TransferStatus status = TransferStatus::Done;
-  void* target = Verifier != nullptr ? Verifier->ReadBuffer(blockSize) : block;
   for (std::int32_t b = 0; b < blocks; ++b) {
     if (stop_.load(std::memory_order_relaxed)) {
       status = TransferStatus::Stopped;
       break;
     }
+    // A verified run reads each block into the verifier's next buffer and
+    // leaves the checking to it.
+    void* target = Verifier != nullptr ? Verifier->ReadBuffer(blockSize) : block;
     const platform::TransferResult read = fileSystem_.Read(file.handle, target, blockSize);
     if (read.error == IoError::DirectUnsupported && b == 0) {
       status = TransferStatus::DirectUnsupported;
       break;
     }
+    if (read.error == IoError::None) BytesRead += static_cast<std::int64_t>(read.bytes);
     // A verified run counts what never came back (a short file, a failed
     // read) as missing sectors and goes on: that is its finding.
     if (Verifier != nullptr) {
-      if (read.error == IoError::None) Verifier->Check(block, blockSize, read.bytes, b);
+      if (read.error == IoError::None) Verifier->Check(blockSize, read.bytes, b);
       if (read.error != IoError::None || read.bytes != blockSize) {
-        Verifier->Missing(block, blockSize, read.error == IoError::None ? b + 1 : b, blocks);
+        Verifier->Missing(blockSize, read.error == IoError::None ? b + 1 : b, blocks);
         break;
       }
       continue;

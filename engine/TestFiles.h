@@ -57,6 +57,9 @@ public:
   // In a verified run: stamps each block before it is written and checks
   // each block read, which then lands in a buffer of its own.
   RunVerifier* Verifier = nullptr;
+  // The bytes the reads brought back, summed until reset: a verified run
+  // goes on past a short file, and its speed counts only what came back.
+  std::int64_t BytesRead = 0;
 
   platform::OpenResult FileOpenUnbuffered(const char* name);
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "engine/FigureText.h"
 #include "engine/HtmlReport.h"
 #include "engine/TestFiles.h"
 
@@ -33,7 +34,8 @@ std::string ClassCounts(const VerifyCounts& counts) {
 
 std::string FirstBadText(const BadSector& bad) {
   return Format(VerifyTexts::FirstBad, TestFileName(bad.File).c_str(),
-                static_cast<long long>(bad.Offset), ClassName(bad.Class), bad.Expected.c_str(),
+                static_cast<long long>(bad.Offset), ClassName(bad.Class),
+                static_cast<int>(bad.ShownAt), bad.Expected.c_str(),
                 bad.Found.empty() ? VerifyTexts::NothingFound : bad.Found.c_str());
 }
 
@@ -65,6 +67,18 @@ void VerifyNotes(const RunRecord& record, std::vector<std::string>& notes) {
                          static_cast<long long>(total.Counts.Total()),
                          ClassCounts(total.Counts).c_str()));
   if (total.FirstBad) notes.push_back(FirstBadText(*total.FirstBad));
+  // The bytes each judged read phase moved are what it really read.
+  std::int64_t planned = 0;
+  std::int64_t read = 0;
+  for (const RepetitionRecord& repetition : record.Repetitions) {
+    if (!repetition.Read || repetition.Read->Verdict.Kind == VerdictKind::None) continue;
+    planned += record.FileSizeBytes * record.ReadCount;
+    read += repetition.Read->Verdict.Bytes;
+  }
+  if (read < planned) {
+    notes.push_back(Format(VerifyTexts::PartlyRead, ApproximateSize(planned).c_str(),
+                           ApproximateSize(planned - read).c_str(), ApproximateSize(read).c_str()));
+  }
   const VerifyCounts& counts = total.Counts;
   if (record.ReadOnly && counts[SectorClass::Ok] == 0 && counts[SectorClass::Misplaced] == 0 &&
       counts[SectorClass::Stale] == 0 && counts[SectorClass::Corrupted] > 0) {

@@ -17,10 +17,17 @@ inline constexpr const char* ClassNames[] = {"正常", "破損", "位置違い",
 inline constexpr const char* AllGood = "検証: 読み込んだ %lld セクタはすべて正常でした";
 // "%lld" the bad sectors, "%lld" the sectors checked, then the classes.
 inline constexpr const char* SomeBad = "検証: %lld / %lld セクタが正しく読めませんでした（%s）";
-// File name, byte offset, class, expected bytes, found bytes.
+// File name, the sector's byte offset, class, where in the sector the bytes
+// shown begin (at the first that differs), expected bytes, found bytes.
 inline constexpr const char* FirstBad =
-    "最初の不良セクタ: %s の %lld バイト目（%s） 期待 %s 実際 %s";
+    "最初の不良セクタ: %s の %lld バイト目（%s） セクタの %d バイト目から 期待 %s 実際 %s";
 inline constexpr const char* NothingFound = "（なし）";
+// The bytes the read phases were to read, those that never came back, those
+// read: a verified run goes on past files found short (emptied or cut off
+// while it paused), and its figures rest on what it really read.
+inline constexpr const char* PartlyRead =
+    "検証: 読み込む予定の %s のうち %s は戻ってきませんでした（欠落）。"
+    "表の転送速度と判定は、実際に読めた %s だけで計算しています。";
 inline constexpr const char* SectionTitle = "読み込んだデータの検証";
 // A read-only check that met no valid stamp at all: most likely files of a
 // run without verification, which carry none, rather than a failing drive.

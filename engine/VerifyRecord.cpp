@@ -41,6 +41,7 @@ std::string VerificationJson(const PhaseVerification& v) {
     json += "{\"class\": " + JsonString(SectorClassKey(bad->Class)) +
             ", \"file\": " + std::to_string(bad->File) +
             ", \"offset\": " + std::to_string(bad->Offset) +
+            ", \"shownAt\": " + std::to_string(bad->ShownAt) +
             ", \"expected\": " + JsonString(bad->Expected) +
             ", \"found\": " + JsonString(bad->Found) + "}";
   } else {
@@ -81,6 +82,13 @@ std::optional<PhaseVerification> ReadVerification(const JsonValue& value) {
     return std::nullopt;
   }
   sector.File = static_cast<std::int32_t>(file);
+  // Where the bytes shown begin in the sector; documents from before it was
+  // kept show the sector's first bytes.
+  if (const JsonValue* at = bad->Find("shownAt")) {
+    std::int64_t shownAt = 0;
+    if (!ReadCount(at, shownAt) || shownAt > SectorBytes - ShownBytes) return std::nullopt;
+    sector.ShownAt = static_cast<std::int32_t>(shownAt);
+  }
   sector.Expected = bad->TextAt("expected");
   sector.Found = bad->TextAt("found");
   if (!IsHex(sector.Expected) || !IsHex(sector.Found)) return std::nullopt;

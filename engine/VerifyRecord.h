@@ -19,7 +19,8 @@ struct PhaseVerification {
 
 struct JsonValue;
 
-// {"checkSeconds": ..., "sectors": {"ok": n, ...}, "firstBad": null | {...}}
+// {"checkSeconds": ..., "sectors": {"ok": n, ...}, "firstBad": null | {"class", "file",
+// "offset", "shownAt", "expected", "found"}}
 std::string VerificationJson(const PhaseVerification& verification);
 // The verification a JSON object holds; nothing when it is malformed.
 std::optional<PhaseVerification> ReadVerification(const JsonValue& value);

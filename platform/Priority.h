@@ -9,4 +9,12 @@ enum class PriorityClass { Idle, Normal, High, Realtime };
 // previous priority in place, when the system refuses (no privilege).
 bool SetPriorityClass(PriorityClass priority);
 
+// Puts the calling thread below the program's other threads, for work that
+// must never delay them (a verified run's checker beside the timed reads):
+// the thread gets the processor whenever they do not want it, and gives it
+// up at once when they wake. On Windows the lowest priority within the
+// process's class. False when the system refuses; the thread runs on as it
+// was.
+bool LowerThreadPriority();
+
 }  // namespace tarnwell::platform

@@ -515,7 +515,7 @@ TEST_F(RunTest, StopRequestEndsTheRunWithoutAHalfRowAndCleansUp) {
   EXPECT_TRUE(HasFile("00000010.bin"));
 }
 
-TEST_F(RunTest, VerifiedRunFindsAFlippedBitAndLeavesCheckingOutOfItsTime) {
+TEST_F(RunTest, VerifiedRunFindsAFlippedBitAndChecksOutsideTheTimedReads) {
   Choices.Verify = true;
   // Between the phases a bit flips in file 3, 50,001 bytes in.
   BenchmarkRun run(Choices, Buffer, Generator, Observer, Environment);
@@ -531,19 +531,57 @@ TEST_F(RunTest, VerifiedRunFindsAFlippedBitAndLeavesCheckingOutOfItsTime) {
   EXPECT_EQ(found.Result.Counts[SectorClass::Ok], 10 * 200 - 1);
   EXPECT_EQ(found.Result.Counts[SectorClass::Corrupted], 1);
   ASSERT_TRUE(found.Result.FirstBad);
-  EXPECT_EQ(found.Result.FirstBad->File, 3);
-  EXPECT_EQ(found.Result.FirstBad->Offset, 49664);  // the sector holding byte 50,001
-  // Each of the 1,000 block checks is one 50 ms tick of the run's clock; the
-  // read phase keeps only its own tick and one per block between checks.
-  EXPECT_NEAR(found.CheckSeconds, 1000 * 0.050, 1e-3);
-  EXPECT_NEAR(Record.Repetitions[0].Read->Seconds, 1001 * 0.050, 1e-3);
+  const BadSector& bad = *found.Result.FirstBad;
+  EXPECT_EQ(bad.File, 3);
+  EXPECT_EQ(bad.Offset, 49664);  // the sector holding byte 50,001
+  // The bytes shown start a little before the one that differs (337 into
+  // the sector), so expected and found differ in it, and only in it.
+  EXPECT_EQ(bad.ShownAt, 332);
+  ASSERT_EQ(bad.Expected.size(), 32u);
+  EXPECT_NE(bad.Expected.substr(10, 2), bad.Found.substr(10, 2));
+  EXPECT_EQ(bad.Expected.substr(0, 10) + bad.Expected.substr(12),
+            bad.Found.substr(0, 10) + bad.Found.substr(12));
+  const std::vector<std::string> notes = RunNotes(Record);
+  EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const std::string& note) {
+    return note.find("セクタの 332 バイト目から") != std::string::npos;
+  }));
+  // The 1,000 blocks fit the checker's buffers: the reads never waited and
+  // no check fell between the phase's two stamps.
+  EXPECT_GE(found.CheckSeconds, 0);
+  EXPECT_NEAR(Record.Repetitions[0].Read->Seconds, 0.050, 1e-9);
   // The write phase's files differ at every sector; the table is as always.
   const std::vector<char>& file = TestFile("00000010.bin");
   EXPECT_NE(0, std::memcmp(file.data(), file.data() + 512, 32));
   EXPECT_TRUE(LastText().starts_with(ResultTable::Header));
 
-  // On one clock, the timeline's shares add up to the phase's own time: the
-  // checks of the files within a share are left out there too.
+  // Files of 1 MB in 1 MB blocks outrun the buffers, so the reads wait for
+  // the checker; the findings stay those of checking in reading order, in
+  // every repetition, and the waits are left out of the phase's time.
+  Choices.FileSizeIndex = 3;   // 1MB
+  Choices.TotalSizeIndex = 1;  // 10MB
+  Choices.OneMegabyteBlocks = true;
+  Choices.RepeatIndex = 1;  // twice
+  Environment.FileSystem.Hook = [&](Call call, int n) {
+    if (call != Call::OpenForRead || n % 10 != 1) return;  // each phase's first file
+    TestFile("00000009.bin")[5] ^= 0x01;
+    TestFile("00000002.bin")[700000] ^= 0x80;
+  };
+  ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
+  for (std::size_t repetition : {0u, 1u}) {
+    const VerifyResult& twice = ReadVerification(repetition).Result;
+    EXPECT_EQ(twice.Counts[SectorClass::Corrupted], 2);
+    EXPECT_EQ(twice.Counts[SectorClass::Ok], 10 * 2048 - 2);
+    ASSERT_TRUE(twice.FirstBad);
+    EXPECT_EQ(twice.FirstBad->File, 2);
+    EXPECT_EQ(twice.FirstBad->Offset, 700000 / 512 * 512);
+  }
+  Environment.FileSystem.Hook = nullptr;
+
+  // On one clock, the timeline's shares add up to the phase's own time.
+  Choices.FileSizeIndex = 2;
+  Choices.TotalSizeIndex = 0;
+  Choices.OneMegabyteBlocks = false;
+  Choices.RepeatIndex = 0;
   Environment.OneClock = true;
   ASSERT_EQ(Run().Result, RunOutcome::Kind::Completed);
   const PhaseRecord& read = *Record.Repetitions[0].Read;
@@ -553,6 +591,52 @@ TEST_F(RunTest, VerifiedRunFindsAFlippedBitAndLeavesCheckingOutOfItsTime) {
               static_cast<double>(read.Stats.Timeline.size()) / 1048576.0 / mbPerSecond;
   }
   EXPECT_NEAR(shares, read.ExactSeconds, 3 * 0.050);
+}
+
+TEST_F(RunTest, VerifiedReadOfFilesCutShortCountsOnlyTheBytesThatCameBack) {
+  Choices.Verify = true;
+  Environment.Plan.Devices = {"sdz"};
+  Environment.Plan.Sources = {"/sys/fake/stat"};
+  Environment.CounterStep = 254800;  // what the read phase reads
+  // During the pause file 3 is cut to 50,000 bytes and files 4 to 10 are
+  // emptied.
+  Environment.FileSystem.Hook = [&](Call call, int n) {
+    if (call != Call::OpenForRead || n != 1) return;
+    TestFile("00000003.bin").resize(50000);
+    for (const char* name : {"00000004.bin", "00000005.bin", "00000006.bin", "00000007.bin",
+                             "00000008.bin", "00000009.bin", "00000010.bin"}) {
+      TestFile(name).clear();
+    }
+  };
+  BenchmarkRun run(Choices, Buffer, Generator, Observer, Environment);
+  const RunOutcome outcome = run.Execute();
+  Environment.FileSystem.Hook = nullptr;
+  ASSERT_EQ(outcome.Result, RunOutcome::Kind::Completed);
+  Record = run.Record(outcome);
+  constexpr std::int64_t Read = 2 * 102400 + 50000;
+  EXPECT_EQ(run.ReadBytes(1), Read);
+  const PhaseRecord& phase = *Record.Repetitions[0].Read;
+  EXPECT_EQ(phase.MBPerSecond, ResultTable::MBPerSecond(Read, phase.Seconds));
+  EXPECT_EQ(Record.MeanReadMBps, phase.MBPerSecond);
+  // The devices moved what was read, not a quarter of what was planned.
+  EXPECT_EQ(phase.Verdict.Bytes, Read);
+  EXPECT_EQ(phase.Verdict.Kind, VerdictKind::Device);
+  EXPECT_EQ(ReadVerification().Result.Counts[SectorClass::Missing], 1024000 / 512 - Read / 512);
+  const std::vector<std::string> notes = RunNotes(Record);
+  EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const std::string& note) {
+    return note.starts_with("検証: 読み込む予定の 1000 KB のうち 751 KB は") &&
+           note.find("実際に読めた 249 KB") != std::string::npos;
+  }));
+
+  // A stop in the middle of a verified read still ends the run at once.
+  Choices.FileSizeIndex = 3;  // 1MB in 1 MB blocks: the checker has work queued
+  Choices.TotalSizeIndex = 1;
+  Choices.OneMegabyteBlocks = true;
+  const int readsBefore = Environment.FileSystem.Count(Call::Read);
+  StopOnCall = std::make_pair(Call::Read, readsBefore + 6);
+  EXPECT_EQ(Run().Result, RunOutcome::Kind::Interrupted);
+  EXPECT_EQ(Environment.FileSystem.Count(Call::Read), readsBefore + 6);
+  EXPECT_EQ(Environment.FileSystem.OpenHandles(), 0);
 }
 
 TEST_F(RunTest, ReadOnlyVerifiedRunTakesTheWritersIdAndClassesWhatChanged) {

@@ -325,7 +325,7 @@ TEST(RunHistory, AVerifiedRunsFindingsComeBackAndForgedOnesAreDamage) {
   found.CheckSeconds = 0.25;
   found.Result.Counts[SectorClass::Ok] = 2047;
   found.Result.Counts[SectorClass::Misplaced] = 1;
-  found.Result.FirstBad = BadSector{SectorClass::Misplaced, 3, 512, "54775331", "5477533102"};
+  found.Result.FirstBad = BadSector{SectorClass::Misplaced, 3, 512, "54775331", "5477533102", 12};
   PhaseRecord read;
   read.Verification = found;
   record.Repetitions[0].Read = read;
@@ -345,11 +345,15 @@ TEST(RunHistory, AVerifiedRunsFindingsComeBackAndForgedOnesAreDamage) {
   EXPECT_EQ(again.Result.FirstBad->Class, SectorClass::Misplaced);
   EXPECT_EQ(again.Result.FirstBad->Offset, 512);
   EXPECT_EQ(again.Result.FirstBad->Found, "5477533102");
+  EXPECT_EQ(again.Result.FirstBad->ShownAt, 12);
   EXPECT_FALSE(back->Repetitions[0].Write->Verification);
   const std::string report = HtmlReport(*back, {});
   EXPECT_NE(report.find("<h2>読み込んだデータの検証</h2>"), std::string::npos);
-  EXPECT_NE(report.find("00000003.bin の 512 バイト目（位置違い） 期待 54775331 実際 5477533102"),
-            std::string::npos);
+  EXPECT_NE(
+      report.find(
+          "00000003.bin の 512 バイト目（位置違い） セクタの 12 バイト目から 期待 54775331 実際 "
+          "5477533102"),
+      std::string::npos);
   // A line of an older program says "verified" alone: the data was checked.
   std::string older = line;
   older.erase(older.find(", \"verification\": \"failed\""), 26);

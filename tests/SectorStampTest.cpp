@@ -71,8 +71,10 @@ TEST(SectorStamp, EachClassAtTheFirstAndLastSectorOfSmallAndLargeBlocks) {
     EXPECT_EQ(r.FirstBad->Class, SectorClass::Corrupted);
     EXPECT_EQ(r.FirstBad->File, 5);
     EXPECT_EQ(r.FirstBad->Offset, at + last);
-    EXPECT_EQ(r.FirstBad->Expected, HexBytes(written.data() + last, 16));
-    EXPECT_EQ(r.FirstBad->Found, r.FirstBad->Expected);  // the stamp itself survived
+    // The stamp survived: the bytes shown are those around the flipped one.
+    EXPECT_EQ(r.FirstBad->ShownAt, 296);
+    EXPECT_EQ(r.FirstBad->Expected, HexBytes(written.data() + last + 296, 16));
+    EXPECT_EQ(r.FirstBad->Found, HexBytes(read.data() + last + 296, 16));
 
     // A flipped bit in the first sector's offset field is damage too, not
     // another address.
@@ -90,9 +92,16 @@ TEST(SectorStamp, EachClassAtTheFirstAndLastSectorOfSmallAndLargeBlocks) {
     StampBlock(other.data(), bytes, TheRun, 6, at);
     EXPECT_EQ(Check(other, written, 5, at).Counts[SectorClass::Misplaced], bytes / SectorBytes);
 
-    // Another run's last sector: stale; a zeroed first sector: corrupted.
+    // Another run's last sector: stale, shown where the run ids differ
+    // (its marker, file and offset are the same).
     read = written;
     StampBlock(read.data() + last, SectorBytes, TheRun + 1, 5, at + last);
+    r = Check(read, written, 5, at);
+    EXPECT_EQ(r.FirstBad->Class, SectorClass::Stale);
+    EXPECT_EQ(r.FirstBad->ShownAt, 12);
+    EXPECT_EQ(r.FirstBad->Found.substr(8, 2), "f0");  // the other id's lowest byte
+    EXPECT_EQ(r.FirstBad->Expected.substr(8, 2), "ef");
+    // A zeroed first sector besides: corrupted, and first in reading order.
     std::fill(read.begin(), read.begin() + SectorBytes, 0);
     r = Check(read, written, 5, at);
     EXPECT_EQ(r.Counts[SectorClass::Stale], 1);

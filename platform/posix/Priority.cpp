@@ -82,4 +82,16 @@ bool SetPriorityClass(PriorityClass priority) {
   return applied;
 }
 
+bool LowerThreadPriority() {
+  // Under SCHED_IDLE (the idle class) it is below every other thread
+  // already; a real-time thread first returns to the normal policy.
+  const int policy = ::sched_getscheduler(0);
+  if (policy == SCHED_IDLE) return true;
+  if (policy == SCHED_FIFO || policy == SCHED_RR) {
+    const sched_param param{};
+    if (::sched_setscheduler(0, SCHED_OTHER, &param) != 0) return false;
+  }
+  return ::setpriority(PRIO_PROCESS, 0, 19) == 0;
+}
+
 }  // namespace tarnwell::platform

@@ -12,4 +12,8 @@ bool SetPriorityClass(PriorityClass priority) {
   return ::SetPriorityClass(::GetCurrentProcess(), Classes[static_cast<int>(priority)]) != 0;
 }
 
+bool LowerThreadPriority() {
+  return ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_LOWEST) != 0;
+}
+
 }  // namespace tarnwell::platform
