@@ -130,6 +130,8 @@ def supervise(work, lease_seconds, argv):
         child = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
     write_atomically(path_in(work, "pid"), "%d\n" % child.pid)
     stopped = None
+    stopping_since = None
+    last_stamp, renewed = os.stat(lease).st_mtime_ns, time.monotonic()
     while True:
         try:
             rc = child.wait(timeout=0.5)
@@ -140,19 +142,23 @@ def supervise(work, lease_seconds, argv):
             stopped = "cancelled"
             child.send_signal(signal.SIGINT)
         elif stopped is None:
+            # Renewed when its time stamp changes; counted on the monotonic
+            # clock, so that a step of the wall clock neither ends nor
+            # stretches the lease.
             try:
-                age = time.time() - os.stat(lease).st_mtime
+                stamp = os.stat(lease).st_mtime_ns
             except OSError:
-                age = lease_seconds + 1
-            if age > lease_seconds:
+                stamp = None
+            if stamp != last_stamp:
+                last_stamp, renewed = stamp, time.monotonic()
+            if stamp is None or time.monotonic() - renewed > lease_seconds:
                 stopped = "lease"
                 child.send_signal(signal.SIGINT)
-        if stopped and os.path.exists(path_in(work, "stopping")):
+        if stopped and stopping_since is None:
+            stopping_since = time.monotonic()
+        elif stopped and time.monotonic() - stopping_since > 60:
             # Sixty seconds after the interrupt, the runner is not stopping.
-            if time.time() - os.stat(path_in(work, "stopping")).st_mtime > 60:
-                child.kill()
-        elif stopped:
-            touch(path_in(work, "stopping"))
+            child.kill()
     if stopped == "lease":
         # Nobody is left to fetch anything: leave nothing behind.
         shutil.rmtree(work, ignore_errors=True)
@@ -161,7 +167,7 @@ def supervise(work, lease_seconds, argv):
 
 
 def start(args):
-    for name in ("rc", "pid", "cancel", "stopping", "stdout", "stderr"):
+    for name in ("rc", "pid", "cancel", "stdout", "stderr"):
         try:
             os.unlink(path_in(args.work, name))
         except FileNotFoundError:
