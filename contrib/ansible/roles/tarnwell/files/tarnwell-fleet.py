@@ -121,14 +121,21 @@ def write_atomically(name, text):
     os.replace(name + ".new", name)
 
 
-def supervise(work, lease_seconds, argv):
+def supervise(work, lease_seconds, argv, ready):
     """The daemon: runs the runner, records how it ended, and stops it when
-    the lease runs out."""
+    the lease runs out. Says "ok" on ready once the runner's pid is on
+    record, so that no poll can find the run neither started nor ended."""
     lease = path_in(work, "lease")
     touch(lease)
-    with open(path_in(work, "stdout"), "wb") as out, open(path_in(work, "stderr"), "wb") as err:
-        child = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+    try:
+        with open(path_in(work, "stdout"), "wb") as out, open(path_in(work, "stderr"), "wb") as err:
+            child = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+    except OSError as error:
+        os.write(ready, str(error).encode("utf-8", "replace"))
+        return
     write_atomically(path_in(work, "pid"), "%d\n" % child.pid)
+    os.write(ready, b"ok")
+    os.close(ready)
     stopped = None
     stopping_since = None
     last_stamp, renewed = os.stat(lease).st_mtime_ns, time.monotonic()
@@ -186,15 +193,16 @@ def start(args):
         for fd in (0, 1, 2):
             os.dup2(null, fd)
         try:
-            os.write(ready_write, b"ok")
-            os.close(ready_write)
-            supervise(args.work, args.lease, args.argv)
+            supervise(args.work, args.lease, args.argv, ready_write)
         finally:
             os._exit(0)
     os.close(ready_write)
     with os.fdopen(ready_read, "rb") as ready:
         answer = ready.read()
-    emit(state="started" if answer == b"ok" else "failed", now=now, startAt=args.start_at)
+    if answer == b"ok":
+        emit(state="started", now=now, startAt=args.start_at)
+    else:
+        emit(state="failed", now=now, startAt=args.start_at, why=answer.decode("utf-8", "replace"))
 
 
 def tail(name, limit=4000):
