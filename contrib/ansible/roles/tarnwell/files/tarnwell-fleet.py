@@ -121,6 +121,17 @@ def write_atomically(name, text):
     os.replace(name + ".new", name)
 
 
+STOP_SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT)
+
+
+def default_signals():
+    """The runner's stop signals as the runner expects them: a play started
+    from a script's background job, or Ansible's own processes, may pass
+    them on ignored, and an ignored SIGINT would not stop the run."""
+    for number in STOP_SIGNALS:
+        signal.signal(number, signal.SIG_DFL)
+
+
 def supervise(work, lease_seconds, argv, ready):
     """The daemon: runs the runner, records how it ended, and stops it when
     the lease runs out. Says "ok" on ready once the runner's pid is on
@@ -129,7 +140,8 @@ def supervise(work, lease_seconds, argv, ready):
     touch(lease)
     try:
         with open(path_in(work, "stdout"), "wb") as out, open(path_in(work, "stderr"), "wb") as err:
-            child = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+            child = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                     preexec_fn=default_signals)
     except OSError as error:
         os.write(ready, str(error).encode("utf-8", "replace"))
         return
