@@ -1,4 +1,4 @@
-# Installation and the Debian package: both programs, the desktop entry and
+# Installation and the Debian packages: both programs, the desktop entry and
 # icons, README.TXT, the HTML manual, the man pages, the copyright and the
 # changelog.
 # Included at the end of the root CMakeLists.txt, after every target exists.
@@ -61,66 +61,95 @@ add_custom_target(tarnwell_data ALL
 
 # ---- installation ------------------------------------------------------------
 
-install(TARGETS tarnwell-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The window comes from ui/; a build without it still installs the rest, but
-# no menu entry (nor its icons) that would start a program the package lacks.
-if(TARGET tarnwell)
-  install(TARGETS tarnwell RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.desktop
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.svg
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-  foreach(size IN LISTS TARNWELL_ICON_SIZES)
-    install(FILES ${PROJECT_BINARY_DIR}/icons/${size}x${size}/tarnwell.png
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
-  endforeach()
-endif()
-
-# README.TXT where the installed program looks for it (bin/../share/tarnwell);
+# Two packages, the Debian way: tarnwell-cli, the runner with the manuals and
+# the document schema, without Qt, which a server installs alone; and
+# tarnwell, the window and its menu entry, which depends on it.
+install(TARGETS tarnwell-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
+# README.TXT where the installed programs look for it (bin/../share/tarnwell);
 # the HTML manual where the web address points by default.
-install(FILES ${PROJECT_SOURCE_DIR}/doc/README.TXT DESTINATION ${CMAKE_INSTALL_DATADIR}/tarnwell)
+install(FILES ${PROJECT_SOURCE_DIR}/doc/README.TXT DESTINATION ${CMAKE_INSTALL_DATADIR}/tarnwell
+        COMPONENT cli)
 install(FILES ${PROJECT_SOURCE_DIR}/doc/manual.html
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell COMPONENT cli)
 # What readers of the runner's documents validate them against.
 install(FILES ${PROJECT_SOURCE_DIR}/doc/tarnwell-run.schema.json
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell)
-install(FILES ${PROJECT_BINARY_DIR}/man/tarnwell-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-if(TARGET tarnwell)
-  install(FILES ${PROJECT_BINARY_DIR}/man/tarnwell.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell COMPONENT cli)
+install(FILES ${PROJECT_BINARY_DIR}/man/tarnwell-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT cli)
 # What Debian wants of every package: the machine-readable copyright and the
-# changelog.
+# changelog, in the package's own documentation folder.
 install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell-cli COMPONENT cli)
 
-# ---- Debian package ----------------------------------------------------------
+# The window comes from ui/; a build without it makes the runner's package
+# alone, and no menu entry (nor its icons) that would start a program no
+# package holds.
+if(TARGET tarnwell)
+  install(TARGETS tarnwell RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT gui)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT gui)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/tarnwell.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT gui)
+  foreach(size IN LISTS TARNWELL_ICON_SIZES)
+    install(FILES ${PROJECT_BINARY_DIR}/icons/${size}x${size}/tarnwell.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps COMPONENT gui)
+  endforeach()
+  install(FILES ${PROJECT_BINARY_DIR}/man/tarnwell.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+          COMPONENT gui)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwell COMPONENT gui)
+endif()
+
+# ---- Debian packages ---------------------------------------------------------
 
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL cli)
+if(TARGET tarnwell)
+  list(APPEND CPACK_COMPONENTS_ALL gui)
+endif()
 set(CPACK_PACKAGE_NAME tarnwell)
 set(CPACK_PACKAGE_VENDOR "Tarnwell")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Tarnwell maintainers <maintainers@tarnwell.invalid>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "disk benchmark writing and reading whole files")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tarnwell writes test files of a chosen size around the file cache (direct
-I/O, every write forced to the device), reads them back in name order or at
-random, and shows per repetition the seconds taken and the throughput, then
-the mean time, its variance and the mean throughput.
-
-The package holds the window (tarnwell, Qt 6, Japanese) and the headless
-runner (tarnwell-cli) with their man pages.")
+set(CPACK_DEBIAN_PACKAGE_SOURCE tarnwell)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Library dependencies come from dpkg-shlibdeps (dpkg-dev). Qt finds its
-# display plug-ins at run time, so shlibdeps cannot see that package.
+# Library dependencies come from dpkg-shlibdeps (dpkg-dev), per package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-if(TARGET tarnwell)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-endif()
+set(tarnwell_description
+    "Tarnwell writes test files of a chosen size around the file cache (direct
+I/O, every write forced to the device), reads them back in name order or at
+random, and shows per repetition the seconds taken and the throughput, then
+the mean time, its variance and the mean throughput.")
+
+set(CPACK_DEBIAN_CLI_PACKAGE_NAME tarnwell-cli)
+set(CPACK_DEBIAN_CLI_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_CLI_PACKAGE_SECTION utils)
+set(CPACK_COMPONENT_CLI_DESCRIPTION
+    "disk benchmark writing and reading whole files (runner)
+${tarnwell_description}
+
+This package holds the headless runner (tarnwell-cli), without a window or
+GUI libraries, with its man page, the Japanese manuals and the schema of its
+result documents.")
+
+set(CPACK_DEBIAN_GUI_PACKAGE_NAME tarnwell)
+set(CPACK_DEBIAN_GUI_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_GUI_PACKAGE_SECTION utils)
+# Qt finds its display plug-ins at run time, so shlibdeps cannot see that
+# package; the manuals the Help menu opens come with the runner.
+set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "tarnwell-cli (= ${PROJECT_VERSION}), qt6-qpa-plugins")
 # xdg-open opens README.TXT and the manual; the texts want a Japanese font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-ipafont-gothic | fonts-noto-cjk")
+set(CPACK_DEBIAN_GUI_PACKAGE_RECOMMENDS "xdg-utils, fonts-ipafont-gothic | fonts-noto-cjk")
+set(CPACK_COMPONENT_GUI_DESCRIPTION
+    "disk benchmark writing and reading whole files (window)
+${tarnwell_description}
+
+This package holds the window (tarnwell, Qt 6, Japanese) with its menu entry
+and man page; the runner comes with tarnwell-cli.")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
 
