@@ -27,6 +27,7 @@
 #include "engine/RunHistory.h"
 #include "engine/RunId.h"
 #include "engine/RunNotes.h"
+#include "engine/TextFormat.h"
 #include "engine/UnitMSec.h"
 #include "engine/UtcTime.h"
 #include "engine/Utf8.h"
@@ -216,15 +217,6 @@ void Complain(const std::string& text, const std::string& reason = {}) {
 }
 
 // A text of CliTexts with its placeholders filled in.
-template <class... Values>
-std::string Format(const char* format, Values... values) {
-  const int length = std::snprintf(nullptr, 0, format, values...);
-  if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, values...);
-  return text;
-}
-
 // A file the runner writes or reads, as the user named it; `kind` is the
 // text that names it in a message (CliTexts::ReportFile, ...).
 struct NamedFile {
@@ -266,8 +258,8 @@ std::optional<int> RefuseUnsafeFiles(const std::vector<NamedFile>& files) {
       // Each pair once, with an output first.
       if (!files[i].output || j == i || (files[j].output && j < i)) continue;
       if (!platform::SameFile(places[i], places[j])) continue;
-      Complain(Format(CliTexts::SameFile, files[i].kind, files[i].path.c_str(), files[j].kind,
-                      files[j].path.c_str()) +
+      Complain(FormatText(CliTexts::SameFile, files[i].kind, files[i].path.c_str(), files[j].kind,
+                          files[j].path.c_str()) +
                "\n" + CliTexts::SeeHelp);
       return ExitUsage;
     }
@@ -495,9 +487,9 @@ int Main(int argc, char** argv) {
     const std::int64_t fileSize = FileSizeTable[sizeIndex];
     if (const std::int64_t files = choices.TotalBytes / fileSize;
         files > 0 && choices.TotalBytes % fileSize != 0) {
-      std::fputs(Format(CliTexts::TotalRoundedDown, TotalText(choices.TotalBytes).c_str(),
-                        std::string(FileSizeItems[sizeIndex]).c_str(),
-                        static_cast<long long>(files), TotalText(files * fileSize).c_str())
+      std::fputs(FormatText(CliTexts::TotalRoundedDown, TotalText(choices.TotalBytes).c_str(),
+                            std::string(FileSizeItems[sizeIndex]).c_str(),
+                            static_cast<long long>(files), TotalText(files * fileSize).c_str())
                      .c_str(),
                  stderr);
     }

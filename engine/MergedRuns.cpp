@@ -7,21 +7,13 @@
 #include <limits>
 
 #include "engine/RunParameters.h"
+#include "engine/TextFormat.h"
 #include "engine/UtcTime.h"
 #include "engine/Utf8.h"
 #include "engine/VerifyRecord.h"
 
 namespace tarnwell {
 namespace {
-
-template <class... Args>
-std::string Format(const char* format, Args... args) {
-  const int size = std::snprintf(nullptr, 0, format, args...);
-  std::string text(static_cast<std::size_t>(std::max(size, 0)) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, args...);
-  text.resize(text.size() - 1);
-  return text;
-}
 
 constexpr double BytesPerMB = 1048576.0;
 // Choices that may differ from host to host: where each one measured, and
@@ -111,8 +103,8 @@ public:
     if (!(value->Number >= static_cast<double>(lowest) &&
           value->Number <= static_cast<double>(highest)) ||
         value->Number != std::floor(value->Number)) {
-      Fail(Format(MergeTexts::CountOutOfRange, key, static_cast<long long>(lowest),
-                  static_cast<long long>(highest)));
+      Fail(FormatText(MergeTexts::CountOutOfRange, key, static_cast<long long>(lowest),
+                      static_cast<long long>(highest)));
       return lowest;
     }
     return static_cast<std::int64_t>(value->Number);
@@ -205,8 +197,8 @@ void AddHistogram(const JsonValue& phase, std::int64_t files, Reader& reader,
     }
   }
   if (timed > static_cast<double>(files)) {
-    return reader.Fail(Format(MergeTexts::TooManyFiles, static_cast<long long>(timed),
-                              static_cast<long long>(files)));
+    return reader.Fail(FormatText(MergeTexts::TooManyFiles, static_cast<long long>(timed),
+                                  static_cast<long long>(files)));
   }
   MergeHistogram(into ? into->Histogram : into.emplace().Histogram, read);
 }
@@ -230,8 +222,8 @@ std::optional<HostPhase> ReadPhase(const JsonValue* phase, const PhaseShape& sha
       // More shares than the runner keeps would let a few of them claim
       // the phase's bytes at any rate.
       if (timeline->Items.size() > static_cast<std::size_t>(PhaseRecorder::MaxSlices)) {
-        reader.Fail(
-            Format(MergeTexts::TimelineTooLong, PhaseRecorder::MaxSlices, timeline->Items.size()));
+        reader.Fail(FormatText(MergeTexts::TimelineTooLong, PhaseRecorder::MaxSlices,
+                               timeline->Items.size()));
         return result;
       }
       double previous = 0;
@@ -524,8 +516,8 @@ bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) 
   host.Verified = choices->BoolAt("verify");
   // A completed run recorded every repetition, numbered in order.
   if (!reader.Failed() && repetitions->Items.size() != static_cast<std::size_t>(repeat)) {
-    reader.Fail(Format(MergeTexts::RepetitionCount, static_cast<int>(repeat),
-                       static_cast<int>(repetitions->Items.size())));
+    reader.Fail(FormatText(MergeTexts::RepetitionCount, static_cast<int>(repeat),
+                           static_cast<int>(repetitions->Items.size())));
   }
 
   // Read into copies, so that a document refused halfway adds nothing.
@@ -541,7 +533,7 @@ bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) 
     const JsonValue* numbered = repetition.Find("repetition");
     if (numbered == nullptr || numbered->Type != JsonValue::Kind::Number ||
         numbered->Number != number) {
-      reader.Fail(Format(MergeTexts::RepetitionNumber, number, ShownValue(numbered).c_str()));
+      reader.Fail(FormatText(MergeTexts::RepetitionNumber, number, ShownValue(numbered).c_str()));
       break;
     }
     const JsonValue* write = repetition.Find("write");
@@ -549,11 +541,11 @@ bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) 
     const bool hasWrite = write != nullptr && write->Type == JsonValue::Kind::Object;
     const bool hasRead = read != nullptr && read->Type == JsonValue::Kind::Object;
     if (readOnly && hasWrite) {
-      reader.Fail(Format(MergeTexts::PhaseUnexpected, number));
+      reader.Fail(FormatText(MergeTexts::PhaseUnexpected, number));
     } else if (!readOnly && !hasWrite) {
-      reader.Fail(Format(MergeTexts::PhaseMissing, number, MergeTexts::Write));
+      reader.Fail(FormatText(MergeTexts::WriteMissing, number));
     } else if (!hasRead) {
-      reader.Fail(Format(MergeTexts::PhaseMissing, number, MergeTexts::Read));
+      reader.Fail(FormatText(MergeTexts::ReadMissing, number));
     }
     if (reader.Failed()) break;
     host.Writes.push_back(
@@ -646,8 +638,8 @@ MergedRuns MergeRuns(const std::vector<MergeDocument>& documents) {
 std::string VerifyCell(const MergedHost& host) {
   if (!host.Verified) return MergeTexts::NotVerified;
   if (host.SectorsBad == 0) return MergeTexts::VerifyPassed;
-  return Format(MergeTexts::VerifyFailed, static_cast<long long>(host.SectorsBad),
-                static_cast<long long>(host.SectorsChecked));
+  return FormatText(MergeTexts::VerifyFailed, static_cast<long long>(host.SectorsBad),
+                    static_cast<long long>(host.SectorsChecked));
 }
 
 std::string VerdictCell(const MergedHost& host, bool write) {
@@ -674,10 +666,10 @@ std::vector<std::string> MergeNotes(const MergedRuns& merged) {
   };
   std::vector<std::string> notes;
   if (merged.VerifyFailed) {
-    notes.push_back(Format(MergeTexts::FailedNote, hosts(FailedVerification).c_str()));
+    notes.push_back(FormatText(MergeTexts::FailedNote, hosts(FailedVerification).c_str()));
   }
   if (merged.CacheMeasured) {
-    notes.push_back(Format(MergeTexts::CacheNote, hosts(MeasuredCache).c_str()));
+    notes.push_back(FormatText(MergeTexts::CacheNote, hosts(MeasuredCache).c_str()));
   }
   // A host on a memory file system measured memory: its reason says so.
   for (const MergedHost& host : merged.Hosts) {
@@ -686,17 +678,17 @@ std::vector<std::string> MergeNotes(const MergedRuns& merged) {
     };
     if (!host.CountersReason.empty() &&
         (unjudged(host.WriteVerdicts) || unjudged(host.ReadVerdicts))) {
-      notes.push_back(Format(MergeTexts::UnjudgedNote, PrintableText(host.Host).c_str(),
-                             PrintableText(host.CountersReason).c_str()));
+      notes.push_back(FormatText(MergeTexts::UnjudgedNote, PrintableText(host.Host).c_str(),
+                                 PrintableText(host.CountersReason).c_str()));
     }
   }
   if (!merged.UnknownOffsets.empty()) {
-    notes.push_back(Format(MergeTexts::UnknownOffsetNote,
-                           hosts([](const MergedHost& h) { return !h.ClockOffset; }).c_str()));
+    notes.push_back(FormatText(MergeTexts::UnknownOffsetNote,
+                               hosts([](const MergedHost& h) { return !h.ClockOffset; }).c_str()));
   } else if (std::any_of(merged.Phases.begin(), merged.Phases.end(),
                          [](const PhaseOverlap& p) { return p.ClockDoubt; })) {
-    notes.push_back(
-        Format(MergeTexts::ClockDoubtNote, Format("%.3f", merged.ClockUncertainty).c_str()));
+    notes.push_back(FormatText(MergeTexts::ClockDoubtNote,
+                               FormatText("%.3f", merged.ClockUncertainty).c_str()));
   }
   return notes;
 }

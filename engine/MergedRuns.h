@@ -37,7 +37,8 @@ inline constexpr const char* RepeatNotAChoice = "choices の repeat は 1 3 5 10
 inline constexpr const char* RepetitionNumber = "%d 番目の繰り返しの番号が %s です";
 inline constexpr const char* RepetitionCount =
     "完了した測定の繰り返しは %d 回のはずが、%d 回あります";
-inline constexpr const char* PhaseMissing = "%d 回目の%sがありません";
+inline constexpr const char* WriteMissing = "%d 回目の書き込みがありません";
+inline constexpr const char* ReadMissing = "%d 回目の読み込みがありません";
 inline constexpr const char* PhaseUnexpected = "読み込みだけの測定に %d 回目の書き込みがあります";
 inline constexpr const char* TimelineTooLong = "timeline は %d 区切りまでです（%zu あります）";
 inline constexpr const char* TimelineBeyondPhase = "timeline が段階の時間を超えています";

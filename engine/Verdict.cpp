@@ -7,6 +7,7 @@
 
 #include "engine/Json.h"
 #include "engine/RunRecord.h"
+#include "engine/TextFormat.h"
 
 namespace tarnwell {
 namespace {
@@ -18,17 +19,7 @@ constexpr double BytesPerMB = 1048576.0;
 constexpr double LargestFigure = 1e12;
 
 // Sized to the text: a path in it may be long.
-template <class... Args>
-std::string Format(const char* format, Args... args) {
-  const int length = std::snprintf(nullptr, 0, format, args...);
-  if (length <= 0) return "";
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, args...);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
-std::string Fixed(double value) { return Format("%.1f", value); }
+std::string Fixed(double value) { return FormatText("%.1f", value); }
 
 std::string Joined(const std::vector<std::string>& names) {
   std::string text;
@@ -41,7 +32,7 @@ int Percent(double ratio) { return static_cast<int>(std::lround(ratio * 100)); }
 std::string CacheName(const DeviceCounting& counting) {
   return counting.BackingFile.empty()
              ? std::string(VerdictTexts::SomeCache)
-             : Format(VerdictTexts::BackingFileCache, counting.BackingFile.c_str());
+             : FormatText(VerdictTexts::BackingFileCache, counting.BackingFile.c_str());
 }
 
 const char* KindName(VerdictKind kind) {
@@ -62,7 +53,7 @@ const char* KindName(VerdictKind kind) {
 
 std::string PhaseName(bool write, int repetition) {
   std::string name = write ? VerdictTexts::Write : VerdictTexts::Read;
-  if (repetition > 0) name += Format(VerdictTexts::Repetition, repetition);
+  if (repetition > 0) name += FormatText(VerdictTexts::Repetition, repetition);
   return name;
 }
 
@@ -109,28 +100,28 @@ DeviceCounting CountingFor(const platform::CounterPlan& plan) {
   const char* type = plan.FileSystemType.c_str();
   const char* place = plan.PlacePath.c_str();
   if (plan.Place == platform::GapPlace::OverlayUpper && plan.Gap == CounterGap::InMemory) {
-    counting.Reason = Format(VerdictTexts::OverlayUpperOnMemory, place, type);
+    counting.Reason = FormatText(VerdictTexts::OverlayUpperOnMemory, place, type);
     return counting;
   }
   if (plan.Place == platform::GapPlace::LoopBackingFile) {
-    counting.Reason = plan.FileSystemType.empty() ? Format(VerdictTexts::LoopBackingHidden, place)
-                      : plan.Gap == CounterGap::InMemory
-                          ? Format(VerdictTexts::LoopOnMemory, place, type)
-                          : Format(VerdictTexts::LoopOnUncounted, place, type);
+    counting.Reason =
+        plan.FileSystemType.empty()        ? FormatText(VerdictTexts::LoopBackingHidden, place)
+        : plan.Gap == CounterGap::InMemory ? FormatText(VerdictTexts::LoopOnMemory, place, type)
+                                           : FormatText(VerdictTexts::LoopOnUncounted, place, type);
     return counting;
   }
   switch (plan.Gap) {
     case CounterGap::InMemory:
-      counting.Reason = Format(VerdictTexts::InMemory, type);
+      counting.Reason = FormatText(VerdictTexts::InMemory, type);
       break;
     case CounterGap::Overlay:
-      counting.Reason = Format(VerdictTexts::Overlay, type);
+      counting.Reason = FormatText(VerdictTexts::Overlay, type);
       break;
     case CounterGap::Fuse:
-      counting.Reason = Format(VerdictTexts::Fuse, type);
+      counting.Reason = FormatText(VerdictTexts::Fuse, type);
       break;
     case CounterGap::Network:
-      counting.Reason = Format(VerdictTexts::Network, type);
+      counting.Reason = FormatText(VerdictTexts::Network, type);
       break;
     case CounterGap::Wine:
       counting.Reason = VerdictTexts::Wine;
@@ -143,7 +134,7 @@ DeviceCounting CountingFor(const platform::CounterPlan& plan) {
     }
     case CounterGap::NoBlockDevice:
     case CounterGap::None:
-      counting.Reason = Format(VerdictTexts::NoBlockDevice, type);
+      counting.Reason = FormatText(VerdictTexts::NoBlockDevice, type);
       break;
   }
   return counting;
@@ -153,7 +144,7 @@ std::string MemoryNotice(const platform::CounterPlan& plan) {
   if (plan.Gap != platform::CounterGap::InMemory || plan.Place == platform::GapPlace::Folder) {
     return "";
   }
-  return Format(VerdictTexts::MemoryBelow, plan.FileSystemType.c_str(), plan.PlacePath.c_str());
+  return FormatText(VerdictTexts::MemoryBelow, plan.FileSystemType.c_str(), plan.PlacePath.c_str());
 }
 
 PhaseVerdict Judge(const DeviceCounting& counting, std::int64_t bytes, std::int64_t deviceBytes,
@@ -198,20 +189,21 @@ std::string VerdictReason(const DeviceCounting& counting, const PhaseVerdict& ve
   if (counting.Wine) return VerdictTexts::Wine;
   const std::string devices = Joined(counting.Devices);
   if (verdict.OverLink) {
-    return Format(VerdictTexts::OverLink, Fixed(mbPerSecond).c_str(), devices.c_str(),
-                  Fixed(counting.LinkMBps).c_str());
+    return FormatText(VerdictTexts::OverLink, Fixed(mbPerSecond).c_str(), devices.c_str(),
+                      Fixed(counting.LinkMBps).c_str());
   }
   const double ratio = verdict.Ratio();
   if (ratio < 0) return counting.Devices.empty() ? counting.Reason : VerdictTexts::CountersLost;
-  const std::string share = Format(VerdictTexts::DeviceShare, devices.c_str(), Percent(ratio));
+  const std::string share = FormatText(VerdictTexts::DeviceShare, devices.c_str(), Percent(ratio));
   const std::string cache = CacheName(counting);
   switch (verdict.Kind) {
     case VerdictKind::Device:
       return share + VerdictTexts::HighMeansArrived;
     case VerdictKind::Mixed:
-      return share + Format(VerdictTexts::AtLeastCache, 100 - Percent(ratio), cache.c_str());
+      return share + FormatText(VerdictTexts::AtLeastCache, 100 - Percent(ratio), cache.c_str());
     default:
-      return share + Format(VerdictTexts::TheRest, cache.c_str()) + VerdictTexts::LowProvesCache;
+      return share + FormatText(VerdictTexts::TheRest, cache.c_str()) +
+             VerdictTexts::LowProvesCache;
   }
 }
 

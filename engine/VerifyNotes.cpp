@@ -6,6 +6,7 @@
 #include "engine/FigureText.h"
 #include "engine/HtmlReport.h"
 #include "engine/TestFiles.h"
+#include "engine/TextFormat.h"
 
 namespace tarnwell {
 namespace {
@@ -14,13 +15,6 @@ constexpr SectorClass BadClasses[] = {SectorClass::Corrupted, SectorClass::Mispl
                                       SectorClass::Stale, SectorClass::Missing};
 
 const char* ClassName(SectorClass c) { return VerifyTexts::ClassNames[static_cast<int>(c)]; }
-
-std::string Format(const char* format, auto... values) {
-  const int length = std::snprintf(nullptr, 0, format, values...);
-  std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, values...);
-  return text;
-}
 
 // "破損 1、位置違い 0、別の測定 0、欠落 0"
 std::string ClassCounts(const VerifyCounts& counts) {
@@ -33,10 +27,10 @@ std::string ClassCounts(const VerifyCounts& counts) {
 }
 
 std::string FirstBadText(const BadSector& bad) {
-  return Format(VerifyTexts::FirstBad, TestFileName(bad.File).c_str(),
-                static_cast<long long>(bad.Offset), ClassName(bad.Class),
-                static_cast<int>(bad.ShownAt), bad.Expected.c_str(),
-                bad.Found.empty() ? VerifyTexts::NothingFound : bad.Found.c_str());
+  return FormatText(VerifyTexts::FirstBad, TestFileName(bad.File).c_str(),
+                    static_cast<long long>(bad.Offset), ClassName(bad.Class),
+                    static_cast<int>(bad.ShownAt), bad.Expected.c_str(),
+                    bad.Found.empty() ? VerifyTexts::NothingFound : bad.Found.c_str());
 }
 
 }  // namespace
@@ -60,12 +54,12 @@ void VerifyNotes(const RunRecord& record, std::vector<std::string>& notes) {
   const VerifyResult total = RunVerification(record);
   if (total.Counts.Total() == 0) return;
   if (total.Clean()) {
-    notes.push_back(Format(VerifyTexts::AllGood, static_cast<long long>(total.Counts.Total())));
+    notes.push_back(FormatText(VerifyTexts::AllGood, static_cast<long long>(total.Counts.Total())));
     return;
   }
-  notes.push_back(Format(VerifyTexts::SomeBad, static_cast<long long>(total.Counts.Bad()),
-                         static_cast<long long>(total.Counts.Total()),
-                         ClassCounts(total.Counts).c_str()));
+  notes.push_back(FormatText(VerifyTexts::SomeBad, static_cast<long long>(total.Counts.Bad()),
+                             static_cast<long long>(total.Counts.Total()),
+                             ClassCounts(total.Counts).c_str()));
   if (total.FirstBad) notes.push_back(FirstBadText(*total.FirstBad));
   // The bytes each judged read phase moved are what it really read.
   std::int64_t planned = 0;
@@ -76,8 +70,9 @@ void VerifyNotes(const RunRecord& record, std::vector<std::string>& notes) {
     read += repetition.Read->Verdict.Bytes;
   }
   if (read < planned) {
-    notes.push_back(Format(VerifyTexts::PartlyRead, ApproximateSize(planned).c_str(),
-                           ApproximateSize(planned - read).c_str(), ApproximateSize(read).c_str()));
+    notes.push_back(FormatText(VerifyTexts::PartlyRead, ApproximateSize(planned).c_str(),
+                               ApproximateSize(planned - read).c_str(),
+                               ApproximateSize(read).c_str()));
   }
   const VerifyCounts& counts = total.Counts;
   if (record.ReadOnly && counts[SectorClass::Ok] == 0 && counts[SectorClass::Misplaced] == 0 &&
@@ -100,7 +95,7 @@ std::string VerifySection(const RunRecord& record) {
     html += "<tr><td>" + std::to_string(repetition.Number) + "</td>";
     for (const std::int64_t n : v.Result.Counts.Sectors)
       html += "<td>" + std::to_string(n) + "</td>";
-    html += "<td>" + Format("%.3f", v.CheckSeconds) + "</td></tr>";
+    html += "<td>" + FormatText("%.3f", v.CheckSeconds) + "</td></tr>";
   }
   html += "</tbody></table><p class=\"note\">セクタ（512 バイト）の数。</p>";
   const VerifyResult total = RunVerification(record);

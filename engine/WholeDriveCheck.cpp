@@ -7,6 +7,7 @@
 
 #include "engine/HtmlReport.h"
 #include "engine/Json.h"
+#include "engine/TextFormat.h"
 #include "engine/VerifyNotes.h"
 
 namespace tarnwell {
@@ -16,13 +17,6 @@ constexpr double Megabyte = 1048576.0;
 constexpr double Gigabyte = 1073741824.0;
 
 // `format` with each "%s" replaced by the next of `texts`.
-template <class... Texts>
-std::string Format(const char* format, const Texts&... texts) {
-  std::vector<char> text(std::char_traits<char>::length(format) + (texts.size() + ... + 1));
-  std::snprintf(text.data(), text.size(), format, texts.c_str()...);
-  return text.data();
-}
-
 const char* ShortfallName(FillShortfall shortfall) {
   switch (shortfall) {
     case FillShortfall::None:
@@ -63,7 +57,7 @@ std::string SizeFill(RunParameters& parameters, int fileSizeIndex,
   if (device.FreeBytes < 0) return WholeDriveTexts::FreeSpaceUnknown;
   const std::optional<FillPlan> plan =
       PlanFill(device.FreeBytes, device.CapacityBytes, parameters.FileSize, keptBytes);
-  if (!plan) return Format(WholeDriveTexts::TooLittleRoom, SizeText(device.FreeBytes));
+  if (!plan) return FormatText(WholeDriveTexts::TooLittleRoom, SizeText(device.FreeBytes));
   parameters.FileCount = plan->FileCount;
   fill = FillRecord{};
   fill->CapacityBytes = device.CapacityBytes;
@@ -197,27 +191,28 @@ void FillNotes(const RunRecord& record, std::vector<std::string>& notes) {
   switch (fill.Shortfall) {
     case FillShortfall::None:
       if (fill.WrittenBytes < fill.PlannedBytes)
-        notes.push_back(Format(WholeDriveTexts::FullEarly, planned));
+        notes.push_back(FormatText(WholeDriveTexts::FullEarly, planned));
       break;
     case FillShortfall::Inodes:
-      notes.push_back(Format(WholeDriveTexts::ShortInodes, planned, written));
+      notes.push_back(FormatText(WholeDriveTexts::ShortInodes, planned, written));
       break;
     case FillShortfall::FreeSpaceShown:
-      notes.push_back(
-          Format(WholeDriveTexts::ShortFreeShown, planned, written, SizeText(fill.FreeAfterBytes)));
+      notes.push_back(FormatText(WholeDriveTexts::ShortFreeShown, planned, written,
+                                 SizeText(fill.FreeAfterBytes)));
       break;
     case FillShortfall::OtherWriters:
-      notes.push_back(Format(WholeDriveTexts::ShortOtherWriters, planned, written, gone));
+      notes.push_back(FormatText(WholeDriveTexts::ShortOtherWriters, planned, written, gone));
       break;
     case FillShortfall::WholeBlocks:
-      notes.push_back(Format(WholeDriveTexts::ShortWholeBlocks, planned, written,
-                             SizeText(fill.AllocatedBytes)));
+      notes.push_back(FormatText(WholeDriveTexts::ShortWholeBlocks, planned, written,
+                                 SizeText(fill.AllocatedBytes)));
       break;
     case FillShortfall::Records:
-      notes.push_back(Format(WholeDriveTexts::ShortRecords, planned, written));
+      notes.push_back(FormatText(WholeDriveTexts::ShortRecords, planned, written));
       break;
     case FillShortfall::WriteError:
-      notes.push_back(Format(WholeDriveTexts::ShortWriteError, planned, written, fill.StopReason));
+      notes.push_back(
+          FormatText(WholeDriveTexts::ShortWriteError, planned, written, fill.StopReason));
       break;
   }
   const VerifyResult readBack = RunVerification(record);
@@ -225,11 +220,11 @@ void FillNotes(const RunRecord& record, std::vector<std::string>& notes) {
   // A short check that found nothing wrong knows only what it wrote: it
   // claims no size for the drive.
   if (fill.Shortfall != FillShortfall::None && readBack.Clean()) {
-    notes.push_back(Format(WholeDriveTexts::ShortAllGood, written,
-                           SizeText(fill.PlannedBytes - fill.WrittenBytes)));
+    notes.push_back(FormatText(WholeDriveTexts::ShortAllGood, written,
+                               SizeText(fill.PlannedBytes - fill.WrittenBytes)));
     return;
   }
-  notes.push_back(Format(WholeDriveTexts::Usable, SizeText(fill.UsableBytes)));
+  notes.push_back(FormatText(WholeDriveTexts::Usable, SizeText(fill.UsableBytes)));
 }
 
 std::string FillSection(const RunRecord& record) {
