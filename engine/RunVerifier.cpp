@@ -56,6 +56,10 @@ void RunVerifier::Stamp(void* block, std::size_t bytes, std::int32_t index) {
 }
 
 void RunVerifier::BeginReads() {
+  // A read-only run checks against the pattern of the run that wrote the
+  // files, made on the checker thread once it is known; its room is taken
+  // here, where a refusal reaches the reader rather than ending the program.
+  if (readOnly_ && !otherPattern_) otherPattern_ = std::make_unique<PatternBuffer>();
   if (!memory_) {
     memory_.reset(static_cast<std::uint8_t*>(
         ::operator new (Buffers* BufferBytes, std::align_val_t{Alignment})));
@@ -183,7 +187,7 @@ void RunVerifier::CheckNext() {
 }
 
 const std::uint8_t* RunVerifier::Expected(std::size_t blockBytes) {
-  PatternBuffer& pattern = otherPattern_ ? *otherPattern_ : pattern_;
+  PatternBuffer& pattern = adopted_ && otherPattern_ ? *otherPattern_ : pattern_;
   return static_cast<const std::uint8_t*>(pattern.BlockFor(static_cast<std::int32_t>(blockBytes)));
 }
 
@@ -212,7 +216,6 @@ void RunVerifier::CheckPiece(const std::uint8_t* read, const Piece& piece) {
               static_cast<std::int32_t>(std::min<std::size_t>(SectorBytes, bytes - at)))) {
         adopted_ = true;
         runId_ = *id;
-        if (!otherPattern_) otherPattern_ = std::make_unique<PatternBuffer>();
         otherPattern_->FillFromSeed(PatternSeedOf(runId_));
         break;
       }
