@@ -145,7 +145,15 @@ def supervise(work, lease_seconds, argv, ready):
     except OSError as error:
         os.write(ready, str(error).encode("utf-8", "replace"))
         return
-    write_atomically(path_in(work, "pid"), "%d\n" % child.pid)
+    try:
+        write_atomically(path_in(work, "pid"), "%d\n" % child.pid)
+    except OSError as error:
+        # No pid on record, no poll would know of the run: it must not go
+        # on unsupervised (a full disk, the folder removed under it).
+        child.kill()
+        child.wait()
+        os.write(ready, ("cannot record the run: %s" % error).encode("utf-8", "replace"))
+        return
     os.write(ready, b"ok")
     os.close(ready)
     stopped = None
