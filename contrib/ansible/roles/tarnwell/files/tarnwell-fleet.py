@@ -237,7 +237,7 @@ def tail(name, limit=4000):
 
 def poll(args):
     """Renews the lease, then waits up to --wait seconds for the end."""
-    deadline = time.time() + args.wait
+    deadline = time.monotonic() + args.wait
     if not os.path.isdir(args.work):
         emit(state="gone")
         return
@@ -254,7 +254,7 @@ def poll(args):
             return
         except (OSError, ValueError):
             pass
-        if not os.path.exists(path_in(args.work, "pid")) or time.time() >= deadline:
+        if not os.path.exists(path_in(args.work, "pid")) or time.monotonic() >= deadline:
             emit(state="running" if os.path.exists(path_in(args.work, "pid")) else "none")
             return
         time.sleep(0.2)
