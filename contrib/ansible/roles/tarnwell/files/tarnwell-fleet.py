@@ -46,6 +46,33 @@ def total_bytes(options):
     return None
 
 
+def host_folder_part(host):
+    """The part --per-host adds to TRW_TEMP- for this host, by the runner's
+    own rule: characters no file system takes (/ \\ : * ? " < > |), controls
+    and a dot after a dot become _, a trailing dot or space too, at most 64
+    bytes of UTF-8, never empty."""
+    part = ""
+    size = 0
+    for character in host:
+        code = ord(character)
+        length = len(character.encode("utf-8", "surrogatepass"))
+        if code >= 0xA0:
+            if size + length > 64:
+                break
+            part += character
+            size += length
+            continue
+        if size + 1 > 64:
+            break
+        harmful = (code < 0x20 or 0x7F <= code < 0xA0 or character in '/\\:*?"<>|'
+                   or (character == "." and part.endswith(".")))
+        part += "_" if harmful else character
+        size += 1
+    if part.endswith((".", " ")):
+        part = part[:-1] + "_"
+    return part or "_"
+
+
 def writable_folder(folder):
     """None when a file can be made and removed in folder, else why not."""
     if not os.path.isdir(folder):
@@ -73,7 +100,7 @@ def check(args):
     if why:
         problems.append("folder %s: %s" % (args.folder, why))
     else:
-        run_folder = os.path.join(args.folder, "TRW_TEMP-" + args.host_part)
+        run_folder = os.path.join(args.folder, "TRW_TEMP-" + host_folder_part(args.host))
         if os.path.isdir(run_folder) and not os.access(run_folder, os.W_OK | os.X_OK):
             problems.append("folder %s: not writable" % run_folder)
         total = total_bytes(args.options)
@@ -266,7 +293,7 @@ def main():
     c = commands.add_parser("check")
     c.add_argument("--cli", required=True)
     c.add_argument("--folder", required=True)
-    c.add_argument("--host-part", required=True)
+    c.add_argument("--host", required=True)
     c.add_argument("--document", required=True)
     c.add_argument("options", nargs=argparse.REMAINDER)
     commands.add_parser("identify")
