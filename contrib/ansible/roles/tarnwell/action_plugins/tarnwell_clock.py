@@ -24,10 +24,14 @@ class ActionModule(ActionBase):
         windows = getattr(self._connection._shell, "SHELL_FAMILY", "") == "powershell"
         best = None
         for _ in range(samples):
-            before = time.time()
+            # The trip is timed on the monotonic clock (a step of the wall
+            # clock must not make it look short); the wall clock is read
+            # once, at its middle, for the offset.
+            before = time.monotonic()
             answer = self._low_level_execute_command(
                 WINDOWS_NOW if windows else LINUX_NOW, sudoable=False)
-            after = time.time()
+            after = time.monotonic()
+            wall = time.time() - (after - before) / 2.0
             text = answer.get("stdout", "").strip()
             try:
                 host = float(text) / (1000.0 if windows else 1.0)
@@ -38,7 +42,7 @@ class ActionModule(ActionBase):
                 return result
             trip = after - before
             if best is None or trip < best[0]:
-                best = (trip, host - (before + after) / 2.0)
+                best = (trip, host - wall)
         result.update(changed=False, offset_seconds=round(best[1], 6),
                       uncertainty_seconds=round(best[0] / 2.0, 6),
                       round_trip_seconds=round(best[0], 6))

@@ -46,6 +46,33 @@ def total_bytes(options):
     return None
 
 
+def host_folder_part(host):
+    """The part --per-host adds to TRW_TEMP- for this host, by the runner's
+    own rule: characters no file system takes (/ \\ : * ? " < > |), controls
+    and a dot after a dot become _, a trailing dot or space too, at most 64
+    bytes of UTF-8, never empty."""
+    part = ""
+    size = 0
+    for character in host:
+        code = ord(character)
+        length = len(character.encode("utf-8", "surrogatepass"))
+        if code >= 0xA0:
+            if size + length > 64:
+                break
+            part += character
+            size += length
+            continue
+        if size + 1 > 64:
+            break
+        harmful = (code < 0x20 or 0x7F <= code < 0xA0 or character in '/\\:*?"<>|'
+                   or (character == "." and part.endswith(".")))
+        part += "_" if harmful else character
+        size += 1
+    if part.endswith((".", " ")):
+        part = part[:-1] + "_"
+    return part or "_"
+
+
 def writable_folder(folder):
     """None when a file can be made and removed in folder, else why not."""
     if not os.path.isdir(folder):
@@ -73,7 +100,7 @@ def check(args):
     if why:
         problems.append("folder %s: %s" % (args.folder, why))
     else:
-        run_folder = os.path.join(args.folder, "TRW_TEMP-" + args.host_part)
+        run_folder = os.path.join(args.folder, "TRW_TEMP-" + host_folder_part(args.host))
         if os.path.isdir(run_folder) and not os.access(run_folder, os.W_OK | os.X_OK):
             problems.append("folder %s: not writable" % run_folder)
         total = total_bytes(args.options)
@@ -145,7 +172,15 @@ def supervise(work, lease_seconds, argv, ready):
     except OSError as error:
         os.write(ready, str(error).encode("utf-8", "replace"))
         return
-    write_atomically(path_in(work, "pid"), "%d\n" % child.pid)
+    try:
+        write_atomically(path_in(work, "pid"), "%d\n" % child.pid)
+    except OSError as error:
+        # No pid on record, no poll would know of the run: it must not go
+        # on unsupervised (a full disk, the folder removed under it).
+        child.kill()
+        child.wait()
+        os.write(ready, ("cannot record the run: %s" % error).encode("utf-8", "replace"))
+        return
     os.write(ready, b"ok")
     os.close(ready)
     stopped = None
@@ -229,7 +264,7 @@ def tail(name, limit=4000):
 
 def poll(args):
     """Renews the lease, then waits up to --wait seconds for the end."""
-    deadline = time.time() + args.wait
+    deadline = time.monotonic() + args.wait
     if not os.path.isdir(args.work):
         emit(state="gone")
         return
@@ -246,7 +281,7 @@ def poll(args):
             return
         except (OSError, ValueError):
             pass
-        if not os.path.exists(path_in(args.work, "pid")) or time.time() >= deadline:
+        if not os.path.exists(path_in(args.work, "pid")) or time.monotonic() >= deadline:
             emit(state="running" if os.path.exists(path_in(args.work, "pid")) else "none")
             return
         time.sleep(0.2)
@@ -258,7 +293,7 @@ def main():
     c = commands.add_parser("check")
     c.add_argument("--cli", required=True)
     c.add_argument("--folder", required=True)
-    c.add_argument("--host-part", required=True)
+    c.add_argument("--host", required=True)
     c.add_argument("--document", required=True)
     c.add_argument("options", nargs=argparse.REMAINDER)
     commands.add_parser("identify")
