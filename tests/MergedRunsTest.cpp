@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/MergedRuns.h"
-#include "engine/RunRecord.h"
-#include "engine/UtcTime.h"
+#include "engine/base/UtcTime.h"
+#include "engine/fleet/MergedRuns.h"
+#include "engine/model/RunRecord.h"
 
 namespace tarnwell {
 namespace {
