@@ -6,6 +6,9 @@
 
 #include "engine/base/UtcTime.h"
 #include "engine/judge/ShortPhases.h"
+#include "engine/judge/Verdict.h"
+#include "engine/judge/WriteCliff.h"
+#include "engine/output/RecordJson.h"
 #include "engine/run/WholeDriveCheck.h"
 
 namespace tarnwell::cli {

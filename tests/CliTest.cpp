@@ -22,6 +22,7 @@
 #include "engine/base/Json.h"
 #include "engine/base/UtcTime.h"
 #include "engine/model/RunRecord.h"
+#include "engine/output/RecordJson.h"
 #include "tests/TempFolder.h"
 
 namespace tarnwell {

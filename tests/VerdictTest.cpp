@@ -4,6 +4,7 @@
 
 #include "engine/judge/Verdict.h"
 #include "engine/model/RunRecord.h"
+#include "engine/output/RecordJson.h"
 #include "engine/output/RunNotes.h"
 
 namespace tarnwell {

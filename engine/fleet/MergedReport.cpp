@@ -7,6 +7,7 @@
 #include "engine/fleet/MergedRuns.h"
 #include "engine/model/RunRecord.h"
 #include "engine/output/HtmlReport.h"
+#include "engine/output/RecordJson.h"
 
 namespace tarnwell {
 namespace {

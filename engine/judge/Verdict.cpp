@@ -81,12 +81,6 @@ std::vector<Judged> JudgedPhases(const RunRecord& record, bool write) {
 
 }  // namespace
 
-double PhaseVerdict::Ratio() const {
-  return DeviceBytes < 0 || Bytes <= 0
-             ? -1
-             : static_cast<double>(DeviceBytes) / static_cast<double>(Bytes);
-}
-
 DeviceCounting CountingFor(const platform::CounterPlan& plan) {
   using platform::CounterGap;
   DeviceCounting counting;

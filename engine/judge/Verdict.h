@@ -14,40 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/model/PhaseJudgement.h"
 #include "platform/DeviceCounters.h"
 
 namespace tarnwell {
 
 struct JsonValue;
 struct RunRecord;
-
-// What a run knew about the devices beneath its folder, from before it began.
-struct DeviceCounting {
-  std::vector<std::string> Devices;  // "vda"; none when there are no counters
-  // A loop device's backing file, whose page cache stands between.
-  std::string BackingFile;
-  double LinkMBps = 0;  // the link's ceiling in 2^20 bytes per second; 0 unknown
-  bool Wine = false;
-  std::string Reason;  // why there are no counters; empty when there are
-};
-
-enum class VerdictKind {
-  None,     // the phase was not judged (a history line from before)
-  Device,   // the devices moved at least 90 % of the bytes
-  Mixed,    // between half and 90 %
-  Cache,    // less than half, faster than the link, or Wine
-  Unknown,  // no counters
-};
-
-struct PhaseVerdict {
-  VerdictKind Kind = VerdictKind::None;
-  std::int64_t Bytes = 0;         // what the benchmark moved
-  std::int64_t DeviceBytes = -1;  // what the devices moved; -1 without counters
-  bool OverLink = false;          // faster than the link can carry
-
-  // DeviceBytes / Bytes; -1 without counters.
-  double Ratio() const;
-};
 
 // The words, as the user reads them.
 namespace VerdictTexts {

@@ -5,8 +5,8 @@
 
 #include "engine/base/FigureText.h"
 #include "engine/base/TextFormat.h"
-#include "engine/output/HtmlReport.h"
-#include "engine/run/TestFiles.h"
+#include "engine/base/XmlText.h"
+#include "engine/model/RunParameters.h"
 
 namespace tarnwell {
 namespace {

@@ -9,18 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/model/PhaseJudgement.h"
+
 namespace tarnwell {
 
 struct JsonValue;
 struct RunRecord;
 struct PhaseRecord;
-
-struct WriteCliff {
-  std::int32_t Share = 0;    // the first share of the timeline after the fall
-  std::int64_t AtBytes = 0;  // bytes written before it
-  double BeforeMBps = 0;     // the rate before and after (2^20 bytes per second)
-  double AfterMBps = 0;
-};
 
 // The best split of the timeline (MB/s over equal shares of `files` files of
 // `fileBytes` bytes) into two flat parts where the later part covers at

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 namespace tarnwell {
@@ -76,6 +77,15 @@ bool OneMegabyteBlocksFit(std::int32_t fileSize) { return fileSize >= OneMegabyt
 
 std::int32_t BlockSizeFor(bool oneMegabyteBlocks, std::int32_t fileSize) {
   return oneMegabyteBlocks && OneMegabyteBlocksFit(fileSize) ? OneMegabyte : OneKilobyte;
+}
+
+int FormatTestFileName(std::int32_t number, char* out) {
+  return std::snprintf(out, TestFileNameCapacity, "%.8d.bin", static_cast<int>(number));
+}
+
+std::string TestFileName(std::int32_t number) {
+  char name[TestFileNameCapacity];
+  return std::string(name, static_cast<std::size_t>(FormatTestFileName(number, name)));
 }
 
 }  // namespace tarnwell

@@ -114,4 +114,12 @@ int IndexOfItem(const std::array<std::string_view, N>& items, std::string_view t
   return -1;
 }
 
+// The test files' names, one per file number, in the run's folder.
+// Room for any test-file name and its terminator.
+inline constexpr int TestFileNameCapacity = 24;
+
+// "%.8d.bin" of `number` into `out`; returns the length written.
+int FormatTestFileName(std::int32_t number, char* out);
+std::string TestFileName(std::int32_t number);
+
 }  // namespace tarnwell

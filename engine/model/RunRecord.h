@@ -7,12 +7,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "engine/judge/Verdict.h"
-#include "engine/judge/WriteCliff.h"
 #include "engine/model/FillRecord.h"
+#include "engine/model/PhaseJudgement.h"
 #include "engine/model/PhaseStats.h"
 #include "engine/model/VerifyRecord.h"
 #include "platform/DeviceIdentity.h"
@@ -89,25 +87,5 @@ struct RunRecord {
 std::string DeviceLabel(const platform::DeviceIdentity& device);
 // Whether two runs measured alike: same device, folder and choices.
 bool SameSetup(const RunRecord& a, const RunRecord& b);
-
-// The device identity as a JSON object.
-std::string DeviceJson(const platform::DeviceIdentity& device);
-// Percentiles (and, when `withTimeline`, the timeline both as bare MB/s and
-// with each share's end, and the raw histogram) as a JSON object.
-std::string StatsJson(const PhaseStats& stats, bool withTimeline);
-// The histogram with its bucket geometry, counts as [index, count] pairs.
-std::string HistogramJson(const LatencyHistogram& histogram);
-
-// One line of the history file (no line end): the record without its
-// timelines, which only a report of the run itself shows.
-std::string HistoryLine(const RunRecord& record);
-// How much of a history line is read: all of it, or what a row of the
-// history's list shows (date, device, folder, file size, total, block, the
-// means and the result), the rest being checked as JSON only.
-enum class HistoryDetail { Whole, Row };
-
-// The record a history line holds; nothing when the line is damaged.
-std::optional<RunRecord> ParseHistoryLine(std::string_view line,
-                                          HistoryDetail detail = HistoryDetail::Whole);
 
 }  // namespace tarnwell

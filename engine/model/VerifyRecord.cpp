@@ -30,6 +30,35 @@ bool IsHex(const std::string& text) {
 
 }  // namespace
 
+const char* SectorClassKey(SectorClass c) {
+  switch (c) {
+    case SectorClass::Ok:
+      return "ok";
+    case SectorClass::Corrupted:
+      return "corrupted";
+    case SectorClass::Misplaced:
+      return "misplaced";
+    case SectorClass::Stale:
+      return "stale";
+    case SectorClass::Missing:
+      return "missing";
+  }
+  return "";
+}
+
+std::int64_t VerifyCounts::Total() const {
+  std::int64_t total = 0;
+  for (const std::int64_t n : Sectors) total += n;
+  return total;
+}
+
+void VerifyResult::Add(const VerifyResult& other) {
+  for (std::size_t i = 0; i < Counts.Sectors.size(); ++i) {
+    Counts.Sectors[i] += other.Counts.Sectors[i];
+  }
+  if (!FirstBad) FirstBad = other.FirstBad;
+}
+
 std::string VerificationJson(const PhaseVerification& v) {
   std::string json = "{\"checkSeconds\": " + JsonNumber(v.CheckSeconds) + ", \"sectors\": {";
   for (const SectorClass c : Classes) {

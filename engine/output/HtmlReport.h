@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/XmlText.h"
 #include "engine/model/RunRecord.h"
 
 namespace tarnwell {
@@ -29,10 +30,5 @@ std::string ThroughputBarChart(const std::vector<ThroughputBars>& groups, const 
 // A whole report page in the report's style around `sections`.
 std::string ReportPage(const std::string& title, const std::string& subtitle,
                        const std::string& sections);
-
-// `text` for XHTML: bytes that are not UTF-8 and characters XML forbids
-// become U+FFFD; & < > " are escaped; bidirectional controls are shown as
-// \uHHHH, as on the terminal. Everything else stays byte for byte.
-std::string XmlText(const std::string& text);
 
 }  // namespace tarnwell

@@ -1,4 +1,6 @@
 // The run record's JSON: the history line and its reading back.
+#include "engine/output/RecordJson.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -6,8 +8,9 @@
 
 #include "engine/base/Json.h"
 #include "engine/judge/ShortPhases.h"
+#include "engine/judge/Verdict.h"
 #include "engine/judge/VerifyNotes.h"
-#include "engine/model/RunRecord.h"
+#include "engine/judge/WriteCliff.h"
 #include "engine/run/WholeDriveCheck.h"
 
 namespace tarnwell {
@@ -90,21 +93,6 @@ std::optional<PhaseRecord> ReadPhase(const JsonValue* value, Numbers& numbers) {
 }
 
 }  // namespace
-
-std::string DeviceLabel(const platform::DeviceIdentity& device) {
-  std::string detail = device.DeviceName.empty() ? device.MountSource : device.DeviceName;
-  if (!device.FileSystemType.empty()) {
-    detail += (detail.empty() ? "" : ", ") + device.FileSystemType;
-  }
-  if (device.Model.empty()) return detail;
-  return detail.empty() ? device.Model : device.Model + " (" + detail + ")";
-}
-
-bool SameSetup(const RunRecord& a, const RunRecord& b) {
-  return DeviceLabel(a.Device) == DeviceLabel(b.Device) && a.Folder == b.Folder &&
-         a.FileSize == b.FileSize && a.Total == b.Total && a.Block == b.Block &&
-         a.ReadPercent == b.ReadPercent && a.Random == b.Random && a.ReadOnly == b.ReadOnly;
-}
 
 std::string DeviceJson(const platform::DeviceIdentity& device) {
   return "{" + Field("folder", JsonString(device.Folder), true) +

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/model/RunRecord.h"
+#include "engine/output/RecordJson.h"
 #include "platform/TextFiles.h"
 
 namespace tarnwell {

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "engine/base/FigureText.h"
+#include "engine/judge/Verdict.h"
 #include "engine/judge/VerifyNotes.h"
+#include "engine/judge/WriteCliff.h"
 #include "engine/run/RandomOrder.h"
 #include "engine/run/RunFolder.h"
 #include "engine/run/UnitMSec.h"

@@ -30,6 +30,7 @@
 #include "engine/verify/Generator.h"
 #include "engine/verify/PatternBuffer.h"
 #include "engine/verify/RunVerifier.h"
+#include "platform/DeviceCounters.h"
 #include "platform/FileSystem.h"
 
 namespace tarnwell {

@@ -91,7 +91,7 @@ struct RunChoices : Choices {
   // When not empty, the run folder is TRW_TEMP-<this host name>.
   std::string PerHost;
   // A whole-drive check: the run sizes itself to the free space (see
-  // engine/WholeDriveCheck.h).
+  // engine/run/WholeDriveCheck.h).
   bool Fill = false;
   // Stamp every sector written and check every sector read back.
   bool Verify = false;

@@ -1,8 +1,6 @@
 // Test-file names and the four timed transfers.
 #include "engine/run/TestFiles.h"
 
-#include <cstdio>
-
 #include "engine/model/RunParameters.h"
 #include "engine/verify/RunVerifier.h"
 
@@ -14,15 +12,6 @@ namespace {
 constexpr auto OneKilobyteBytes = static_cast<std::size_t>(OneKilobyte);
 constexpr auto OneMegabyteBytes = static_cast<std::size_t>(OneMegabyte);
 }  // namespace
-
-int FormatTestFileName(std::int32_t number, char* out) {
-  return std::snprintf(out, TestFileNameCapacity, "%.8d.bin", static_cast<int>(number));
-}
-
-std::string TestFileName(std::int32_t number) {
-  char name[TestFileNameCapacity];
-  return std::string(name, static_cast<std::size_t>(FormatTestFileName(number, name)));
-}
 
 platform::OpenResult TestFileTransfers::FileOpenUnbuffered(const char* name) {
   return fileSystem_.OpenForRead(Folder, name, Mode);

@@ -6,19 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/model/RunParameters.h"
 #include "engine/verify/PatternBuffer.h"
 #include "platform/FileSystem.h"
 
 namespace tarnwell {
 
 class RunVerifier;
-
-// Room for any test-file name and its terminator.
-inline constexpr int TestFileNameCapacity = 24;
-
-// "%.8d.bin" of `number` into `out`; returns the length written.
-int FormatTestFileName(std::int32_t number, char* out);
-std::string TestFileName(std::int32_t number);
 
 enum class TransferStatus {
   Done,

@@ -7,8 +7,8 @@
 
 #include "engine/base/Json.h"
 #include "engine/base/TextFormat.h"
+#include "engine/base/XmlText.h"
 #include "engine/judge/VerifyNotes.h"
-#include "engine/output/HtmlReport.h"
 
 namespace tarnwell {
 namespace {

@@ -7,6 +7,7 @@
 #include <new>
 #include <system_error>
 
+#include "engine/verify/SectorStamp.h"
 #include "platform/Priority.h"
 
 namespace tarnwell {

@@ -1,5 +1,5 @@
 // Checking what a run reads back. In a verified run every block is stamped
-// just before it is written (engine/SectorStamp.h). Reading, each block lands
+// just before it is written (engine/verify/SectorStamp.h). Reading, each block lands
 // in one of a few rotating buffers of the verifier's own; a checker thread
 // checks a full buffer against the stamps and pattern expected there while
 // the next blocks are read into the others. So the timed reads do no checking

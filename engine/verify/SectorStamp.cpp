@@ -122,35 +122,6 @@ void StampBlock(std::uint8_t* block, std::int32_t bytes, std::uint64_t runId, st
   }
 }
 
-const char* SectorClassKey(SectorClass c) {
-  switch (c) {
-    case SectorClass::Ok:
-      return "ok";
-    case SectorClass::Corrupted:
-      return "corrupted";
-    case SectorClass::Misplaced:
-      return "misplaced";
-    case SectorClass::Stale:
-      return "stale";
-    case SectorClass::Missing:
-      return "missing";
-  }
-  return "";
-}
-
-std::int64_t VerifyCounts::Total() const {
-  std::int64_t total = 0;
-  for (const std::int64_t n : Sectors) total += n;
-  return total;
-}
-
-void VerifyResult::Add(const VerifyResult& other) {
-  for (std::size_t i = 0; i < Counts.Sectors.size(); ++i) {
-    Counts.Sectors[i] += other.Counts.Sectors[i];
-  }
-  if (!FirstBad) FirstBad = other.FirstBad;
-}
-
 void CheckBlock(const std::uint8_t* read, const std::uint8_t* pattern, std::int32_t bytes,
                 std::uint64_t runId, std::int32_t file, std::int64_t offset, VerifyResult& result) {
   std::uint8_t stamp[StampBytes];

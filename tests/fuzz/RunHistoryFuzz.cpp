@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/model/RunRecord.h"
+#include "engine/output/RecordJson.h"
 #include "engine/output/RunHistory.h"
 
 namespace {
