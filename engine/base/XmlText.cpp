@@ -1,3 +1,4 @@
+// Text for XHTML, character by character.
 #include "engine/base/XmlText.h"
 
 #include <cstdio>

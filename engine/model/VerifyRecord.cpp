@@ -1,4 +1,5 @@
-// The verification's JSON, written and read back.
+// The sector classes' keys and counts, and the verification's JSON,
+// written and read back.
 #include "engine/model/VerifyRecord.h"
 
 #include <cmath>

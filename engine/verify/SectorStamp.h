@@ -4,7 +4,8 @@
 // the pattern as always. Reading it back, each sector falls in one class:
 // the expected data, the expected stamp over other data, another address's
 // data, another run's data, or nothing at all. The stamp's layout is fixed
-// little-endian, so files written on one machine check on any other.
+// little-endian, so files written on one machine check on any other. The
+// classes and their counts are the record's (engine/model/VerifyRecord.h).
 #pragma once
 
 #include <array>
