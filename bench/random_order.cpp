@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/Generator.h"
-#include "engine/RandomOrder.h"
+#include "engine/run/RandomOrder.h"
+#include "engine/verify/Generator.h"
 
 namespace {
 

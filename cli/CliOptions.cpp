@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "cli/TotalSize.h"
-#include "engine/UtcTime.h"
-#include "engine/WholeDriveCheck.h"
+#include "engine/base/UtcTime.h"
+#include "engine/run/WholeDriveCheck.h"
 
 namespace tarnwell::cli {
 namespace {

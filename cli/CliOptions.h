@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/BenchmarkRun.h"
+#include "engine/run/BenchmarkRun.h"
 #include "platform/Priority.h"
 
 namespace tarnwell::cli {

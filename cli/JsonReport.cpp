@@ -4,9 +4,12 @@
 #include <charconv>
 #include <cstdio>
 
-#include "engine/ShortPhases.h"
-#include "engine/UtcTime.h"
-#include "engine/WholeDriveCheck.h"
+#include "engine/base/UtcTime.h"
+#include "engine/judge/ShortPhases.h"
+#include "engine/judge/Verdict.h"
+#include "engine/judge/WriteCliff.h"
+#include "engine/output/RecordJson.h"
+#include "engine/run/WholeDriveCheck.h"
 
 namespace tarnwell::cli {
 namespace {

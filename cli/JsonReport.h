@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cli/CliOptions.h"
-#include "engine/BenchmarkRun.h"
-#include "engine/Json.h"
+#include "engine/base/Json.h"
+#include "engine/run/BenchmarkRun.h"
 
 namespace tarnwell::cli {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "cli/CliTexts.h"
-#include "engine/MergedRuns.h"
-#include "engine/RunHistory.h"
+#include "engine/fleet/MergedRuns.h"
+#include "engine/output/RunHistory.h"
 #include "platform/AtomicFile.h"
 #include "platform/Terminal.h"
 #include "platform/TextFiles.h"

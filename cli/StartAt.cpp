@@ -2,7 +2,7 @@
 #include "cli/StartAt.h"
 
 #include "cli/CliTexts.h"
-#include "engine/UtcTime.h"
+#include "engine/base/UtcTime.h"
 
 namespace tarnwell::cli {
 

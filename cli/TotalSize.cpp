@@ -3,7 +3,7 @@
 
 #include <charconv>
 
-#include "engine/RunParameters.h"
+#include "engine/model/RunParameters.h"
 
 namespace tarnwell::cli {
 

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/BenchmarkRun.h"
-#include "engine/RandomOrder.h"
-#include "engine/RunNotes.h"
-#include "engine/VerifyNotes.h"
+#include "engine/judge/VerifyNotes.h"
+#include "engine/output/RunNotes.h"
+#include "engine/run/BenchmarkRun.h"
+#include "engine/run/RandomOrder.h"
 #include "tests/FakeFileSystem.h"
 
 namespace tarnwell {

@@ -2,7 +2,7 @@
 // window derives from them.
 #include <gtest/gtest.h>
 
-#include "engine/Choices.h"
+#include "engine/run/Choices.h"
 
 namespace tarnwell {
 namespace {

@@ -19,9 +19,10 @@
 #include <thread>
 #include <vector>
 
-#include "engine/Json.h"
-#include "engine/RunRecord.h"
-#include "engine/UtcTime.h"
+#include "engine/base/Json.h"
+#include "engine/base/UtcTime.h"
+#include "engine/model/RunRecord.h"
+#include "engine/output/RecordJson.h"
 #include "tests/TempFolder.h"
 
 namespace tarnwell {

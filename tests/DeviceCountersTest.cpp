@@ -12,7 +12,7 @@
 #include <fstream>
 #include <map>
 
-#include "engine/BenchmarkRun.h"
+#include "engine/run/BenchmarkRun.h"
 #include "platform/posix/LinuxCounters.h"
 #include "tests/TempFolder.h"
 

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "engine/RunId.h"
-#include "engine/UnitMSec.h"
-#include "engine/UtcTime.h"
+#include "engine/base/RunId.h"
+#include "engine/base/UtcTime.h"
+#include "engine/run/UnitMSec.h"
 
 namespace tarnwell {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "engine/Generator.h"
-#include "engine/PatternBuffer.h"
+#include "engine/verify/Generator.h"
+#include "engine/verify/PatternBuffer.h"
 
 namespace tarnwell {
 namespace {

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/MergedRuns.h"
-#include "engine/RunRecord.h"
-#include "engine/UtcTime.h"
+#include "engine/base/UtcTime.h"
+#include "engine/fleet/MergedRuns.h"
+#include "engine/model/RunRecord.h"
+#include "engine/output/RecordJson.h"
 
 namespace tarnwell {
 namespace {

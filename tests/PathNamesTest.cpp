@@ -1,7 +1,7 @@
 // Path text rules of both systems, checked on whichever runs the tests.
 #include <gtest/gtest.h>
 
-#include "engine/RunFolder.h"
+#include "engine/run/RunFolder.h"
 #include "platform/PathNames.h"
 #include "platform/Paths.h"
 

@@ -5,11 +5,12 @@
 
 #include <cstdint>
 
-#include "engine/HtmlReport.h"
-#include "engine/RunNotes.h"
-#include "engine/RunRecord.h"
-#include "engine/ShortPhases.h"
-#include "engine/WriteCliff.h"
+#include "engine/judge/ShortPhases.h"
+#include "engine/judge/WriteCliff.h"
+#include "engine/model/RunRecord.h"
+#include "engine/output/HtmlReport.h"
+#include "engine/output/RecordJson.h"
+#include "engine/output/RunNotes.h"
 
 namespace tarnwell {
 namespace {

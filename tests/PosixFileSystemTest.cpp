@@ -12,9 +12,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/BenchmarkRun.h"
-#include "engine/RunFolder.h"
-#include "engine/TestFiles.h"
+#include "engine/run/BenchmarkRun.h"
+#include "engine/run/RunFolder.h"
+#include "engine/run/TestFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Sleep.h"
 #include "tests/TempFolder.h"

@@ -1,7 +1,7 @@
 // The fast selection must draw exactly the names the simple pool would.
 #include <gtest/gtest.h>
 
-#include "engine/RandomOrder.h"
+#include "engine/run/RandomOrder.h"
 
 namespace tarnwell {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include "engine/ResultTable.h"
+#include "engine/run/ResultTable.h"
 
 namespace tarnwell {
 namespace {

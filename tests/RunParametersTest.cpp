@@ -2,7 +2,7 @@
 // hand-edited settings file can produce.
 #include <gtest/gtest.h>
 
-#include "engine/RunParameters.h"
+#include "engine/model/RunParameters.h"
 
 namespace tarnwell {
 namespace {

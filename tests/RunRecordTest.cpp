@@ -15,12 +15,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/BenchmarkRun.h"
-#include "engine/HtmlReport.h"
-#include "engine/Json.h"
-#include "engine/PhaseStats.h"
-#include "engine/RunHistory.h"
-#include "engine/Utf8.h"
+#include "engine/base/Json.h"
+#include "engine/base/Utf8.h"
+#include "engine/model/PhaseStats.h"
+#include "engine/output/HtmlReport.h"
+#include "engine/output/RunHistory.h"
+#include "engine/run/BenchmarkRun.h"
 #include "tests/TempFolder.h"
 #include "tests/Unprivileged.h"
 

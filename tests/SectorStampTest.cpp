@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/SectorStamp.h"
+#include "engine/verify/SectorStamp.h"
 
 namespace tarnwell {
 namespace {

@@ -2,9 +2,10 @@
 // notes after the table and the history's round trip.
 #include <gtest/gtest.h>
 
-#include "engine/RunNotes.h"
-#include "engine/RunRecord.h"
-#include "engine/Verdict.h"
+#include "engine/judge/Verdict.h"
+#include "engine/model/RunRecord.h"
+#include "engine/output/RecordJson.h"
+#include "engine/output/RunNotes.h"
 
 namespace tarnwell {
 namespace {

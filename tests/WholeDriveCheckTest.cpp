@@ -4,10 +4,11 @@
 
 #include <cerrno>
 
-#include "engine/BenchmarkRun.h"
-#include "engine/RunNotes.h"
-#include "engine/VerifyNotes.h"
-#include "engine/WholeDriveCheck.h"
+#include "engine/judge/VerifyNotes.h"
+#include "engine/output/RecordJson.h"
+#include "engine/output/RunNotes.h"
+#include "engine/run/BenchmarkRun.h"
+#include "engine/run/WholeDriveCheck.h"
 #include "tests/FakeFileSystem.h"
 
 namespace tarnwell {

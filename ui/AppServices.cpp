@@ -1,7 +1,7 @@
 // The system's services for the forms.
 #include "ui/AppServices.h"
 
-#include "engine/RunHistory.h"
+#include "engine/output/RunHistory.h"
 #include "platform/InstalledFiles.h"
 #include "platform/Paths.h"
 #include "platform/ProgramsFolder.h"

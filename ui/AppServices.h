@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/BenchmarkRun.h"
+#include "engine/run/BenchmarkRun.h"
 #include "platform/Priority.h"
 #include "sysinfo/kvUnitWindowsVersion.h"
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "engine/Choices.h"
-#include "engine/RunParameters.h"
+#include "engine/model/RunParameters.h"
+#include "engine/run/Choices.h"
 #include "ui/FormMainControls.h"
 
 namespace tarnwell::ui {

@@ -4,7 +4,7 @@
 // The controls' captions stand in the layout tables.
 #pragma once
 
-#include "engine/BenchmarkRun.h"
+#include "engine/run/BenchmarkRun.h"
 
 namespace tarnwell::ui {
 

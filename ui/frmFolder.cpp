@@ -4,7 +4,7 @@
 #include <exception>
 #include <utility>
 
-#include "engine/BenchmarkRun.h"
+#include "engine/run/BenchmarkRun.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/Shell.h"

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <exception>
 
-#include "engine/HtmlReport.h"
-#include "engine/ProgramSettings.h"
-#include "engine/RunHistory.h"
-#include "engine/RunNotes.h"
-#include "engine/VerifyNotes.h"
+#include "engine/judge/VerifyNotes.h"
+#include "engine/output/HtmlReport.h"
+#include "engine/output/RunHistory.h"
+#include "engine/output/RunNotes.h"
+#include "engine/run/ProgramSettings.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"

@@ -19,12 +19,12 @@
 #include <utility>
 #include <vector>
 
-#include "engine/BenchmarkRun.h"
-#include "engine/Choices.h"
-#include "engine/Generator.h"
-#include "engine/PatternBuffer.h"
-#include "engine/RunParameters.h"
-#include "engine/WholeDriveCheck.h"
+#include "engine/model/RunParameters.h"
+#include "engine/run/BenchmarkRun.h"
+#include "engine/run/Choices.h"
+#include "engine/run/WholeDriveCheck.h"
+#include "engine/verify/Generator.h"
+#include "engine/verify/PatternBuffer.h"
 #include "platform/Priority.h"
 #include "ui/AppServices.h"
 #include "ui/Controls.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/Json.h"
+#include "engine/base/Json.h"
 
 using tarnwell::JsonValue;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/Json.h"
-#include "engine/MergedRuns.h"
+#include "engine/base/Json.h"
+#include "engine/fleet/MergedRuns.h"
 
 namespace {
 

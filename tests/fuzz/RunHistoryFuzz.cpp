@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/RunHistory.h"
-#include "engine/RunRecord.h"
+#include "engine/output/RecordJson.h"
+#include "engine/output/RunHistory.h"
 
 namespace {
 

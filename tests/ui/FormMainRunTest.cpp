@@ -11,8 +11,8 @@
 #include <string>
 
 #include "MemoryControls.h"
-#include "engine/RunHistory.h"
-#include "engine/Verdict.h"
+#include "engine/judge/Verdict.h"
+#include "engine/output/RunHistory.h"
 #include "platform/AtomicFile.h"
 
 namespace tarnwell::ui::test {

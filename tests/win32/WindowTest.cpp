@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/ResultTable.h"
+#include "engine/run/ResultTable.h"
 #include "platform/Paths.h"
 #include "platform/win32/Encoding.h"
 #include "tests/TempFolder.h"

@@ -12,12 +12,14 @@
 #include <iterator>
 #include <optional>
 
-#include "engine/BenchmarkRun.h"
-#include "engine/Json.h"
-#include "engine/RunHistory.h"
-#include "engine/RunNotes.h"
-#include "engine/UnitMSec.h"
-#include "engine/UtcTime.h"
+#include "engine/base/Json.h"
+#include "engine/base/UtcTime.h"
+#include "engine/judge/Verdict.h"
+#include "engine/output/RecordJson.h"
+#include "engine/output/RunHistory.h"
+#include "engine/output/RunNotes.h"
+#include "engine/run/BenchmarkRun.h"
+#include "engine/run/UnitMSec.h"
 #include "platform/Clock.h"
 #include "platform/DeviceCounters.h"
 #include "platform/IniFile.h"

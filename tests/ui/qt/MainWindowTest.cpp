@@ -24,7 +24,7 @@
 
 #include "../MemoryControls.h"
 #include "EventLoop.h"
-#include "engine/ResultTable.h"
+#include "engine/run/ResultTable.h"
 #include "platform/Signals.h"
 #include "ui/FormMainLayout.h"
 #include "ui/qt/QtControls.h"

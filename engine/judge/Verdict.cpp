@@ -1,0 +1,317 @@
+// The verdict on each phase, its words and its JSON.
+#include "engine/judge/Verdict.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "engine/base/Json.h"
+#include "engine/base/TextFormat.h"
+#include "engine/model/RunRecord.h"
+
+namespace tarnwell {
+namespace {
+
+constexpr double DeviceShare = 0.9;  // at least this much: the device was measured
+constexpr double CacheShare = 0.5;   // less than this: a cache answered
+constexpr double BytesPerMB = 1048576.0;
+// Far beyond any disk, far within a double's range (as the history's figures).
+constexpr double LargestFigure = 1e12;
+
+// Sized to the text: a path in it may be long.
+std::string Fixed(double value) { return FormatText("%.1f", value); }
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+int Percent(double ratio) { return static_cast<int>(std::lround(ratio * 100)); }
+
+std::string CacheName(const DeviceCounting& counting) {
+  return counting.BackingFile.empty()
+             ? std::string(VerdictTexts::SomeCache)
+             : FormatText(VerdictTexts::BackingFileCache, counting.BackingFile.c_str());
+}
+
+const char* KindName(VerdictKind kind) {
+  switch (kind) {
+    case VerdictKind::Device:
+      return "device";
+    case VerdictKind::Mixed:
+      return "mixed";
+    case VerdictKind::Cache:
+      return "cache";
+    case VerdictKind::Unknown:
+      return "unknown";
+    case VerdictKind::None:
+      break;
+  }
+  return "";
+}
+
+std::string PhaseName(bool write, int repetition) {
+  std::string name = write ? VerdictTexts::Write : VerdictTexts::Read;
+  if (repetition > 0) name += FormatText(VerdictTexts::Repetition, repetition);
+  return name;
+}
+
+std::string Line(const DeviceCounting& counting, const PhaseVerdict& verdict, double mbPerSecond,
+                 bool write, int repetition) {
+  return PhaseName(write, repetition) + ": " + VerdictLabel(verdict.Kind) + " — " +
+         VerdictReason(counting, verdict, mbPerSecond);
+}
+
+// The judged phases of one kind, in order.
+struct Judged {
+  int Repetition;
+  const PhaseRecord* Phase;
+};
+std::vector<Judged> JudgedPhases(const RunRecord& record, bool write) {
+  std::vector<Judged> phases;
+  for (const RepetitionRecord& repetition : record.Repetitions) {
+    const std::optional<PhaseRecord>& phase = write ? repetition.Write : repetition.Read;
+    if (phase && phase->Verdict.Kind != VerdictKind::None) {
+      phases.push_back({repetition.Number, &*phase});
+    }
+  }
+  return phases;
+}
+
+}  // namespace
+
+DeviceCounting CountingFor(const platform::CounterPlan& plan) {
+  using platform::CounterGap;
+  DeviceCounting counting;
+  counting.Wine = plan.Gap == CounterGap::Wine;
+  if (plan.Counted()) {
+    counting.Devices = plan.Devices;
+    counting.BackingFile = plan.BackingFile;
+    counting.LinkMBps = plan.LinkBytesPerSecond / BytesPerMB;
+    return counting;
+  }
+  const char* type = plan.FileSystemType.c_str();
+  const char* place = plan.PlacePath.c_str();
+  if (plan.Place == platform::GapPlace::OverlayUpper && plan.Gap == CounterGap::InMemory) {
+    counting.Reason = FormatText(VerdictTexts::OverlayUpperOnMemory, place, type);
+    return counting;
+  }
+  if (plan.Place == platform::GapPlace::LoopBackingFile) {
+    counting.Reason =
+        plan.FileSystemType.empty()        ? FormatText(VerdictTexts::LoopBackingHidden, place)
+        : plan.Gap == CounterGap::InMemory ? FormatText(VerdictTexts::LoopOnMemory, place, type)
+                                           : FormatText(VerdictTexts::LoopOnUncounted, place, type);
+    return counting;
+  }
+  switch (plan.Gap) {
+    case CounterGap::InMemory:
+      counting.Reason = FormatText(VerdictTexts::InMemory, type);
+      break;
+    case CounterGap::Overlay:
+      counting.Reason = FormatText(VerdictTexts::Overlay, type);
+      break;
+    case CounterGap::Fuse:
+      counting.Reason = FormatText(VerdictTexts::Fuse, type);
+      break;
+    case CounterGap::Network:
+      counting.Reason = FormatText(VerdictTexts::Network, type);
+      break;
+    case CounterGap::Wine:
+      counting.Reason = VerdictTexts::Wine;
+      break;
+    case CounterGap::Failed: {
+      const std::string reason = platform::ErrorText(plan.Code);
+      counting.Reason =
+          std::string(VerdictTexts::CountersFailed) + (reason.empty() ? "" : "（" + reason + "）");
+      break;
+    }
+    case CounterGap::NoBlockDevice:
+    case CounterGap::None:
+      counting.Reason = FormatText(VerdictTexts::NoBlockDevice, type);
+      break;
+  }
+  return counting;
+}
+
+std::string MemoryNotice(const platform::CounterPlan& plan) {
+  if (plan.Gap != platform::CounterGap::InMemory || plan.Place == platform::GapPlace::Folder) {
+    return "";
+  }
+  return FormatText(VerdictTexts::MemoryBelow, plan.FileSystemType.c_str(), plan.PlacePath.c_str());
+}
+
+PhaseVerdict Judge(const DeviceCounting& counting, std::int64_t bytes, std::int64_t deviceBytes,
+                   double mbPerSecond) {
+  PhaseVerdict verdict;
+  verdict.Bytes = bytes;
+  verdict.DeviceBytes = counting.Devices.empty() ? -1 : deviceBytes;
+  verdict.OverLink = counting.LinkMBps > 0 && mbPerSecond > counting.LinkMBps;
+  const double ratio = verdict.Ratio();
+  if (counting.Wine || verdict.OverLink) {
+    verdict.Kind = VerdictKind::Cache;
+  } else if (ratio < 0) {
+    verdict.Kind = VerdictKind::Unknown;
+  } else if (ratio >= DeviceShare) {
+    verdict.Kind = VerdictKind::Device;
+  } else if (ratio < CacheShare) {
+    verdict.Kind = VerdictKind::Cache;
+  } else {
+    verdict.Kind = VerdictKind::Mixed;
+  }
+  return verdict;
+}
+
+const char* VerdictLabel(VerdictKind kind) {
+  switch (kind) {
+    case VerdictKind::Device:
+      return VerdictTexts::Device;
+    case VerdictKind::Mixed:
+      return VerdictTexts::Mixed;
+    case VerdictKind::Cache:
+      return VerdictTexts::Cache;
+    case VerdictKind::Unknown:
+      return VerdictTexts::Unknown;
+    case VerdictKind::None:
+      break;
+  }
+  return "";
+}
+
+std::string VerdictReason(const DeviceCounting& counting, const PhaseVerdict& verdict,
+                          double mbPerSecond) {
+  if (counting.Wine) return VerdictTexts::Wine;
+  const std::string devices = Joined(counting.Devices);
+  if (verdict.OverLink) {
+    return FormatText(VerdictTexts::OverLink, Fixed(mbPerSecond).c_str(), devices.c_str(),
+                      Fixed(counting.LinkMBps).c_str());
+  }
+  const double ratio = verdict.Ratio();
+  if (ratio < 0) return counting.Devices.empty() ? counting.Reason : VerdictTexts::CountersLost;
+  const std::string share = FormatText(VerdictTexts::DeviceShare, devices.c_str(), Percent(ratio));
+  const std::string cache = CacheName(counting);
+  switch (verdict.Kind) {
+    case VerdictKind::Device:
+      return share + VerdictTexts::HighMeansArrived;
+    case VerdictKind::Mixed:
+      return share + FormatText(VerdictTexts::AtLeastCache, 100 - Percent(ratio), cache.c_str());
+    default:
+      return share + FormatText(VerdictTexts::TheRest, cache.c_str()) +
+             VerdictTexts::LowProvesCache;
+  }
+}
+
+void VerdictNotes(const RunRecord& record, std::vector<std::string>& notes) {
+  for (const bool write : {true, false}) {
+    const std::vector<Judged> phases = JudgedPhases(record, write);
+    if (phases.empty()) continue;
+    // All alike: one line, on the sums of every repetition.
+    bool alike = true;
+    PhaseVerdict sum;
+    sum.DeviceBytes = 0;
+    double fastest = 0;
+    for (const Judged& judged : phases) {
+      const PhaseVerdict& verdict = judged.Phase->Verdict;
+      alike = alike && verdict.Kind == phases.front().Phase->Verdict.Kind &&
+              verdict.OverLink == phases.front().Phase->Verdict.OverLink;
+      sum.Bytes += verdict.Bytes;
+      sum.DeviceBytes = verdict.DeviceBytes < 0 || sum.DeviceBytes < 0
+                            ? -1
+                            : sum.DeviceBytes + verdict.DeviceBytes;
+      fastest = std::max(fastest, judged.Phase->MBPerSecond);
+    }
+    if (alike) {
+      sum.Kind = phases.front().Phase->Verdict.Kind;
+      sum.OverLink = phases.front().Phase->Verdict.OverLink;
+      notes.push_back(Line(record.Counting, sum, fastest, write, 0));
+      continue;
+    }
+    for (const Judged& judged : phases) {
+      notes.push_back(Line(record.Counting, judged.Phase->Verdict, judged.Phase->MBPerSecond, write,
+                           judged.Repetition));
+    }
+  }
+}
+
+std::string VerdictSummary(const RunRecord& record) {
+  std::string summary;
+  for (const bool write : {true, false}) {
+    std::vector<std::string> labels;
+    for (const Judged& judged : JudgedPhases(record, write)) {
+      const std::string label = VerdictLabel(judged.Phase->Verdict.Kind);
+      if (std::find(labels.begin(), labels.end(), label) == labels.end()) labels.push_back(label);
+    }
+    if (labels.empty()) continue;
+    summary += (summary.empty() ? "" : " ／ ") + PhaseName(write, 0) + ": " + Joined(labels);
+  }
+  return summary;
+}
+
+std::vector<std::string> VerdictLines(const RunRecord& record) {
+  std::vector<std::string> lines;
+  for (const RepetitionRecord& repetition : record.Repetitions) {
+    for (const bool write : {true, false}) {
+      const std::optional<PhaseRecord>& phase = write ? repetition.Write : repetition.Read;
+      if (!phase || phase->Verdict.Kind == VerdictKind::None) continue;
+      lines.push_back(
+          Line(record.Counting, phase->Verdict, phase->MBPerSecond, write, repetition.Number));
+    }
+  }
+  return lines;
+}
+
+std::string CountingJson(const DeviceCounting& counting) {
+  std::string devices;
+  for (const std::string& name : counting.Devices) {
+    devices += (devices.empty() ? "" : ", ") + JsonString(name);
+  }
+  return "{\"devices\": [" + devices + "], \"backingFile\": " + JsonString(counting.BackingFile) +
+         ", \"linkMBps\": " + JsonNumber(counting.LinkMBps) +
+         ", \"wine\": " + (counting.Wine ? "true" : "false") +
+         ", \"reason\": " + JsonString(counting.Reason) + "}";
+}
+
+std::string VerdictJson(const PhaseVerdict& verdict) {
+  if (verdict.Kind == VerdictKind::None) return "null";
+  const double ratio = verdict.Ratio();
+  return std::string("{\"verdict\": ") + JsonString(KindName(verdict.Kind)) +
+         ", \"label\": " + JsonString(VerdictLabel(verdict.Kind)) +
+         ", \"bytes\": " + std::to_string(verdict.Bytes) + ", \"deviceBytes\": " +
+         (verdict.DeviceBytes < 0 ? "null" : std::to_string(verdict.DeviceBytes)) +
+         ", \"ratio\": " + (ratio < 0 ? "null" : JsonNumber(ratio)) +
+         ", \"overLink\": " + (verdict.OverLink ? "true" : "false") + "}";
+}
+
+bool ReadCounting(const JsonValue* value, DeviceCounting& counting) {
+  if (value == nullptr || value->Type != JsonValue::Kind::Object) return true;
+  if (const JsonValue* devices = value->Find("devices")) {
+    for (const JsonValue& device : devices->Items) counting.Devices.push_back(device.Text);
+  }
+  counting.BackingFile = value->TextAt("backingFile");
+  counting.LinkMBps = value->NumberAt("linkMBps", 0);
+  counting.Wine = value->BoolAt("wine");
+  counting.Reason = value->TextAt("reason");
+  return counting.LinkMBps >= 0 && counting.LinkMBps <= LargestFigure;
+}
+
+bool ReadVerdict(const JsonValue* value, PhaseVerdict& verdict) {
+  if (value == nullptr || value->Type != JsonValue::Kind::Object) return true;
+  const std::string kind = value->TextAt("verdict");
+  for (const VerdictKind candidate :
+       {VerdictKind::Device, VerdictKind::Mixed, VerdictKind::Cache, VerdictKind::Unknown}) {
+    if (kind == KindName(candidate)) verdict.Kind = candidate;
+  }
+  // Byte counts are whole and within 2^62, as every count of the history.
+  auto count = [](const JsonValue* number, std::int64_t& into) {
+    if (number == nullptr || number->Type != JsonValue::Kind::Number) return true;
+    const double x = number->Number;
+    if (!(x >= 0 && x <= 4611686018427387904.0) || x != std::floor(x)) return false;
+    into = static_cast<std::int64_t>(x);
+    return true;
+  };
+  verdict.OverLink = value->BoolAt("overLink");
+  return verdict.Kind != VerdictKind::None && count(value->Find("bytes"), verdict.Bytes) &&
+         count(value->Find("deviceBytes"), verdict.DeviceBytes);
+}
+
+}  // namespace tarnwell

@@ -1,0 +1,721 @@
+// One benchmark run from the choices to the result table.
+#include "engine/run/BenchmarkRun.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "engine/base/FigureText.h"
+#include "engine/judge/Verdict.h"
+#include "engine/judge/VerifyNotes.h"
+#include "engine/judge/WriteCliff.h"
+#include "engine/run/RandomOrder.h"
+#include "engine/run/RunFolder.h"
+#include "engine/run/UnitMSec.h"
+#include "engine/run/WholeDriveCheck.h"
+#include "platform/Clock.h"
+#include "platform/PathNames.h"
+#include "platform/Paths.h"
+#include "platform/Sleep.h"
+#include "platform/SystemIdentity.h"
+
+namespace tarnwell {
+namespace {
+constexpr double SecondsPerDay = 86400.0;
+constexpr const char* RandomListName = "test.txt";
+}  // namespace
+
+const char* RunPhaseText(RunPhase phase) {
+  switch (phase) {
+    case RunPhase::Idle:
+    case RunPhase::Preparing:
+      return "準備中";
+    case RunPhase::Writing:
+      return "書き込み中";
+    case RunPhase::Waiting:
+      return "待機中";
+    case RunPhase::Selecting:
+      return "読み込み順の選択中";
+    case RunPhase::Reading:
+      return "読み込み中";
+    case RunPhase::Deleting:
+      return "削除中";
+    case RunPhase::Finished:
+      return "終了";
+  }
+  return "";
+}
+
+std::string RunMessages::WithReason(const std::string& text, const std::string& reason) {
+  return reason.empty() ? text : text + "\n" + reason;
+}
+
+platform::FileSystem& RunEnvironment::Files() { return platform::SystemFileSystem(); }
+
+double RunEnvironment::Now() { return PreciseNow(); }
+
+bool RunEnvironment::Pause(std::int32_t milliseconds, const std::atomic<bool>& stop) {
+  return platform::SleepUnlessStopped(milliseconds, stop);
+}
+
+platform::DeviceIdentity RunEnvironment::Identify(const std::string& folder) {
+  return platform::IdentifyDevice(folder);
+}
+
+platform::CounterPlan RunEnvironment::PlanCounters(const std::string& folder) {
+  return platform::PlanDeviceCounters(folder);
+}
+
+platform::CounterSample RunEnvironment::ReadCounters(const platform::CounterPlan& plan) {
+  return platform::ReadDeviceCounters(plan);
+}
+
+void RunEnvironment::Describe(RunRecord& record) {
+  const platform::CalendarTime now = platform::LocalTimeNow();
+  char date[32];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02dT%02d:%02d:%02d", now.year, now.month, now.day,
+                now.hour, now.minute, now.second);
+  record.Date = date;
+  platform::QueryMachineName(record.Host);
+  platform::VersionRecord version;
+  if (platform::QueryVersion(version)) {
+    const std::string name = platform::SystemName(version);
+    const std::string kernel = std::to_string(version.MajorVersion) + "." +
+                               std::to_string(version.MinorVersion) + "." +
+                               std::to_string(version.BuildNumber);
+    const char* family = version.PlatformId == platform::PlatformLinux ? "Linux" : "Windows";
+    record.System = (name.empty() ? "" : name + " ") + "(" + family + " " + kernel + ")";
+  }
+}
+
+std::int64_t RunEnvironment::UtcNow() { return platform::UnixMicrosecondsNow(); }
+
+std::string RunEnvironment::RandomListPath() {
+  const std::string folder = platform::ProgramCacheDirectory();
+  return folder.empty() ? std::string() : platform::JoinPath(folder, RandomListName);
+}
+
+BenchmarkRun::BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Generator& generator,
+                           RunObserver& observer, RunEnvironment& environment,
+                           char decimalSeparator)
+    : choices_(choices),
+      observer_(observer),
+      environment_(environment),
+      generator_(generator),
+      parameters_(choices.Parameters),
+      table_(decimalSeparator),
+      transfers_(environment.Files(), buffer, stop_),
+      verifier_(buffer, [&environment] { return environment.Now(); }) {}
+
+void BenchmarkRun::EnterPhase(RunPhase phase, std::int32_t repetition) {
+  progress_.Phase.store(phase, std::memory_order_relaxed);
+  progress_.Repetition.store(repetition, std::memory_order_relaxed);
+  progress_.File.store(0, std::memory_order_relaxed);
+  observer_.PhaseChanged(phase, repetition);
+}
+
+BenchmarkRun::Step BenchmarkRun::Fail(MessageKind box, std::string message) {
+  outcome_.Result = RunOutcome::Kind::Stopped;
+  outcome_.Box = box;
+  outcome_.Message = std::move(message);
+  return Step::Stop;
+}
+
+BenchmarkRun::Step BenchmarkRun::Interrupt() {
+  outcome_.Result = RunOutcome::Kind::Interrupted;
+  return Step::Stop;
+}
+
+BenchmarkRun::Step BenchmarkRun::FailTransfer(TransferStatus status, const char* text) {
+  const std::string reason = status == TransferStatus::NotRegular ? RunMessages::NotRegular
+                             : status == TransferStatus::HardLinked
+                                 ? RunMessages::HardLinked
+                                 : platform::ErrorText(transfers_.LastErrorCode);
+  return Fail(MessageKind::Plain, RunMessages::WithReason(path_ + text, reason));
+}
+
+bool BenchmarkRun::OpenFolder() {
+  const platform::FolderResult folder = environment_.Files().OpenRunFolder(runFolder_);
+  if (folder.error == platform::IoError::Busy) {
+    Fail(MessageKind::Plain, runFolder_ + RunMessages::FolderBusy);
+    return false;
+  }
+  if (folder.error != platform::IoError::None) {
+    const std::string reason = folder.error == platform::IoError::NotRegular
+                                   ? runFolder_ + RunMessages::FolderInTheWay
+                                   : platform::ErrorText(folder.code);
+    Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
+    return false;
+  }
+  folder_ = folder.handle;
+  transfers_.Folder = folder_;
+  return true;
+}
+
+void BenchmarkRun::RemoveRunFolder() {
+  // Removed while still locked, so no other run can have moved in.
+  environment_.Files().RemoveFolder(runFolder_);
+}
+
+void BenchmarkRun::SetPath(std::int32_t number) {
+  // The capacity was reserved up front: no allocation inside a timed phase.
+  char name[TestFileNameCapacity];
+  const int length = FormatTestFileName(number, name);
+  path_.resize(runFolder_.size());
+  path_.append(name, static_cast<std::size_t>(length));
+  verifier_.SetFile(number);
+}
+
+TransferStatus BenchmarkRun::Transfer(bool write) {
+  const char* path = path_.c_str() + runFolder_.size();  // the name alone
+  if (blockSize_ == OneMegabyte) {
+    return write ? transfers_.WriteTestFileMB(path, blocksPerFile_)
+                 : transfers_.ReadTestFileMB(path, blocksPerFile_);
+  }
+  return write ? transfers_.WriteTestFileKB(path, blocksPerFile_)
+               : transfers_.ReadTestFileKB(path, blocksPerFile_);
+}
+
+BenchmarkRun::KeptFiles BenchmarkRun::KeptTestFiles(std::int32_t first, std::int32_t last) {
+  // The files an earlier run kept under this run's names are emptied before
+  // they are written again: their space is the run's too.
+  KeptFiles kept;
+  char name[TestFileNameCapacity];
+  for (std::int32_t j = first; j <= last; ++j) {
+    FormatTestFileName(j, name);
+    const std::int64_t bytes = environment_.Files().TestFileBytes(folder_, name);
+    if (bytes < 0) break;
+    ++kept.Count;
+    kept.Bytes += bytes;
+  }
+  return kept;
+}
+
+void BenchmarkRun::RemoveTestFilesFrom(std::int32_t first) {
+  // Only plain files under test-file names, one after another: a gap, a
+  // link or anything else ends it.
+  platform::FileSystem& files = environment_.Files();
+  char name[TestFileNameCapacity];
+  for (std::int32_t j = first; j > 0 && j <= FillMaxFiles; ++j) {
+    FormatTestFileName(j, name);
+    if (files.TestFileBytes(folder_, name) < 0 || !files.RemoveFile(folder_, name).Ok()) return;
+  }
+}
+
+void BenchmarkRun::DeleteTestFiles() {
+  platform::FileSystem& files = environment_.Files();
+  for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
+    SetPath(j);
+    files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
+  }
+  RemoveTestFilesFrom(parameters_.FileCount + 1);
+}
+
+void BenchmarkRun::RemoveFoldersMade() {
+  // Only while the run holds its folder's lock: a run folder this run made
+  // but could not lock belongs to the run that did.
+  if (foldersMade_.empty() || folder_ == platform::InvalidFolder) return;
+  const bool completed = outcome_.Result == RunOutcome::Kind::Completed;
+  // A complete run leaves the folders above its own, which the user named.
+  RemoveMadeFolders(environment_.Files(),
+                    completed ? std::vector<std::string>{foldersMade_.back()} : foldersMade_);
+  foldersMade_.clear();
+}
+
+void BenchmarkRun::NoteShortfall(std::int32_t number) {
+  platform::FileSystem& files = environment_.Files();
+  const int code = transfers_.LastErrorCode;
+  // The torn file goes first, so the figures show the files before it.
+  files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
+  FillStopFacts facts;
+  facts.NoSpace = platform::IsNoSpaceError(code);
+  facts.SpaceAfter = files.Space(folder_);
+  facts.FreeBefore = fill_->FreeBytes;
+  facts.FileSize = parameters_.FileSize;
+  facts.Files = number - 1;
+  facts.WrittenBytes = static_cast<std::int64_t>(facts.Files) * parameters_.FileSize;
+  const KeptFiles written = KeptTestFiles(1, facts.Files);
+  if (written.Count == facts.Files) facts.AllocatedBytes = written.Bytes;
+  fill_->Shortfall = ClassifyShortfall(facts);
+  fill_->FreeAfterBytes = facts.SpaceAfter.FreeBytes;
+  fill_->AllocatedBytes = facts.AllocatedBytes;
+  if (fill_->Shortfall == FillShortfall::WriteError) fill_->StopReason = platform::ErrorText(code);
+}
+
+void BenchmarkRun::NoticeFallbackOnce() {
+  // Said after the phase, never inside its timed interval.
+  if (noticeGiven_ || UsedDirectIo()) return;
+  noticeGiven_ = true;
+  observer_.Notice(platform::FallbackNotice(transfers_.DirectRefusedAtOpen));
+}
+
+BenchmarkRun::Step BenchmarkRun::Wait() {
+  EnterPhase(RunPhase::Waiting, progress_.Repetition.load(std::memory_order_relaxed));
+  if (!environment_.Pause(parameters_.WaitMSec, stop_)) return Interrupt();
+  return Step::Continue;
+}
+
+void BenchmarkRun::SampleCounters(platform::CounterSample& sample) {
+  if (counterPlan_.Counted()) sample = environment_.ReadCounters(counterPlan_);
+}
+
+BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
+  EnterPhase(RunPhase::Writing, progress_.Repetition.load(std::memory_order_relaxed));
+  SampleCounters(countersBefore_);
+  double start = environment_.Now();
+  recorder_.Start(parameters_.FileCount, parameters_.FileSize, start * SecondsPerDay);
+  for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
+    progress_.File.store(j, std::memory_order_relaxed);
+    if (stop_.load(std::memory_order_relaxed)) return Interrupt();
+    SetPath(j);
+    double opened = KeepFileTimes ? environment_.FileNow() : 0;
+    TransferStatus status = Transfer(true);
+    if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
+      transfers_.Mode = platform::IoMode::SyncBuffered;
+      // The refused attempt is not part of the measurement.
+      if (j == 1) {
+        SampleCounters(countersBefore_);
+        start = environment_.Now();
+        recorder_.Start(parameters_.FileCount, parameters_.FileSize, start * SecondsPerDay);
+      }
+      if (KeepFileTimes) opened = environment_.FileNow();
+      status = Transfer(true);
+    }
+    if (KeepFileTimes)
+      recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
+    if (status == TransferStatus::Stopped) return Interrupt();
+    // A whole-drive check fills the drive: one whose writes end before the
+    // plan (blocks, inodes, other writers, a store beneath that ran out, an
+    // I/O error) is checked as far as it holds, and says why it stopped.
+    if (choices_.Fill && j > 1 && status == TransferStatus::WriteFailed) {
+      NoteShortfall(j);
+      parameters_.FileCount = j - 1;
+      progress_.Files.store(j - 1, std::memory_order_relaxed);
+      break;
+    }
+    if (status != TransferStatus::Done) return FailTransfer(status, RunMessages::CannotWrite);
+  }
+  elapsed = environment_.Now() - start;
+  SampleCounters(countersAfter_);
+  return Step::Continue;
+}
+
+BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32_t count,
+                                           double& elapsed, std::int64_t& bytes) {
+  EnterPhase(RunPhase::Reading, progress_.Repetition.load(std::memory_order_relaxed));
+  // A verified run's checker starts before the start stamp and has checked
+  // every block only after the end stamp (or the stop): no check is timed.
+  if (verifier_.On()) verifier_.BeginReads();
+  const Step step = TimedReads(order, count, elapsed);
+  if (verifier_.On()) verifier_.EndReads();
+  bytes = transfers_.BytesRead;
+  return step;
+}
+
+BenchmarkRun::Step BenchmarkRun::TimedReads(const std::int32_t* order, std::int32_t count,
+                                            double& elapsed) {
+  transfers_.BytesRead = 0;
+  SampleCounters(countersBefore_);
+  double start = environment_.Now();
+  recorder_.Start(count, parameters_.FileSize, start * SecondsPerDay);
+  for (std::int32_t k = 0; k < count; ++k) {
+    progress_.File.store(k + 1, std::memory_order_relaxed);
+    if (stop_.load(std::memory_order_relaxed)) return Interrupt();
+    SetPath(order != nullptr ? order[k] : k + 1);
+    // The files' stamps run on a clock that stops while the reads wait for
+    // the checker: that is not the device's time, neither in a file's
+    // latency nor in the timeline's shares, which span several files.
+    double opened = KeepFileTimes ? environment_.FileNow() - verifier_.PhaseWaitDays() : 0;
+    TransferStatus status = Transfer(false);
+    if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
+      transfers_.Mode = platform::IoMode::SyncBuffered;
+      if (k == 0) {
+        transfers_.BytesRead = 0;
+        SampleCounters(countersBefore_);
+        start = environment_.Now();
+        recorder_.Start(count, parameters_.FileSize, start * SecondsPerDay);
+      }
+      if (KeepFileTimes) opened = environment_.FileNow() - verifier_.PhaseWaitDays();
+      status = Transfer(false);
+    }
+    if (KeepFileTimes) {
+      const double closed = environment_.FileNow() - verifier_.PhaseWaitDays();
+      recorder_.Add(opened * SecondsPerDay, closed * SecondsPerDay);
+    }
+    switch (status) {
+      case TransferStatus::Done:
+        break;
+      case TransferStatus::Stopped:
+        return Interrupt();
+      case TransferStatus::OpenFailed:
+      case TransferStatus::NotRegular:
+      case TransferStatus::HardLinked:
+        return FailTransfer(status, RunMessages::CannotOpen);
+      default:
+        return FailTransfer(status, RunMessages::CannotRead);
+    }
+  }
+  elapsed = environment_.Now() - start - verifier_.PhaseWaitDays();
+  SampleCounters(countersAfter_);
+  return Step::Continue;
+}
+
+BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>& order) {
+  platform::FileSystem& files = environment_.Files();
+  const std::string listPath = environment_.RandomListPath();
+  auto failed = [&](const std::string& reason = {}) {
+    const std::string name = listPath.empty() ? std::string(RandomListName) : listPath;
+    std::vector<char> text(name.size() + 64);
+    std::snprintf(text.data(), text.size(), RunMessages::ListNotCreated, name.c_str());
+    return Fail(MessageKind::Error, RunMessages::WithReason(text.data(), reason));
+  };
+  // Never a file in whatever the current folder happens to be.
+  if (listPath.empty()) return failed(platform::NoUserFolderReason());
+  const std::string listFolder = platform::ParentPath(listPath);
+  if (!listFolder.empty() && !platform::IsRootPath(listFolder) &&
+      !files.MakePrivateDirectories(listFolder).Ok()) {
+    return failed();
+  }
+  const platform::OpenResult file = files.CreateText(listPath.c_str());
+  if (file.error != platform::IoError::None) return failed();
+
+  // One name per line, CR LF, in reading order; written in large pieces so
+  // that a million names need neither a million calls nor one huge string.
+  std::string chunk;
+  constexpr std::size_t ChunkBytes = 64 * 1024;
+  chunk.reserve(ChunkBytes + TestFileNameCapacity + 2);
+  bool written = true;
+  char name[TestFileNameCapacity];
+  for (std::size_t k = 0; k < order.size() && written; ++k) {
+    chunk.append(name, static_cast<std::size_t>(FormatTestFileName(order[k], name)));
+    chunk += "\r\n";
+    if (chunk.size() >= ChunkBytes || k + 1 == order.size()) {
+      written =
+          files.Write(file.handle, chunk.data(), chunk.size()).error == platform::IoError::None;
+      chunk.clear();
+    }
+  }
+  if (!written) {
+    files.Close(file.handle);  // abandons the new list; the old one stays
+    return failed();
+  }
+  if (!files.CommitText(file.handle).Ok()) return failed();
+  return Step::Continue;
+}
+
+void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes,
+                               double elapsedDays) {
+  if (repetitionRecords_.size() < static_cast<std::size_t>(repetition)) {
+    repetitionRecords_.push_back(RepetitionRecord{repetition, std::nullopt, std::nullopt});
+  }
+  PhaseRecord phase;
+  phase.Seconds = write ? table_.WriteSeconds(repetition) : table_.ReadSeconds(repetition);
+  phase.MBPerSecond = ResultTable::MBPerSecond(bytes, phase.Seconds);
+  const bool counted = countersBefore_.Result.Ok() && countersAfter_.Result.Ok();
+  const std::int64_t deviceBytes = !counted ? -1
+                                   : write
+                                       ? countersAfter_.WrittenBytes - countersBefore_.WrittenBytes
+                                       : countersAfter_.ReadBytes - countersBefore_.ReadBytes;
+  // The recorded time is whole milliseconds: only a phase faster than the
+  // link even one millisecond slower is surely faster than the link.
+  const double slowest = ResultTable::MBPerSecond(bytes, phase.Seconds + 0.001);
+  phase.Verdict = Judge(counting_, bytes, deviceBytes, slowest);
+  // The phase has only just ended: its start is the recorded time earlier.
+  phase.EndUtc = environment_.UtcNow();
+  phase.StartUtc = phase.EndUtc - static_cast<std::int64_t>(phase.Seconds * 1e6 + 0.5);
+  if (KeepFileTimes) phase.Stats = recorder_.Finish();
+  if (verifier_.On() && !write) phase.Verification = verifier_.TakePhase();
+  phase.ExactSeconds = elapsedDays * SecondsPerDay;
+  phase.ExactMBPerSecond = ResultTable::MBPerSecond(bytes, phase.ExactSeconds);
+  if (write && !inMemory_)
+    phase.Cliff = FindWriteCliff(phase.Stats.Timeline, phase.Stats.Files, parameters_.FileSize);
+  (write ? repetitionRecords_.back().Write : repetitionRecords_.back().Read) = std::move(phase);
+}
+
+std::int64_t BenchmarkRun::ReadBytes(std::int32_t repetition) const {
+  return repetition >= 1 && repetition <= table_.ReadHalves()
+             ? readBytes_[static_cast<std::size_t>(repetition - 1)]
+             : 0;
+}
+
+std::int64_t BenchmarkRun::MeanReadBytes() const {
+  const int phases = table_.ReadHalves();
+  if (phases <= 0) return 0;
+  std::int64_t sum = 0;
+  for (int i = 0; i < phases; ++i) sum += readBytes_[static_cast<std::size_t>(i)];
+  return sum / phases;
+}
+
+RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
+  RunRecord record = described_;
+  auto item = [](const auto& items, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < items.size()
+               ? std::string(items[static_cast<std::size_t>(index)])
+               : std::string();
+  };
+  record.Folder = choices_.Folder;
+  record.FileSize = item(FileSizeItems, choices_.FileSizeIndex);
+  record.Total = choices_.TotalBytes > 0 ? TotalText(choices_.TotalBytes)
+                                         : item(TotalSizeItems, choices_.TotalSizeIndex);
+  record.Block = BlockItems[blockSize_ == OneMegabyte ? 1 : 0];
+  record.ReadPercent = item(ReadPercentageItems, choices_.ReadPercentageIndex);
+  record.Repeat = repetitions_;
+  record.WaitSeconds = parameters_.WaitMSec / 1000;
+  record.ReadOnly = choices_.ReadOnly;
+  record.Random = choices_.ReadRandom;
+  record.Delete = choices_.DeleteFiles;
+  record.FileSizeBytes = parameters_.FileSize;
+  record.FileCount = parameters_.FileCount;
+  record.ReadCount = readCount_;
+  record.Device = device_;
+  record.Counting = counting_;
+  record.IoMode = UsedDirectIo()                   ? "direct"
+                  : transfers_.DirectRefusedAtOpen ? "buffered: the file system has no direct I/O"
+                                                   : "buffered: sectors above 1 KB";
+  record.Table = table_.Text();
+  record.Repetitions = repetitionRecords_;
+  record.Verified = verifier_.On();
+  if (fill_) {
+    // Files before the one in hand when the write phase ended early.
+    const std::int32_t written =
+        !repetitionRecords_.empty() && repetitionRecords_.back().Write
+            ? parameters_.FileCount
+            : std::max(progress_.File.load(std::memory_order_relaxed) - 1, 0);
+    const bool readBack = !repetitionRecords_.empty() && repetitionRecords_.back().Read;
+    record.Fill = FinishFill(
+        *fill_, static_cast<std::int64_t>(written) * parameters_.FileSize, parameters_.FileSize,
+        readBack ? std::optional(RunVerification(record)) : partialReadBack_, readBack);
+  }
+  if (outcome.Result == RunOutcome::Kind::Completed && repetitions_ > 0) {
+    std::vector<double> writes, reads;
+    for (int i = 1; i <= repetitions_; ++i) {
+      writes.push_back(table_.WriteSeconds(i));
+      reads.push_back(table_.ReadSeconds(i));
+    }
+    const std::int64_t fileBytes = parameters_.FileSize;
+    if (!choices_.ReadOnly) {
+      record.MeanWriteMBps =
+          ResultTable::Summarize(writes.data(), repetitions_, fileBytes * parameters_.FileCount)
+              .MBPerSecond;
+    }
+    record.MeanReadMBps =
+        ResultTable::Summarize(reads.data(), repetitions_, MeanReadBytes()).MBPerSecond;
+  }
+  switch (outcome.Result) {
+    case RunOutcome::Kind::Completed:
+      record.Result = "completed";
+      break;
+    case RunOutcome::Kind::Interrupted:
+      record.Result = "interrupted";
+      break;
+    default:
+      record.Result = "stopped";
+      record.Message = outcome.Message;
+  }
+  return record;
+}
+
+RunOutcome BenchmarkRun::Execute() {
+  outcome_ = RunOutcome{};
+  filesMayExist_ = false;
+  partialReadBack_.reset();
+  foldersMade_.clear();
+  EnterPhase(RunPhase::Preparing, 0);
+  auto finish = [&] {
+    // However a run stops once it has test files (a failed write or read, a
+    // list that could not be saved, a stop request), it leaves nothing
+    // behind when the user asked for deletion: a full disk must not stay
+    // full of them.
+    // A whole-drive check must never leave the drive full, whatever was chosen.
+    const bool completed = outcome_.Result == RunOutcome::Kind::Completed;
+    // A check stopped while reading back keeps what it had verified.
+    if (fill_ && verifier_.On() && !completed) {
+      const VerifyResult read = verifier_.TakePhase().Result;
+      if (read.Counts.Total() > 0) partialReadBack_ = read;
+    }
+    if (filesMayExist_ && (choices_.DeleteFiles || choices_.Fill) && !completed) {
+      DeleteTestFiles();
+      RemoveRunFolder();
+    }
+    RemoveFoldersMade();
+    environment_.Files().CloseFolder(folder_);
+    folder_ = platform::InvalidFolder;
+    progress_.Phase.store(RunPhase::Finished, std::memory_order_relaxed);
+    observer_.PhaseChanged(RunPhase::Finished, progress_.Repetition.load());
+    return outcome_;
+  };
+
+  if (choices_.Folder.empty()) {
+    outcome_.Result = RunOutcome::Kind::Ended;
+    return finish();
+  }
+  runFolder_ = RunFolderFor(choices_.Folder, choices_.PerHost);
+  // Longer than the system takes, creation would fail only after making
+  // a long chain of folders.
+  if (runFolder_.size() + TestFileNameCapacity > platform::MaxPathLength()) {
+    Fail(MessageKind::Plain,
+         RunMessages::WithReason(RunMessages::FolderNotCreated, RunMessages::PathTooLong));
+    return finish();
+  }
+  if (const FolderCreation made = ForceDirectories(environment_.Files(), runFolder_); !made.Ok()) {
+    std::string reason = made.Text();
+    if (platform::IsReservedDeviceName(platform::FileNameOf(made.refused))) {
+      reason = made.refused + RunMessages::ReservedDeviceName;
+    } else if (platform::IsExistsError(made.code)) {
+      reason = made.refused + RunMessages::NotAFolderInTheWay;
+    }
+    Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
+    return finish();
+  } else {
+    foldersMade_ = made.made;
+  }
+  if (!OpenFolder()) return finish();
+  device_ = environment_.Identify(runFolder_);
+  counterPlan_ = environment_.PlanCounters(runFolder_);
+  counting_ = CountingFor(counterPlan_);
+  environment_.Describe(described_);
+  repetitionRecords_.clear();
+  inMemory_ = environment_.Files().IsInMemory(folder_);
+  if (inMemory_) {
+    observer_.Notice(RunMessages::InMemory);
+  } else if (const std::string below = MemoryNotice(counterPlan_); !below.empty()) {
+    inMemory_ = true;
+    observer_.Notice(below);
+  }
+  if (choices_.Fill) {
+    // A whole-drive check takes its total from the free space and what an
+    // earlier kept check's files hold.
+    const KeptFiles kept = KeptTestFiles(1, FillMaxFiles);
+    if (std::string refused =
+            SizeFill(parameters_, choices_.FileSizeIndex, device_, kept.Bytes, fill_);
+        !refused.empty()) {
+      Fail(MessageKind::Plain, std::move(refused));
+      return finish();
+    }
+    choices_.TotalBytes = fill_->PlannedBytes;  // the record names the total
+    // Kept files past the plan were counted as room: they make it.
+    if (kept.Count > parameters_.FileCount) RemoveTestFilesFrom(parameters_.FileCount + 1);
+  } else if (!ComputeRunFileCount(parameters_, choices_)) {
+    const bool tooMany =
+        parameters_.FileSize > 0 && choices_.TotalBytes / parameters_.FileSize > MaxFileCount;
+    Fail(MessageKind::Plain,
+         tooMany ? RunMessages::TooManyFiles : RunMessages::FileLargerThanTotal);
+    return finish();
+  }
+  // A total given in bytes can be far beyond the disk: refused before the
+  // first byte, rather than found out when the disk is full. Kept test files
+  // are looked up only when the free space alone falls short.
+  const std::int64_t totalBytes =
+      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  const std::int64_t margin = FreeSpaceMargin(device_.FreeBytes, device_.CapacityBytes);
+  if (!choices_.Fill && choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&
+      totalBytes > device_.FreeBytes - margin) {
+    const std::int64_t kept = KeptTestFiles(1, parameters_.FileCount).Bytes;
+    if (totalBytes > device_.FreeBytes + kept - margin) {
+      const std::string total = TotalText(choices_.TotalBytes);
+      const std::string free = ApproximateSize(device_.FreeBytes);
+      const std::string room = ApproximateSize(margin);
+      char text[512];
+      if (kept > 0) {
+        std::snprintf(text, sizeof text, RunMessages::NoRoomForTotalWithKept, total.c_str(),
+                      free.c_str(), ApproximateSize(kept).c_str(), room.c_str());
+      } else {
+        std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal, total.c_str(), free.c_str(),
+                      room.c_str());
+      }
+      Fail(MessageKind::Plain, text);
+      if (choices_.DeleteFiles) RemoveRunFolder();
+      return finish();
+    }
+  }
+  blockSize_ = BlockSizeFor(choices_.OneMegabyteBlocks, parameters_.FileSize);
+  blocksPerFile_ = parameters_.FileSize / blockSize_;
+  const std::optional<std::int32_t> repetitions = RepetitionsFor(choices_.RepeatIndex);
+  if (!repetitions) {
+    outcome_.Result = RunOutcome::Kind::Ended;
+    return finish();
+  }
+  repetitions_ = *repetitions;
+  progress_.Repetitions.store(repetitions_, std::memory_order_relaxed);
+  progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);
+  progress_.FileBytes.store(parameters_.FileSize, std::memory_order_relaxed);
+  path_.reserve(runFolder_.size() + TestFileNameCapacity);
+  path_ = runFolder_;
+  table_.Reset();
+  filesMayExist_ = true;
+  if (choices_.Verify) {
+    verifier_.Begin(choices_.ReadOnly);
+    transfers_.Verifier = &verifier_;
+  }
+
+  std::int64_t writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  readBytes_.fill(0);
+  for (std::int32_t i = 1; i <= repetitions_; ++i) {
+    progress_.Repetition.store(i, std::memory_order_relaxed);
+    if (stop_.load()) {
+      Interrupt();
+      return finish();
+    }
+    if (parameters_.WaitMSec != 0 && i != 1 && Wait() == Step::Stop) return finish();
+
+    double elapsed = 0;  // a read-only run writes nothing and records 0
+    if (!choices_.ReadOnly && WritePhase(elapsed) == Step::Stop) return finish();
+    writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+    table_.AppendWriteHalf(i, elapsed, writeBytes);
+    if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes, elapsed);
+    observer_.ResultTextChanged(table_.Text());
+    NoticeFallbackOnce();
+
+    if (parameters_.WaitMSec != 0 && Wait() == Step::Stop) return finish();
+
+    readCount_ =
+        ReadCountFor(parameters_.FileCount, parameters_.ReadPercent, choices_.ReadPercentageIndex);
+    if (readCount_ < 1) {
+      Fail(MessageKind::Plain, RunMessages::ReadShareTooSmall);
+      return finish();
+    }
+    progress_.Files.store(readCount_, std::memory_order_relaxed);
+
+    elapsed = 0;
+    // What came back: a verified run goes on past files found short, and
+    // its speed and verdict count only the bytes really read.
+    std::int64_t& readBytes = readBytes_[static_cast<std::size_t>(i - 1)];
+    if (choices_.ReadRandom) {
+      EnterPhase(RunPhase::Selecting, i);
+      const std::vector<std::int32_t> order =
+          SelectRandomOrder(generator_, parameters_.FileCount, readCount_);
+      if (SaveRandomList(order) == Step::Stop) return finish();
+      if (ReadPhase(order.data(), readCount_, elapsed, readBytes) == Step::Stop) return finish();
+    } else if (ReadPhase(nullptr, readCount_, elapsed, readBytes) == Step::Stop) {
+      return finish();
+    }
+    table_.AppendReadHalf(i, elapsed, readBytes);
+    RecordPhase(i, false, readBytes, elapsed);
+    observer_.ResultTextChanged(table_.Text());
+    NoticeFallbackOnce();
+    progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);
+
+    if (choices_.DeleteFiles) {
+      EnterPhase(RunPhase::Deleting, i);
+      DeleteTestFiles();
+    }
+  }
+
+  table_.AppendSummaries(repetitions_, choices_.ReadOnly, writeBytes, MeanReadBytes());
+  observer_.ResultTextChanged(table_.Text());
+  if (choices_.DeleteFiles) {
+    RemoveRunFolder();
+  } else if (const KeptFiles higher = KeptTestFiles(parameters_.FileCount + 1, FillMaxFiles);
+             higher.Count > 0) {
+    // Kept, as asked, but not silently: they are no part of this run.
+    char text[512];
+    std::snprintf(text, sizeof text, RunMessages::HigherFilesLeft, static_cast<int>(higher.Count),
+                  ApproximateSize(higher.Bytes).c_str(),
+                  TestFileName(parameters_.FileCount + 1).c_str());
+    observer_.Notice(text);
+  }
+  return finish();
+}
+
+}  // namespace tarnwell
