@@ -5,8 +5,8 @@
 
 #include "cli/CliTexts.h"
 #include "engine/fleet/MergedRuns.h"
+#include "engine/output/AfterRun.h"
 #include "engine/output/RunHistory.h"
-#include "platform/AtomicFile.h"
 #include "platform/Terminal.h"
 #include "platform/TextFiles.h"
 
@@ -59,11 +59,10 @@ bool MergeDocuments(const CliOptions& options) {
   }
   bool written = true;
   if (!options.Report.empty()) {
-    // Written where the user said, never through a link or into a FIFO there.
-    const platform::SaveResult saved = platform::ReplaceFileAtomically(
-        options.Report, MergedHtmlReport(merged), platform::LinkAtPath::Refuse);
-    if (!saved.Ok()) {
-      Complain(CliTexts::ReportFile + options.Report + CliTexts::CannotWriteReport, saved.Reason());
+    if (const std::optional<Refusal> refused =
+            SaveUserOutput(options.Report, MergedHtmlReport(merged),
+                           CliTexts::ReportFile + options.Report + CliTexts::CannotWriteReport)) {
+      Complain(refused->Message);
       written = false;
     }
   }

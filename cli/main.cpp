@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "cli/CliOptions.h"
@@ -22,14 +24,13 @@
 #include "cli/MergeCommand.h"
 #include "cli/SavedChoices.h"
 #include "cli/StartAt.h"
-#include "engine/base/RunId.h"
+#include "engine/base/Refusal.h"
 #include "engine/base/TextFormat.h"
 #include "engine/base/UtcTime.h"
 #include "engine/base/Utf8.h"
 #include "engine/judge/VerifyNotes.h"
-#include "engine/output/HtmlReport.h"
+#include "engine/output/AfterRun.h"
 #include "engine/output/RunHistory.h"
-#include "engine/output/RunNotes.h"
 #include "engine/run/BenchmarkRun.h"
 #include "engine/run/UnitMSec.h"
 #include "engine/run/WholeDriveCheck.h"
@@ -229,16 +230,18 @@ struct NamedFile {
 };
 
 // Why an output cannot be written, as the line under the message says it;
-// empty when nothing stands in the way. The save itself refuses the same
+// nothing when nothing stands in the way. The save itself refuses the same
 // things again, for whatever changes before it.
-std::string OutputRefusal(const platform::FileIdentity& place) {
+std::optional<Refusal> OutputRefusal(const platform::FileIdentity& place) {
   using Kind = platform::FileIdentity::Kind;
-  if (!place.Ok()) return place.Text();
-  if (place.kind == Kind::Link) return platform::SaveRefusal::Link;
-  if (place.kind == Kind::Folder) return CliTexts::IsAFolder;
-  if (place.kind == Kind::Other) return platform::SaveRefusal::NotRegular;
-  if (place.writeProtected) return platform::SaveRefusal::WriteProtected;
-  return platform::ErrorText(place.cannotWrite);
+  if (!place.Ok()) return Refusal{place.Text()};
+  if (place.kind == Kind::Link) return Refusal{platform::SaveRefusal::Link};
+  if (place.kind == Kind::Folder) return Refusal{CliTexts::IsAFolder};
+  if (place.kind == Kind::Other) return Refusal{platform::SaveRefusal::NotRegular};
+  if (place.writeProtected) return Refusal{platform::SaveRefusal::WriteProtected};
+  std::string reason = platform::ErrorText(place.cannotWrite);
+  if (reason.empty()) return std::nullopt;
+  return Refusal{std::move(reason)};
 }
 
 // Refuses, before anything is measured, an output that is the same file as
@@ -249,6 +252,7 @@ std::string OutputRefusal(const platform::FileIdentity& place) {
 // they lead to. The exit code after saying why, or nothing.
 std::optional<int> RefuseUnsafeFiles(const std::vector<NamedFile>& files) {
   std::vector<platform::FileIdentity> places;
+  places.reserve(files.size());
   for (const NamedFile& file : files) {
     places.push_back(file.standardOutput ? platform::IdentifyStandardOutput()
                                          : platform::IdentifyFile(file.path, !file.output));
@@ -266,8 +270,8 @@ std::optional<int> RefuseUnsafeFiles(const std::vector<NamedFile>& files) {
   }
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (!files[i].output || files[i].standardOutput) continue;
-    if (const std::string refusal = OutputRefusal(places[i]); !refusal.empty()) {
-      Complain(files[i].kind + files[i].path + CliTexts::CannotWriteReport, refusal);
+    if (const std::optional<Refusal> refusal = OutputRefusal(places[i])) {
+      Complain(files[i].kind + files[i].path + CliTexts::CannotWriteReport, refusal->Message);
       return ExitStopped;
     }
   }
@@ -305,6 +309,64 @@ std::string Figure(double value) {
   return digits;
 }
 
+// The listing of --history as the history's lines come, newest first.
+class HistoryListing {
+public:
+  explicit HistoryListing(const CliOptions& options) : options_(options) {}
+
+  LineRead Visit(std::string_view line) {
+    const std::optional<RunRecord> run =
+        ParseHistoryLine(line, options_.Json ? HistoryDetail::Whole : HistoryDetail::Row);
+    if (!run) return LineRead::Damaged;
+    const std::string device = DeviceLabel(run->Device);
+    if (!options_.Match.empty() && device.find(options_.Match) == std::string::npos &&
+        run->Folder.find(options_.Match) == std::string::npos) {
+      return LineRead::Next;
+    }
+    Start();
+    const std::string text = options_.Json ? JsonEntry(line, *run) : Row(*run, device);
+    ++listed_;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::ferror(stdout) == 0 ? LineRead::Next : LineRead::Stop;
+  }
+
+  // The header, or the document's opening, once.
+  void Start() {
+    if (started_) return;
+    started_ = true;
+    std::fputs(options_.Json ? "{\"runs\": [" : CliTexts::HistoryHeader, stdout);
+  }
+  bool Started() const { return started_; }
+
+  // The document's close, with --json.
+  void End(int damaged) const {
+    if (options_.Json) std::printf("%s], \"damaged\": %d}\n", listed_ > 0 ? "\n" : "", damaged);
+  }
+
+private:
+  std::string JsonEntry(std::string_view line, const RunRecord& run) const {
+    std::string text = listed_ > 0 ? ",\n" : "\n";
+    if (IsUtf8(line)) {
+      text += line;
+    } else {
+      text += HistoryLine(run);
+    }
+    return text;
+  }
+
+  static std::string Row(const RunRecord& run, const std::string& device) {
+    return PrintableText(run.Date) + "\t" + PrintableText(device) + "\t" +
+           PrintableText(run.Folder) + "\t" + PrintableText(run.FileSize) + "\t" +
+           PrintableText(run.Total) + "\t" + PrintableText(run.Block) + "\t" +
+           Figure(run.MeanWriteMBps) + "\t" + Figure(run.MeanReadMBps) + "\t" +
+           PrintableText(run.Result) + "\n";
+  }
+
+  const CliOptions& options_;
+  bool started_ = false;
+  int listed_ = 0;
+};
+
 // Earlier runs, newest first: one line each with TABs between the fields
 // (escaped, so that no field can fake a row or steer the terminal), or with
 // --json one object {"runs": [...], "damaged": N} whose runs have the form
@@ -320,50 +382,17 @@ int ListHistory(const CliOptions& options) {
     Complain(CliTexts::NoHistoryPlace, platform::NoUserFolderReason());
     return ExitStopped;
   }
-  bool started = false;
-  const auto start = [&] {
-    if (started) return;
-    started = true;
-    std::fputs(options.Json ? "{\"runs\": [" : CliTexts::HistoryHeader, stdout);
-  };
-  int listed = 0;
-  std::string text;
-  const HistoryDetail detail = options.Json ? HistoryDetail::Whole : HistoryDetail::Row;
-  const HistoryScan scan = ScanHistoryLinesNewestFirst(path, [&](std::string_view line) {
-    const std::optional<RunRecord> run = ParseHistoryLine(line, detail);
-    if (!run) return LineRead::Damaged;
-    const std::string device = DeviceLabel(run->Device);
-    if (!options.Match.empty() && device.find(options.Match) == std::string::npos &&
-        run->Folder.find(options.Match) == std::string::npos) {
-      return LineRead::Next;
-    }
-    start();
-    text = options.Json && listed > 0 ? ",\n" : "\n";
-    if (options.Json) {
-      if (IsUtf8(line)) {
-        text += line;
-      } else {
-        text += HistoryLine(*run);
-      }
-    } else {
-      text = PrintableText(run->Date) + "\t" + PrintableText(device) + "\t" +
-             PrintableText(run->Folder) + "\t" + PrintableText(run->FileSize) + "\t" +
-             PrintableText(run->Total) + "\t" + PrintableText(run->Block) + "\t" +
-             Figure(run->MeanWriteMBps) + "\t" + Figure(run->MeanReadMBps) + "\t" +
-             PrintableText(run->Result) + "\n";
-    }
-    ++listed;
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::ferror(stdout) == 0 ? LineRead::Next : LineRead::Stop;
-  });
+  HistoryListing listing(options);
+  const HistoryScan scan = ScanHistoryLinesNewestFirst(
+      path, [&listing](std::string_view line) { return listing.Visit(line); });
   const std::string cannotRead = CliTexts::HistoryFile + path + CliTexts::CannotRead;
   // A history that is there but cannot be read is not an empty one.
-  if (!scan.Read() && !started) {
+  if (!scan.Read() && !listing.Started()) {
     Complain(cannotRead, FailureReason(scan.Status));
     return ExitStopped;
   }
-  start();
-  if (options.Json) std::printf("%s], \"damaged\": %d}\n", listed > 0 ? "\n" : "", scan.Damaged);
+  listing.Start();
+  listing.End(scan.Damaged);
   if (scan.Damaged > 0) {
     std::fprintf(stderr, CliTexts::DamagedSkipped, scan.Damaged);
   }
@@ -371,252 +400,327 @@ int ListHistory(const CliOptions& options) {
   return FlushOutput() && scan.Read() ? ExitCompleted : ExitStopped;
 }
 
-// The report, with the latest earlier runs of the same setup for comparison.
-ReportResult WriteReport(const std::string& path, const RunRecord& record) {
-  const std::string historyPath = HistoryPath();
-  const std::string html =
-      HtmlReport(record, historyPath.empty() ? std::vector<RunRecord>()
-                                             : EarlierRunsLike(historyPath, record, ComparedRuns));
-  // Written where the user said, never through a link or into a FIFO there.
-  const platform::SaveResult saved =
-      platform::ReplaceFileAtomically(path, html, platform::LinkAtPath::Refuse);
-  if (saved.Ok()) return {true, {}};
-  return {false, RunMessages::WithReason(CliTexts::ReportFile + path + CliTexts::CannotWriteReport,
-                                         saved.Reason())};
+// ---- load: the arguments, the saved choices, the outputs ---------------------
+
+// The run to make once the arguments, the saved choices and the outputs
+// have been accepted.
+struct LoadedRun {
+  CliOptions Options;
+  std::string Host;  // to record: --host, or the machine's name
+};
+
+// An end before any run: a command that is not one, or a refusal said on
+// stderr.
+struct ExitNow {
+  int Code;
+};
+
+// A usage error said with the pointer to --help.
+ExitNow UsageError(const std::string& error) {
+  Complain(error + "\n" + CliTexts::SeeHelp);
+  return {ExitUsage};
 }
 
-// The window's saved choices as defaults under what the command line says;
-// false after saying why they must not be used.
-bool TakeSavedChoices(const CliOptions& given, CliOptions& defaults) {
+// The arguments over `defaults`, or why they are refused.
+RefusalOr<CliOptions> ParseArguments(const std::vector<std::string>& arguments,
+                                     const CliOptions& defaults) {
+  ParseResult parsed = ParseCliOptions(arguments, defaults);
+  if (!parsed.Error.empty()) return Refusal{parsed.Error};
+  return std::move(parsed.Options);
+}
+
+// Why the common start cannot be waited for, if it cannot.
+std::optional<Refusal> StartRefused(std::int64_t requested) {
+  std::string refused = StartTimeRefusal(requested, platform::UnixMicrosecondsNow());
+  if (refused.empty()) return std::nullopt;
+  return Refusal{std::move(refused)};
+}
+
+// The window's saved choices as defaults under what the command line says
+// (`given`), over `builtIn`; or why they must not be used.
+RefusalOr<CliOptions> TakeSavedChoices(const CliOptions& given, const CliOptions& builtIn) {
+  CliOptions defaults = builtIn;
   // The null device asks for no settings at all; any other file named on the
   // command line must really be read, or the run would measure a folder
   // the user did not mean.
-  if (given.Settings && IsNullDevice(*given.Settings)) return true;
+  if (given.Settings && IsNullDevice(*given.Settings)) return defaults;
   const platform::IniFile settings(given.Settings.value_or(WindowSettingsPath()));
   if (given.Settings && (settings.ReadFailed() || !platform::IsReadableFile(*given.Settings))) {
     platform::TextFileReader probe;
     const platform::Status status = probe.Open(*given.Settings);
-    Complain(CliTexts::SettingsFile + *given.Settings + CliTexts::CannotRead,
-             status.Ok() ? std::string() : FailureReason(status));
-    return false;
+    return Refusal{
+        RunMessages::WithReason(CliTexts::SettingsFile + *given.Settings + CliTexts::CannotRead,
+                                status.Ok() ? std::string() : FailureReason(status))};
   }
   // A saved folder is refused only where it would be used.
   if (const std::string refused = ApplySavedChoices(settings, defaults, !given.FolderGiven);
       !refused.empty()) {
-    Complain(refused + "\n" + CliTexts::NameTheFolder);
-    return false;
+    return Refusal{refused + "\n" + CliTexts::NameTheFolder};
   }
-  return true;
+  return defaults;
 }
 
-int Main(int argc, char** argv) {
-  platform::PrepareConsole();
-  const std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
-  const auto usageError = [](const std::string& error) {
-    Complain(error + "\n" + CliTexts::SeeHelp);
-    return ExitUsage;
-  };
-  const CliOptions builtIn = DefaultOptions(platform::HomeDirectory());
-  ParseResult parsed = ParseCliOptions(arguments, builtIn);
-  if (!parsed.Error.empty()) return usageError(parsed.Error);
-  // None of these reads the window's settings: a folder saved there has no
-  // say in them.
-  if (parsed.Options.Help) {
+// Help, the version, the history's list and the merge: none of these reads
+// the window's settings, so a folder saved there has no say in them. Their
+// exit code, or nothing for a run.
+std::optional<int> OtherCommand(const CliOptions& options) {
+  if (options.Help) {
     std::fputs(UsageText(), stdout);
     return FlushOutput() ? ExitCompleted : ExitStopped;
   }
-  if (parsed.Options.Version) {
+  if (options.Version) {
     std::printf("tarnwell-cli %s\n", TARNWELL_VERSION);
     return FlushOutput() ? ExitCompleted : ExitStopped;
   }
-  if (parsed.Options.ListHistory) {
-    std::vector<NamedFile> files;
+  std::vector<NamedFile> files;
+  if (options.ListHistory) {
     AddOwnFiles(files);
     if (const std::optional<int> refused = RefuseUnsafeFiles(files)) return *refused;
-    return ListHistory(parsed.Options);
+    return ListHistory(options);
   }
-  if (!parsed.Options.MergeFiles.empty()) {
-    std::vector<NamedFile> files;
-    if (!parsed.Options.Report.empty()) {
-      files.push_back({CliTexts::ReportFile, parsed.Options.Report, true});
-    }
-    for (const std::string& input : parsed.Options.MergeFiles) {
-      files.push_back({CliTexts::Document, input, false});
-    }
-    AddOwnFiles(files);
-    if (const std::optional<int> refused = RefuseUnsafeFiles(files)) return *refused;
-    return MergeDocuments(parsed.Options) ? ExitCompleted : ExitStopped;
+  if (options.MergeFiles.empty()) return std::nullopt;
+  if (!options.Report.empty()) files.push_back({CliTexts::ReportFile, options.Report, true});
+  for (const std::string& input : options.MergeFiles) {
+    files.push_back({CliTexts::Document, input, false});
   }
+  AddOwnFiles(files);
+  if (const std::optional<int> refused = RefuseUnsafeFiles(files)) return *refused;
+  return MergeDocuments(options) ? ExitCompleted : ExitStopped;
+}
 
-  CliOptions defaults = builtIn;
-  if (!TakeSavedChoices(parsed.Options, defaults)) return ExitUsage;
-  parsed = ParseCliOptions(arguments, defaults);
-  if (!parsed.Error.empty()) return usageError(parsed.Error);
-  {
-    // Every output is checked before anything is measured: one found
-    // wanting after a long run would have cost the run.
-    const CliOptions& given = parsed.Options;
-    std::vector<NamedFile> files;
-    if (!given.Report.empty()) files.push_back({CliTexts::ReportFile, given.Report, true});
-    if (!given.JsonFile.empty()) files.push_back({CliTexts::JsonFile, given.JsonFile, true});
-    if (given.Settings && !IsNullDevice(*given.Settings)) {
-      files.push_back({CliTexts::SettingsFile, *given.Settings, false});
+// Every output of a run is checked before anything is measured: one found
+// wanting after a long run would have cost the run.
+std::optional<int> RefuseRunOutputs(const CliOptions& given) {
+  std::vector<NamedFile> files;
+  if (!given.Report.empty()) files.push_back({CliTexts::ReportFile, given.Report, true});
+  if (!given.JsonFile.empty()) files.push_back({CliTexts::JsonFile, given.JsonFile, true});
+  if (given.Settings && !IsNullDevice(*given.Settings)) {
+    files.push_back({CliTexts::SettingsFile, *given.Settings, false});
+  }
+  AddOwnFiles(files);
+  return RefuseUnsafeFiles(files);
+}
+
+// The host to record, and the run folder of its own when asked for.
+std::string TakeHost(CliOptions& options) {
+  std::string host = options.Host.value_or("");
+  if (!options.Host) platform::QueryMachineName(host);
+  if (options.PerHost) options.Choices.PerHost = host.empty() ? "_" : host;
+  return host;
+}
+
+// The arguments read twice: once over the built-in defaults, for the
+// commands that read no settings, and once over the saved choices for a
+// run; then the refusals of what the run could not write or wait for.
+std::variant<ExitNow, LoadedRun> Load(const std::vector<std::string>& arguments) {
+  const CliOptions builtIn = DefaultOptions(platform::HomeDirectory());
+  const RefusalOr<CliOptions> given = ParseArguments(arguments, builtIn);
+  if (!given) return UsageError(given.Message());
+  if (const std::optional<int> done = OtherCommand(*given)) return ExitNow{*done};
+  const RefusalOr<CliOptions> defaults = TakeSavedChoices(*given, builtIn);
+  if (!defaults) {
+    Complain(defaults.Message());
+    return ExitNow{ExitUsage};
+  }
+  RefusalOr<CliOptions> parsed = ParseArguments(arguments, *defaults);
+  if (!parsed) return UsageError(parsed.Message());
+  if (const std::optional<int> refused = RefuseRunOutputs(*parsed)) return ExitNow{*refused};
+  if (parsed->StartAt) {
+    if (const std::optional<Refusal> refused = StartRefused(*parsed->StartAt)) {
+      return UsageError(refused->Message);
     }
-    AddOwnFiles(files);
-    if (const std::optional<int> refused = RefuseUnsafeFiles(files)) return *refused;
   }
-  if (parsed.Options.StartAt) {
-    const std::string refused =
-        StartTimeRefusal(*parsed.Options.StartAt, platform::UnixMicrosecondsNow());
-    if (!refused.empty()) return usageError(refused);
-  }
-  std::string host = parsed.Options.Host.value_or("");
-  if (!parsed.Options.Host) platform::QueryMachineName(host);
-  if (parsed.Options.PerHost) parsed.Options.Choices.PerHost = host.empty() ? "_" : host;
-  const CliOptions& options = parsed.Options;
+  LoadedRun loaded{std::move(*parsed), {}};
+  loaded.Host = TakeHost(loaded.Options);
   // No home folder and no folder named: nothing says where to measure.
-  if (options.Choices.Folder.empty()) {
+  if (loaded.Options.Choices.Folder.empty()) {
     Complain(std::string(CliTexts::NoFolder) + "\n" + platform::NoUserFolderReason() + "\n" +
              CliTexts::NameTheFolder);
-    return ExitUsage;
+    return ExitNow{ExitUsage};
   }
-  // A total that is no whole number of files is measured as the files it
-  // holds; said, so that the figures are read against what was written.
-  if (const RunChoices& choices = options.Choices; choices.TotalBytes > 0 && !options.Fill) {
-    const auto sizeIndex = static_cast<std::size_t>(choices.FileSizeIndex);
-    const std::int64_t fileSize = FileSizeTable[sizeIndex];
-    if (const std::int64_t files = choices.TotalBytes / fileSize;
-        files > 0 && choices.TotalBytes % fileSize != 0) {
-      std::fputs(FormatText(CliTexts::TotalRoundedDown, TotalText(choices.TotalBytes).c_str(),
-                            std::string(FileSizeItems[sizeIndex]).c_str(),
-                            static_cast<long long>(files), TotalText(files * fileSize).c_str())
-                     .c_str(),
-                 stderr);
-    }
+  return loaded;
+}
+
+// ---- run: the measurement itself ---------------------------------------------
+
+// A total that is no whole number of files is measured as the files it
+// holds; said, so that the figures are read against what was written.
+void SayRoundedTotal(const CliOptions& options) {
+  const RunChoices& choices = options.Choices;
+  if (choices.TotalBytes <= 0 || options.Fill) return;
+  const auto sizeIndex = static_cast<std::size_t>(choices.FileSizeIndex);
+  const std::int64_t fileSize = FileSizeTable[sizeIndex];
+  if (const std::int64_t files = choices.TotalBytes / fileSize;
+      files > 0 && choices.TotalBytes % fileSize != 0) {
+    std::fputs(FormatText(CliTexts::TotalRoundedDown, TotalText(choices.TotalBytes).c_str(),
+                          std::string(FileSizeItems[sizeIndex]).c_str(),
+                          static_cast<long long>(files), TotalText(files * fileSize).c_str())
+                   .c_str(),
+               stderr);
   }
+}
+
+void TakePriority(const CliOptions& options) {
   if (options.PriorityIndex >= 0 &&
       !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))) {
     std::fprintf(stderr, "%s\n", RunMessages::PriorityFailed);
   }
+}
 
-  PatternBuffer buffer;
-  Generator generator;
-  buffer.Fill(generator);
+// The console the run reports to: the table on stdout, the progress line
+// and the notices on stderr.
+struct Console {
+  explicit Console(const CliOptions& options)
+      : ShowProgress(platform::IsErrorStreamTerminal()),
+        Observer(!options.Json, ShowProgress && platform::IsOutputStreamTerminal(), Lock) {}
+  std::mutex Lock;
+  bool ShowProgress;
+  ConsoleObserver Observer;
+};
 
-  std::mutex console;
-  const bool showProgress = platform::IsErrorStreamTerminal();
-  ConsoleObserver observer(!options.Json, showProgress && platform::IsOutputStreamTerminal(),
-                           console);
-  RunEnvironment environment;
-  BenchmarkRun run(options.Choices, buffer, generator, observer, environment);
+// How the measurement ended, and when it started after waiting for a
+// common start (-1: it did not wait).
+struct Measured {
+  RunOutcome Outcome;
+  std::int64_t StartedAt = -1;
+};
+
+// Waits for a common start with everything but the run itself ready, then
+// runs. An interrupt while waiting ends the program before anything was
+// made: nothing, after saying so.
+std::optional<Measured> Measure(const CliOptions& options, BenchmarkRun& run, Console& console) {
   run.KeepFileTimes = options.KeepFileTimes;
   platform::InstallStopSignals(run.StopFlag());
-  observer.StopWhenLost(run.StopFlag());
-
-  // Waits for a common start with everything but the run itself ready; an
-  // interrupt here ends the program before anything was made.
-  std::int64_t startedAt = -1;
+  console.Observer.StopWhenLost(run.StopFlag());
+  Measured measured;
   if (options.StartAt) {
     std::fprintf(stderr, "%s%s\n", CliTexts::WaitingForStart, FormatUtc(*options.StartAt).c_str());
     if (!platform::SleepUntilWallClock(*options.StartAt, run.StopFlag())) {
       std::fprintf(stderr, "%s\n", CliTexts::Interrupted);
-      return ExitInterrupted;
+      return std::nullopt;
     }
-    startedAt = platform::UnixMicrosecondsNow();
+    measured.StartedAt = platform::UnixMicrosecondsNow();
   }
-
-  RunOutcome outcome;
   {
     std::optional<ProgressLine> progress;
-    if (showProgress) progress.emplace(run.Progress(), observer, console, options.Fill);
-    outcome = run.Execute();
+    if (console.ShowProgress) {
+      progress.emplace(run.Progress(), console.Observer, console.Lock, options.Fill);
+    }
+    measured.Outcome = run.Execute();
   }
-  observer.Finish();
-  RunRecord record = run.Record(outcome);
-  record.Host = host;
-  record.RunId = NewRunId();
-  record.Label = options.Label.value_or("");
-  record.StartRequested = options.StartAt.value_or(-1);
-  record.StartActual = startedAt;
-  for (const std::string& note : RunNotes(record)) std::fprintf(stderr, "%s\n", note.c_str());
-  // A run that never reached its folder measured nothing worth keeping.
-  const bool measured = !record.Date.empty();
-  // The first output that was lost: the run then ends as stopped by it, in
-  // the exit code, the copy on stdout and the history alike.
-  std::string lostBecause;
-  if (observer.OutputLost()) {
-    lostBecause = RunMessages::WithReason(CliTexts::OutputNotWritten, observer.LostReason());
-    Complain(CliTexts::OutputNotWritten, observer.LostReason());
-  }
-  // A report that was asked for and not written makes the run a failure.
-  ReportResult report;
-  if (measured && !options.Report.empty()) {
-    report = WriteReport(options.Report, record);
-    if (!report.Written) {
-      Complain(report.Message);
-      if (lostBecause.empty()) lostBecause = report.Message;
+  console.Observer.Finish();
+  return measured;
+}
+
+// ---- publish: notes, report, document, history, exit code --------------------
+
+// The report as the document tells it.
+ReportResult AsReportResult(const std::optional<RefusalOr<std::string>>& report) {
+  if (!report) return {};
+  if (report->Ok()) return {true, {}};
+  return {false, report->Message()};
+}
+
+// What the runner writes after a run, around the steps it shares with the
+// window. The first output that was lost makes the run end as stopped by
+// it, in the exit code, the copy on stdout and the history alike.
+class Publication {
+public:
+  Publication(const CliOptions& options, const BenchmarkRun& run, const ConsoleObserver& observer,
+              const RunOutcome& outcome)
+      : options_(options), run_(run), observer_(observer), outcome_(outcome) {}
+
+  // The notes under the table, and the table's own loss.
+  void Noted(const std::vector<std::string>& notes) {
+    for (const std::string& note : notes) std::fprintf(stderr, "%s\n", note.c_str());
+    if (observer_.OutputLost()) {
+      lostBecause_ = RunMessages::WithReason(CliTexts::OutputNotWritten, observer_.LostReason());
+      Complain(CliTexts::OutputNotWritten, observer_.LostReason());
     }
   }
-  bool lost = !lostBecause.empty();
-  // A run stopped for want of a stdout was stopped by that, not interrupted.
-  RunOutcome told = outcome;
-  if (observer.OutputLost()) {
-    told.Result = RunOutcome::Kind::Stopped;
-    told.Box = MessageKind::Plain;
-    told.Message = lostBecause;
-  }
-  std::string document = options.Json || !options.JsonFile.empty()
-                             ? JsonReport(options, run, told, record, report)
-                             : std::string();
-  if (!options.JsonFile.empty()) {
-    // Written where the user said, never through a link or into a FIFO there.
-    const platform::SaveResult saved =
-        platform::ReplaceFileAtomically(options.JsonFile, document, platform::LinkAtPath::Refuse);
-    if (!saved.Ok()) {
-      const std::string text = CliTexts::JsonFile + options.JsonFile + CliTexts::CannotWriteReport;
-      Complain(text, saved.Reason());
-      if (lostBecause.empty()) lostBecause = RunMessages::WithReason(text, saved.Reason());
-      lost = true;
-      // The copy on stdout must not call completed what exits 1.
-      if (options.Json && outcome.Result == RunOutcome::Kind::Completed) {
-        RunOutcome failed = outcome;
-        failed.Result = RunOutcome::Kind::Stopped;
-        failed.Message = lostBecause;
-        document = JsonReport(options, run, failed, record, report);
+
+  // The report's failure, the document and the last of stdout; why the run
+  // stopped after all, for the history.
+  std::optional<std::string> Publish(const RunRecord& record,
+                                     const std::optional<RefusalOr<std::string>>& report) {
+    // A report that was asked for and not written makes the run a failure.
+    if (report && !report->Ok()) {
+      Complain(report->Message());
+      Lost(report->Message());
+    }
+    WriteDocument(record, AsReportResult(report));
+    // A table nobody received (a full disk, a closed pipe) is no result.
+    if (!observer_.OutputLost()) {
+      if (const platform::Status flushed = platform::FlushStandardOutput(); !flushed.Ok()) {
+        Complain(CliTexts::OutputNotWritten, flushed.Text());
+        Lost(RunMessages::WithReason(CliTexts::OutputNotWritten, flushed.Text()));
       }
     }
+    if (lostBecause_ &&
+        (outcome_.Result == RunOutcome::Kind::Completed || observer_.OutputLost())) {
+      return lostBecause_;
+    }
+    return std::nullopt;
   }
-  if (options.Json) std::fputs(document.c_str(), stdout);
-  // A table nobody received (a full disk, a closed pipe) is no result.
-  if (!observer.OutputLost()) {
-    if (const platform::Status flushed = platform::FlushStandardOutput(); !flushed.Ok()) {
-      Complain(CliTexts::OutputNotWritten, flushed.Text());
-      if (lostBecause.empty()) {
-        lostBecause = RunMessages::WithReason(CliTexts::OutputNotWritten, flushed.Text());
+
+  // Whether an output was lost.
+  bool AnyLost() const { return lostBecause_.has_value(); }
+
+private:
+  void Lost(const std::string& because) {
+    if (!lostBecause_) lostBecause_ = because;
+  }
+
+  // --json on stdout and --json-file, from one document.
+  void WriteDocument(const RunRecord& record, const ReportResult& report) {
+    if (!options_.Json && options_.JsonFile.empty()) return;
+    // A run stopped for want of a stdout was stopped by that, not interrupted.
+    RunOutcome told = outcome_;
+    if (observer_.OutputLost()) {
+      told.Result = RunOutcome::Kind::Stopped;
+      told.Box = MessageKind::Plain;
+      told.Message = *lostBecause_;
+    }
+    std::string document = JsonReport(options_, run_, told, record, report);
+    if (!options_.JsonFile.empty()) {
+      if (const std::optional<Refusal> refused = SaveUserOutput(
+              options_.JsonFile, document,
+              CliTexts::JsonFile + options_.JsonFile + CliTexts::CannotWriteReport)) {
+        Complain(refused->Message);
+        Lost(refused->Message);
+        // The copy on stdout must not call completed what exits 1.
+        if (options_.Json && outcome_.Result == RunOutcome::Kind::Completed) {
+          RunOutcome failed = outcome_;
+          failed.Result = RunOutcome::Kind::Stopped;
+          failed.Message = *lostBecause_;
+          document = JsonReport(options_, run_, failed, record, report);
+        }
       }
-      lost = true;
     }
+    if (options_.Json) std::fputs(document.c_str(), stdout);
   }
-  // Kept last, so that the history says how the run really ended.
-  if (measured && !options.NoHistory) {
-    if (!lostBecause.empty() &&
-        (outcome.Result == RunOutcome::Kind::Completed || observer.OutputLost())) {
-      record.Result = "stopped";
-      record.Message = lostBecause;
-    }
-    const std::string historyPath = HistoryPath();
-    if (historyPath.empty()) {
-      Complain(CliTexts::NotInHistory, platform::NoUserFolderReason());
-    } else if (const platform::Status kept = AppendToHistory(historyPath, record); !kept.Ok()) {
-      Complain(CliTexts::HistoryFile + historyPath + " " + RunMessages::CannotWrite,
-               FailureReason(kept));
-    }
+
+  const CliOptions& options_;
+  const BenchmarkRun& run_;
+  const ConsoleObserver& observer_;
+  const RunOutcome& outcome_;
+  std::optional<std::string> lostBecause_;
+};
+
+// What stands on stderr when the run is not in the history.
+void SayHistory(const HistoryOutcome& history, const std::string& path) {
+  if (history.Result == HistoryOutcome::Kind::NoPlace) {
+    Complain(CliTexts::NotInHistory, platform::NoUserFolderReason());
+  } else if (history.Result == HistoryOutcome::Kind::NotWritten) {
+    Complain(CliTexts::HistoryFile + path + " " + RunMessages::CannotWrite, history.Reason);
   }
+}
+
+int ExitCode(const RunOutcome& outcome, const RunRecord& record, bool outputLost, bool anyLost) {
   // A stdout that went away stopped the run: that, not an interrupt, is why
   // it ended.
-  if (observer.OutputLost()) return ExitStopped;
-  if (lost && outcome.Result == RunOutcome::Kind::Completed) return ExitStopped;
-
+  if (outputLost) return ExitStopped;
+  if (anyLost && outcome.Result == RunOutcome::Kind::Completed) return ExitStopped;
   switch (outcome.Result) {
     case RunOutcome::Kind::Completed:
       return FoundBadSectors(record) ? ExitUnverified
@@ -632,6 +736,49 @@ int Main(int argc, char** argv) {
       return ExitStopped;
   }
   return ExitStopped;
+}
+
+int Publish(const LoadedRun& loaded, const BenchmarkRun& run, const ConsoleObserver& observer,
+            const Measured& measured) {
+  const CliOptions& options = loaded.Options;
+  AfterRunPlan plan;
+  plan.Stamp = RunStamp{loaded.Host, options.Label.value_or(""), options.StartAt.value_or(-1),
+                        measured.StartedAt};
+  plan.ReportPath = options.Report;
+  plan.ReportCannotWrite = CliTexts::ReportFile + options.Report + CliTexts::CannotWriteReport;
+  plan.KeepHistory = !options.NoHistory;
+  plan.HistoryPath = HistoryPath();
+  Publication publication(options, run, observer, measured.Outcome);
+  AfterRunSteps steps;
+  steps.Noted = [&publication](const RunRecord&, const std::vector<std::string>& notes) {
+    publication.Noted(notes);
+  };
+  steps.Publish = [&publication](const RunRecord& record,
+                                 const std::optional<RefusalOr<std::string>>& report) {
+    return publication.Publish(record, report);
+  };
+  const AfterRunResult after = AfterRun(run.Record(measured.Outcome), plan, steps);
+  SayHistory(after.History, plan.HistoryPath);
+  return ExitCode(measured.Outcome, after.Record, observer.OutputLost(), publication.AnyLost());
+}
+
+int Main(int argc, char** argv) {
+  platform::PrepareConsole();
+  std::variant<ExitNow, LoadedRun> load = Load(platform::CommandLineArguments(argc, argv));
+  if (const ExitNow* done = std::get_if<ExitNow>(&load)) return done->Code;
+  const LoadedRun& loaded = std::get<LoadedRun>(load);
+  SayRoundedTotal(loaded.Options);
+  TakePriority(loaded.Options);
+
+  PatternBuffer buffer;
+  Generator generator;
+  buffer.Fill(generator);
+  Console console(loaded.Options);
+  RunEnvironment environment;
+  BenchmarkRun run(loaded.Options.Choices, buffer, generator, console.Observer, environment);
+  const std::optional<Measured> measured = Measure(loaded.Options, run, console);
+  if (!measured) return ExitInterrupted;
+  return Publish(loaded, run, console.Observer, *measured);
 }
 
 }  // namespace

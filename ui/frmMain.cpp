@@ -5,11 +5,8 @@
 #include <exception>
 
 #include "engine/judge/VerifyNotes.h"
-#include "engine/output/HtmlReport.h"
-#include "engine/output/RunHistory.h"
-#include "engine/output/RunNotes.h"
+#include "engine/output/AfterRun.h"
 #include "engine/run/ProgramSettings.h"
-#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/PathNames.h"
@@ -144,24 +141,25 @@ void TFormMain::FormClose() {
     run_->RequestStop();
     FinishRun(serial_);
   }
-  if (std::string reason; !SaveSettings(reason)) {
-    c_.Boxes.ShowMessage(RunMessages::WithReason(SettingsTexts::SaveFailed, reason));
+  if (const std::optional<Refusal> refused = SaveSettings()) {
+    c_.Boxes.ShowMessage(refused->Message);
   }
 }
 
-bool TFormMain::SaveSettings(std::string& reason) {
+std::optional<Refusal> TFormMain::SaveSettings() {
+  std::string reason;
   try {
     platform::IniFile ini(services_.SettingsPath());
     SaveWindowBounds(ini, WindowSection, c_.Form);
     WriteChoices(ini, Shown());
     WriteProgramFlag(ini, ProgramKeys::Verify, c_.MenuFVerify.Checked());
     const platform::Status saved = ini.UpdateFile();
-    if (saved.Ok()) return true;
+    if (saved.Ok()) return std::nullopt;
     reason = saved.Text();
-    return false;
   } catch (const std::exception&) {
-    return false;
+    // Nothing to say beyond the failure itself.
   }
+  return Refusal{RunMessages::WithReason(SettingsTexts::SaveFailed, reason)};
 }
 
 // ---- menu -------------------------------------------------------------------
@@ -190,15 +188,9 @@ void TFormMain::MenuFReportClick() {
       return;
     }
   }
-  const std::vector<RunRecord> earlier =
-      historyPath.empty() ? std::vector<RunRecord>()
-                          : EarlierRunsLike(historyPath, lastRecord_, ComparedRuns);
-  // Written where the user chose, never through a link or into a FIFO there.
-  if (const platform::SaveResult saved = platform::ReplaceFileAtomically(
-          path, HtmlReport(lastRecord_, earlier), platform::LinkAtPath::Refuse);
-      !saved.Ok()) {
-    c_.Boxes.ShowMessage(
-        RunMessages::WithReason(path + FormMainTexts::CannotWrite, saved.Reason()));
+  if (const std::optional<Refusal> refused =
+          SaveRunReport(path, lastRecord_, historyPath, path + FormMainTexts::CannotWrite)) {
+    c_.Boxes.ShowMessage(refused->Message);
     return;
   }
   services_.OpenWithDesktop(path);
@@ -400,15 +392,18 @@ void TFormMain::Work(BenchmarkRun* run, Reporter* reporter,
     outcome.Box = MessageKind::Error;
     outcome.Message = CommonTexts::UnknownError;
   }
-  // Kept for the report and the history; on this thread, off the GUI's.
-  RunRecord record = run->Record(outcome);
-  const std::string historyPath = services_.HistoryPath();
+  // Kept for the report and the history; on this thread, off the GUI's. The
+  // window's runs carry no host or run id, and the report is saved later
+  // from the menu; a history with no place is not kept, and not said.
+  AfterRunPlan plan;
+  plan.HistoryPath = services_.HistoryPath();
+  AfterRunResult after = AfterRun(run->Record(outcome), plan);
   historyFailure_.reset();
-  if (!record.Date.empty() && !historyPath.empty()) {
-    const platform::Status kept = AppendToHistory(historyPath, record);
-    if (!kept.Ok()) historyFailure_ = FailureReason(kept);
+  if (after.History.Result == HistoryOutcome::Kind::NotWritten) {
+    historyFailure_ = std::move(after.History.Reason);
   }
-  record_ = std::move(record);
+  record_ = std::move(after.Record);
+  notes_ = std::move(after.Notes);
   outcome_ = std::move(outcome);
   reporter->Ended();
 }
@@ -420,7 +415,8 @@ void TFormMain::FinishRun(std::uint64_t serial) {
   parameters_.FileSize = run_->Parameters().FileSize;
   parameters_.FileCount = run_->Parameters().FileCount;
   const RunOutcome outcome = std::move(outcome_);
-  const std::vector<std::string> notes = RunNotes(record_);
+  const std::vector<std::string> notes = std::move(notes_);
+  notes_.clear();
   const bool badSectors = outcome.Result == RunOutcome::Kind::Completed && FoundBadSectors(record_);
   if (!record_.Date.empty()) lastRecord_ = std::move(record_);
   record_ = RunRecord{};

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/base/Refusal.h"
 #include "engine/model/RunParameters.h"
 #include "engine/run/BenchmarkRun.h"
 #include "engine/run/Choices.h"
@@ -109,9 +110,9 @@ private:
   // Waits for the worker, takes the run's results and shows its message.
   void FinishRun(std::uint64_t serial);
   void LoadSettings();
-  // False, with the system's reason when it gave one, when the file was not
-  // replaced.
-  bool SaveSettings(std::string& reason);
+  // Why the file was not replaced, with the system's reason when it gave
+  // one; nothing when it was.
+  std::optional<Refusal> SaveSettings();
 
   TFormMainControls c_;
   AppServices& services_;
@@ -133,7 +134,8 @@ private:
   RunRecord record_;    // likewise
   // Likewise: why the run is not in the history, when it is not.
   std::optional<std::string> historyFailure_;
-  RunRecord lastRecord_;  // the last run that measured something
+  std::vector<std::string> notes_;  // likewise: the notes on the run's figures
+  RunRecord lastRecord_;            // the last run that measured something
   std::uint64_t serial_ = 0;
   std::chrono::steady_clock::time_point runStarted_;
   bool stopRequested_ = false;
