@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -784,4 +785,12 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace tarnwell::cli
 
-int main(int argc, char** argv) { return tarnwell::cli::Main(argc, argv); }
+// An exception that reaches here is a fault of the program: it ends the
+// program as one left uncaught would, with the same message.
+int main(int argc, char** argv) {
+  try {
+    return tarnwell::cli::Main(argc, argv);
+  } catch (...) {
+    std::terminate();
+  }
+}

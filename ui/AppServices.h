@@ -2,6 +2,15 @@
 // settings file lives, the default folder, the priority class, the services
 // a benchmark run uses, the regional decimal separator, the system's
 // identity and the desktop's menu and opener. Tests substitute their own.
+//
+// Errors in the window layer: the form logic never throws a refusal and
+// never reads a flag afterwards. A refusal (engine's Refusal, or a
+// platform Status made into one) is shown in a message box as its whole
+// sentence, the system's reason on a line of its own; a run ends in a
+// RunOutcome, whose Stopped message goes to a message box (an error box for
+// MessageKind::Error) and whose notes and a history not written go on the
+// progress line. Only the system-identity calls below throw (Ekv...); the
+// handler guard shows whatever escapes a handler.
 #pragma once
 
 #include <string>
