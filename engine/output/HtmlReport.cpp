@@ -116,6 +116,19 @@ std::string BarChart(const RunRecord& run) {
   return svg + "</svg>";
 }
 
+// The lasting fall of a phase drawn with `shares` shares: a dashed line
+// between the last fast share and the first slow one; nothing without one.
+std::string CliffMark(const Plot& plot, const PhaseRecord& phase, std::size_t shares,
+                      const std::string& name) {
+  if (!phase.Cliff || phase.Cliff->Share >= static_cast<std::int32_t>(shares)) return "";
+  const double x = plot.left + plot.InnerWidth() * phase.Cliff->Share / static_cast<double>(shares);
+  return "<line class=\"cliff\" x1=\"" + Px(x) + "\" x2=\"" + Px(x) + "\" y1=\"" + Px(plot.top) +
+         "\" y2=\"" + Px(plot.height - plot.bottom) + "\" stroke=\"" + Ink +
+         "\" stroke-dasharray=\"4 3\"><title>" + name + ": " +
+         XmlText(WriteCliffText(*phase.Cliff)) + "</title></line>" +
+         Text(x + 4, plot.top + 12, "低下", "start");
+}
+
 // MB/s over successive shares of the files, one line per repetition.
 std::string TimelineChart(const RunRecord& run, bool write) {
   Plot plot;
@@ -162,16 +175,7 @@ std::string TimelineChart(const RunRecord& run, bool write) {
     const std::string name = std::to_string(run.Repetitions[i].Number) + " 回目";
     svg += "<polyline fill=\"none\" " + stroke + " stroke-linejoin=\"round\" points=\"" + points +
            "\"><title>" + name + "</title></polyline>";
-    if (phase->Cliff && phase->Cliff->Share < static_cast<std::int32_t>(values.size())) {
-      // The lasting fall: a dashed line between the last fast share and the first slow one.
-      const double x =
-          plot.left + plot.InnerWidth() * phase->Cliff->Share / static_cast<double>(values.size());
-      svg += "<line class=\"cliff\" x1=\"" + Px(x) + "\" x2=\"" + Px(x) + "\" y1=\"" +
-             Px(plot.top) + "\" y2=\"" + Px(plot.height - plot.bottom) + "\" stroke=\"" + Ink +
-             "\" stroke-dasharray=\"4 3\"><title>" + name + ": " +
-             XmlText(WriteCliffText(*phase->Cliff)) + "</title></line>" +
-             Text(x + 4, plot.top + 12, "低下", "start");
-    }
+    svg += CliffMark(plot, *phase, values.size(), name);
     // The legend: each repetition's shade beside its name.
     const double legendY = plot.height - 10;
     svg += "<line x1=\"" + Px(legendX) + "\" x2=\"" + Px(legendX + 18) + "\" y1=\"" + Px(legendY) +
@@ -180,6 +184,27 @@ std::string TimelineChart(const RunRecord& run, bool write) {
     legendX += 64;
   }
   return svg + "</svg>";
+}
+
+// One phase's means over the runs: a line and a dot per run, the current
+// run's larger; runs without that phase are left out.
+std::string HistoryLine(const Plot& plot, const std::vector<const RunRecord*>& runs, double max,
+                        bool write) {
+  const double step = plot.InnerWidth() / static_cast<double>(runs.size());
+  std::string points, dots;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const double value = write ? runs[i]->MeanWriteMBps : runs[i]->MeanReadMBps;
+    if (value < 0) continue;
+    const double x = plot.left + step * (static_cast<double>(i) + 0.5);
+    const double y = plot.Y(value, max);
+    points += (points.empty() ? "" : " ") + Px(x) + "," + Px(y);
+    const bool current = i + 1 == runs.size();
+    dots += "<circle cx=\"" + Px(x) + "\" cy=\"" + Px(y) + "\" r=\"" + (current ? "5" : "3.5") +
+            "\" fill=\"" + (write ? WriteColour : ReadColour) + "\"><title>" +
+            XmlText(runs[i]->Date) + ": " + Fixed(value, 3) + " MB/秒</title></circle>";
+  }
+  return "<polyline fill=\"none\" stroke=\"" + std::string(write ? WriteColour : ReadColour) +
+         "\" stroke-width=\"1.5\" points=\"" + points + "\"/>" + dots;
 }
 
 // Mean MB/s of the earlier runs of this setup and of this one, over time.
@@ -201,22 +226,7 @@ std::string HistoryChart(const RunRecord& run, const std::vector<RunRecord>& ear
   max = NiceCeiling(max);
   std::string svg = SvgOpen(plot, "これまでの平均転送速度") + Axis(plot, max, "MB/秒");
   const double step = plot.InnerWidth() / static_cast<double>(runs.size());
-  for (const bool write : {true, false}) {
-    std::string points, dots;
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-      const double value = write ? runs[i]->MeanWriteMBps : runs[i]->MeanReadMBps;
-      if (value < 0) continue;
-      const double x = plot.left + step * (static_cast<double>(i) + 0.5);
-      const double y = plot.Y(value, max);
-      points += (points.empty() ? "" : " ") + Px(x) + "," + Px(y);
-      const bool current = i + 1 == runs.size();
-      dots += "<circle cx=\"" + Px(x) + "\" cy=\"" + Px(y) + "\" r=\"" + (current ? "5" : "3.5") +
-              "\" fill=\"" + (write ? WriteColour : ReadColour) + "\"><title>" +
-              XmlText(runs[i]->Date) + ": " + Fixed(value, 3) + " MB/秒</title></circle>";
-    }
-    svg += "<polyline fill=\"none\" stroke=\"" + std::string(write ? WriteColour : ReadColour) +
-           "\" stroke-width=\"1.5\" points=\"" + points + "\"/>" + dots;
-  }
+  for (const bool write : {true, false}) svg += HistoryLine(plot, runs, max, write);
   // Dates under the first, the last and a few between.
   const std::size_t every = std::max<std::size_t>(1, runs.size() / 6);
   for (std::size_t i = 0; i < runs.size(); ++i) {
