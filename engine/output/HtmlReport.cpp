@@ -173,8 +173,13 @@ std::string TimelineChart(const RunRecord& run, bool write) {
     const std::string stroke = "stroke=\"" + std::string(colour) +
                                "\" stroke-width=\"2\" opacity=\"" + Fixed(opacity, 2) + "\"";
     const std::string name = std::to_string(run.Repetitions[i].Number) + " 回目";
-    svg += "<polyline fill=\"none\" " + stroke + " stroke-linejoin=\"round\" points=\"" + points +
-           "\"><title>" + name + "</title></polyline>";
+    svg += "<polyline fill=\"none\" ";
+    svg += stroke;
+    svg += " stroke-linejoin=\"round\" points=\"";
+    svg += points;
+    svg += "\"><title>";
+    svg += name;
+    svg += "</title></polyline>";
     svg += CliffMark(plot, *phase, values.size(), name);
     // The legend: each repetition's shade beside its name.
     const double legendY = plot.height - 10;
