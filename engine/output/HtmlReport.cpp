@@ -320,13 +320,7 @@ footer{font-size:12px;color:#8896a8;text-align:center;margin-top:24px}
 
 std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earlier) {
   const platform::DeviceIdentity& d = run.Device;
-  std::string html =
-      "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"ja\" xml:lang=\"ja\">\n"
-      "<head><meta charset=\"UTF-8\"/><meta name=\"viewport\" content=\"width=device-width\"/>"
-      "<title>Tarnwell レポート " +
-      XmlText(run.Date) + "</title><style>" + Style + "</style></head>\n<body><main>\n";
-  html += "<header><h1>Tarnwell ディスク測定レポート</h1><p>" + XmlText(run.Date) + " · " +
-          XmlText(run.Host) + " · " + XmlText(DeviceLabel(d)) + "</p></header>\n";
+  std::string html;
   if (run.Result != "completed") {
     html += "<section class=\"stopped\"><strong>この測定は途中で終わりました" +
             std::string(run.Result == "interrupted" ? "（中止）" : "") + "。</strong>" +
@@ -387,8 +381,8 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
   html += FillSection(run);
   html += "<section><h2>これまでの測定との比較</h2>" + HistoryChart(run, earlier) + "</section>\n";
   html += "<section><h2>結果の表</h2><pre>" + XmlText(run.Table) + "</pre></section>\n";
-  html += "<footer>Tarnwell で作成</footer>\n</main></body></html>\n";
-  return html;
+  return ReportPage("レポート " + run.Date, "Tarnwell ディスク測定レポート",
+                    run.Date + " · " + run.Host + " · " + DeviceLabel(d), html);
 }
 
 std::string ThroughputBarChart(const std::vector<ThroughputBars>& groups,
@@ -420,14 +414,14 @@ std::string ThroughputBarChart(const std::vector<ThroughputBars>& groups,
   return svg + "</svg>";
 }
 
-std::string ReportPage(const std::string& title, const std::string& subtitle,
-                       const std::string& sections) {
+std::string ReportPage(const std::string& title, const std::string& heading,
+                       const std::string& subtitle, const std::string& sections) {
   return "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"ja\" "
          "xml:lang=\"ja\">\n"
          "<head><meta charset=\"UTF-8\"/><meta name=\"viewport\" content=\"width=device-width\"/>"
          "<title>Tarnwell " +
          XmlText(title) + "</title><style>" + Style +
-         "</style></head>\n<body><main>\n<header><h1>" + XmlText(title) + "</h1><p>" +
+         "</style></head>\n<body><main>\n<header><h1>" + XmlText(heading) + "</h1><p>" +
          XmlText(subtitle) + "</p></header>\n" + sections +
          "<footer>Tarnwell で作成</footer>\n</main></body></html>\n";
 }
