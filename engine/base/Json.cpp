@@ -188,30 +188,46 @@ private:
     return end - at;
   }
 
+  // Where a number's text ends and the shape of its parts.
+  struct NumberText {
+    std::size_t End = 0;
+    std::size_t Whole = 0;     // digits before the point
+    std::size_t Fraction = 0;  // digits after it
+    bool Exponent = false;
+  };
+
   // JSON's own number grammar, which from_chars alone would widen ("nan",
-  // "inf", ".5", "01"); a value beyond a double's range is no value either.
-  bool Number(JsonValue* value) {
-    const std::size_t begin = at_;
-    std::size_t at = begin;
+  // "inf", ".5", "01"); nullopt where the text at `at_` is no number.
+  std::optional<NumberText> ScanNumber() const {
+    NumberText number;
+    std::size_t at = at_;
     if (at < text_.size() && text_[at] == '-') ++at;
-    const std::size_t whole = Digits(at);
-    if (whole == 0 || (whole > 1 && text_[at] == '0')) return false;
-    at += whole;
-    std::size_t fraction = 0;
+    number.Whole = Digits(at);
+    if (number.Whole == 0 || (number.Whole > 1 && text_[at] == '0')) return std::nullopt;
+    at += number.Whole;
     if (at < text_.size() && text_[at] == '.') {
-      fraction = Digits(at + 1);
-      if (fraction == 0) return false;
-      at += 1 + fraction;
+      number.Fraction = Digits(at + 1);
+      if (number.Fraction == 0) return std::nullopt;
+      at += 1 + number.Fraction;
     }
-    bool exponent = false;
     if (at < text_.size() && (text_[at] == 'e' || text_[at] == 'E')) {
       ++at;
       if (at < text_.size() && (text_[at] == '+' || text_[at] == '-')) ++at;
       const std::size_t digits = Digits(at);
-      if (digits == 0) return false;
+      if (digits == 0) return std::nullopt;
       at += digits;
-      exponent = true;
+      number.Exponent = true;
     }
+    number.End = at;
+    return number;
+  }
+
+  // A value beyond a double's range is no value either.
+  bool Number(JsonValue* value) {
+    const std::size_t begin = at_;
+    const std::optional<NumberText> scanned = ScanNumber();
+    if (!scanned) return false;
+    const auto [at, whole, fraction, exponent] = *scanned;
     // Without an exponent, a few hundred digits lie well within a double's
     // range either way: only a check needs no conversion then.
     if (value == nullptr && !exponent && whole + fraction <= 300) {
@@ -277,6 +293,68 @@ private:
     return true;
   }
 
+  // After "\\u": the code point, joined with a low surrogate that follows.
+  bool UnicodeEscape(std::string& out) {
+    unsigned code = 0;
+    if (!Hex4(code)) return false;
+    if (code >= 0xD800 && code < 0xDC00 && text_.substr(at_, 2) == "\\u") {
+      const std::size_t mark = at_;
+      at_ += 2;
+      unsigned low = 0;
+      if (Hex4(low) && low >= 0xDC00 && low < 0xE000) {
+        AppendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
+        return true;
+      }
+      at_ = mark;
+    }
+    // A lone U+DC80..U+DCFF stands for the byte it escaped. Any other
+    // lone surrogate has no UTF-8 form: the text is not one of ours.
+    if (code >= 0xDC80 && code <= 0xDCFF) {
+      out += static_cast<char>(code - 0xDC00);
+    } else if (code >= 0xD800 && code < 0xE000) {
+      return false;
+    } else {
+      AppendUtf8(out, code);
+    }
+    return true;
+  }
+
+  // After a backslash: what the escape stands for, appended to `out`.
+  bool Escape(std::string& out) {
+    if (at_ >= text_.size()) return false;
+    const char escape = text_[at_++];
+    switch (escape) {
+      case '"':
+        out += '"';
+        return true;
+      case '\\':
+        out += '\\';
+        return true;
+      case '/':
+        out += '/';
+        return true;
+      case 'b':
+        out += '\b';
+        return true;
+      case 'f':
+        out += '\f';
+        return true;
+      case 'n':
+        out += '\n';
+        return true;
+      case 'r':
+        out += '\r';
+        return true;
+      case 't':
+        out += '\t';
+        return true;
+      case 'u':
+        return UnicodeEscape(out);
+      default:
+        return false;
+    }
+  }
+
   // Into `*target`, or only checked where `target` is nullptr.
   bool String(std::string* target) {
     ++at_;  // the opening quote
@@ -292,60 +370,7 @@ private:
       const char c = text_[at_++];
       if (c == '"') return true;
       if (c != '\\') return false;  // a control character
-      if (at_ >= text_.size()) return false;
-      const char escape = text_[at_++];
-      switch (escape) {
-        case '"':
-          out += '"';
-          break;
-        case '\\':
-          out += '\\';
-          break;
-        case '/':
-          out += '/';
-          break;
-        case 'b':
-          out += '\b';
-          break;
-        case 'f':
-          out += '\f';
-          break;
-        case 'n':
-          out += '\n';
-          break;
-        case 'r':
-          out += '\r';
-          break;
-        case 't':
-          out += '\t';
-          break;
-        case 'u': {
-          unsigned code = 0;
-          if (!Hex4(code)) return false;
-          if (code >= 0xD800 && code < 0xDC00 && text_.substr(at_, 2) == "\\u") {
-            const std::size_t mark = at_;
-            at_ += 2;
-            unsigned low = 0;
-            if (Hex4(low) && low >= 0xDC00 && low < 0xE000) {
-              AppendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
-              break;
-            }
-            at_ = mark;
-          }
-          // A lone U+DC80..U+DCFF stands for the byte it escaped. Any other
-          // lone surrogate has no UTF-8 form: the text is not one of ours.
-          if (code >= 0xDC80 && code <= 0xDCFF) {
-            out += static_cast<char>(code - 0xDC00);
-          } else if (code >= 0xD800 && code < 0xE000) {
-            return false;
-          } else {
-            AppendUtf8(out, code);
-          }
-          break;
-        }
-        default:
-          return false;
-      }
+      if (!Escape(out)) return false;
     }
     return false;
   }

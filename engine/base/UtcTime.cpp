@@ -90,6 +90,24 @@ std::optional<std::int64_t> EpochSeconds(std::string_view text) {
   return seconds * MicrosecondsPerSecond + microseconds;
 }
 
+// The zone after the time: "Z", or an offset "+hh:mm" / "-hh:mm" east of
+// UTC in seconds; nullopt for anything else.
+std::optional<std::int64_t> ZoneOffset(std::string_view text, std::size_t& at) {
+  if (at < text.size() && (text[at] == 'Z' || text[at] == 'z')) {
+    ++at;
+    return 0;
+  }
+  if (at >= text.size() || (text[at] != '+' && text[at] != '-')) return std::nullopt;
+  const std::int64_t sign = text[at] == '+' ? 1 : -1;
+  ++at;
+  int offsetHours = 0, offsetMinutes = 0;
+  if (!Digits(text, at, 2, offsetHours) || !Expect(text, at, ':') ||
+      !Digits(text, at, 2, offsetMinutes) || offsetHours > 23 || offsetMinutes > 59) {
+    return std::nullopt;
+  }
+  return sign * (std::int64_t{offsetHours} * 3600 + std::int64_t{offsetMinutes} * 60);
+}
+
 }  // namespace
 
 std::string FormatUtc(std::int64_t unixMicroseconds) {
@@ -139,24 +157,11 @@ std::optional<std::int64_t> ParseUtcTime(std::string_view text) {
       hour > 23 || minute > 59 || second > 59) {
     return std::nullopt;
   }
-  std::int64_t offsetSeconds = 0;
-  if (at < text.size() && (text[at] == 'Z' || text[at] == 'z')) {
-    ++at;
-  } else if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-    const int sign = text[at] == '+' ? 1 : -1;
-    ++at;
-    int offsetHours = 0, offsetMinutes = 0;
-    if (!Digits(text, at, 2, offsetHours) || !Expect(text, at, ':') ||
-        !Digits(text, at, 2, offsetMinutes) || offsetHours > 23 || offsetMinutes > 59) {
-      return std::nullopt;
-    }
-    offsetSeconds = sign * (offsetHours * 3600 + offsetMinutes * 60);
-  } else {
-    return std::nullopt;
-  }
-  if (at != text.size()) return std::nullopt;
-  const std::int64_t seconds = DaysFromCivil(year, month, day) * SecondsPerDay + hour * 3600 +
-                               minute * 60 + second - offsetSeconds;
+  const std::optional<std::int64_t> offsetSeconds = ZoneOffset(text, at);
+  if (!offsetSeconds || at != text.size()) return std::nullopt;
+  const std::int64_t seconds = DaysFromCivil(year, month, day) * SecondsPerDay +
+                               std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second -
+                               *offsetSeconds;
   if (seconds < 0 || seconds >= EndOfYear9999) return std::nullopt;
   return seconds * MicrosecondsPerSecond + microseconds;
 }

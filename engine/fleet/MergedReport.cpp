@@ -279,7 +279,7 @@ std::string MergedHtmlReport(const MergedRuns& merged) {
   std::snprintf(subtitle, sizeof subtitle,
                 merged.VerifyFailed ? MergeTexts::HostCountFailed : MergeTexts::HostCount,
                 merged.Hosts.size());
-  return ReportPage("複数ホストの測定", subtitle, body);
+  return ReportPage("複数ホストの測定", "複数ホストの測定", subtitle, body);
 }
 
 }  // namespace tarnwell

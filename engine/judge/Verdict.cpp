@@ -141,24 +141,26 @@ std::string MemoryNotice(const platform::CounterPlan& plan) {
   return FormatText(VerdictTexts::MemoryBelow, plan.FileSystemType.c_str(), plan.PlacePath.c_str());
 }
 
+namespace {
+
+// What the device's share of the bytes says; below zero: nothing counted.
+VerdictKind KindOfShare(double ratio) {
+  if (ratio < 0) return VerdictKind::Unknown;
+  if (ratio >= DeviceShare) return VerdictKind::Device;
+  if (ratio < CacheShare) return VerdictKind::Cache;
+  return VerdictKind::Mixed;
+}
+
+}  // namespace
+
 PhaseVerdict Judge(const DeviceCounting& counting, std::int64_t bytes, std::int64_t deviceBytes,
                    double mbPerSecond) {
   PhaseVerdict verdict;
   verdict.Bytes = bytes;
   verdict.DeviceBytes = counting.Devices.empty() ? -1 : deviceBytes;
   verdict.OverLink = counting.LinkMBps > 0 && mbPerSecond > counting.LinkMBps;
-  const double ratio = verdict.Ratio();
-  if (counting.Wine || verdict.OverLink) {
-    verdict.Kind = VerdictKind::Cache;
-  } else if (ratio < 0) {
-    verdict.Kind = VerdictKind::Unknown;
-  } else if (ratio >= DeviceShare) {
-    verdict.Kind = VerdictKind::Device;
-  } else if (ratio < CacheShare) {
-    verdict.Kind = VerdictKind::Cache;
-  } else {
-    verdict.Kind = VerdictKind::Mixed;
-  }
+  verdict.Kind =
+      counting.Wine || verdict.OverLink ? VerdictKind::Cache : KindOfShare(verdict.Ratio());
   return verdict;
 }
 

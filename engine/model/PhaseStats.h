@@ -74,7 +74,7 @@ private:
   double max_ = 0;
   double min_ = 0;
   std::int64_t zeroes_ = 0;  // files that took no measurable time
-  std::array<std::int32_t, BucketsPerOctave * Octaves> buckets_{};
+  std::array<std::int32_t, std::size_t{BucketsPerOctave} * Octaves> buckets_{};
   std::array<double, MaxSlices> sliceSeconds_{};
   std::array<std::int32_t, MaxSlices> sliceFiles_{};
 };

@@ -116,6 +116,19 @@ std::string BarChart(const RunRecord& run) {
   return svg + "</svg>";
 }
 
+// The lasting fall of a phase drawn with `shares` shares: a dashed line
+// between the last fast share and the first slow one; nothing without one.
+std::string CliffMark(const Plot& plot, const PhaseRecord& phase, std::size_t shares,
+                      const std::string& name) {
+  if (!phase.Cliff || phase.Cliff->Share >= static_cast<std::int32_t>(shares)) return "";
+  const double x = plot.left + plot.InnerWidth() * phase.Cliff->Share / static_cast<double>(shares);
+  return "<line class=\"cliff\" x1=\"" + Px(x) + "\" x2=\"" + Px(x) + "\" y1=\"" + Px(plot.top) +
+         "\" y2=\"" + Px(plot.height - plot.bottom) + "\" stroke=\"" + Ink +
+         "\" stroke-dasharray=\"4 3\"><title>" + name + ": " +
+         XmlText(WriteCliffText(*phase.Cliff)) + "</title></line>" +
+         Text(x + 4, plot.top + 12, "低下", "start");
+}
+
 // MB/s over successive shares of the files, one line per repetition.
 std::string TimelineChart(const RunRecord& run, bool write) {
   Plot plot;
@@ -160,18 +173,14 @@ std::string TimelineChart(const RunRecord& run, bool write) {
     const std::string stroke = "stroke=\"" + std::string(colour) +
                                "\" stroke-width=\"2\" opacity=\"" + Fixed(opacity, 2) + "\"";
     const std::string name = std::to_string(run.Repetitions[i].Number) + " 回目";
-    svg += "<polyline fill=\"none\" " + stroke + " stroke-linejoin=\"round\" points=\"" + points +
-           "\"><title>" + name + "</title></polyline>";
-    if (phase->Cliff && phase->Cliff->Share < static_cast<std::int32_t>(values.size())) {
-      // The lasting fall: a dashed line between the last fast share and the first slow one.
-      const double x =
-          plot.left + plot.InnerWidth() * phase->Cliff->Share / static_cast<double>(values.size());
-      svg += "<line class=\"cliff\" x1=\"" + Px(x) + "\" x2=\"" + Px(x) + "\" y1=\"" +
-             Px(plot.top) + "\" y2=\"" + Px(plot.height - plot.bottom) + "\" stroke=\"" + Ink +
-             "\" stroke-dasharray=\"4 3\"><title>" + name + ": " +
-             XmlText(WriteCliffText(*phase->Cliff)) + "</title></line>" +
-             Text(x + 4, plot.top + 12, "低下", "start");
-    }
+    svg += "<polyline fill=\"none\" ";
+    svg += stroke;
+    svg += " stroke-linejoin=\"round\" points=\"";
+    svg += points;
+    svg += "\"><title>";
+    svg += name;
+    svg += "</title></polyline>";
+    svg += CliffMark(plot, *phase, values.size(), name);
     // The legend: each repetition's shade beside its name.
     const double legendY = plot.height - 10;
     svg += "<line x1=\"" + Px(legendX) + "\" x2=\"" + Px(legendX + 18) + "\" y1=\"" + Px(legendY) +
@@ -180,6 +189,27 @@ std::string TimelineChart(const RunRecord& run, bool write) {
     legendX += 64;
   }
   return svg + "</svg>";
+}
+
+// One phase's means over the runs: a line and a dot per run, the current
+// run's larger; runs without that phase are left out.
+std::string HistoryLine(const Plot& plot, const std::vector<const RunRecord*>& runs, double max,
+                        bool write) {
+  const double step = plot.InnerWidth() / static_cast<double>(runs.size());
+  std::string points, dots;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const double value = write ? runs[i]->MeanWriteMBps : runs[i]->MeanReadMBps;
+    if (value < 0) continue;
+    const double x = plot.left + step * (static_cast<double>(i) + 0.5);
+    const double y = plot.Y(value, max);
+    points += (points.empty() ? "" : " ") + Px(x) + "," + Px(y);
+    const bool current = i + 1 == runs.size();
+    dots += "<circle cx=\"" + Px(x) + "\" cy=\"" + Px(y) + "\" r=\"" + (current ? "5" : "3.5") +
+            "\" fill=\"" + (write ? WriteColour : ReadColour) + "\"><title>" +
+            XmlText(runs[i]->Date) + ": " + Fixed(value, 3) + " MB/秒</title></circle>";
+  }
+  return "<polyline fill=\"none\" stroke=\"" + std::string(write ? WriteColour : ReadColour) +
+         "\" stroke-width=\"1.5\" points=\"" + points + "\"/>" + dots;
 }
 
 // Mean MB/s of the earlier runs of this setup and of this one, over time.
@@ -201,22 +231,7 @@ std::string HistoryChart(const RunRecord& run, const std::vector<RunRecord>& ear
   max = NiceCeiling(max);
   std::string svg = SvgOpen(plot, "これまでの平均転送速度") + Axis(plot, max, "MB/秒");
   const double step = plot.InnerWidth() / static_cast<double>(runs.size());
-  for (const bool write : {true, false}) {
-    std::string points, dots;
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-      const double value = write ? runs[i]->MeanWriteMBps : runs[i]->MeanReadMBps;
-      if (value < 0) continue;
-      const double x = plot.left + step * (static_cast<double>(i) + 0.5);
-      const double y = plot.Y(value, max);
-      points += (points.empty() ? "" : " ") + Px(x) + "," + Px(y);
-      const bool current = i + 1 == runs.size();
-      dots += "<circle cx=\"" + Px(x) + "\" cy=\"" + Px(y) + "\" r=\"" + (current ? "5" : "3.5") +
-              "\" fill=\"" + (write ? WriteColour : ReadColour) + "\"><title>" +
-              XmlText(runs[i]->Date) + ": " + Fixed(value, 3) + " MB/秒</title></circle>";
-    }
-    svg += "<polyline fill=\"none\" stroke=\"" + std::string(write ? WriteColour : ReadColour) +
-           "\" stroke-width=\"1.5\" points=\"" + points + "\"/>" + dots;
-  }
+  for (const bool write : {true, false}) svg += HistoryLine(plot, runs, max, write);
   // Dates under the first, the last and a few between.
   const std::size_t every = std::max<std::size_t>(1, runs.size() / 6);
   for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -305,13 +320,7 @@ footer{font-size:12px;color:#8896a8;text-align:center;margin-top:24px}
 
 std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earlier) {
   const platform::DeviceIdentity& d = run.Device;
-  std::string html =
-      "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"ja\" xml:lang=\"ja\">\n"
-      "<head><meta charset=\"UTF-8\"/><meta name=\"viewport\" content=\"width=device-width\"/>"
-      "<title>Tarnwell レポート " +
-      XmlText(run.Date) + "</title><style>" + Style + "</style></head>\n<body><main>\n";
-  html += "<header><h1>Tarnwell ディスク測定レポート</h1><p>" + XmlText(run.Date) + " · " +
-          XmlText(run.Host) + " · " + XmlText(DeviceLabel(d)) + "</p></header>\n";
+  std::string html;
   if (run.Result != "completed") {
     html += "<section class=\"stopped\"><strong>この測定は途中で終わりました" +
             std::string(run.Result == "interrupted" ? "（中止）" : "") + "。</strong>" +
@@ -372,8 +381,8 @@ std::string HtmlReport(const RunRecord& run, const std::vector<RunRecord>& earli
   html += FillSection(run);
   html += "<section><h2>これまでの測定との比較</h2>" + HistoryChart(run, earlier) + "</section>\n";
   html += "<section><h2>結果の表</h2><pre>" + XmlText(run.Table) + "</pre></section>\n";
-  html += "<footer>Tarnwell で作成</footer>\n</main></body></html>\n";
-  return html;
+  return ReportPage("レポート " + run.Date, "Tarnwell ディスク測定レポート",
+                    run.Date + " · " + run.Host + " · " + DeviceLabel(d), html);
 }
 
 std::string ThroughputBarChart(const std::vector<ThroughputBars>& groups,
@@ -405,14 +414,14 @@ std::string ThroughputBarChart(const std::vector<ThroughputBars>& groups,
   return svg + "</svg>";
 }
 
-std::string ReportPage(const std::string& title, const std::string& subtitle,
-                       const std::string& sections) {
+std::string ReportPage(const std::string& title, const std::string& heading,
+                       const std::string& subtitle, const std::string& sections) {
   return "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"ja\" "
          "xml:lang=\"ja\">\n"
          "<head><meta charset=\"UTF-8\"/><meta name=\"viewport\" content=\"width=device-width\"/>"
          "<title>Tarnwell " +
          XmlText(title) + "</title><style>" + Style +
-         "</style></head>\n<body><main>\n<header><h1>" + XmlText(title) + "</h1><p>" +
+         "</style></head>\n<body><main>\n<header><h1>" + XmlText(heading) + "</h1><p>" +
          XmlText(subtitle) + "</p></header>\n" + sections +
          "<footer>Tarnwell で作成</footer>\n</main></body></html>\n";
 }

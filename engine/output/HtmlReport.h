@@ -27,8 +27,9 @@ struct ThroughputBars {
 };
 // An inline SVG chart of the groups side by side, in the report's style.
 std::string ThroughputBarChart(const std::vector<ThroughputBars>& groups, const std::string& label);
-// A whole report page in the report's style around `sections`.
-std::string ReportPage(const std::string& title, const std::string& subtitle,
-                       const std::string& sections);
+// A whole report page in the report's style around `sections`: "Tarnwell
+// " + `title` in the window's title, `heading` and `subtitle` at its head.
+std::string ReportPage(const std::string& title, const std::string& heading,
+                       const std::string& subtitle, const std::string& sections);
 
 }  // namespace tarnwell

@@ -12,7 +12,7 @@
 namespace tarnwell {
 namespace {
 
-constexpr std::size_t PieceBytes = 64 * 1024;
+constexpr std::size_t PieceBytes = std::size_t{64} * 1024;
 
 // Where the last line end in data[0, size) is, or npos. Lines are long and
 // their ends few, so eight bytes are looked at together.
