@@ -22,7 +22,7 @@
 #include "engine/base/Json.h"
 #include "engine/base/UtcTime.h"
 #include "engine/model/RunRecord.h"
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 #include "tests/TempFolder.h"
 
 namespace tarnwell {

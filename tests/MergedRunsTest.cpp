@@ -8,7 +8,7 @@
 #include "engine/base/UtcTime.h"
 #include "engine/fleet/MergedRuns.h"
 #include "engine/model/RunRecord.h"
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 
 namespace tarnwell {
 namespace {

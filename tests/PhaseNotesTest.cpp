@@ -9,7 +9,7 @@
 #include "engine/judge/WriteCliff.h"
 #include "engine/model/RunRecord.h"
 #include "engine/output/HtmlReport.h"
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 #include "engine/output/RunNotes.h"
 
 namespace tarnwell {

@@ -4,7 +4,7 @@
 
 #include "engine/judge/Verdict.h"
 #include "engine/model/RunRecord.h"
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 #include "engine/output/RunNotes.h"
 
 namespace tarnwell {

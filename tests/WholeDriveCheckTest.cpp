@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "engine/judge/VerifyNotes.h"
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 #include "engine/output/RunNotes.h"
 #include "engine/run/BenchmarkRun.h"
 #include "engine/run/WholeDriveCheck.h"

@@ -7,7 +7,7 @@
 #include "engine/fleet/MergedRuns.h"
 #include "engine/model/RunRecord.h"
 #include "engine/output/HtmlReport.h"
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 
 namespace tarnwell {
 namespace {

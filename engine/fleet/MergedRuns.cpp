@@ -7,10 +7,10 @@
 #include <limits>
 
 #include "engine/base/TextFormat.h"
-#include "engine/base/UtcTime.h"
 #include "engine/base/Utf8.h"
 #include "engine/model/RunParameters.h"
 #include "engine/model/VerifyRecord.h"
+#include "engine/output/RunDocument.h"
 
 namespace tarnwell {
 namespace {
@@ -19,9 +19,6 @@ constexpr double BytesPerMB = 1048576.0;
 // Choices that may differ from host to host: where each one measured, and
 // how its scheduler treated it.
 constexpr const char* HostOwnChoices[] = {"folder", "priority"};
-// More than any phase holds (a phase counts its files in 32 bits), far less
-// than would overflow a sum over thousands of documents.
-constexpr double LargestCount = 4294967296.0;
 // The documents' times are whole milliseconds: a phase's start is its end
 // less its recorded seconds, each rounded once.
 constexpr double TimeSlack = 0.0025;
@@ -83,78 +80,9 @@ struct PhaseShape {
   bool Verified = false;
 };
 
-// The first fault found in a document, named after it.
-class Reader {
-public:
-  explicit Reader(const std::string& name) : name_(name) {}
-
-  bool Failed() const { return !error_.empty(); }
-  const std::string& Error() const { return error_; }
-
-  void Fail(const std::string& what) {
-    if (error_.empty()) error_ = name_ + MergeTexts::Malformed + what;
-  }
-
-  // A whole number within [lowest, highest], as the runner writes counts.
-  std::int64_t Integer(const JsonValue& object, const char* key, std::int64_t lowest,
-                       std::int64_t highest) {
-    const JsonValue* value = Member(object, key, JsonValue::Kind::Number);
-    if (value == nullptr) return lowest;
-    if (!(value->Number >= static_cast<double>(lowest) &&
-          value->Number <= static_cast<double>(highest)) ||
-        value->Number != std::floor(value->Number)) {
-      Fail(FormatText(MergeTexts::CountOutOfRange, key, static_cast<long long>(lowest),
-                      static_cast<long long>(highest)));
-      return lowest;
-    }
-    return static_cast<std::int64_t>(value->Number);
-  }
-
-  const JsonValue* Member(const JsonValue& object, const char* key, JsonValue::Kind kind,
-                          bool nullable = false) {
-    const JsonValue* value = object.Find(key);
-    if (value != nullptr && value->Type == kind) return value;
-    if (nullable && value != nullptr && value->Type == JsonValue::Kind::Null) return nullptr;
-    Fail(std::string("\"") + key + "\"");
-    return nullptr;
-  }
-
-  // A finite figure within [lowest, highest].
-  double Figure(const JsonValue& object, const char* key, double lowest, double highest) {
-    const JsonValue* value = Member(object, key, JsonValue::Kind::Number);
-    if (value == nullptr) return lowest;
-    if (!(value->Number >= lowest && value->Number <= highest)) {
-      Fail(std::string("\"") + key + "\"");
-      return lowest;
-    }
-    return value->Number;
-  }
-
-  double Count(const JsonValue& value, const char* what) {
-    if (value.Type != JsonValue::Kind::Number || !(value.Number >= 0) ||
-        value.Number > LargestCount || value.Number != std::floor(value.Number)) {
-      Fail(what);
-      return 0;
-    }
-    return value.Number;
-  }
-
-  double Time(const JsonValue& object, const char* key) {
-    const JsonValue* value = Member(object, key, JsonValue::Kind::String);
-    if (value == nullptr) return 0;
-    const std::optional<std::int64_t> microseconds = ParseUtcTime(value->Text);
-    if (!microseconds) Fail(std::string("\"") + key + "\"");
-    return static_cast<double>(microseconds.value_or(0)) / 1e6;
-  }
-
-private:
-  const std::string& name_;
-  std::string error_;
-};
-
 // Adds a phase's histogram ("latency"."histogram") to `into`; a phase of
 // `files` files cannot have timed more.
-void AddHistogram(const JsonValue& phase, std::int64_t files, Reader& reader,
+void AddHistogram(const JsonValue& phase, std::int64_t files, DocumentReader& reader,
                   std::optional<MergedLatency>& into) {
   const JsonValue* latency = phase.Find("latency");
   if (latency == nullptr || latency->Type != JsonValue::Kind::Object) return;
@@ -203,8 +131,9 @@ void AddHistogram(const JsonValue& phase, std::int64_t files, Reader& reader,
   MergeHistogram(into ? into->Histogram : into.emplace().Histogram, read);
 }
 
-std::optional<HostPhase> ReadPhase(const JsonValue* phase, const PhaseShape& shape, Reader& reader,
-                                   MergedHost& host, std::optional<MergedLatency>& latency) {
+std::optional<HostPhase> ReadPhase(const JsonValue* phase, const PhaseShape& shape,
+                                   DocumentReader& reader, MergedHost& host,
+                                   std::optional<MergedLatency>& latency) {
   if (phase == nullptr || phase->Type != JsonValue::Kind::Object) return std::nullopt;
   HostPhase result;
   result.Start = reader.Time(*phase, "startUtc");
@@ -445,7 +374,7 @@ bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) 
       schema->Text != MergeTexts::RunSchema) {
     return refuse(name + MergeTexts::WrongSchema);
   }
-  Reader reader(name);
+  DocumentReader reader(name + MergeTexts::Malformed, MergeTexts::CountOutOfRange);
   MergedHost host;
   host.File = name;
   if (const JsonValue* value = reader.Member(json, "host", JsonValue::Kind::String)) {
@@ -476,7 +405,7 @@ bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) 
   const JsonValue* choices = reader.Member(json, "choices", JsonValue::Kind::Object);
   const JsonValue* outcome = reader.Member(json, "outcome", JsonValue::Kind::Object);
   const JsonValue* repetitions = reader.Member(json, "repetitions", JsonValue::Kind::Array);
-  if (reader.Failed()) return refuse(reader.Error());
+  if (reader.Failed()) return refuse(reader.Fault().Message);
   if (const std::string result = outcome->TextAt("result"); result != "completed") {
     return refuse(name + MergeTexts::NotCompleted + (result.empty() ? "?" : result));
   }
@@ -502,7 +431,7 @@ bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) 
   const std::int64_t readCount = reader.Integer(json, "readCount", 1, fileCount);
   const std::int64_t repeat = reader.Integer(*choices, "repeat", 1, 10);
   const JsonValue* readOnlyValue = reader.Member(*choices, "readOnly", JsonValue::Kind::Bool);
-  if (reader.Failed()) return refuse(reader.Error());
+  if (reader.Failed()) return refuse(reader.Fault().Message);
   const auto item = std::find(FileSizeItems.begin(), FileSizeItems.end(), fileSize->Text);
   if (item == FileSizeItems.end() ||
       FileSizeTable[static_cast<std::size_t>(item - FileSizeItems.begin())] != fileBytes) {
@@ -566,7 +495,7 @@ bool AddRun(MergedRuns& merged, const std::string& name, std::string_view text) 
       (write ? host.WriteMBps : host.ReadMBps) = reader.Figure(*phase, "mbPerSecond", 0, 1e12);
     }
   }
-  if (reader.Failed()) return refuse(reader.Error());
+  if (reader.Failed()) return refuse(reader.Fault().Message);
   // On the control node's clock, where the host's offset is known.
   if (host.ClockOffset) {
     for (auto* list : {&host.Writes, &host.Reads}) {

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "engine/base/FigureText.h"
-#include "engine/base/Json.h"
 #include "engine/model/RunRecord.h"
 
 namespace tarnwell {
@@ -34,31 +33,6 @@ void ShortPhaseNotes(const RunRecord& record, std::vector<std::string>& notes) {
     std::string note = ShortPhaseNote(write, shortest->ExactSeconds, shortest->ExactMBPerSecond);
     if (!note.empty()) notes.push_back(std::move(note));
   }
-}
-
-std::string ExactJson(const PhaseRecord& phase) {
-  if (phase.ExactSeconds < 0) return "";
-  return ", \"exactSeconds\": " + JsonNumber(phase.ExactSeconds) +
-         ", \"exactMBPerSecond\": " + JsonNumber(phase.ExactMBPerSecond);
-}
-
-bool ReadExact(const JsonValue& json, PhaseRecord& phase) {
-  const JsonValue* seconds = json.Find("exactSeconds");
-  const JsonValue* speed = json.Find("exactMBPerSecond");
-  if (seconds == nullptr && speed == nullptr) return true;  // a line from before they were kept
-  if (seconds == nullptr || speed == nullptr || seconds->Type != JsonValue::Kind::Number ||
-      speed->Type != JsonValue::Kind::Number) {
-    return false;
-  }
-  // Far beyond any run, far within a double's range.
-  constexpr double Largest = 1e12;
-  if (!(seconds->Number >= 0 && seconds->Number <= Largest && speed->Number >= 0 &&
-        speed->Number <= Largest)) {
-    return false;
-  }
-  phase.ExactSeconds = seconds->Number;
-  phase.ExactMBPerSecond = speed->Number;
-  return true;
 }
 
 }  // namespace tarnwell

@@ -9,7 +9,6 @@
 
 namespace tarnwell {
 
-struct JsonValue;
 struct RunRecord;
 struct PhaseRecord;
 
@@ -23,11 +22,5 @@ std::string ShortPhaseNote(bool write, double exactSeconds, double exactMBPerSec
 
 // At most one note per phase kind, for the shortest of its repetitions.
 void ShortPhaseNotes(const RunRecord& record, std::vector<std::string>& notes);
-
-// The phase's "exactSeconds" and "exactMBPerSecond" JSON members, each with
-// its leading ", "; none where the exact time is not known.
-std::string ExactJson(const PhaseRecord& phase);
-// Reads them back; false when they hold figures no run writes.
-bool ReadExact(const JsonValue& json, PhaseRecord& phase);
 
 }  // namespace tarnwell

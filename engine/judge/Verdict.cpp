@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/base/Json.h"
 #include "engine/base/TextFormat.h"
 #include "engine/model/RunRecord.h"
 
@@ -15,8 +14,6 @@ namespace {
 constexpr double DeviceShare = 0.9;  // at least this much: the device was measured
 constexpr double CacheShare = 0.5;   // less than this: a cache answered
 constexpr double BytesPerMB = 1048576.0;
-// Far beyond any disk, far within a double's range (as the history's figures).
-constexpr double LargestFigure = 1e12;
 
 // Sized to the text: a path in it may be long.
 std::string Fixed(double value) { return FormatText("%.1f", value); }
@@ -33,22 +30,6 @@ std::string CacheName(const DeviceCounting& counting) {
   return counting.BackingFile.empty()
              ? std::string(VerdictTexts::SomeCache)
              : FormatText(VerdictTexts::BackingFileCache, counting.BackingFile.c_str());
-}
-
-const char* KindName(VerdictKind kind) {
-  switch (kind) {
-    case VerdictKind::Device:
-      return "device";
-    case VerdictKind::Mixed:
-      return "mixed";
-    case VerdictKind::Cache:
-      return "cache";
-    case VerdictKind::Unknown:
-      return "unknown";
-    case VerdictKind::None:
-      break;
-  }
-  return "";
 }
 
 std::string PhaseName(bool write, int repetition) {
@@ -260,60 +241,6 @@ std::vector<std::string> VerdictLines(const RunRecord& record) {
     }
   }
   return lines;
-}
-
-std::string CountingJson(const DeviceCounting& counting) {
-  std::string devices;
-  for (const std::string& name : counting.Devices) {
-    devices += (devices.empty() ? "" : ", ") + JsonString(name);
-  }
-  return "{\"devices\": [" + devices + "], \"backingFile\": " + JsonString(counting.BackingFile) +
-         ", \"linkMBps\": " + JsonNumber(counting.LinkMBps) +
-         ", \"wine\": " + (counting.Wine ? "true" : "false") +
-         ", \"reason\": " + JsonString(counting.Reason) + "}";
-}
-
-std::string VerdictJson(const PhaseVerdict& verdict) {
-  if (verdict.Kind == VerdictKind::None) return "null";
-  const double ratio = verdict.Ratio();
-  return std::string("{\"verdict\": ") + JsonString(KindName(verdict.Kind)) +
-         ", \"label\": " + JsonString(VerdictLabel(verdict.Kind)) +
-         ", \"bytes\": " + std::to_string(verdict.Bytes) + ", \"deviceBytes\": " +
-         (verdict.DeviceBytes < 0 ? "null" : std::to_string(verdict.DeviceBytes)) +
-         ", \"ratio\": " + (ratio < 0 ? "null" : JsonNumber(ratio)) +
-         ", \"overLink\": " + (verdict.OverLink ? "true" : "false") + "}";
-}
-
-bool ReadCounting(const JsonValue* value, DeviceCounting& counting) {
-  if (value == nullptr || value->Type != JsonValue::Kind::Object) return true;
-  if (const JsonValue* devices = value->Find("devices")) {
-    for (const JsonValue& device : devices->Items) counting.Devices.push_back(device.Text);
-  }
-  counting.BackingFile = value->TextAt("backingFile");
-  counting.LinkMBps = value->NumberAt("linkMBps", 0);
-  counting.Wine = value->BoolAt("wine");
-  counting.Reason = value->TextAt("reason");
-  return counting.LinkMBps >= 0 && counting.LinkMBps <= LargestFigure;
-}
-
-bool ReadVerdict(const JsonValue* value, PhaseVerdict& verdict) {
-  if (value == nullptr || value->Type != JsonValue::Kind::Object) return true;
-  const std::string kind = value->TextAt("verdict");
-  for (const VerdictKind candidate :
-       {VerdictKind::Device, VerdictKind::Mixed, VerdictKind::Cache, VerdictKind::Unknown}) {
-    if (kind == KindName(candidate)) verdict.Kind = candidate;
-  }
-  // Byte counts are whole and within 2^62, as every count of the history.
-  auto count = [](const JsonValue* number, std::int64_t& into) {
-    if (number == nullptr || number->Type != JsonValue::Kind::Number) return true;
-    const double x = number->Number;
-    if (!(x >= 0 && x <= 4611686018427387904.0) || x != std::floor(x)) return false;
-    into = static_cast<std::int64_t>(x);
-    return true;
-  };
-  verdict.OverLink = value->BoolAt("overLink");
-  return verdict.Kind != VerdictKind::None && count(value->Find("bytes"), verdict.Bytes) &&
-         count(value->Find("deviceBytes"), verdict.DeviceBytes);
 }
 
 }  // namespace tarnwell

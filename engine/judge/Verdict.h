@@ -19,7 +19,6 @@
 
 namespace tarnwell {
 
-struct JsonValue;
 struct RunRecord;
 
 // The words, as the user reads them.
@@ -110,12 +109,5 @@ void VerdictNotes(const RunRecord& record, std::vector<std::string>& notes);
 std::string VerdictSummary(const RunRecord& record);
 // One line per judged phase, for the report.
 std::vector<std::string> VerdictLines(const RunRecord& record);
-
-// JSON: the run's counting and a phase's verdict; reading them back from a
-// history line (false when a figure is one no run writes).
-std::string CountingJson(const DeviceCounting& counting);
-std::string VerdictJson(const PhaseVerdict& verdict);
-bool ReadCounting(const JsonValue* value, DeviceCounting& counting);
-bool ReadVerdict(const JsonValue* value, PhaseVerdict& verdict);
 
 }  // namespace tarnwell

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "engine/base/FigureText.h"
-#include "engine/base/Json.h"
 #include "engine/model/RunRecord.h"
 
 namespace tarnwell {
@@ -108,38 +107,6 @@ void WriteCliffNotes(const RunRecord& record, std::vector<std::string>& notes) {
         record.Repetitions.size() > 1 ? std::to_string(repetition.Number) + " 回目: " : "";
     notes.push_back(which + WriteCliffText(*repetition.Write->Cliff));
   }
-}
-
-std::string WriteCliffJson(const std::optional<WriteCliff>& cliff) {
-  if (!cliff) return ", \"writeCliff\": null";
-  return ", \"writeCliff\": {\"share\": " + std::to_string(cliff->Share) +
-         ", \"atBytes\": " + std::to_string(cliff->AtBytes) +
-         ", \"beforeMBPerSecond\": " + JsonNumber(cliff->BeforeMBps) +
-         ", \"afterMBPerSecond\": " + JsonNumber(cliff->AfterMBps) + "}";
-}
-
-bool ReadWriteCliff(const JsonValue& phase, std::optional<WriteCliff>& cliff) {
-  cliff.reset();
-  const JsonValue* value = phase.Find("writeCliff");
-  if (value == nullptr || value->Type == JsonValue::Kind::Null) return true;
-  if (value->Type != JsonValue::Kind::Object) return false;
-  WriteCliff read;
-  const double share = value->NumberAt("share", -1);
-  const double bytes = value->NumberAt("atBytes", -1);
-  read.BeforeMBps = value->NumberAt("beforeMBPerSecond", -1);
-  read.AfterMBps = value->NumberAt("afterMBPerSecond", -1);
-  // Within what a run writes: a share of at most a hundred, bytes below
-  // 2^62, rates from nothing to far beyond any disk.
-  if (!(share >= 0 && share <= 100 && share == std::floor(share)) ||
-      !(bytes >= 0 && bytes <= 4611686018427387904.0 && bytes == std::floor(bytes)) ||
-      !(read.BeforeMBps >= 0 && read.BeforeMBps <= 1e12) ||
-      !(read.AfterMBps >= 0 && read.AfterMBps <= 1e12)) {
-    return false;
-  }
-  read.Share = static_cast<std::int32_t>(share);
-  read.AtBytes = static_cast<std::int64_t>(bytes);
-  cliff = read;
-  return true;
 }
 
 }  // namespace tarnwell

@@ -13,7 +13,6 @@
 
 namespace tarnwell {
 
-struct JsonValue;
 struct RunRecord;
 struct PhaseRecord;
 
@@ -30,11 +29,5 @@ std::string WriteCliffText(const WriteCliff& cliff);
 
 // One line per write phase with a fall, after the table.
 void WriteCliffNotes(const RunRecord& record, std::vector<std::string>& notes);
-
-// The phase's "writeCliff" JSON member, with its leading ", ": an object,
-// or null where the write phase has none.
-std::string WriteCliffJson(const std::optional<WriteCliff>& cliff);
-// Reads the member back; false when it holds figures no run writes.
-bool ReadWriteCliff(const JsonValue& phase, std::optional<WriteCliff>& cliff);
 
 }  // namespace tarnwell

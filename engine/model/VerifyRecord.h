@@ -20,10 +20,6 @@ inline constexpr std::int32_t ShownBytes = 16;
 enum class SectorClass { Ok, Corrupted, Misplaced, Stale, Missing };
 inline constexpr int SectorClassCount = 5;
 
-// The class's name in machine-read output (JSON, history): "ok", "corrupted",
-// "misplaced", "stale", "missing".
-const char* SectorClassKey(SectorClass c);
-
 struct VerifyCounts {
   std::array<std::int64_t, SectorClassCount> Sectors{};
 
@@ -60,13 +56,5 @@ struct PhaseVerification {
   // Seconds spent checking blocks; not part of the phase's or files' times.
   double CheckSeconds = 0;
 };
-
-struct JsonValue;
-
-// {"checkSeconds": ..., "sectors": {"ok": n, ...}, "firstBad": null | {"class", "file",
-// "offset", "shownAt", "expected", "found"}}
-std::string VerificationJson(const PhaseVerification& verification);
-// The verification a JSON object holds; nothing when it is malformed.
-std::optional<PhaseVerification> ReadVerification(const JsonValue& value);
 
 }  // namespace tarnwell

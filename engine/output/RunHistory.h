@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 #include "platform/TextFiles.h"
 
 namespace tarnwell {

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/base/Json.h"
 #include "engine/base/TextFormat.h"
 #include "engine/base/XmlText.h"
 #include "engine/judge/VerifyNotes.h"
@@ -15,27 +14,6 @@ namespace {
 
 constexpr double Megabyte = 1048576.0;
 constexpr double Gigabyte = 1073741824.0;
-
-// `format` with each "%s" replaced by the next of `texts`.
-const char* ShortfallName(FillShortfall shortfall) {
-  switch (shortfall) {
-    case FillShortfall::None:
-      break;
-    case FillShortfall::Inodes:
-      return "inodes";
-    case FillShortfall::FreeSpaceShown:
-      return "freeSpaceShown";
-    case FillShortfall::OtherWriters:
-      return "otherWriters";
-    case FillShortfall::WholeBlocks:
-      return "wholeBlocks";
-    case FillShortfall::Records:
-      return "records";
-    case FillShortfall::WriteError:
-      return "writeError";
-  }
-  return nullptr;
-}
 
 }  // namespace
 
@@ -247,73 +225,6 @@ std::string FillSection(const RunRecord& record) {
     html += "<p class=\"note\">" + XmlText(notes[i]) + "</p>";
   }
   return html + "</section>\n";
-}
-
-std::string FillJson(const std::optional<FillRecord>& fill) {
-  if (!fill) return "null";
-  auto field = [](const char* name, std::int64_t value, bool first = false) {
-    return std::string(first ? "" : ", ") + "\"" + name + "\": " + std::to_string(value);
-  };
-  return "{" + field("capacityBytes", fill->CapacityBytes, true) +
-         field("freeBytes", fill->FreeBytes) + field("plannedBytes", fill->PlannedBytes) +
-         field("writtenBytes", fill->WrittenBytes) + field("verifiedBytes", fill->VerifiedBytes) +
-         ", \"usableBytes\": " +
-         (fill->UsableBytes < 0 ? std::string("null") : std::to_string(fill->UsableBytes)) +
-         ", \"shortfall\": " +
-         (fill->Shortfall == FillShortfall::None ? std::string("null")
-                                                 : JsonString(ShortfallName(fill->Shortfall))) +
-         field("freeAfterBytes", fill->FreeAfterBytes) +
-         field("allocatedBytes", fill->AllocatedBytes) +
-         ", \"stopReason\": " + JsonString(fill->StopReason) + "}";
-}
-
-bool ReadFillJson(const JsonValue* value, std::optional<FillRecord>& fill) {
-  fill.reset();
-  if (value == nullptr || value->Type == JsonValue::Kind::Null) return true;
-  if (value->Type != JsonValue::Kind::Object) return false;
-  bool sound = true;
-  // Whole byte counts from -1 up to 2^62, as a run writes them.
-  auto count = [&](std::string_view key, std::int64_t otherwise) {
-    const JsonValue* item = value->Find(key);
-    if (item == nullptr || item->Type != JsonValue::Kind::Number) return otherwise;
-    const double x = item->Number;
-    if (!(x >= -1 && x <= 4611686018427387904.0) || x != std::floor(x)) {
-      sound = false;
-      return otherwise;
-    }
-    return static_cast<std::int64_t>(x);
-  };
-  FillRecord read;
-  read.CapacityBytes = count("capacityBytes", -1);
-  read.FreeBytes = count("freeBytes", -1);
-  read.PlannedBytes = count("plannedBytes", 0);
-  read.WrittenBytes = count("writtenBytes", 0);
-  read.VerifiedBytes = count("verifiedBytes", 0);
-  read.UsableBytes = count("usableBytes", -1);
-  // Members a check of an earlier version did not write.
-  read.FreeAfterBytes = count("freeAfterBytes", -1);
-  read.AllocatedBytes = count("allocatedBytes", -1);
-  if (const JsonValue* shortfall = value->Find("shortfall");
-      shortfall != nullptr && shortfall->Type != JsonValue::Kind::Null) {
-    sound = sound && shortfall->Type == JsonValue::Kind::String;
-    bool known = false;
-    for (FillShortfall kind :
-         {FillShortfall::Inodes, FillShortfall::FreeSpaceShown, FillShortfall::OtherWriters,
-          FillShortfall::WholeBlocks, FillShortfall::Records, FillShortfall::WriteError}) {
-      if (sound && shortfall->Text == ShortfallName(kind)) {
-        read.Shortfall = kind;
-        known = true;
-      }
-    }
-    sound = sound && known;
-  }
-  if (const JsonValue* reason = value->Find("stopReason");
-      reason != nullptr && reason->Type == JsonValue::Kind::String) {
-    read.StopReason = reason->Text;
-  }
-  if (!sound) return false;
-  fill = read;
-  return true;
 }
 
 std::string FillMeter::Line(const RunProgress& progress, std::int32_t fileSize, double now) {

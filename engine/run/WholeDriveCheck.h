@@ -165,12 +165,6 @@ void FillNotes(const RunRecord& record, std::vector<std::string>& notes);
 // The report's section on a check: empty for another run.
 std::string FillSection(const RunRecord& record);
 
-// The check's JSON member: null for another run.
-std::string FillJson(const std::optional<FillRecord>& fill);
-// Reads it back from a history line; false when a figure is no run's.
-struct JsonValue;
-bool ReadFillJson(const JsonValue* value, std::optional<FillRecord>& fill);
-
 // The progress line of a check, polled a few times a second: the bytes of
 // the current phase, its speed so far and the time it still needs; between
 // the phases, the phase alone.

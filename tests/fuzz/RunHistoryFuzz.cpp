@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 #include "engine/output/RunHistory.h"
 
 namespace {

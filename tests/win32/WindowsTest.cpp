@@ -15,7 +15,7 @@
 #include "engine/base/Json.h"
 #include "engine/base/UtcTime.h"
 #include "engine/judge/Verdict.h"
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 #include "engine/output/RunHistory.h"
 #include "engine/output/RunNotes.h"
 #include "engine/run/BenchmarkRun.h"
