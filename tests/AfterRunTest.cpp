@@ -5,7 +5,7 @@
 
 #include "TempFolder.h"
 #include "engine/output/AfterRun.h"
-#include "engine/output/RecordJson.h"
+#include "engine/output/RunDocument.h"
 
 namespace tarnwell {
 namespace {
