@@ -205,10 +205,9 @@ void TFormMain::MenuFCheckClick() {
   // looked at before the run folder is locked).
   RunParameters sizes;
   std::optional<FillRecord> fill;
-  const std::string refused = SizeFill(sizes, choices.FileSizeIndex,
-                                       services_.Environment().Identify(choices.Folder), 0, fill);
-  if (!refused.empty()) {
-    c_.Boxes.ShowMessage(refused);
+  if (const std::optional<Refusal> refused = SizeFill(
+          sizes, choices.FileSizeIndex, services_.Environment().Identify(choices.Folder), 0, fill)) {
+    c_.Boxes.ShowMessage(refused->Message);
     return;
   }
   const FillPlan plan{sizes.FileSize, sizes.FileCount};

@@ -2,6 +2,7 @@
 #include "engine/run/BenchmarkRun.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -96,6 +97,69 @@ std::string RunEnvironment::RandomListPath() {
   return folder.empty() ? std::string() : platform::JoinPath(folder, RandomListName);
 }
 
+namespace {
+
+// The ordinary run: its files come from the user's total, which must fit.
+class OrdinaryRun final : public RunVariant {
+public:
+  std::optional<Refusal> Size(RunSetting& setting) override {
+    RunParameters& parameters = setting.Parameters;
+    if (!ComputeRunFileCount(parameters, setting.Choices)) {
+      const bool tooMany = parameters.FileSize > 0 &&
+                           setting.Choices.TotalBytes / parameters.FileSize > MaxFileCount;
+      return Refusal{tooMany ? RunMessages::TooManyFiles : RunMessages::FileLargerThanTotal};
+    }
+    return RoomFor(setting);
+  }
+
+private:
+  // A total given in bytes can be far beyond the disk: refused before the
+  // first byte, rather than found out when the disk is full. Kept test files
+  // are looked up only when the free space alone falls short.
+  static std::optional<Refusal> RoomFor(RunSetting& setting) {
+    const RunChoices& choices = setting.Choices;
+    const platform::DeviceIdentity& device = setting.Device;
+    const std::int64_t totalBytes =
+        static_cast<std::int64_t>(setting.Parameters.FileSize) * setting.Parameters.FileCount;
+    const std::int64_t margin = FreeSpaceMargin(device.FreeBytes, device.CapacityBytes);
+    if (choices.TotalBytes <= 0 || choices.ReadOnly || device.FreeBytes < 0 ||
+        totalBytes <= device.FreeBytes - margin) {
+      return std::nullopt;
+    }
+    const std::int64_t kept =
+        KeptTestFiles(setting.Files, setting.Folder, 1, setting.Parameters.FileCount).Bytes;
+    if (totalBytes <= device.FreeBytes + kept - margin) return std::nullopt;
+    const std::string total = TotalText(choices.TotalBytes);
+    const std::string free = ApproximateSize(device.FreeBytes);
+    const std::string room = ApproximateSize(margin);
+    char text[512];
+    if (kept > 0) {
+      std::snprintf(text, sizeof text, RunMessages::NoRoomForTotalWithKept, total.c_str(),
+                    free.c_str(), ApproximateSize(kept).c_str(), room.c_str());
+    } else {
+      std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal, total.c_str(), free.c_str(),
+                    room.c_str());
+    }
+    // Removed while still locked, so no other run can have moved in.
+    if (choices.DeleteFiles) setting.Files.RemoveFolder(setting.RunFolder);
+    return Refusal{text};
+  }
+};
+
+// An outcome with no message.
+RunOutcome EndedAs(RunOutcome::Kind kind) {
+  RunOutcome outcome;
+  outcome.Result = kind;
+  return outcome;
+}
+
+std::unique_ptr<RunVariant> VariantFor(const RunChoices& choices) {
+  if (choices.Fill) return std::make_unique<WholeDriveCheck>();
+  return std::make_unique<OrdinaryRun>();
+}
+
+}  // namespace
+
 BenchmarkRun::BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Generator& generator,
                            RunObserver& observer, RunEnvironment& environment,
                            char decimalSeparator)
@@ -106,7 +170,8 @@ BenchmarkRun::BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Gen
       parameters_(choices.Parameters),
       table_(decimalSeparator),
       transfers_(environment.Files(), buffer, stop_),
-      verifier_(buffer, [&environment] { return environment.Now(); }) {}
+      verifier_(buffer, [&environment] { return environment.Now(); }),
+      variant_(VariantFor(choices)) {}
 
 void BenchmarkRun::EnterPhase(RunPhase phase, std::int32_t repetition) {
   progress_.Phase.store(phase, std::memory_order_relaxed);
@@ -115,19 +180,13 @@ void BenchmarkRun::EnterPhase(RunPhase phase, std::int32_t repetition) {
   observer_.PhaseChanged(phase, repetition);
 }
 
-BenchmarkRun::Step BenchmarkRun::Fail(MessageKind box, std::string message) {
-  outcome_.Result = RunOutcome::Kind::Stopped;
-  outcome_.Box = box;
-  outcome_.Message = std::move(message);
-  return Step::Stop;
+RunOutcome BenchmarkRun::Fail(MessageKind box, std::string message) {
+  return RunOutcome{RunOutcome::Kind::Stopped, box, std::move(message)};
 }
 
-BenchmarkRun::Step BenchmarkRun::Interrupt() {
-  outcome_.Result = RunOutcome::Kind::Interrupted;
-  return Step::Stop;
-}
+RunOutcome BenchmarkRun::Interrupt() { return EndedAs(RunOutcome::Kind::Interrupted); }
 
-BenchmarkRun::Step BenchmarkRun::FailTransfer(TransferStatus status, const char* text) {
+RunOutcome BenchmarkRun::FailTransfer(TransferStatus status, const char* text) {
   const std::string reason = status == TransferStatus::NotRegular ? RunMessages::NotRegular
                              : status == TransferStatus::HardLinked
                                  ? RunMessages::HardLinked
@@ -135,22 +194,20 @@ BenchmarkRun::Step BenchmarkRun::FailTransfer(TransferStatus status, const char*
   return Fail(MessageKind::Plain, RunMessages::WithReason(path_ + text, reason));
 }
 
-bool BenchmarkRun::OpenFolder() {
+BenchmarkRun::Ending BenchmarkRun::OpenFolder() {
   const platform::FolderResult folder = environment_.Files().OpenRunFolder(runFolder_);
   if (folder.error == platform::IoError::Busy) {
-    Fail(MessageKind::Plain, runFolder_ + RunMessages::FolderBusy);
-    return false;
+    return Fail(MessageKind::Plain, runFolder_ + RunMessages::FolderBusy);
   }
   if (folder.error != platform::IoError::None) {
     const std::string reason = folder.error == platform::IoError::NotRegular
                                    ? runFolder_ + RunMessages::FolderInTheWay
                                    : platform::ErrorText(folder.code);
-    Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
-    return false;
+    return Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
   }
   folder_ = folder.handle;
   transfers_.Folder = folder_;
-  return true;
+  return std::nullopt;
 }
 
 void BenchmarkRun::RemoveRunFolder() {
@@ -177,30 +234,8 @@ TransferStatus BenchmarkRun::Transfer(bool write) {
                : transfers_.ReadTestFileKB(path, blocksPerFile_);
 }
 
-BenchmarkRun::KeptFiles BenchmarkRun::KeptTestFiles(std::int32_t first, std::int32_t last) {
-  // The files an earlier run kept under this run's names are emptied before
-  // they are written again: their space is the run's too.
-  KeptFiles kept;
-  char name[TestFileNameCapacity];
-  for (std::int32_t j = first; j <= last; ++j) {
-    FormatTestFileName(j, name);
-    const std::int64_t bytes = environment_.Files().TestFileBytes(folder_, name);
-    if (bytes < 0) break;
-    ++kept.Count;
-    kept.Bytes += bytes;
-  }
-  return kept;
-}
-
-void BenchmarkRun::RemoveTestFilesFrom(std::int32_t first) {
-  // Only plain files under test-file names, one after another: a gap, a
-  // link or anything else ends it.
-  platform::FileSystem& files = environment_.Files();
-  char name[TestFileNameCapacity];
-  for (std::int32_t j = first; j > 0 && j <= FillMaxFiles; ++j) {
-    FormatTestFileName(j, name);
-    if (files.TestFileBytes(folder_, name) < 0 || !files.RemoveFile(folder_, name).Ok()) return;
-  }
+RunSetting BenchmarkRun::Setting() {
+  return RunSetting{environment_.Files(), folder_, runFolder_, device_, choices_, parameters_};
 }
 
 void BenchmarkRun::DeleteTestFiles() {
@@ -209,7 +244,7 @@ void BenchmarkRun::DeleteTestFiles() {
     SetPath(j);
     files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
   }
-  RemoveTestFilesFrom(parameters_.FileCount + 1);
+  RemoveTestFilesFrom(files, folder_, parameters_.FileCount + 1);
 }
 
 void BenchmarkRun::RemoveFoldersMade() {
@@ -223,44 +258,40 @@ void BenchmarkRun::RemoveFoldersMade() {
   foldersMade_.clear();
 }
 
-void BenchmarkRun::NoteShortfall(std::int32_t number) {
-  platform::FileSystem& files = environment_.Files();
-  const int code = transfers_.LastErrorCode;
-  // The torn file goes first, so the figures show the files before it.
-  files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
-  FillStopFacts facts;
-  facts.NoSpace = platform::IsNoSpaceError(code);
-  facts.SpaceAfter = files.Space(folder_);
-  facts.FreeBefore = fill_->FreeBytes;
-  facts.FileSize = parameters_.FileSize;
-  facts.Files = number - 1;
-  facts.WrittenBytes = static_cast<std::int64_t>(facts.Files) * parameters_.FileSize;
-  const KeptFiles written = KeptTestFiles(1, facts.Files);
-  if (written.Count == facts.Files) facts.AllocatedBytes = written.Bytes;
-  fill_->Shortfall = ClassifyShortfall(facts);
-  fill_->FreeAfterBytes = facts.SpaceAfter.FreeBytes;
-  fill_->AllocatedBytes = facts.AllocatedBytes;
-  if (fill_->Shortfall == FillShortfall::WriteError) fill_->StopReason = platform::ErrorText(code);
-}
-
 void BenchmarkRun::NoticeFallbackOnce() {
   // Said after the phase, never inside its timed interval.
   if (noticeGiven_ || UsedDirectIo()) return;
   noticeGiven_ = true;
-  observer_.Notice(platform::FallbackNotice(transfers_.DirectRefusedAtOpen));
+  observer_.Notice(platform::FallbackNotice(directRefusal_ == TransferStatus::NoDirectIo));
 }
 
-BenchmarkRun::Step BenchmarkRun::Wait() {
+void BenchmarkRun::FallBack(TransferStatus refusal) {
+  transfers_.Mode = platform::IoMode::SyncBuffered;
+  directRefusal_ = refusal;
+}
+
+BenchmarkRun::Ending BenchmarkRun::Wait() {
   EnterPhase(RunPhase::Waiting, progress_.Repetition.load(std::memory_order_relaxed));
   if (!environment_.Pause(parameters_.WaitMSec, stop_)) return Interrupt();
-  return Step::Continue;
+  return std::nullopt;
 }
 
 void BenchmarkRun::SampleCounters(platform::CounterSample& sample) {
   if (counterPlan_.Counted()) sample = environment_.ReadCounters(counterPlan_);
 }
 
-BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
+bool BenchmarkRun::WritesEndShortAt(std::int32_t number) {
+  RunSetting setting = Setting();
+  if (!variant_->EndsWritesShort(setting, number, path_.c_str() + runFolder_.size(),
+                                 transfers_.LastErrorCode)) {
+    return false;
+  }
+  parameters_.FileCount = number - 1;
+  progress_.Files.store(number - 1, std::memory_order_relaxed);
+  return true;
+}
+
+BenchmarkRun::PhaseEnd BenchmarkRun::WritePhase() {
   EnterPhase(RunPhase::Writing, progress_.Repetition.load(std::memory_order_relaxed));
   SampleCounters(countersBefore_);
   double start = environment_.Now();
@@ -271,8 +302,8 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
     SetPath(j);
     double opened = KeepFileTimes ? environment_.FileNow() : 0;
     TransferStatus status = Transfer(true);
-    if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
-      transfers_.Mode = platform::IoMode::SyncBuffered;
+    if (DirectRefused(status) && UsedDirectIo()) {
+      FallBack(status);
       // The refused attempt is not part of the measurement.
       if (j == 1) {
         SampleCounters(countersBefore_);
@@ -285,36 +316,27 @@ BenchmarkRun::Step BenchmarkRun::WritePhase(double& elapsed) {
     if (KeepFileTimes)
       recorder_.Add(opened * SecondsPerDay, environment_.FileNow() * SecondsPerDay);
     if (status == TransferStatus::Stopped) return Interrupt();
-    // A whole-drive check fills the drive: one whose writes end before the
-    // plan (blocks, inodes, other writers, a store beneath that ran out, an
-    // I/O error) is checked as far as it holds, and says why it stopped.
-    if (choices_.Fill && j > 1 && status == TransferStatus::WriteFailed) {
-      NoteShortfall(j);
-      parameters_.FileCount = j - 1;
-      progress_.Files.store(j - 1, std::memory_order_relaxed);
-      break;
-    }
+    // A kind of run whose writes may end before the plan (the whole-drive
+    // check) goes on with the files before the one that failed.
+    if (status == TransferStatus::WriteFailed && j > 1 && WritesEndShortAt(j)) break;
     if (status != TransferStatus::Done) return FailTransfer(status, RunMessages::CannotWrite);
   }
-  elapsed = environment_.Now() - start;
+  const double elapsed = environment_.Now() - start;
   SampleCounters(countersAfter_);
-  return Step::Continue;
+  return elapsed;
 }
 
-BenchmarkRun::Step BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32_t count,
-                                           double& elapsed, std::int64_t& bytes) {
+BenchmarkRun::PhaseEnd BenchmarkRun::ReadPhase(const std::int32_t* order, std::int32_t count) {
   EnterPhase(RunPhase::Reading, progress_.Repetition.load(std::memory_order_relaxed));
   // A verified run's checker starts before the start stamp and has checked
   // every block only after the end stamp (or the stop): no check is timed.
   if (verifier_.On()) verifier_.BeginReads();
-  const Step step = TimedReads(order, count, elapsed);
+  PhaseEnd read = TimedReads(order, count);
   if (verifier_.On()) verifier_.EndReads();
-  bytes = transfers_.BytesRead;
-  return step;
+  return read;
 }
 
-BenchmarkRun::Step BenchmarkRun::TimedReads(const std::int32_t* order, std::int32_t count,
-                                            double& elapsed) {
+BenchmarkRun::PhaseEnd BenchmarkRun::TimedReads(const std::int32_t* order, std::int32_t count) {
   transfers_.BytesRead = 0;
   SampleCounters(countersBefore_);
   double start = environment_.Now();
@@ -328,8 +350,8 @@ BenchmarkRun::Step BenchmarkRun::TimedReads(const std::int32_t* order, std::int3
     // latency nor in the timeline's shares, which span several files.
     double opened = KeepFileTimes ? environment_.FileNow() - verifier_.PhaseWaitDays() : 0;
     TransferStatus status = Transfer(false);
-    if (status == TransferStatus::DirectUnsupported && UsedDirectIo()) {
-      transfers_.Mode = platform::IoMode::SyncBuffered;
+    if (DirectRefused(status) && UsedDirectIo()) {
+      FallBack(status);
       if (k == 0) {
         transfers_.BytesRead = 0;
         SampleCounters(countersBefore_);
@@ -356,12 +378,12 @@ BenchmarkRun::Step BenchmarkRun::TimedReads(const std::int32_t* order, std::int3
         return FailTransfer(status, RunMessages::CannotRead);
     }
   }
-  elapsed = environment_.Now() - start - verifier_.PhaseWaitDays();
+  const double elapsed = environment_.Now() - start - verifier_.PhaseWaitDays();
   SampleCounters(countersAfter_);
-  return Step::Continue;
+  return elapsed;
 }
 
-BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>& order) {
+BenchmarkRun::Ending BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>& order) {
   platform::FileSystem& files = environment_.Files();
   const std::string listPath = environment_.RandomListPath();
   auto failed = [&](const std::string& reason = {}) {
@@ -383,7 +405,7 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
   // One name per line, CR LF, in reading order; written in large pieces so
   // that a million names need neither a million calls nor one huge string.
   std::string chunk;
-  constexpr std::size_t ChunkBytes = 64 * 1024;
+  constexpr std::size_t ChunkBytes = std::size_t{64} * 1024;
   chunk.reserve(ChunkBytes + TestFileNameCapacity + 2);
   bool written = true;
   char name[TestFileNameCapacity];
@@ -401,7 +423,7 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
     return failed();
   }
   if (!files.CommitText(file.handle).Ok()) return failed();
-  return Step::Continue;
+  return std::nullopt;
 }
 
 void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes,
@@ -423,7 +445,7 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   phase.Verdict = Judge(counting_, bytes, deviceBytes, slowest);
   // The phase has only just ended: its start is the recorded time earlier.
   phase.EndUtc = environment_.UtcNow();
-  phase.StartUtc = phase.EndUtc - static_cast<std::int64_t>(phase.Seconds * 1e6 + 0.5);
+  phase.StartUtc = phase.EndUtc - static_cast<std::int64_t>(std::llround(phase.Seconds * 1e6));
   if (KeepFileTimes) phase.Stats = recorder_.Finish();
   if (verifier_.On() && !write) phase.Verification = verifier_.TakePhase();
   phase.ExactSeconds = elapsedDays * SecondsPerDay;
@@ -431,6 +453,13 @@ void BenchmarkRun::RecordPhase(std::int32_t repetition, bool write, std::int64_t
   if (write && !inMemory_)
     phase.Cliff = FindWriteCliff(phase.Stats.Timeline, phase.Stats.Files, parameters_.FileSize);
   (write ? repetitionRecords_.back().Write : repetitionRecords_.back().Read) = std::move(phase);
+}
+
+std::int32_t BenchmarkRun::FilesWritten() const {
+  // Files before the one in hand when the write phase ended early.
+  return !repetitionRecords_.empty() && repetitionRecords_.back().Write
+             ? parameters_.FileCount
+             : std::max(progress_.File.load(std::memory_order_relaxed) - 1, 0);
 }
 
 std::int64_t BenchmarkRun::ReadBytes(std::int32_t repetition) const {
@@ -470,23 +499,15 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
   record.ReadCount = readCount_;
   record.Device = device_;
   record.Counting = counting_;
-  record.IoMode = UsedDirectIo()                   ? "direct"
-                  : transfers_.DirectRefusedAtOpen ? "buffered: the file system has no direct I/O"
-                                                   : "buffered: sectors above 1 KB";
+  record.IoMode = UsedDirectIo() ? "direct"
+                  : directRefusal_ == TransferStatus::NoDirectIo
+                      ? "buffered: the file system has no direct I/O"
+                      : "buffered: sectors above 1 KB";
   record.Table = table_.Text();
   record.Repetitions = repetitionRecords_;
   record.Verified = verifier_.On();
-  if (fill_) {
-    // Files before the one in hand when the write phase ended early.
-    const std::int32_t written =
-        !repetitionRecords_.empty() && repetitionRecords_.back().Write
-            ? parameters_.FileCount
-            : std::max(progress_.File.load(std::memory_order_relaxed) - 1, 0);
-    const bool readBack = !repetitionRecords_.empty() && repetitionRecords_.back().Read;
-    record.Fill = FinishFill(
-        *fill_, static_cast<std::int64_t>(written) * parameters_.FileSize, parameters_.FileSize,
-        readBack ? std::optional(RunVerification(record)) : partialReadBack_, readBack);
-  }
+  const bool readBack = !repetitionRecords_.empty() && repetitionRecords_.back().Read;
+  variant_->Complete(record, FilesWritten(), parameters_.FileSize, readBack);
   if (outcome.Result == RunOutcome::Kind::Completed && repetitions_ > 0) {
     std::vector<double> writes, reads;
     for (int i = 1; i <= repetitions_; ++i) {
@@ -517,60 +538,53 @@ RunRecord BenchmarkRun::Record(const RunOutcome& outcome) const {
 }
 
 RunOutcome BenchmarkRun::Execute() {
+  if (Ending ended = Prepare()) return End(std::move(*ended));
+  for (std::int32_t i = 1; i <= repetitions_; ++i) {
+    if (Ending ended = Repeat(i)) return End(std::move(*ended));
+  }
+  Conclude();
+  return End(RunOutcome{});
+}
+
+BenchmarkRun::Ending BenchmarkRun::Prepare() {
   outcome_ = RunOutcome{};
   filesMayExist_ = false;
-  partialReadBack_.reset();
   foldersMade_.clear();
   EnterPhase(RunPhase::Preparing, 0);
-  auto finish = [&] {
-    // However a run stops once it has test files (a failed write or read, a
-    // list that could not be saved, a stop request), it leaves nothing
-    // behind when the user asked for deletion: a full disk must not stay
-    // full of them.
-    // A whole-drive check must never leave the drive full, whatever was chosen.
-    const bool completed = outcome_.Result == RunOutcome::Kind::Completed;
-    // A check stopped while reading back keeps what it had verified.
-    if (fill_ && verifier_.On() && !completed) {
-      const VerifyResult read = verifier_.TakePhase().Result;
-      if (read.Counts.Total() > 0) partialReadBack_ = read;
-    }
-    if (filesMayExist_ && (choices_.DeleteFiles || choices_.Fill) && !completed) {
-      DeleteTestFiles();
-      RemoveRunFolder();
-    }
-    RemoveFoldersMade();
-    environment_.Files().CloseFolder(folder_);
-    folder_ = platform::InvalidFolder;
-    progress_.Phase.store(RunPhase::Finished, std::memory_order_relaxed);
-    observer_.PhaseChanged(RunPhase::Finished, progress_.Repetition.load());
-    return outcome_;
-  };
-
-  if (choices_.Folder.empty()) {
-    outcome_.Result = RunOutcome::Kind::Ended;
-    return finish();
+  if (choices_.Folder.empty()) return EndedAs(RunOutcome::Kind::Ended);
+  if (Ending ended = MakeRunFolder()) return ended;
+  if (Ending ended = OpenFolder()) return ended;
+  Survey();
+  RunSetting setting = Setting();
+  if (std::optional<Refusal> refused = variant_->Size(setting)) {
+    return Fail(MessageKind::Plain, std::move(refused->Message));
   }
+  return PlanRepetitions();
+}
+
+BenchmarkRun::Ending BenchmarkRun::MakeRunFolder() {
   runFolder_ = RunFolderFor(choices_.Folder, choices_.PerHost);
   // Longer than the system takes, creation would fail only after making
   // a long chain of folders.
   if (runFolder_.size() + TestFileNameCapacity > platform::MaxPathLength()) {
-    Fail(MessageKind::Plain,
-         RunMessages::WithReason(RunMessages::FolderNotCreated, RunMessages::PathTooLong));
-    return finish();
+    return Fail(MessageKind::Plain,
+                RunMessages::WithReason(RunMessages::FolderNotCreated, RunMessages::PathTooLong));
   }
-  if (const FolderCreation made = ForceDirectories(environment_.Files(), runFolder_); !made.Ok()) {
-    std::string reason = made.Text();
-    if (platform::IsReservedDeviceName(platform::FileNameOf(made.refused))) {
-      reason = made.refused + RunMessages::ReservedDeviceName;
-    } else if (platform::IsExistsError(made.code)) {
-      reason = made.refused + RunMessages::NotAFolderInTheWay;
-    }
-    Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
-    return finish();
-  } else {
+  const FolderCreation made = ForceDirectories(environment_.Files(), runFolder_);
+  if (made.Ok()) {
     foldersMade_ = made.made;
+    return std::nullopt;
   }
-  if (!OpenFolder()) return finish();
+  std::string reason = made.Text();
+  if (platform::IsReservedDeviceName(platform::FileNameOf(made.refused))) {
+    reason = made.refused + RunMessages::ReservedDeviceName;
+  } else if (platform::IsExistsError(made.code)) {
+    reason = made.refused + RunMessages::NotAFolderInTheWay;
+  }
+  return Fail(MessageKind::Plain, RunMessages::WithReason(RunMessages::FolderNotCreated, reason));
+}
+
+void BenchmarkRun::Survey() {
   device_ = environment_.Identify(runFolder_);
   counterPlan_ = environment_.PlanCounters(runFolder_);
   counting_ = CountingFor(counterPlan_);
@@ -583,59 +597,13 @@ RunOutcome BenchmarkRun::Execute() {
     inMemory_ = true;
     observer_.Notice(below);
   }
-  if (choices_.Fill) {
-    // A whole-drive check takes its total from the free space and what an
-    // earlier kept check's files hold.
-    const KeptFiles kept = KeptTestFiles(1, FillMaxFiles);
-    if (std::string refused =
-            SizeFill(parameters_, choices_.FileSizeIndex, device_, kept.Bytes, fill_);
-        !refused.empty()) {
-      Fail(MessageKind::Plain, std::move(refused));
-      return finish();
-    }
-    choices_.TotalBytes = fill_->PlannedBytes;  // the record names the total
-    // Kept files past the plan were counted as room: they make it.
-    if (kept.Count > parameters_.FileCount) RemoveTestFilesFrom(parameters_.FileCount + 1);
-  } else if (!ComputeRunFileCount(parameters_, choices_)) {
-    const bool tooMany =
-        parameters_.FileSize > 0 && choices_.TotalBytes / parameters_.FileSize > MaxFileCount;
-    Fail(MessageKind::Plain,
-         tooMany ? RunMessages::TooManyFiles : RunMessages::FileLargerThanTotal);
-    return finish();
-  }
-  // A total given in bytes can be far beyond the disk: refused before the
-  // first byte, rather than found out when the disk is full. Kept test files
-  // are looked up only when the free space alone falls short.
-  const std::int64_t totalBytes =
-      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
-  const std::int64_t margin = FreeSpaceMargin(device_.FreeBytes, device_.CapacityBytes);
-  if (!choices_.Fill && choices_.TotalBytes > 0 && !choices_.ReadOnly && device_.FreeBytes >= 0 &&
-      totalBytes > device_.FreeBytes - margin) {
-    const std::int64_t kept = KeptTestFiles(1, parameters_.FileCount).Bytes;
-    if (totalBytes > device_.FreeBytes + kept - margin) {
-      const std::string total = TotalText(choices_.TotalBytes);
-      const std::string free = ApproximateSize(device_.FreeBytes);
-      const std::string room = ApproximateSize(margin);
-      char text[512];
-      if (kept > 0) {
-        std::snprintf(text, sizeof text, RunMessages::NoRoomForTotalWithKept, total.c_str(),
-                      free.c_str(), ApproximateSize(kept).c_str(), room.c_str());
-      } else {
-        std::snprintf(text, sizeof text, RunMessages::NoRoomForTotal, total.c_str(), free.c_str(),
-                      room.c_str());
-      }
-      Fail(MessageKind::Plain, text);
-      if (choices_.DeleteFiles) RemoveRunFolder();
-      return finish();
-    }
-  }
+}
+
+BenchmarkRun::Ending BenchmarkRun::PlanRepetitions() {
   blockSize_ = BlockSizeFor(choices_.OneMegabyteBlocks, parameters_.FileSize);
   blocksPerFile_ = parameters_.FileSize / blockSize_;
   const std::optional<std::int32_t> repetitions = RepetitionsFor(choices_.RepeatIndex);
-  if (!repetitions) {
-    outcome_.Result = RunOutcome::Kind::Ended;
-    return finish();
-  }
+  if (!repetitions) return EndedAs(RunOutcome::Kind::Ended);
   repetitions_ = *repetitions;
   progress_.Repetitions.store(repetitions_, std::memory_order_relaxed);
   progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);
@@ -648,74 +616,113 @@ RunOutcome BenchmarkRun::Execute() {
     verifier_.Begin(choices_.ReadOnly);
     transfers_.Verifier = &verifier_;
   }
-
-  std::int64_t writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
   readBytes_.fill(0);
-  for (std::int32_t i = 1; i <= repetitions_; ++i) {
-    progress_.Repetition.store(i, std::memory_order_relaxed);
-    if (stop_.load()) {
-      Interrupt();
-      return finish();
-    }
-    if (parameters_.WaitMSec != 0 && i != 1 && Wait() == Step::Stop) return finish();
+  return std::nullopt;
+}
 
-    double elapsed = 0;  // a read-only run writes nothing and records 0
-    if (!choices_.ReadOnly && WritePhase(elapsed) == Step::Stop) return finish();
-    writeBytes = static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
-    table_.AppendWriteHalf(i, elapsed, writeBytes);
-    if (!choices_.ReadOnly) RecordPhase(i, true, writeBytes, elapsed);
-    observer_.ResultTextChanged(table_.Text());
-    NoticeFallbackOnce();
-
-    if (parameters_.WaitMSec != 0 && Wait() == Step::Stop) return finish();
-
-    readCount_ =
-        ReadCountFor(parameters_.FileCount, parameters_.ReadPercent, choices_.ReadPercentageIndex);
-    if (readCount_ < 1) {
-      Fail(MessageKind::Plain, RunMessages::ReadShareTooSmall);
-      return finish();
-    }
-    progress_.Files.store(readCount_, std::memory_order_relaxed);
-
-    elapsed = 0;
-    // What came back: a verified run goes on past files found short, and
-    // its speed and verdict count only the bytes really read.
-    std::int64_t& readBytes = readBytes_[static_cast<std::size_t>(i - 1)];
-    if (choices_.ReadRandom) {
-      EnterPhase(RunPhase::Selecting, i);
-      const std::vector<std::int32_t> order =
-          SelectRandomOrder(generator_, parameters_.FileCount, readCount_);
-      if (SaveRandomList(order) == Step::Stop) return finish();
-      if (ReadPhase(order.data(), readCount_, elapsed, readBytes) == Step::Stop) return finish();
-    } else if (ReadPhase(nullptr, readCount_, elapsed, readBytes) == Step::Stop) {
-      return finish();
-    }
-    table_.AppendReadHalf(i, elapsed, readBytes);
-    RecordPhase(i, false, readBytes, elapsed);
-    observer_.ResultTextChanged(table_.Text());
-    NoticeFallbackOnce();
-    progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);
-
-    if (choices_.DeleteFiles) {
-      EnterPhase(RunPhase::Deleting, i);
-      DeleteTestFiles();
-    }
+BenchmarkRun::Ending BenchmarkRun::Repeat(std::int32_t repetition) {
+  progress_.Repetition.store(repetition, std::memory_order_relaxed);
+  if (stop_.load()) return Interrupt();
+  if (parameters_.WaitMSec != 0 && repetition != 1) {
+    if (Ending ended = Wait()) return ended;
   }
+  if (Ending ended = WriteHalf(repetition)) return ended;
+  if (parameters_.WaitMSec != 0) {
+    if (Ending ended = Wait()) return ended;
+  }
+  if (Ending ended = ReadHalf(repetition)) return ended;
+  if (choices_.DeleteFiles) {
+    EnterPhase(RunPhase::Deleting, repetition);
+    DeleteTestFiles();
+  }
+  return std::nullopt;
+}
 
+BenchmarkRun::Ending BenchmarkRun::WriteHalf(std::int32_t repetition) {
+  double elapsed = 0;  // a read-only run writes nothing and records 0
+  if (!choices_.ReadOnly) {
+    PhaseEnd written = WritePhase();
+    if (RunOutcome* ended = std::get_if<RunOutcome>(&written)) return std::move(*ended);
+    elapsed = std::get<double>(written);
+  }
+  const std::int64_t writeBytes =
+      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
+  table_.AppendWriteHalf(repetition, elapsed, writeBytes);
+  if (!choices_.ReadOnly) RecordPhase(repetition, true, writeBytes, elapsed);
+  observer_.ResultTextChanged(table_.Text());
+  NoticeFallbackOnce();
+  return std::nullopt;
+}
+
+BenchmarkRun::Ending BenchmarkRun::ReadHalf(std::int32_t repetition) {
+  readCount_ =
+      ReadCountFor(parameters_.FileCount, parameters_.ReadPercent, choices_.ReadPercentageIndex);
+  if (readCount_ < 1) return Fail(MessageKind::Plain, RunMessages::ReadShareTooSmall);
+  progress_.Files.store(readCount_, std::memory_order_relaxed);
+
+  PhaseEnd read;
+  if (choices_.ReadRandom) {
+    EnterPhase(RunPhase::Selecting, repetition);
+    const std::vector<std::int32_t> order =
+        SelectRandomOrder(generator_, parameters_.FileCount, readCount_);
+    if (Ending ended = SaveRandomList(order)) return ended;
+    read = ReadPhase(order.data(), readCount_);
+  } else {
+    read = ReadPhase(nullptr, readCount_);
+  }
+  // What came back: a verified run goes on past files found short, and
+  // its speed and verdict count only the bytes really read.
+  std::int64_t& readBytes = readBytes_[static_cast<std::size_t>(repetition - 1)];
+  readBytes = transfers_.BytesRead;
+  if (RunOutcome* ended = std::get_if<RunOutcome>(&read)) return std::move(*ended);
+  const double elapsed = std::get<double>(read);
+  table_.AppendReadHalf(repetition, elapsed, readBytes);
+  RecordPhase(repetition, false, readBytes, elapsed);
+  observer_.ResultTextChanged(table_.Text());
+  NoticeFallbackOnce();
+  progress_.Files.store(parameters_.FileCount, std::memory_order_relaxed);
+  return std::nullopt;
+}
+
+void BenchmarkRun::Conclude() {
+  const std::int64_t writeBytes =
+      static_cast<std::int64_t>(parameters_.FileSize) * parameters_.FileCount;
   table_.AppendSummaries(repetitions_, choices_.ReadOnly, writeBytes, MeanReadBytes());
   observer_.ResultTextChanged(table_.Text());
   if (choices_.DeleteFiles) {
     RemoveRunFolder();
-  } else if (const KeptFiles higher = KeptTestFiles(parameters_.FileCount + 1, FillMaxFiles);
-             higher.Count > 0) {
-    // Kept, as asked, but not silently: they are no part of this run.
-    char text[512];
-    std::snprintf(text, sizeof text, RunMessages::HigherFilesLeft, static_cast<int>(higher.Count),
-                  ApproximateSize(higher.Bytes).c_str(),
-                  TestFileName(parameters_.FileCount + 1).c_str());
-    observer_.Notice(text);
+    return;
   }
-  return finish();
+  const KeptFiles higher =
+      KeptTestFiles(environment_.Files(), folder_, parameters_.FileCount + 1, MaxTestFiles);
+  if (higher.Count == 0) return;
+  // Kept, as asked, but not silently: they are no part of this run.
+  char text[512];
+  std::snprintf(text, sizeof text, RunMessages::HigherFilesLeft, static_cast<int>(higher.Count),
+                ApproximateSize(higher.Bytes).c_str(),
+                TestFileName(parameters_.FileCount + 1).c_str());
+  observer_.Notice(text);
+}
+
+RunOutcome BenchmarkRun::End(RunOutcome outcome) {
+  outcome_ = std::move(outcome);
+  const bool completed = outcome_.Result == RunOutcome::Kind::Completed;
+  // A kind of run may keep what its verifier found before the files go.
+  variant_->Ended(verifier_, completed);
+  // However a run stops once it has test files (a failed write or read, a
+  // list that could not be saved, a stop request), it leaves nothing
+  // behind when the user asked for deletion: a full disk must not stay
+  // full of them. A whole-drive check deletes them whatever was chosen.
+  if (filesMayExist_ && !completed && variant_->ClearsWhenStopped(choices_)) {
+    DeleteTestFiles();
+    RemoveRunFolder();
+  }
+  RemoveFoldersMade();
+  environment_.Files().CloseFolder(folder_);
+  folder_ = platform::InvalidFolder;
+  progress_.Phase.store(RunPhase::Finished, std::memory_order_relaxed);
+  observer_.PhaseChanged(RunPhase::Finished, progress_.Repetition.load());
+  return outcome_;
 }
 
 }  // namespace tarnwell

@@ -18,9 +18,13 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "engine/base/Refusal.h"
 #include "engine/model/PhaseStats.h"
 #include "engine/model/RunParameters.h"
 #include "engine/model/RunRecord.h"
@@ -151,6 +155,47 @@ inline constexpr const char* InMemory =
 std::string WithReason(const std::string& text, const std::string& reason);
 }  // namespace RunMessages
 
+// What a kind of run is given to size itself and to note a write that fell
+// short: the run's locked folder, the device under it and what it will do.
+struct RunSetting {
+  platform::FileSystem& Files;
+  platform::FolderHandle Folder;
+  const std::string& RunFolder;
+  const platform::DeviceIdentity& Device;
+  RunChoices& Choices;
+  RunParameters& Parameters;
+};
+
+// What sets one kind of run apart from another (the ordinary run, the
+// whole-drive check of WholeDriveCheck.h): how its files are sized, whether
+// a write that fails partway is its finding, what a run that did not
+// complete leaves behind, and what it adds to the record. The steps the
+// kinds share stay in BenchmarkRun.
+class RunVariant {
+public:
+  virtual ~RunVariant() = default;
+  // Sizes the test files in `setting.Parameters`, or the message that stops
+  // the run before its first byte.
+  virtual std::optional<Refusal> Size(RunSetting& setting) = 0;
+  // The write of file `number` (after the first, named `name`) failed with
+  // the system's `code`: true when the write phase ends there with the files
+  // before it, the reason noted; false when the run stops. Called inside the
+  // write phase's timed interval, on that failure alone.
+  virtual bool EndsWritesShort(RunSetting& /*setting*/, std::int32_t /*number*/,
+                               const char* /*name*/, int /*code*/) {
+    return false;
+  }
+  // Whether a run with test files that did not complete deletes them.
+  virtual bool ClearsWhenStopped(const RunChoices& choices) const { return choices.DeleteFiles; }
+  // The run ended (`completed` or not), before a stopped run's files go:
+  // what the verifier had found so far is still there.
+  virtual void Ended(RunVerifier& /*verifier*/, bool /*completed*/) {}
+  // The record's part of this kind: `filesWritten` of `fileSize`,
+  // `readBack` when the read phase ended.
+  virtual void Complete(RunRecord& /*record*/, std::int32_t /*filesWritten*/,
+                        std::int32_t /*fileSize*/, bool /*readBack*/) const {}
+};
+
 class BenchmarkRun {
 public:
   BenchmarkRun(const RunChoices& choices, PatternBuffer& buffer, Generator& generator,
@@ -183,46 +228,56 @@ public:
   RunRecord Record(const RunOutcome& outcome) const;
 
 private:
-  enum class Step { Continue, Stop };
+  // A step of the run ends it with its outcome, or lets the next one go on.
+  using Ending = std::optional<RunOutcome>;
+  // A timed phase: its time in days, or how the run ended inside it.
+  using PhaseEnd = std::variant<double, RunOutcome>;
 
-  Step Wait();
-  Step WritePhase(double& elapsed);
-  // `bytes`: what the reads brought back.
-  Step ReadPhase(const std::int32_t* order, std::int32_t count, double& elapsed,
-                 std::int64_t& bytes);
-  Step TimedReads(const std::int32_t* order, std::int32_t count, double& elapsed);
+  // The steps of Execute: before the first repetition, one repetition, after
+  // the last, and what every run does however it ended.
+  Ending Prepare();
+  Ending MakeRunFolder();
+  void Survey();
+  Ending PlanRepetitions();
+  Ending Repeat(std::int32_t repetition);
+  Ending WriteHalf(std::int32_t repetition);
+  Ending ReadHalf(std::int32_t repetition);
+  void Conclude();
+  RunOutcome End(RunOutcome outcome);
+
+  Ending Wait();
+  PhaseEnd WritePhase();
+  // The write of file `number` (after the first) failed: true when this kind
+  // of run ends the write phase there, with the files before it.
+  bool WritesEndShortAt(std::int32_t number);
+  // What the reads brought back is in transfers_.BytesRead.
+  PhaseEnd ReadPhase(const std::int32_t* order, std::int32_t count);
+  PhaseEnd TimedReads(const std::int32_t* order, std::int32_t count);
+  // A refused direct transfer, before it is tried again buffered.
+  void FallBack(TransferStatus refusal);
   // Keeps a phase's figures for the record, after its timed interval.
   void RecordPhase(std::int32_t repetition, bool write, std::int64_t bytes, double elapsedDays);
   // The devices' counters, read before a phase's start stamp and after its end.
   void SampleCounters(platform::CounterSample& sample);
-  Step SaveRandomList(const std::vector<std::int32_t>& order);
+  Ending SaveRandomList(const std::vector<std::int32_t>& order);
   TransferStatus Transfer(bool write);
   void SetPath(std::int32_t number);
+  RunSetting Setting();
   // Deletes the run's test files, and those an earlier run left under the
   // numbers that follow (a run killed before it could delete them).
   void DeleteTestFiles();
-  // The test files numbered `first` on (at most to `last`), one after
-  // another as a run writes them, and the space they hold.
-  struct KeptFiles {
-    std::int32_t Count = 0;
-    std::int64_t Bytes = 0;
-  };
-  KeptFiles KeptTestFiles(std::int32_t first, std::int32_t last);
-  // Removes the test files numbered `first` on that follow one another.
-  void RemoveTestFilesFrom(std::int32_t first);
-  // A check's writes ended early at file `number` (not written): why, as
-  // far as the system tells; the check goes on with the files before it.
-  void NoteShortfall(std::int32_t number);
   // After the test files: the folders the run made and left empty go (all
   // of them when it did not complete, else the run folder alone).
   void RemoveFoldersMade();
   void EnterPhase(RunPhase phase, std::int32_t repetition);
   void NoticeFallbackOnce();
-  Step Fail(MessageKind box, std::string message);
-  Step FailTransfer(TransferStatus status, const char* text);
-  Step Interrupt();
-  bool OpenFolder();
+  static RunOutcome Fail(MessageKind box, std::string message);
+  RunOutcome FailTransfer(TransferStatus status, const char* text);
+  static RunOutcome Interrupt();
+  Ending OpenFolder();
   void RemoveRunFolder();
+  // The files written before the one in hand when the write phase ended.
+  std::int32_t FilesWritten() const;
 
   RunChoices choices_;
   RunObserver& observer_;
@@ -235,6 +290,7 @@ private:
   TestFileTransfers transfers_;
   RunVerifier verifier_;
   RunOutcome outcome_;
+  std::unique_ptr<RunVariant> variant_;
 
   PhaseRecorder recorder_;
   std::vector<RepetitionRecord> repetitionRecords_;
@@ -252,9 +308,8 @@ private:
   std::int32_t repetitions_ = 0;
   std::int32_t readCount_ = 0;
   std::array<std::int64_t, ResultTable::MaxRepetitions> readBytes_{};
-  std::optional<FillRecord> fill_;  // a whole-drive check's sizes
-  // What a check stopped in its read phase had verified so far.
-  std::optional<VerifyResult> partialReadBack_;
+  // How direct I/O was refused, once it was: NoDirectIo or DirectUnsupported.
+  TransferStatus directRefusal_ = TransferStatus::Done;
   std::vector<std::string> foldersMade_;  // outermost first; the run folder last
   bool noticeGiven_ = false;
   bool inMemory_ = false;  // no device, so no device's write cache to find

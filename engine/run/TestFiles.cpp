@@ -22,8 +22,7 @@ TransferStatus TestFileTransfers::OpenFailure(const platform::OpenResult& file,
   LastErrorCode = file.code;
   switch (file.error) {
     case IoError::DirectUnsupported:
-      DirectRefusedAtOpen = true;
-      return TransferStatus::DirectUnsupported;
+      return TransferStatus::NoDirectIo;
     case IoError::NotRegular:
       return TransferStatus::NotRegular;
     case IoError::HardLinked:
@@ -89,6 +88,29 @@ TransferStatus TestFileTransfers::WriteBlocks(const char* name, std::int32_t blo
   return status;
 }
 
+std::optional<TransferStatus> TestFileTransfers::ReadBlock(platform::FileHandle handle, void* block,
+                                                           std::size_t blockSize, std::int32_t b,
+                                                           std::int32_t blocks) {
+  // A verified run reads each block into the verifier's next buffer and
+  // leaves the checking to it.
+  void* target = Verifier != nullptr ? Verifier->ReadBuffer(blockSize) : block;
+  const platform::TransferResult read = fileSystem_.Read(handle, target, blockSize);
+  if (read.error == IoError::DirectUnsupported && b == 0) return TransferStatus::DirectUnsupported;
+  const bool whole = read.error == IoError::None && read.bytes == blockSize;
+  if (read.error == IoError::None) BytesRead += static_cast<std::int64_t>(read.bytes);
+  // A verified run counts what never came back (a short file, a failed
+  // read) as missing sectors and goes on: that is its finding.
+  if (Verifier != nullptr) {
+    if (read.error == IoError::None) Verifier->Check(blockSize, read.bytes, b);
+    if (whole) return std::nullopt;
+    Verifier->Missing(blockSize, read.error == IoError::None ? b + 1 : b, blocks);
+    return TransferStatus::Done;
+  }
+  if (whole) return std::nullopt;
+  LastErrorCode = read.code;
+  return TransferStatus::ReadFailed;
+}
+
 TransferStatus TestFileTransfers::ReadBlocks(const char* name, std::int32_t blocks, void* block,
                                              std::size_t blockSize) {
   const platform::OpenResult file = FileOpenUnbuffered(name);
@@ -100,33 +122,37 @@ TransferStatus TestFileTransfers::ReadBlocks(const char* name, std::int32_t bloc
       status = TransferStatus::Stopped;
       break;
     }
-    // A verified run reads each block into the verifier's next buffer and
-    // leaves the checking to it.
-    void* target = Verifier != nullptr ? Verifier->ReadBuffer(blockSize) : block;
-    const platform::TransferResult read = fileSystem_.Read(file.handle, target, blockSize);
-    if (read.error == IoError::DirectUnsupported && b == 0) {
-      status = TransferStatus::DirectUnsupported;
-      break;
-    }
-    if (read.error == IoError::None) BytesRead += static_cast<std::int64_t>(read.bytes);
-    // A verified run counts what never came back (a short file, a failed
-    // read) as missing sectors and goes on: that is its finding.
-    if (Verifier != nullptr) {
-      if (read.error == IoError::None) Verifier->Check(blockSize, read.bytes, b);
-      if (read.error != IoError::None || read.bytes != blockSize) {
-        Verifier->Missing(blockSize, read.error == IoError::None ? b + 1 : b, blocks);
-        break;
-      }
-      continue;
-    }
-    if (read.error != IoError::None || read.bytes != blockSize) {
-      LastErrorCode = read.code;
-      status = TransferStatus::ReadFailed;
+    if (const std::optional<TransferStatus> ended =
+            ReadBlock(file.handle, block, blockSize, b, blocks)) {
+      status = *ended;
       break;
     }
   }
   fileSystem_.Close(file.handle);
   return status;
+}
+
+KeptFiles KeptTestFiles(platform::FileSystem& files, platform::FolderHandle folder,
+                        std::int32_t first, std::int32_t last) {
+  KeptFiles kept;
+  char name[TestFileNameCapacity];
+  for (std::int32_t j = first; j <= last; ++j) {
+    FormatTestFileName(j, name);
+    const std::int64_t bytes = files.TestFileBytes(folder, name);
+    if (bytes < 0) break;
+    ++kept.Count;
+    kept.Bytes += bytes;
+  }
+  return kept;
+}
+
+void RemoveTestFilesFrom(platform::FileSystem& files, platform::FolderHandle folder,
+                         std::int32_t first) {
+  char name[TestFileNameCapacity];
+  for (std::int32_t j = first; j > 0 && j <= MaxTestFiles; ++j) {
+    FormatTestFileName(j, name);
+    if (files.TestFileBytes(folder, name) < 0 || !files.RemoveFile(folder, name).Ok()) return;
+  }
 }
 
 }  // namespace tarnwell

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/model/RunParameters.h"
@@ -27,11 +28,35 @@ enum class TransferStatus {
   WriteFailed,
   // A block refused or shorter than asked for.
   ReadFailed,
-  // The file system refused direct I/O; nothing useful was transferred.
+  // The file system refused direct I/O when opening: it has none.
+  NoDirectIo,
+  // The device refused direct I/O on the first block (its sectors exceed
+  // the block); nothing useful was transferred.
   DirectUnsupported,
   // A stop request arrived between two blocks.
   Stopped,
 };
+
+// Whether `status` is the file system or the device refusing direct I/O.
+inline bool DirectRefused(TransferStatus status) {
+  return status == TransferStatus::NoDirectIo || status == TransferStatus::DirectUnsupported;
+}
+
+// Test-file names have eight digits: no run holds more files than that.
+inline constexpr std::int32_t MaxTestFiles = 99999999;
+
+// The test files numbered `first` on (at most to `last`), one after another
+// as a run writes them, and the space they hold.
+struct KeptFiles {
+  std::int32_t Count = 0;
+  std::int64_t Bytes = 0;
+};
+KeptFiles KeptTestFiles(platform::FileSystem& files, platform::FolderHandle folder,
+                        std::int32_t first, std::int32_t last);
+// Removes the test files numbered `first` on that follow one another: only
+// plain files under test-file names; a gap, a link or anything else ends it.
+void RemoveTestFilesFrom(platform::FileSystem& files, platform::FolderHandle folder,
+                         std::int32_t first);
 
 class TestFileTransfers {
 public:
@@ -45,9 +70,6 @@ public:
   platform::FolderHandle Folder = platform::InvalidFolder;
   // The native error code behind the last failed transfer, for the message.
   int LastErrorCode = 0;
-  // Whether direct I/O was refused when opening (the file system has none)
-  // rather than on the first block (the device's sectors exceed the block).
-  bool DirectRefusedAtOpen = false;
   // In a verified run: stamps each block before it is written and checks
   // each block read, which then lands in a buffer of its own.
   RunVerifier* Verifier = nullptr;
@@ -67,6 +89,10 @@ private:
                              std::size_t blockSize);
   TransferStatus ReadBlocks(const char* name, std::int32_t blocks, void* block,
                             std::size_t blockSize);
+  // Nothing to go on with the next block, else how the file ends.
+  std::optional<TransferStatus> ReadBlock(platform::FileHandle handle, void* block,
+                                          std::size_t blockSize, std::int32_t b,
+                                          std::int32_t blocks);
   TransferStatus OpenFailure(const platform::OpenResult& file, TransferStatus otherwise);
 
   platform::FileSystem& fileSystem_;

@@ -27,21 +27,78 @@ std::optional<FillPlan> PlanFill(std::int64_t freeBytes, std::int64_t capacityBy
   return FillPlan{fileSize, static_cast<std::int32_t>(files)};
 }
 
-std::string SizeFill(RunParameters& parameters, int fileSizeIndex,
-                     const platform::DeviceIdentity& device, std::int64_t keptBytes,
-                     std::optional<FillRecord>& fill) {
-  if (fileSizeIndex < 0 || fileSizeIndex >= ItemCount) return RunMessages::FileLargerThanTotal;
+std::optional<Refusal> SizeFill(RunParameters& parameters, int fileSizeIndex,
+                                const platform::DeviceIdentity& device, std::int64_t keptBytes,
+                                std::optional<FillRecord>& fill) {
+  if (fileSizeIndex < 0 || fileSizeIndex >= ItemCount) {
+    return Refusal{RunMessages::FileLargerThanTotal};
+  }
   parameters.FileSize = static_cast<std::int32_t>(FileSizeTable[fileSizeIndex]);
-  if (device.FreeBytes < 0) return WholeDriveTexts::FreeSpaceUnknown;
+  if (device.FreeBytes < 0) return Refusal{WholeDriveTexts::FreeSpaceUnknown};
   const std::optional<FillPlan> plan =
       PlanFill(device.FreeBytes, device.CapacityBytes, parameters.FileSize, keptBytes);
-  if (!plan) return FormatText(WholeDriveTexts::TooLittleRoom, SizeText(device.FreeBytes));
+  if (!plan) {
+    return Refusal{FormatText(WholeDriveTexts::TooLittleRoom, SizeText(device.FreeBytes))};
+  }
   parameters.FileCount = plan->FileCount;
   fill = FillRecord{};
   fill->CapacityBytes = device.CapacityBytes;
   fill->FreeBytes = device.FreeBytes;
   fill->PlannedBytes = plan->Bytes();
-  return {};
+  return std::nullopt;
+}
+
+std::optional<Refusal> WholeDriveCheck::Size(RunSetting& setting) {
+  // The total comes from the free space and what an earlier kept check's
+  // files hold.
+  const KeptFiles kept = KeptTestFiles(setting.Files, setting.Folder, 1, FillMaxFiles);
+  if (std::optional<Refusal> refused = SizeFill(setting.Parameters, setting.Choices.FileSizeIndex,
+                                                setting.Device, kept.Bytes, fill_)) {
+    return refused;
+  }
+  setting.Choices.TotalBytes = fill_->PlannedBytes;  // the record names the total
+  // Kept files past the plan were counted as room: they make it.
+  if (kept.Count > setting.Parameters.FileCount) {
+    RemoveTestFilesFrom(setting.Files, setting.Folder, setting.Parameters.FileCount + 1);
+  }
+  return std::nullopt;
+}
+
+bool WholeDriveCheck::EndsWritesShort(RunSetting& setting, std::int32_t number, const char* name,
+                                      int code) {
+  platform::FileSystem& files = setting.Files;
+  // The torn file goes first, so the figures show the files before it.
+  files.RemoveFile(setting.Folder, name);
+  FillStopFacts facts;
+  facts.NoSpace = platform::IsNoSpaceError(code);
+  facts.SpaceAfter = files.Space(setting.Folder);
+  facts.FreeBefore = fill_->FreeBytes;
+  facts.FileSize = setting.Parameters.FileSize;
+  facts.Files = number - 1;
+  facts.WrittenBytes = static_cast<std::int64_t>(facts.Files) * facts.FileSize;
+  const KeptFiles written = KeptTestFiles(files, setting.Folder, 1, facts.Files);
+  if (written.Count == facts.Files) facts.AllocatedBytes = written.Bytes;
+  fill_->Shortfall = ClassifyShortfall(facts);
+  fill_->FreeAfterBytes = facts.SpaceAfter.FreeBytes;
+  fill_->AllocatedBytes = facts.AllocatedBytes;
+  if (fill_->Shortfall == FillShortfall::WriteError) fill_->StopReason = platform::ErrorText(code);
+  return true;
+}
+
+void WholeDriveCheck::Ended(RunVerifier& verifier, bool completed) {
+  partialReadBack_.reset();
+  // A check stopped while reading back keeps what it had verified.
+  if (!fill_ || !verifier.On() || completed) return;
+  const VerifyResult read = verifier.TakePhase().Result;
+  if (read.Counts.Total() > 0) partialReadBack_ = read;
+}
+
+void WholeDriveCheck::Complete(RunRecord& record, std::int32_t filesWritten, std::int32_t fileSize,
+                               bool readBack) const {
+  if (!fill_) return;
+  record.Fill =
+      FinishFill(*fill_, static_cast<std::int64_t>(filesWritten) * fileSize, fileSize,
+                 readBack ? std::optional(RunVerification(record)) : partialReadBack_, readBack);
 }
 
 FillShortfall ClassifyShortfall(const FillStopFacts& facts) {

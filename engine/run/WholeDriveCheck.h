@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/Refusal.h"
 #include "engine/model/FillRecord.h"
 #include "engine/model/RunRecord.h"
 #include "engine/run/BenchmarkRun.h"
@@ -86,7 +87,7 @@ inline constexpr const char* SectionTitle = "空き容量全体の検査";
 }  // namespace WholeDriveTexts
 
 // Test-file names have eight digits: no check holds more files than that.
-inline constexpr std::int32_t FillMaxFiles = 99999999;
+inline constexpr std::int32_t FillMaxFiles = MaxTestFiles;
 
 struct FillPlan {
   std::int32_t FileSize = 0;
@@ -104,11 +105,10 @@ std::optional<FillPlan> PlanFill(std::int64_t freeBytes, std::int64_t capacityBy
 
 // Sizes a check from the free space of `device` and the `keptBytes` of the
 // test files an earlier kept check left, with files of the list's
-// `fileSizeIndex`, and starts its record: empty when sized, else the
-// message that stops it.
-std::string SizeFill(RunParameters& parameters, int fileSizeIndex,
-                     const platform::DeviceIdentity& device, std::int64_t keptBytes,
-                     std::optional<FillRecord>& fill);
+// `fileSizeIndex`, and starts its record; else the message that stops it.
+std::optional<Refusal> SizeFill(RunParameters& parameters, int fileSizeIndex,
+                                const platform::DeviceIdentity& device, std::int64_t keptBytes,
+                                std::optional<FillRecord>& fill);
 
 // What is known when a check's write of one file failed after `files`
 // whole files of `fileSize`: the system's code, the file system's figures
@@ -136,6 +136,26 @@ bool FillFellShort(const RunRecord& record);
 // read counts as verified and no usable size is claimed.
 FillRecord FinishFill(FillRecord fill, std::int64_t writtenBytes, std::int32_t fileSize,
                       const std::optional<VerifyResult>& readBack, bool complete = true);
+
+// The check as a kind of run: sized from the free space, its writes may end
+// before the plan (blocks, inodes, other writers, a store beneath that ran
+// out, an I/O error) and it is checked as far as it holds, it never leaves
+// the drive full, and its record says how much of the drive holds.
+class WholeDriveCheck final : public RunVariant {
+public:
+  std::optional<Refusal> Size(RunSetting& setting) override;
+  bool EndsWritesShort(RunSetting& setting, std::int32_t number, const char* name,
+                       int code) override;
+  bool ClearsWhenStopped(const RunChoices& /*choices*/) const override { return true; }
+  void Ended(RunVerifier& verifier, bool completed) override;
+  void Complete(RunRecord& record, std::int32_t filesWritten, std::int32_t fileSize,
+                bool readBack) const override;
+
+private:
+  std::optional<FillRecord> fill_;  // the check's sizes, once sized
+  // What a check stopped in its read phase had verified so far.
+  std::optional<VerifyResult> partialReadBack_;
+};
 
 // The choices of a check made from the user's: one verified repetition that
 // reads every file back in name order. Files are deleted unless `keep`.
