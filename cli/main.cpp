@@ -393,7 +393,8 @@ bool TakeSavedChoices(const CliOptions& given, CliOptions& defaults) {
   // the user did not mean.
   if (given.Settings && IsNullDevice(*given.Settings)) return true;
   const platform::IniFile settings(given.Settings.value_or(WindowSettingsPath()));
-  if (given.Settings && (settings.ReadFailed() || !platform::IsReadableFile(*given.Settings))) {
+  if (given.Settings &&
+      (!settings.ReadStatus().Ok() || !platform::IsReadableFile(*given.Settings))) {
     platform::TextFileReader probe;
     const platform::Status status = probe.Open(*given.Settings);
     Complain(CliTexts::SettingsFile + *given.Settings + CliTexts::CannotRead,
@@ -471,7 +472,7 @@ int Main(int argc, char** argv) {
     if (!refused.empty()) return usageError(refused);
   }
   std::string host = parsed.Options.Host.value_or("");
-  if (!parsed.Options.Host) platform::QueryMachineName(host);
+  if (!parsed.Options.Host) host = platform::QueryMachineName().ValueOr({});
   if (parsed.Options.PerHost) parsed.Options.Choices.PerHost = host.empty() ? "_" : host;
   const CliOptions& options = parsed.Options;
   // No home folder and no folder named: nothing says where to measure.
@@ -495,7 +496,8 @@ int Main(int argc, char** argv) {
     }
   }
   if (options.PriorityIndex >= 0 &&
-      !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))) {
+      !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))
+           .Ok()) {
     std::fprintf(stderr, "%s\n", RunMessages::PriorityFailed);
   }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "engine/base/FigureText.h"
@@ -77,9 +78,12 @@ void RunEnvironment::Describe(RunRecord& record) {
   std::snprintf(date, sizeof date, "%04d-%02d-%02dT%02d:%02d:%02d", now.year, now.month, now.day,
                 now.hour, now.minute, now.second);
   record.Date = date;
-  platform::QueryMachineName(record.Host);
-  platform::VersionRecord version;
-  if (platform::QueryVersion(version)) {
+  if (platform::Result<std::string> host = platform::QueryMachineName(); host.Ok()) {
+    record.Host = std::move(*host);
+  }
+  const platform::Result<platform::VersionRecord> queried = platform::QueryVersion();
+  if (queried.Ok()) {
+    const platform::VersionRecord& version = *queried;
     const std::string name = platform::SystemName(version);
     const std::string kernel = std::to_string(version.MajorVersion) + "." +
                                std::to_string(version.MinorVersion) + "." +
@@ -155,7 +159,8 @@ bool BenchmarkRun::OpenFolder() {
 
 void BenchmarkRun::RemoveRunFolder() {
   // Removed while still locked, so no other run can have moved in.
-  environment_.Files().RemoveFolder(runFolder_);
+  // A folder left behind costs nothing but its name.
+  platform::BestEffort(environment_.Files().RemoveFolder(runFolder_));
 }
 
 void BenchmarkRun::SetPath(std::int32_t number) {
@@ -207,7 +212,8 @@ void BenchmarkRun::DeleteTestFiles() {
   platform::FileSystem& files = environment_.Files();
   for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
     SetPath(j);
-    files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
+    // Cleanup: a file that stays is no reason to fail the run.
+    platform::BestEffort(files.RemoveFile(folder_, path_.c_str() + runFolder_.size()));
   }
   RemoveTestFilesFrom(parameters_.FileCount + 1);
 }
@@ -227,7 +233,7 @@ void BenchmarkRun::NoteShortfall(std::int32_t number) {
   platform::FileSystem& files = environment_.Files();
   const int code = transfers_.LastErrorCode;
   // The torn file goes first, so the figures show the files before it.
-  files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
+  platform::BestEffort(files.RemoveFile(folder_, path_.c_str() + runFolder_.size()));
   FillStopFacts facts;
   facts.NoSpace = platform::IsNoSpaceError(code);
   facts.SpaceAfter = files.Space(folder_);
@@ -397,7 +403,7 @@ BenchmarkRun::Step BenchmarkRun::SaveRandomList(const std::vector<std::int32_t>&
     }
   }
   if (!written) {
-    files.Close(file.handle);  // abandons the new list; the old one stays
+    platform::BestEffort(files.Close(file.handle));  // abandons the new list; the old one stays
     return failed();
   }
   if (!files.CommitText(file.handle).Ok()) return failed();
