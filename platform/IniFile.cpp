@@ -26,7 +26,7 @@ std::filesystem::path FileSystemPath(const std::string& utf8) {
 }
 // A settings file is a few hundred bytes; anything this large is not ours
 // and is left alone rather than read into memory and rewritten.
-constexpr std::uintmax_t MaxFileBytes = 16u * 1024 * 1024;
+constexpr std::uintmax_t MaxFileBytes = std::uintmax_t{16} * 1024 * 1024;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 

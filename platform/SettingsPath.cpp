@@ -42,7 +42,7 @@ std::string IniPathForExecutable(const std::string& exePath) {
 
 std::string SettingsFilePathFor(const std::string& exePath, bool exeFolderWritable,
                                 const std::string& configDirectory) {
-  const std::string besideExecutable = IniPathForExecutable(exePath);
+  std::string besideExecutable = IniPathForExecutable(exePath);
   if (!besideExecutable.empty() && exeFolderWritable) return besideExecutable;
   if (configDirectory.empty()) return besideExecutable;
   const std::string name = besideExecutable.empty()
@@ -57,7 +57,7 @@ std::string SettingsFilePath() {
   const bool writable =
       !besideExecutable.empty() && KeepsSettingsBeside(ContainingFolder(besideExecutable));
   const std::string configDirectory = ProgramConfigDirectory();
-  const std::string path = SettingsFilePathFor(exePath, writable, configDirectory);
+  std::string path = SettingsFilePathFor(exePath, writable, configDirectory);
   if (!writable && !configDirectory.empty()) {
     // A folder that cannot be made shows when the settings are saved.
     BestEffort(SystemFileSystem().MakePrivateDirectories(configDirectory));

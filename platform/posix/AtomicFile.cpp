@@ -59,7 +59,13 @@ std::string SaveTarget(std::string path, LinkAtPath links, const char*& refusal)
     const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
     const std::string next(target.data(), static_cast<std::size_t>(length));
-    path = next[0] == '/' ? next : ContainingFolder(path) + "/" + next;
+    if (next[0] == '/') {
+      path = next;
+    } else {
+      path = ContainingFolder(path);
+      path += '/';
+      path += next;
+    }
   }
   errno = ELOOP;
   return {};

@@ -243,6 +243,34 @@ Status MoveToTrash(const std::string& path) {
   return Status::Failure(EEXIST);
 }
 
+namespace {
+
+// The value of a shell assignment starting at `i` of `line`: a quoted value
+// with backslash escapes, or a bare word.
+std::string AssignedValue(const std::string& line, std::size_t i) {
+  std::string value;
+  if (i < line.size() && line[i] == '"') {
+    for (++i; i < line.size() && line[i] != '"'; ++i) {
+      if (line[i] == '\\' && i + 1 < line.size()) ++i;
+      value += line[i];
+    }
+    return value;
+  }
+  const auto end = line.find_first_of(" \t\r", i);
+  return line.substr(i, end == std::string::npos ? std::string::npos : end - i);
+}
+
+// The folder an assigned value names: "$HOME" and "$HOME/..." count from
+// `home`; anything else that is not absolute names none (empty).
+std::string FolderOfValue(const std::string& value, const std::string& home) {
+  if (value == "$HOME") return home;
+  if (value.rfind("$HOME/", 0) == 0) return (home == "/" ? std::string() : home) + value.substr(5);
+  if (!value.empty() && value.front() == '/') return value;
+  return {};
+}
+
+}  // namespace
+
 std::string ParseDesktopDirectory(const std::string& userDirs, const std::string& home) {
   static const std::string Key = "XDG_DESKTOP_DIR=";
   std::string result;
@@ -251,28 +279,8 @@ std::string ParseDesktopDirectory(const std::string& userDirs, const std::string
   while (std::getline(lines, line)) {
     const auto start = line.find_first_not_of(" \t");
     if (start == std::string::npos || line.compare(start, Key.size(), Key) != 0) continue;
-    // A shell assignment: a quoted value with backslash escapes, or a bare
-    // word. The last assignment wins, as when the shell reads the file.
-    std::string value;
-    std::size_t i = start + Key.size();
-    if (i < line.size() && line[i] == '"') {
-      for (++i; i < line.size() && line[i] != '"'; ++i) {
-        if (line[i] == '\\' && i + 1 < line.size()) ++i;
-        value += line[i];
-      }
-    } else {
-      const auto end = line.find_first_of(" \t\r", i);
-      value = line.substr(i, end == std::string::npos ? std::string::npos : end - i);
-    }
-    if (value == "$HOME") {
-      result = home;
-    } else if (value.rfind("$HOME/", 0) == 0) {
-      result = (home == "/" ? std::string() : home) + value.substr(5);
-    } else if (!value.empty() && value.front() == '/') {
-      result = value;
-    } else {
-      result.clear();
-    }
+    // The last assignment wins, as when the shell reads the file.
+    result = FolderOfValue(AssignedValue(line, start + Key.size()), home);
   }
   while (result.size() > 1 && result.back() == '/') result.pop_back();
   return result;

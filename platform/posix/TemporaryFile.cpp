@@ -59,7 +59,9 @@ void RemoveStaleTemporaries(const std::string& path) {
     if (!name.starts_with(prefix)) continue;
     const std::optional<pid_t> writer = WriterOf(name.substr(prefix.size()));
     if (!writer) continue;
-    const std::string full = folder + "/" + name;
+    std::string full = folder;
+    full += '/';
+    full += name;
     struct stat info {};
     if (::lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
       continue;
