@@ -446,7 +446,8 @@ RefusalOr<CliOptions> TakeSavedChoices(const CliOptions& given, const CliOptions
   // the user did not mean.
   if (given.Settings && IsNullDevice(*given.Settings)) return defaults;
   const platform::IniFile settings(given.Settings.value_or(WindowSettingsPath()));
-  if (given.Settings && (settings.ReadFailed() || !platform::IsReadableFile(*given.Settings))) {
+  if (given.Settings &&
+      (!settings.ReadStatus().Ok() || !platform::IsReadableFile(*given.Settings))) {
     platform::TextFileReader probe;
     const platform::Status status = probe.Open(*given.Settings);
     return Refusal{
@@ -505,7 +506,7 @@ std::optional<int> RefuseRunOutputs(const CliOptions& given) {
 // The host to record, and the run folder of its own when asked for.
 std::string TakeHost(CliOptions& options) {
   std::string host = options.Host.value_or("");
-  if (!options.Host) platform::QueryMachineName(host);
+  if (!options.Host) host = platform::QueryMachineName().ValueOr({});
   if (options.PerHost) options.Choices.PerHost = host.empty() ? "_" : host;
   return host;
 }
@@ -563,7 +564,8 @@ void SayRoundedTotal(const CliOptions& options) {
 
 void TakePriority(const CliOptions& options) {
   if (options.PriorityIndex >= 0 &&
-      !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))) {
+      !platform::SetPriorityClass(static_cast<platform::PriorityClass>(options.PriorityIndex))
+           .Ok()) {
     std::fprintf(stderr, "%s\n", RunMessages::PriorityFailed);
   }
 }

@@ -1,16 +1,21 @@
 // How the platform layer reports a failure. One rule for every service here:
-// - `bool` answers a yes/no question (IsDirectory, IsInMemory) and never
+// - a call that only succeeds or fails returns a Status;
+// - a call that returns something returns a Result<T>: the value, or the
+//   Status saying why there is none. A call that returns more than one value
+//   returns a struct that holds a Status (OpenResult, SpaceReport, ...);
+// - `bool` only answers a yes/no question (IsDirectory, IsInMemory) and never
 //   means "it failed";
-// - `std::optional<T>` is a value or nothing, where nothing needs no reason;
-// - everything that can fail for a system reason returns a Status, or a
-//   result struct that is a Status plus its value (OpenResult,
-//   TransferResult, ...). The native code (errno on POSIX, GetLastError() on
-//   Windows) is captured by the body right at the failing call, so no caller
-//   ever reads a thread-global error after the fact.
+// - `std::optional<T>` is a value or nothing, where nothing needs no reason.
+// The native code (errno on POSIX, GetLastError() on Windows) is captured by
+// the body right at the failing call, so no caller ever reads a
+// thread-global error after the fact. Status and Result are [[nodiscard]]: a
+// caller that deliberately goes on after a failure says so with BestEffort.
 // Nothing here throws.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace tarnwell::platform {
 
@@ -45,7 +50,7 @@ bool IsNoSpaceError(int code);
 
 // How a call went: its kind of failure and the native code behind it (0 when
 // the program itself refused, or on success).
-struct Status {
+struct [[nodiscard]] Status {
   IoError error = IoError::None;
   int code = 0;
 
@@ -56,5 +61,42 @@ struct Status {
   // A call that failed with the native code `code`.
   static Status Failure(int code) { return {IoError::Failed, code}; }
 };
+
+// A value, or the Status of the call that could not give one.
+template <class T>
+class [[nodiscard]] Result {
+public:
+  // NOLINTNEXTLINE(google-explicit-constructor): a body returns its value.
+  Result(T value) : value_(std::move(value)) {}
+  // A failure. A Status that says Ok carries no value, so it becomes a
+  // refusal (IoError::Failed with no native code).
+  // NOLINTNEXTLINE(google-explicit-constructor): a body returns its Status.
+  Result(Status status) : status_(status.Ok() ? Status{IoError::Failed, 0} : status) {}
+
+  bool Ok() const { return value_.has_value(); }
+  // The value; only when Ok().
+  const T& Value() const& { return *value_; }
+  T& Value() & { return *value_; }
+  T&& Value() && { return std::move(*value_); }
+  const T& operator*() const& { return *value_; }
+  T& operator*() & { return *value_; }
+  const T* operator->() const { return &*value_; }
+  T* operator->() { return &*value_; }
+  // The value, or `fallback` when there is none.
+  T ValueOr(T fallback) const& { return value_ ? *value_ : std::move(fallback); }
+  // Why there is no value; Ok() when there is one.
+  Status Error() const { return status_; }
+
+private:
+  std::optional<T> value_;
+  Status status_;
+};
+
+// Marks a call whose failure the caller deliberately lets pass: the work
+// goes on as it would have without the call (a cleanup after another
+// failure, a priority that is only a wish). Each use says why beside it.
+inline void BestEffort(const Status&) {}
+template <class T>
+inline void BestEffort(const Result<T>&) {}
 
 }  // namespace tarnwell::platform

@@ -5,21 +5,21 @@ namespace tarnwell::platform {
 
 std::optional<std::vector<std::string>> ListSubFolders(const std::string& path) {
   std::vector<std::string> names;
-  if (!ForEachSubFolder(path, [&](const std::string& name) {
-        names.push_back(name);
-        return true;
-      })) {
-    return std::nullopt;
-  }
+  const Status listed = ForEachSubFolder(path, [&](const std::string& name) {
+    names.push_back(name);
+    return true;
+  });
+  if (!listed.Ok()) return std::nullopt;
   return names;
 }
 
 bool HasSubFolders(const std::string& path) {
   bool any = false;
-  ForEachSubFolder(path, [&](const std::string&) {
+  // A folder that cannot be listed has no sub-folder to show.
+  BestEffort(ForEachSubFolder(path, [&](const std::string&) {
     any = true;
     return false;
-  });
+  }));
   return any;
 }
 

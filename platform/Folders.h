@@ -8,14 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/Error.h"
+
 namespace tarnwell::platform {
 
 // Calls `found` with the name of each folder inside `path` that
 // ListSubFolders lists, in no particular order, until it returns false.
-// False when `path` cannot be listed. The one part of listing each system
+// Not Ok() when `path` cannot be listed. The one part of listing each system
 // does its own way.
-bool ForEachSubFolder(const std::string& path,
-                      const std::function<bool(const std::string&)>& found);
+Status ForEachSubFolder(const std::string& path,
+                        const std::function<bool(const std::string&)>& found);
 
 // The names of the folders inside `path`, in no particular order: folders
 // and links to folders, without names that begin with "." (hidden ones and
@@ -35,22 +37,22 @@ bool IsValidFolderName(const std::string& name);
 
 // Renames the folder `from` to `to` (both full paths). Never replaces
 // anything that already exists at `to`, and never copies between drives.
-// False when refused.
-bool RenameFolder(const std::string& from, const std::string& to);
+// Not Ok() when refused.
+Status RenameFolder(const std::string& from, const std::string& to);
 
 // Makes a new folder inside `parent` named `baseName`, or `baseName` followed
 // by " (2)", " (3)" and so on when that name is taken. The name it got, or
-// empty when no folder could be made.
-std::string MakeUniqueFolder(const std::string& parent, const std::string& baseName);
+// why no folder could be made.
+Result<std::string> MakeUniqueFolder(const std::string& parent, const std::string& baseName);
 
 // Moves the file or folder at the absolute path `path` into the user's
 // trash ($XDG_DATA_HOME/Trash, with an info file recording where it came
 // from and when), as desktop file managers do, so it can be restored. Only
 // within one file system: anything on another device is refused, never
-// copied and never deleted. False when nothing was moved. On Windows the
+// copied and never deleted. Not Ok() when nothing was moved. On Windows the
 // shell moves it to the Recycle Bin; where that cannot take it, the shell
 // asks before deleting it for good, and a refusal leaves it in place.
-bool MoveToTrash(const std::string& path);
+Status MoveToTrash(const std::string& path);
 
 // The user's desktop folder as `xdg-user-dir DESKTOP` names it (on Windows
 // the shell's CSIDL_DESKTOPDIRECTORY), when that folder exists; empty

@@ -26,7 +26,7 @@ std::filesystem::path FileSystemPath(const std::string& utf8) {
 }
 // A settings file is a few hundred bytes; anything this large is not ours
 // and is left alone rather than read into memory and rewritten.
-constexpr std::uintmax_t MaxFileBytes = 16u * 1024 * 1024;
+constexpr std::uintmax_t MaxFileBytes = std::uintmax_t{16} * 1024 * 1024;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -196,17 +196,17 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
   if (status.type() == fs::file_type::not_found) return;
   // Only a plain file is read: a pipe or device could block or never end.
   if (error || status.type() != fs::file_type::regular) {
-    readFailed_ = true;
+    readStatus_ = Status::Failure(error.value());
     return;
   }
   const std::uintmax_t size = fs::file_size(FileSystemPath(path_), error);
   if (error || size > MaxFileBytes) {
-    readFailed_ = true;
+    readStatus_ = Status::Failure(error.value());
     return;
   }
   std::ifstream in(FileSystemPath(path_), std::ios::binary);
   if (!in) {
-    readFailed_ = true;
+    readStatus_ = Status::Failure(0);
     return;
   }
   // One byte more than the size, to notice a file that grew meanwhile: its
@@ -214,7 +214,7 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
   std::string text(static_cast<std::size_t>(size) + 1, '\0');
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
   if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) > size) {
-    readFailed_ = true;
+    readStatus_ = Status::Failure(0);
     return;
   }
   text.resize(static_cast<std::size_t>(in.gcount()));
@@ -297,16 +297,15 @@ const IniFile::Line* IniFile::Find(std::string_view section, std::string_view ke
   return nullptr;
 }
 
-bool IniFile::Lookup(std::string_view section, std::string_view key, std::string& value) const {
+std::optional<std::string> IniFile::Lookup(std::string_view section, std::string_view key) const {
   const Line* line = Find(section, key);
-  if (line == nullptr) return false;
+  if (line == nullptr) return std::nullopt;
   std::string_view text = line->Value;
   if (IsQuotedPair(text)) text = text.substr(1, text.size() - 2);
   // A C reader would stop at a NUL; so do we, rather than hand on a text
   // that silently changes meaning when it reaches a system call.
   text = text.substr(0, text.find('\0'));
-  value = std::string(CutText(text, MaxTextBytes));
-  return true;
+  return std::string(CutText(text, MaxTextBytes));
 }
 
 bool IniFile::IsCut(std::string_view section, std::string_view key) const {
@@ -320,15 +319,14 @@ bool IniFile::IsCut(std::string_view section, std::string_view key) const {
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
-  std::string value;
-  if (Lookup(section, key, value)) return value;
+  if (std::optional<std::string> value = Lookup(section, key)) return *std::move(value);
   return std::string(CutText(defaultValue, MaxTextBytes));
 }
 
 int IniFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
-  std::string text;
+  const std::optional<std::string> text = Lookup(section, key);
   int value = 0;
-  if (Lookup(section, key, text) && ParseInteger(text, value)) return value;
+  if (text && ParseInteger(*text, value)) return value;
   return defaultValue;
 }
 
@@ -391,7 +389,7 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 Status IniFile::UpdateFile() {
-  if (path_.empty() || readFailed_) return Status::Failure(0);
+  if (path_.empty() || !readStatus_.Ok()) return Status::Failure(0);
   return ReplaceFileAtomically(path_, SettingsTextForFile(ToText()));
 }
 

@@ -20,6 +20,7 @@
 // leaves either the old file or the new one.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,9 +47,11 @@ public:
   // Whether the stored text is longer than a reader takes, so that
   // ReadString hands back only its beginning.
   bool IsCut(std::string_view section, std::string_view key) const;
-  // The file exists but could not be read (not a plain file, too large, no
-  // permission, changed while being read).
-  bool ReadFailed() const { return readFailed_; }
+  // How reading the file went: Ok() when it was read or is not there; not
+  // Ok() when it exists but could not be read (not a plain file, too large,
+  // no permission, changed while being read), with the native code when the
+  // system gave one.
+  Status ReadStatus() const { return readStatus_; }
   bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
   // Line breaks and NULs in names and values become blanks. Names are the
@@ -88,12 +91,13 @@ private:
   const Section* FindSection(std::string_view section) const;
   const Line* Find(std::string_view section, std::string_view key) const;
   // The stored value as a reader sees it, or nothing when absent.
-  bool Lookup(std::string_view section, std::string_view key, std::string& value) const;
+  std::optional<std::string> Lookup(std::string_view section, std::string_view key) const;
 
   std::string path_;
   std::vector<Section> sections_;
-  // The file exists but could not be read; saving would lose its contents.
-  bool readFailed_ = false;
+  // Not Ok() when the file exists but could not be read; saving would lose
+  // its contents.
+  Status readStatus_;
 };
 
 }  // namespace tarnwell::platform

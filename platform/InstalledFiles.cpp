@@ -9,9 +9,9 @@ std::string ExecutableFolder() { return ParentPath(ExecutablePath()); }
 
 std::string FindReadme(const std::string& executableFolder) {
   if (executableFolder.empty()) return ReadmeFileName;  // nowhere better to look
-  const std::string beside = JoinPath(executableFolder, ReadmeFileName);
+  std::string beside = JoinPath(executableFolder, ReadmeFileName);
   if (IsReadableFile(beside)) return beside;
-  const std::string installed = JoinPath(
+  std::string installed = JoinPath(
       JoinPath(JoinPath(ParentPath(executableFolder), "share"), "tarnwell"), ReadmeFileName);
   if (IsReadableFile(installed)) return installed;
   return beside;

@@ -75,6 +75,12 @@ std::string ParentPath(const std::string& path, PathStyle style) {
   return WithoutClosingSeparators(trimmed.substr(0, cut), style);
 }
 
+std::string ContainingFolder(const std::string& path, PathStyle style) {
+  std::string folder = ParentPath(path, style);
+  if (folder.empty()) return ".";
+  return folder;
+}
+
 std::string FileNameOf(const std::string& path, PathStyle style) {
   const std::string trimmed = WithoutClosingSeparators(path, style);
   const std::size_t root = RootLength(trimmed, style);

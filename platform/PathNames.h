@@ -39,6 +39,10 @@ std::string JoinPath(const std::string& folder, const std::string& name,
 // gives "C:\"; a root is its own parent; a bare name has none ("").
 std::string ParentPath(const std::string& path, PathStyle style = NativePathStyle);
 
+// The folder a file named by `path` is opened in: ParentPath, or "." (the
+// current folder) for a bare name.
+std::string ContainingFolder(const std::string& path, PathStyle style = NativePathStyle);
+
 // The last component of `path` without closing separators; "" for a root.
 std::string FileNameOf(const std::string& path, PathStyle style = NativePathStyle);
 

@@ -15,11 +15,6 @@ constexpr const char* FallbackName = "tarnwell.INI";
 
 std::size_t NameStart(const std::string& path) { return path.size() - FileNameOf(path).size(); }
 
-std::string FolderOf(const std::string& path) {
-  const std::string folder = ParentPath(path);
-  return folder.empty() ? "." : folder;
-}
-
 }  // namespace
 
 bool IsInstalledProgramFolder(const std::string& folder) {
@@ -47,7 +42,7 @@ std::string IniPathForExecutable(const std::string& exePath) {
 
 std::string SettingsFilePathFor(const std::string& exePath, bool exeFolderWritable,
                                 const std::string& configDirectory) {
-  const std::string besideExecutable = IniPathForExecutable(exePath);
+  std::string besideExecutable = IniPathForExecutable(exePath);
   if (!besideExecutable.empty() && exeFolderWritable) return besideExecutable;
   if (configDirectory.empty()) return besideExecutable;
   const std::string name = besideExecutable.empty()
@@ -60,11 +55,12 @@ std::string SettingsFilePath() {
   const std::string exePath = ExecutablePath();
   const std::string besideExecutable = IniPathForExecutable(exePath);
   const bool writable =
-      !besideExecutable.empty() && KeepsSettingsBeside(FolderOf(besideExecutable));
+      !besideExecutable.empty() && KeepsSettingsBeside(ContainingFolder(besideExecutable));
   const std::string configDirectory = ProgramConfigDirectory();
-  const std::string path = SettingsFilePathFor(exePath, writable, configDirectory);
+  std::string path = SettingsFilePathFor(exePath, writable, configDirectory);
   if (!writable && !configDirectory.empty()) {
-    SystemFileSystem().MakePrivateDirectories(configDirectory);
+    // A folder that cannot be made shows when the settings are saved.
+    BestEffort(SystemFileSystem().MakePrivateDirectories(configDirectory));
   }
   return path;
 }

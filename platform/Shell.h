@@ -5,6 +5,8 @@
 #include <chrono>
 #include <string>
 
+#include "platform/Error.h"
+
 namespace tarnwell::platform {
 
 // How long OpenWithDesktop waits for the opener's verdict. Openers return
@@ -13,12 +15,12 @@ namespace tarnwell::platform {
 inline constexpr std::chrono::milliseconds DesktopHandOffWait{3000};
 
 // Opens a file path or a URL with the desktop's default application, without
-// waiting for that application. False when no opener is installed or the
+// waiting for that application. Not Ok() when no opener is installed or the
 // opener reports failure (a missing file, no application for the type)
 // within `wait`. Never leaves a zombie process behind. On Windows the shell
 // (ShellExecuteW) gives its verdict before it returns and `wait` is unused.
-bool OpenWithDesktop(const std::string& pathOrUrl,
-                     std::chrono::milliseconds wait = DesktopHandOffWait);
+Status OpenWithDesktop(const std::string& pathOrUrl,
+                       std::chrono::milliseconds wait = DesktopHandOffWait);
 
 // What a menu calls opening a folder with OpenWithDesktop, in the system's
 // own words: "ファイルマネージャで開く(&O)"; on Windows "エクスプローラーで開く(&O)".

@@ -6,8 +6,9 @@
 
 namespace tarnwell::platform {
 
-// Sleeps for `milliseconds`, waking early once `stop` is set. Returns false
-// when the pause was cut short by a stop request.
+// Sleeps for `milliseconds`, waking early once `stop` is set. Answers
+// whether the pause ran its course: false only when a stop request cut it
+// short, never a failure.
 bool SleepUnlessStopped(int milliseconds, const std::atomic<bool>& stop);
 
 // Sleeps until the wall clock (UnixMicrosecondsNow) reaches `deadline`,

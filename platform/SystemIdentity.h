@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Error.h"
+
 namespace tarnwell::platform {
 
 // Platform identifiers of the version record. The first three are the
@@ -34,17 +36,17 @@ struct VersionRecord {
 // The longest login name accepted; a longer one is a failure, not cut.
 inline constexpr std::size_t MaxLoginNameLength = 256;
 
-// Fills `record` for the running system; false when the system cannot say.
-bool QueryVersion(VersionRecord& record);
+// The running system's version record; not Ok() when the system cannot say.
+Result<VersionRecord> QueryVersion();
 // The system's name for itself as `record` (from QueryVersion) goes with
 // it: on Linux the PRETTY_NAME of os-release ("Debian GNU/Linux 12
 // (bookworm)"), empty when there is none; on Windows the product name with
 // the service pack after it ("Windows 7 Professional Service Pack 1").
 std::string SystemName(const VersionRecord& record);
-// The name of the effective user in the password database; false when the
-// user has no entry or the name is longer than MaxLoginNameLength.
-bool QueryLoginUserName(std::string& name);
-// The host name, whole; false when the system cannot say.
-bool QueryMachineName(std::string& name);
+// The name of the effective user in the password database; not Ok() when
+// the user has no entry or the name is longer than MaxLoginNameLength.
+Result<std::string> QueryLoginUserName();
+// The host name, whole; not Ok() when the system cannot say.
+Result<std::string> QueryMachineName();
 
 }  // namespace tarnwell::platform

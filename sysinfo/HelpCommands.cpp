@@ -11,7 +11,7 @@
 namespace tarnwell {
 
 std::string WebAddress() {
-  const std::string configured = TARNWELL_WEB_ADDRESS;
+  std::string configured = TARNWELL_WEB_ADDRESS;
   if (!configured.empty()) return configured;
   // An unpacked zip has no install tree: the manual travels beside the
   // program.

@@ -1,22 +1,22 @@
 // kvUnit01's user and machine names, asked of the platform layer.
 #include "sysinfo/kvUnit01.h"
 
+#include <utility>
+
 #include "platform/SystemIdentity.h"
 
 namespace tarnwell {
 
 std::string GetLoginUserName() {
-  std::string name;
-  if (!platform::QueryLoginUserName(name)) throw EkvGetUserName("Failed to call GetUserName");
-  return name;
+  platform::Result<std::string> name = platform::QueryLoginUserName();
+  if (!name.Ok()) throw EkvGetUserName("Failed to call GetUserName");
+  return std::move(name).Value();
 }
 
 std::string GetMachineName() {
-  std::string name;
-  if (!platform::QueryMachineName(name)) {
-    throw EkvGetComputerName("Failed to call GetComputerName");
-  }
-  return name;
+  platform::Result<std::string> name = platform::QueryMachineName();
+  if (!name.Ok()) throw EkvGetComputerName("Failed to call GetComputerName");
+  return std::move(name).Value();
 }
 
 }  // namespace tarnwell

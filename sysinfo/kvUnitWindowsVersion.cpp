@@ -24,7 +24,9 @@ const char* PlatformText(std::uint32_t platformId) {
 }  // namespace
 
 TkvWindowsVersion::TkvWindowsVersion() {
-  if (!platform::QueryVersion(VersionInfo)) throw EkvWindowsVersion("Failed to call GetVersionEx");
+  const platform::Result<platform::VersionRecord> version = platform::QueryVersion();
+  if (!version.Ok()) throw EkvWindowsVersion("Failed to call GetVersionEx");
+  VersionInfo = *version;
   Describe();
 }
 

@@ -60,9 +60,9 @@ TEST(Folders, RenameNeverReplacesAndRefusesBadNames) {
   fs::create_directory(folder / "a");
   fs::create_directory(folder / "b");  // empty: plain rename(2) would replace it
   testing::Put(folder / "a/kept", "x");
-  EXPECT_FALSE(platform::RenameFolder(folder / "a", folder / "b"));
+  EXPECT_FALSE(platform::RenameFolder(folder / "a", folder / "b").Ok());
   EXPECT_TRUE(fs::exists(folder / "a/kept"));
-  EXPECT_TRUE(platform::RenameFolder(folder / "a", folder / "c"));
+  EXPECT_TRUE(platform::RenameFolder(folder / "a", folder / "c").Ok());
   EXPECT_TRUE(fs::exists(folder / "c/kept"));
 
   for (const std::string& bad : std::vector<std::string>{"", ".", "..", "x/y", {"x\0y", 3}}) {
@@ -114,8 +114,8 @@ TEST(Folders, TrashKeepsWhereEachFolderCameFrom) {
   fs::create_directories(folder / "b/my folder%");
   testing::Put(folder / "a/my folder%/kept", "x");
 
-  ASSERT_TRUE(platform::MoveToTrash(folder / "a/my folder%"));
-  ASSERT_TRUE(platform::MoveToTrash(folder / "b/my folder%"));
+  ASSERT_TRUE(platform::MoveToTrash(folder / "a/my folder%").Ok());
+  ASSERT_TRUE(platform::MoveToTrash(folder / "b/my folder%").Ok());
   EXPECT_FALSE(fs::exists(folder / "a/my folder%"));
   EXPECT_EQ(Contents(folder / "data/Trash/files/my folder%/kept"), "x");
   EXPECT_TRUE(fs::is_directory(folder / "data/Trash/files/my folder%.2"));
@@ -135,8 +135,8 @@ TEST(Folders, TrashKeepsWhereEachFolderCameFrom) {
   }
   EXPECT_EQ(date.back(), '\n');
 
-  EXPECT_FALSE(platform::MoveToTrash(folder / "missing"));
-  EXPECT_FALSE(platform::MoveToTrash("relative"));
+  EXPECT_FALSE(platform::MoveToTrash(folder / "missing").Ok());
+  EXPECT_FALSE(platform::MoveToTrash("relative").Ok());
   EXPECT_FALSE(fs::exists(folder / "data/Trash/info/missing.trashinfo"));
 }
 

@@ -71,26 +71,26 @@ protected:
 TEST_F(OpenWithDesktopTest, OpenerVerdictDecides) {
   const std::string record = folder_ / "argument";
   Opener("printf '%s' \"$1\" > '" + record + "'; exit 0");
-  EXPECT_TRUE(platform::OpenWithDesktop("/opt/t/README.TXT"));
+  EXPECT_TRUE(platform::OpenWithDesktop("/opt/t/README.TXT").Ok());
   EXPECT_EQ(Contents(record), "/opt/t/README.TXT");
   // A relative name that looks like an option is made a path.
-  EXPECT_TRUE(platform::OpenWithDesktop("-x.txt"));
+  EXPECT_TRUE(platform::OpenWithDesktop("-x.txt").Ok());
   EXPECT_EQ(Contents(record), "./-x.txt");
 
   Opener("exit 2");  // what xdg-open answers for a missing file
-  EXPECT_FALSE(platform::OpenWithDesktop("/nowhere/README.TXT"));
-  EXPECT_FALSE(platform::OpenWithDesktop(""));
+  EXPECT_FALSE(platform::OpenWithDesktop("/nowhere/README.TXT").Ok());
+  EXPECT_FALSE(platform::OpenWithDesktop("").Ok());
 }
 
 TEST_F(OpenWithDesktopTest, NoOpenerIsAFailure) {
   ::setenv("PATH", folder_.Path().c_str(), 1);  // an empty folder
-  EXPECT_FALSE(platform::OpenWithDesktop("https://example.org/"));
+  EXPECT_FALSE(platform::OpenWithDesktop("https://example.org/").Ok());
 }
 
 TEST_F(OpenWithDesktopTest, SlowOpenerCountsAsSuccessAndIsReapedLater) {
   const std::string pidFile = folder_ / "pid";
   Opener("echo $$ > '" + pidFile + "'; sleep 1; exit 3");
-  EXPECT_TRUE(platform::OpenWithDesktop("/opt/t/README.TXT", std::chrono::milliseconds(100)));
+  EXPECT_TRUE(platform::OpenWithDesktop("/opt/t/README.TXT", std::chrono::milliseconds(100)).Ok());
 
   // Once the opener ends, nothing of it stays behind, not even a zombie.
   std::string pid;

@@ -94,7 +94,7 @@ TEST(PosixFileSystem, NeverFollowsALinkPlantedAtAFileName) {
   ASSERT_TRUE(files.CommitText(text.handle).Ok());
   EXPECT_EQ(Contents(target), "keep me");
   EXPECT_EQ(Contents(planted), "new");
-  files.Close(files.CreateText(planted.c_str()).handle);
+  EXPECT_TRUE(files.Close(files.CreateText(planted.c_str()).handle).Ok());
   EXPECT_EQ(Contents(planted), "new");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
   // A FIFO at a text file's name is not replaced by it.

@@ -17,7 +17,7 @@ std::string SystemServices::SettingsPath() { return platform::SettingsFilePath()
 std::string SystemServices::DefaultFolder() { return platform::DefaultWorkFolder(); }
 
 bool SystemServices::SetPriority(platform::PriorityClass priority) {
-  return platform::SetPriorityClass(priority);
+  return platform::SetPriorityClass(priority).Ok();
 }
 
 std::string SystemServices::LoginUserName() { return GetLoginUserName(); }
@@ -40,7 +40,7 @@ std::string SystemServices::ReadmePath() { return platform::FindReadme(); }
 std::string SystemServices::WebAddress() { return tarnwell::WebAddress(); }
 
 bool SystemServices::OpenWithDesktop(const std::string& target) {
-  return platform::OpenWithDesktop(target);
+  return platform::OpenWithDesktop(target).Ok();
 }
 
 std::string SystemServices::HistoryPath() { return tarnwell::HistoryPath(); }

@@ -141,7 +141,7 @@ bool FolderTree::Rename(FolderNode& node, const std::string& newName) {
   if (!CanRenameOrTrash(node) || !platform::IsValidFolderName(newName)) return false;
   if (newName == node.Name) return true;
   const std::string newPath = JoinPath(ParentPath(node.Path), newName);
-  if (!platform::RenameFolder(node.Path, newPath)) return false;
+  if (!platform::RenameFolder(node.Path, newPath).Ok()) return false;
   node.Name = newName;
   Repath(node, newPath);
   Sort(*node.Parent);
@@ -151,8 +151,9 @@ bool FolderTree::Rename(FolderNode& node, const std::string& newName) {
 FolderNode* FolderTree::NewFolder(FolderNode& parent, const std::string& baseName) {
   if (!CanHoldNewFolder(parent)) return nullptr;
   Load(parent);
-  const std::string name = platform::MakeUniqueFolder(parent.Path, baseName);
-  if (name.empty()) return nullptr;
+  const platform::Result<std::string> made = platform::MakeUniqueFolder(parent.Path, baseName);
+  if (!made.Ok()) return nullptr;
+  const std::string& name = *made;
   FolderNode& node = Add(parent, FolderKind::Folder, name, JoinPath(parent.Path, name), false);
   node.Loaded = true;  // new and empty
   parent.Expandable = true;
@@ -161,7 +162,7 @@ FolderNode* FolderTree::NewFolder(FolderNode& parent, const std::string& baseNam
 }
 
 bool FolderTree::Trash(FolderNode& node) {
-  if (!CanRenameOrTrash(node) || !platform::MoveToTrash(node.Path)) return false;
+  if (!CanRenameOrTrash(node) || !platform::MoveToTrash(node.Path).Ok()) return false;
   FolderNode& parent = *node.Parent;
   Forget(node);
   parent.Children.erase(parent.Children.begin() + IndexOf(node));

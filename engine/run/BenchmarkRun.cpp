@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "engine/base/FigureText.h"
@@ -78,9 +79,12 @@ void RunEnvironment::Describe(RunRecord& record) {
   std::snprintf(date, sizeof date, "%04d-%02d-%02dT%02d:%02d:%02d", now.year, now.month, now.day,
                 now.hour, now.minute, now.second);
   record.Date = date;
-  platform::QueryMachineName(record.Host);
-  platform::VersionRecord version;
-  if (platform::QueryVersion(version)) {
+  if (platform::Result<std::string> host = platform::QueryMachineName(); host.Ok()) {
+    record.Host = std::move(*host);
+  }
+  const platform::Result<platform::VersionRecord> queried = platform::QueryVersion();
+  if (queried.Ok()) {
+    const platform::VersionRecord& version = *queried;
     const std::string name = platform::SystemName(version);
     const std::string kernel = std::to_string(version.MajorVersion) + "." +
                                std::to_string(version.MinorVersion) + "." +
@@ -141,7 +145,7 @@ private:
                     room.c_str());
     }
     // Removed while still locked, so no other run can have moved in.
-    if (choices.DeleteFiles) setting.Files.RemoveFolder(setting.RunFolder);
+    if (choices.DeleteFiles) platform::BestEffort(setting.Files.RemoveFolder(setting.RunFolder));
     return Refusal{text};
   }
 };
@@ -212,7 +216,8 @@ BenchmarkRun::Ending BenchmarkRun::OpenFolder() {
 
 void BenchmarkRun::RemoveRunFolder() {
   // Removed while still locked, so no other run can have moved in.
-  environment_.Files().RemoveFolder(runFolder_);
+  // A folder left behind costs nothing but its name.
+  platform::BestEffort(environment_.Files().RemoveFolder(runFolder_));
 }
 
 void BenchmarkRun::SetPath(std::int32_t number) {
@@ -242,7 +247,8 @@ void BenchmarkRun::DeleteTestFiles() {
   platform::FileSystem& files = environment_.Files();
   for (std::int32_t j = 1; j <= parameters_.FileCount; ++j) {
     SetPath(j);
-    files.RemoveFile(folder_, path_.c_str() + runFolder_.size());
+    // Cleanup: a file that stays is no reason to fail the run.
+    platform::BestEffort(files.RemoveFile(folder_, path_.c_str() + runFolder_.size()));
   }
   RemoveTestFilesFrom(files, folder_, parameters_.FileCount + 1);
 }
@@ -419,7 +425,7 @@ BenchmarkRun::Ending BenchmarkRun::SaveRandomList(const std::vector<std::int32_t
     }
   }
   if (!written) {
-    files.Close(file.handle);  // abandons the new list; the old one stays
+    platform::BestEffort(files.Close(file.handle));  // abandons the new list; the old one stays
     return failed();
   }
   if (!files.CommitText(file.handle).Ok()) return failed();

@@ -88,7 +88,7 @@ FolderCreation ForceDirectories(platform::FileSystem& fileSystem, const std::str
   }
   // A creation that failed halfway takes back what it made itself.
   for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
-    fileSystem.RemoveFolder(*folder);
+    platform::BestEffort(fileSystem.RemoveFolder(*folder));  // the creation's failure is reported
   }
   // Failed even when the system gave no reason (a planted fault).
   result.error = platform::IoError::Failed;

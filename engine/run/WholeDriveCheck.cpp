@@ -68,7 +68,7 @@ bool WholeDriveCheck::EndsWritesShort(RunSetting& setting, std::int32_t number, 
                                       int code) {
   platform::FileSystem& files = setting.Files;
   // The torn file goes first, so the figures show the files before it.
-  files.RemoveFile(setting.Folder, name);
+  platform::BestEffort(files.RemoveFile(setting.Folder, name));
   FillStopFacts facts;
   facts.NoSpace = platform::IsNoSpaceError(code);
   facts.SpaceAfter = files.Space(setting.Folder);

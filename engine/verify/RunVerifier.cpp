@@ -160,7 +160,7 @@ void RunVerifier::CheckerLoop() {
   // On a busy machine a checker at the reader's priority delays the reader
   // each time a read completes: the reads come first. Refused, it checks as
   // it is.
-  platform::LowerThreadPriority();
+  platform::BestEffort(platform::LowerThreadPriority());
   for (;;) {
     {
       std::unique_lock<std::mutex> lock(mutex_);

@@ -15,31 +15,12 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/PathNames.h"
 #include "platform/posix/TemporaryFile.h"
+#include "platform/posix/WriteAll.h"
 
 namespace tarnwell::platform {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-bool WriteAll(int fd, std::string_view contents) {
-  std::size_t done = 0;
-  while (done < contents.size()) {
-    const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 bool SyncFile(int fd) {
   int rc;
@@ -78,7 +59,13 @@ std::string SaveTarget(std::string path, LinkAtPath links, const char*& refusal)
     const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
     const std::string next(target.data(), static_cast<std::size_t>(length));
-    path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
+    if (next[0] == '/') {
+      path = next;
+    } else {
+      path = ContainingFolder(path);
+      path += '/';
+      path += next;
+    }
   }
   errno = ELOOP;
   return {};
@@ -91,12 +78,35 @@ SaveResult Refuse(const char* text) {
   return result;
 }
 
-// A failed call: the code it left in errno.
-SaveResult Failed() {
+// A failed call with the native code `code`.
+SaveResult Failed(int code) {
   SaveResult result;
   result.error = IoError::Failed;
-  result.code = errno;
+  result.code = code;
   return result;
+}
+
+// A failed call: the code it left in errno.
+SaveResult Failed() { return Failed(errno); }
+
+// Writes the new contents into the temporary and gives it the old file's
+// owner and mode (`existing`, when `keepMode`); the failing call's code.
+Status FillTemporary(int fd, std::string_view contents, bool keepMode, const struct stat& existing,
+                     mode_t mode) {
+  const Status written = WriteAll(fd, contents);
+  if (!written.Ok()) return written;
+  if (keepMode) {
+    // Run by root on a user's file, keep the user as its owner. Others cannot
+    // change the owner and need not: the new file is already theirs.
+    if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+      [[maybe_unused]] const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
+    }
+    // The mode passed to open() went through the umask; give back the old
+    // bits (after fchown, which may clear set-id bits).
+    if (::fchmod(fd, mode) != 0) return Status::Failure(errno);
+  }
+  if (!SyncFile(fd)) return Status::Failure(errno);
+  return {};
 }
 
 }  // namespace
@@ -137,32 +147,20 @@ SaveResult ReplaceFileAtomically(const std::string& linkOrPath, std::string_view
     return Failed();
   }
 
-  std::string temporary;
-  const int fd = CreateTemporaryBeside(path, mode, temporary);
-  if (fd < 0) return Failed();
+  const Result<TemporaryFile> temporary = CreateTemporaryBeside(path, mode);
+  if (!temporary.Ok()) return Failed(temporary.Error().code);
 
-  bool ok = WriteAll(fd, contents);
-  if (ok && keepMode) {
-    // Run by root on a user's file, keep the user as its owner. Others cannot
-    // change the owner and need not: the new file is already theirs.
-    if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
-      [[maybe_unused]] const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
-    }
-    // The mode passed to open() went through the umask; give back the old
-    // bits (after fchown, which may clear set-id bits).
-    ok = ::fchmod(fd, mode) == 0;
-  }
-  if (ok) ok = SyncFile(fd);
+  Status status = FillTemporary(temporary->fd, contents, keepMode, existing, mode);
   // close() reports late write errors on some file systems (NFS).
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    errno = error;
-    return Failed();
+  if (::close(temporary->fd) != 0 && status.Ok()) status = Status::Failure(errno);
+  if (status.Ok() && ::rename(temporary->name.c_str(), path.c_str()) != 0) {
+    status = Status::Failure(errno);
   }
-  SyncFolder(FolderOf(path));
+  if (!status.Ok()) {
+    ::unlink(temporary->name.c_str());
+    return Failed(status.code);
+  }
+  SyncFolder(ContainingFolder(path));
   return {};
 }
 

@@ -19,6 +19,7 @@
 #include <set>
 #include <sstream>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/LinuxCounters.h"
@@ -142,14 +143,16 @@ private:
     if (Plan.Gap == CounterGap::None) Plan.Gap = CounterGap::NoBlockDevice;
   }
 
-  // An overlay's data lies in its layers' folders. Where every layer comes
-  // down to the same devices, they are counted; an upper layer in memory
-  // takes every write there. Anything else stays undecided.
-  void FromOverlay(const MountLine& mount, int depth) {
-    Plan.Gap = CounterGap::Overlay;
+  // An overlay's layers from its mount options: the upper one (empty when
+  // read-only) and every layer, the upper one first.
+  struct OverlayOptions {
+    std::string Upper;
+    std::vector<std::string> Layers;
+  };
+  static OverlayOptions OverlayLayers(const std::string& mountOptions) {
     std::string upper;
     std::vector<std::string> layers;
-    std::istringstream options(mount.Options);
+    std::istringstream options(mountOptions);
     for (std::string option; std::getline(options, option, ',');) {
       const std::size_t equals = option.find('=');
       const std::string name = option.substr(0, equals);
@@ -167,6 +170,17 @@ private:
       }
     }
     if (!upper.empty()) layers.insert(layers.begin(), upper);
+    return {std::move(upper), std::move(layers)};
+  }
+
+  // An overlay's data lies in its layers' folders. Where every layer comes
+  // down to the same devices, they are counted; an upper layer in memory
+  // takes every write there. Anything else stays undecided.
+  void FromOverlay(const MountLine& mount, int depth) {
+    Plan.Gap = CounterGap::Overlay;
+    const OverlayOptions overlay = OverlayLayers(mount.Options);
+    const std::string& upper = overlay.Upper;
+    const std::vector<std::string>& layers = overlay.Layers;
     if (layers.empty() || !view_.Path || depth >= DeepestNesting) return;
     std::vector<CounterPlan> plans;
     // Layers on one file system come down to one plan: a container's
@@ -248,33 +262,7 @@ private:
     // A loop device: its data lives in a file on another file system.
     const fs::path backing = device / "loop" / "backing_file";
     if (fs::exists(backing, error)) {
-      std::string file = FirstLine(backing);
-      const std::string deleted = " (deleted)";
-      if (file.size() > deleted.size() &&
-          file.compare(file.size() - deleted.size(), deleted.size(), deleted) == 0) {
-        file.resize(file.size() - deleted.size());
-      }
-      // Without direct I/O the loop device reads through the file's page cache.
-      if (FirstLine(device / "loop" / "dio") != "1" && Plan.BackingFile.empty()) {
-        Plan.BackingFile = file;
-      }
-      const std::optional<PathFacts> holder = BackingFacts(device, file);
-      const bool gapBefore = Plan.Gap != CounterGap::None;
-      if (!holder) {
-        if (!gapBefore) Plan.Gap = CounterGap::NoBlockDevice;
-      } else if (holder->BlockDevice) {
-        // A loop over a block device (a partition of another loop): that
-        // device holds the data, not the file system of its node.
-        PathFacts named;
-        named.Device = *holder->BlockDevice;
-        Resolve(named, depth + 1);
-      } else {
-        Resolve(*holder, depth + 1);
-      }
-      if (!gapBefore && Plan.Gap != CounterGap::None && Plan.Place == GapPlace::Folder) {
-        Plan.Place = GapPlace::LoopBackingFile;
-        Plan.PlacePath = file;
-      }
+      CollectLoop(device, backing, depth);
       return;
     }
     const fs::path stat = device / "stat";
@@ -286,6 +274,51 @@ private:
     // unknown leaves the sum unknown.
     if (link <= 0) linkUnknown_ = true;
     Plan.LinkBytesPerSecond = linkUnknown_ ? 0 : Plan.LinkBytesPerSecond + link;
+  }
+
+  // A loop device: its data lives in the file `backing` names, on another
+  // file system.
+  void CollectLoop(const fs::path& device, const fs::path& backing, int depth) {
+    std::string file = FirstLine(backing);
+    const std::string deleted = " (deleted)";
+    if (file.size() > deleted.size() &&
+        file.compare(file.size() - deleted.size(), deleted.size(), deleted) == 0) {
+      file.resize(file.size() - deleted.size());
+    }
+    // Without direct I/O the loop device reads through the file's page cache.
+    if (FirstLine(device / "loop" / "dio") != "1" && Plan.BackingFile.empty()) {
+      Plan.BackingFile = file;
+    }
+    const std::optional<PathFacts> holder = BackingFacts(device, file);
+    const bool gapBefore = Plan.Gap != CounterGap::None;
+    if (!holder) {
+      if (!gapBefore) Plan.Gap = CounterGap::NoBlockDevice;
+    } else if (holder->BlockDevice) {
+      // A loop over a block device (a partition of another loop): that
+      // device holds the data, not the file system of its node.
+      PathFacts named;
+      named.Device = *holder->BlockDevice;
+      Resolve(named, depth + 1);
+    } else {
+      Resolve(*holder, depth + 1);
+    }
+    if (!gapBefore && Plan.Gap != CounterGap::None && Plan.Place == GapPlace::Folder) {
+      Plan.Place = GapPlace::LoopBackingFile;
+      Plan.PlacePath = file;
+    }
+  }
+
+  // The fastest link of a SATA port's links.
+  static double SataLinkCeiling(const fs::path& port) {
+    std::error_code error;
+    double best = 0;
+    for (fs::directory_iterator it(port, error), end; !error && it != end; it.increment(error)) {
+      const std::string link = it->path().filename().string();
+      if (link.rfind("link", 0) != 0) continue;
+      const double gigabits = LeadingNumber(FirstLine(it->path() / "ata_link" / link / "sata_spd"));
+      if (gigabits > 0) best = std::max(best, PayloadBytes(gigabits, true));
+    }
+    return best;
   }
 
   // The link between the machine and the device, from the device's place
@@ -301,15 +334,7 @@ private:
       const std::string name = dir.filename().string();
       if (name.size() > 3 && name.rfind("ata", 0) == 0 &&
           name.find_first_not_of("0123456789", 3) == std::string::npos) {
-        double best = 0;
-        for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-          const std::string link = it->path().filename().string();
-          if (link.rfind("link", 0) != 0) continue;
-          const double gigabits =
-              LeadingNumber(FirstLine(it->path() / "ata_link" / link / "sata_spd"));
-          if (gigabits > 0) best = std::max(best, PayloadBytes(gigabits, true));
-        }
-        return best;
+        return SataLinkCeiling(dir);
       }
       if (nvme && fs::exists(dir / "current_link_speed", error)) {
         const double transfers = LeadingNumber(FirstLine(dir / "current_link_speed"));

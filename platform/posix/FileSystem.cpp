@@ -38,7 +38,7 @@ auto RetryOnSignal(Call call) {
 Status Failure() { return Status::Failure(errno); }
 
 // What a call answering 0 or -1 with errno did.
-Status Result(int rc) { return rc == 0 ? Status{} : Failure(); }
+Status StatusOf(int rc) { return rc == 0 ? Status{} : Failure(); }
 
 IoError ErrorFromErrno(int error) {
   switch (error) {
@@ -170,7 +170,7 @@ public:
     }
     if (!S_ISREG(info.st_mode)) return {IoError::NotRegular, 0};
     if (info.st_nlink > 1) return {IoError::HardLinked, 0};
-    return Result(::unlinkat(static_cast<int>(folder), name, 0));
+    return StatusOf(::unlinkat(static_cast<int>(folder), name, 0));
   }
 
   std::int64_t TestFileBytes(FolderHandle folder, const char* name) override {
@@ -191,20 +191,23 @@ public:
     if (::lstat(path, &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) {
       return {InvalidHandle, IoError::NotRegular, 0};
     }
-    std::string temporary;
-    const int fd = CreateTemporaryBeside(path, 0644, temporary);
-    if (fd < 0) return {InvalidHandle, ErrorFromErrno(errno), errno};
+    Result<TemporaryFile> temporary = CreateTemporaryBeside(path, 0644);
+    if (!temporary.Ok()) {
+      const int code = temporary.Error().code;
+      return {InvalidHandle, ErrorFromErrno(code), code};
+    }
+    const int fd = temporary->fd;
     std::lock_guard<std::mutex> lock(mutex_);
-    pending_[fd] = {std::move(temporary), path};
+    pending_[fd] = {std::move(temporary->name), path};
     return {fd, IoError::None, 0};
   }
 
   Status CommitText(FileHandle file) override {
     const Pending pending = TakePending(file);
-    Status status = Result(::fsync(static_cast<int>(file)));
-    const Status closed = Result(::close(static_cast<int>(file)));
+    Status status = StatusOf(::fsync(static_cast<int>(file)));
+    const Status closed = StatusOf(::close(static_cast<int>(file)));
     if (status.Ok()) status = closed;
-    if (status.Ok()) status = Result(::rename(pending.temporary.c_str(), pending.target.c_str()));
+    if (status.Ok()) status = StatusOf(::rename(pending.temporary.c_str(), pending.target.c_str()));
     if (!status.Ok()) ::unlink(pending.temporary.c_str());
     return status;
   }
@@ -236,7 +239,7 @@ public:
   }
 
   Status Flush(FileHandle file) override {
-    return Result(RetryOnSignal([&] { return ::fdatasync(static_cast<int>(file)); }));
+    return StatusOf(RetryOnSignal([&] { return ::fdatasync(static_cast<int>(file)); }));
   }
 
   void DropCache(FileHandle file) override {
@@ -248,7 +251,7 @@ public:
     const Pending pending = TakePending(file);
     if (!pending.temporary.empty()) ::unlink(pending.temporary.c_str());
     // close() must not be retried on EINTR: the descriptor is gone either way.
-    return Result(::close(static_cast<int>(file)));
+    return StatusOf(::close(static_cast<int>(file)));
   }
 
   bool IsDirectory(const std::string& path) override {
@@ -257,7 +260,7 @@ public:
   }
 
   Status MakeDirectory(const std::string& path) override {
-    return Result(::mkdir(path.c_str(), 0755));
+    return StatusOf(::mkdir(path.c_str(), 0755));
   }
 
   Status MakePrivateDirectories(const std::string& path) override {
@@ -279,7 +282,7 @@ public:
     return S_ISDIR(info.st_mode) ? Status{} : Status{IoError::NotRegular, EEXIST};
   }
 
-  Status RemoveFolder(const std::string& path) override { return Result(::rmdir(path.c_str())); }
+  Status RemoveFolder(const std::string& path) override { return StatusOf(::rmdir(path.c_str())); }
 
 private:
   struct Pending {

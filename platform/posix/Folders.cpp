@@ -20,6 +20,7 @@
 
 #include "platform/Paths.h"
 #include "platform/posix/LinuxFolders.h"
+#include "platform/posix/WriteAll.h"
 
 namespace tarnwell::platform {
 namespace {
@@ -64,16 +65,19 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str());
 }
 
-bool MakeFolders(const std::string& path) {
-  if (::mkdir(path.c_str(), 0700) == 0) return true;
+Status MakeFolders(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) == 0) return {};
   if (errno == ENOENT) {
     const auto slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0) return false;
-    if (!MakeFolders(path.substr(0, slash))) return false;
-    if (::mkdir(path.c_str(), 0700) == 0) return true;
+    if (slash == std::string::npos || slash == 0) return Status::Failure(ENOENT);
+    if (const Status parent = MakeFolders(path.substr(0, slash)); !parent.Ok()) return parent;
+    if (::mkdir(path.c_str(), 0700) == 0) return {};
   }
+  const int error = errno;
+  if (error != EEXIST) return Status::Failure(error);
   struct stat info {};
-  return errno == EEXIST && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (::stat(path.c_str(), &info) != 0) return Status::Failure(errno);
+  return S_ISDIR(info.st_mode) ? Status{} : Status::Failure(ENOTDIR);
 }
 
 // The absolute path as the trash's info file records it: every byte but the
@@ -99,17 +103,6 @@ std::string TrashDirectory() {
   const std::string data = UserBaseDirectory(UserFolder::Data);
   if (data.empty()) return {};
   return (data == "/" ? std::string() : data) + "/Trash";
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    done += static_cast<std::size_t>(written);
-  }
-  return true;
 }
 
 std::string LocalTimeStamp() {
@@ -158,15 +151,15 @@ bool IsRealFileSystem(const std::string& type, const std::string& source) {
 
 }  // namespace
 
-bool ForEachSubFolder(const std::string& path,
-                      const std::function<bool(const std::string&)>& found) {
+Status ForEachSubFolder(const std::string& path,
+                        const std::function<bool(const std::string&)>& found) {
   DirHandle dir(::opendir(path.c_str()));
-  if (!dir) return false;
+  if (!dir) return Status::Failure(errno);
   while (const dirent* entry = ::readdir(dir.get())) {
     if (entry->d_name[0] == '.') continue;  // hidden, "." and ".."
     if (IsFolderEntry(dir.get(), entry) && !found(std::string(entry->d_name))) break;
   }
-  return true;
+  return {};
 }
 
 bool IsValidFolderName(const std::string& name) {
@@ -174,60 +167,109 @@ bool IsValidFolderName(const std::string& name) {
          name.find_first_of(std::string("/\0", 2)) == std::string::npos;
 }
 
-bool RenameFolder(const std::string& from, const std::string& to) {
-  if (from.empty() || to.empty()) return false;
-  return RenameNoReplace(from, to) == 0;
-}
-
-std::string MakeUniqueFolder(const std::string& parent, const std::string& baseName) {
-  if (!IsValidFolderName(baseName)) return {};
-  for (int number = 1; number < 1000; ++number) {
-    const std::string name =
-        number == 1 ? baseName : baseName + " (" + std::to_string(number) + ")";
-    if (::mkdir(JoinPath(parent, name).c_str(), 0777) == 0) return name;
-    if (errno != EEXIST) return {};
-  }
+Status RenameFolder(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return Status::Failure(ENOENT);
+  if (RenameNoReplace(from, to) != 0) return Status::Failure(errno);
   return {};
 }
 
-bool MoveToTrash(const std::string& path) {
-  if (path.empty() || path.front() != '/' || path == "/") return false;
-  struct stat item {};
-  if (::lstat(path.c_str(), &item) != 0) return false;
-
-  const std::string trash = TrashDirectory();
-  if (trash.empty() || !MakeFolders(trash + "/files") || !MakeFolders(trash + "/info")) {
-    return false;
+Result<std::string> MakeUniqueFolder(const std::string& parent, const std::string& baseName) {
+  if (!IsValidFolderName(baseName)) return Status::Failure(EINVAL);
+  for (int number = 1; number < 1000; ++number) {
+    std::string name = number == 1 ? baseName : baseName + " (" + std::to_string(number) + ")";
+    if (::mkdir(JoinPath(parent, name).c_str(), 0777) == 0) return name;
+    if (errno != EEXIST) return Status::Failure(errno);
   }
-  struct stat files {};
-  // Another device would mean copying and deleting: a half-finished copy
-  // must never cost the user the original, so that is refused.
-  if (::stat((trash + "/files").c_str(), &files) != 0 || files.st_dev != item.st_dev) return false;
+  return Status::Failure(EEXIST);
+}
+
+namespace {
+
+// Writes the trash's info file `infoPath`, which reserves the entry's name.
+// EEXIST when another entry has the name already.
+Status WriteTrashInfo(const std::string& infoPath, const std::string& info) {
+  const int fd = ::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return Status::Failure(errno);
+  Status status = WriteAll(fd, info);
+  if (::close(fd) != 0 && status.Ok()) status = Status::Failure(errno);
+  if (!status.Ok()) ::unlink(infoPath.c_str());
+  return status;
+}
+
+// The trash's files folder, made when missing, when it is on the device
+// `device`. Another device would mean copying and deleting: a
+// half-finished copy must never cost the user the original, so that is
+// refused (EXDEV).
+Result<std::string> TrashOnDevice(dev_t device) {
+  const std::string trash = TrashDirectory();
+  if (trash.empty()) return Status::Failure(ENOENT);
+  std::string files = trash + "/files";
+  if (const Status made = MakeFolders(files); !made.Ok()) return made;
+  if (const Status made = MakeFolders(trash + "/info"); !made.Ok()) return made;
+  struct stat info {};
+  if (::stat(files.c_str(), &info) != 0) return Status::Failure(errno);
+  if (info.st_dev != device) return Status::Failure(EXDEV);
+  return trash;
+}
+
+}  // namespace
+
+Status MoveToTrash(const std::string& path) {
+  if (path.empty() || path.front() != '/' || path == "/") return Status::Failure(EINVAL);
+  struct stat item {};
+  if (::lstat(path.c_str(), &item) != 0) return Status::Failure(errno);
+  const Result<std::string> trash = TrashOnDevice(item.st_dev);
+  if (!trash.Ok()) return trash.Error();
 
   const std::string name = FileName(path);
-  const std::string info =
-      "[Trash Info]\nPath=" + EscapeTrashPath(path) + "\nDeletionDate=" + LocalTimeStamp() + "\n";
+  std::string info = "[Trash Info]\nPath=";
+  info += EscapeTrashPath(path);
+  info += "\nDeletionDate=";
+  info += LocalTimeStamp();
+  info += "\n";
   for (int number = 1; number < 10000; ++number) {
-    const std::string entry = number == 1 ? name : name + "." + std::to_string(number);
-    const std::string infoPath = trash + "/info/" + entry + ".trashinfo";
+    std::string entry = name;
+    if (number > 1) entry += "." + std::to_string(number);
+    const std::string infoPath = *trash + "/info/" + entry + ".trashinfo";
     // The info file reserves the name; it is written before anything moves.
-    const int fd = ::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return false;
-    }
-    const bool written = WriteAll(fd, info);
-    if (::close(fd) != 0 || !written) {
-      ::unlink(infoPath.c_str());
-      return false;
-    }
-    if (RenameNoReplace(path, trash + "/files/" + entry) == 0) return true;
+    const Status reserved = WriteTrashInfo(infoPath, info);
+    if (reserved.code == EEXIST) continue;
+    if (!reserved.Ok()) return reserved;
+    if (RenameNoReplace(path, *trash + "/files/" + entry) == 0) return {};
     const int error = errno;
     ::unlink(infoPath.c_str());
-    if (error != EEXIST && error != ENOTEMPTY) return false;
+    if (error != EEXIST && error != ENOTEMPTY) return Status::Failure(error);
   }
-  return false;
+  return Status::Failure(EEXIST);
 }
+
+namespace {
+
+// The value of a shell assignment starting at `i` of `line`: a quoted value
+// with backslash escapes, or a bare word.
+std::string AssignedValue(const std::string& line, std::size_t i) {
+  std::string value;
+  if (i < line.size() && line[i] == '"') {
+    for (++i; i < line.size() && line[i] != '"'; ++i) {
+      if (line[i] == '\\' && i + 1 < line.size()) ++i;
+      value += line[i];
+    }
+    return value;
+  }
+  const auto end = line.find_first_of(" \t\r", i);
+  return line.substr(i, end == std::string::npos ? std::string::npos : end - i);
+}
+
+// The folder an assigned value names: "$HOME" and "$HOME/..." count from
+// `home`; anything else that is not absolute names none (empty).
+std::string FolderOfValue(const std::string& value, const std::string& home) {
+  if (value == "$HOME") return home;
+  if (value.rfind("$HOME/", 0) == 0) return (home == "/" ? std::string() : home) + value.substr(5);
+  if (!value.empty() && value.front() == '/') return value;
+  return {};
+}
+
+}  // namespace
 
 std::string ParseDesktopDirectory(const std::string& userDirs, const std::string& home) {
   static const std::string Key = "XDG_DESKTOP_DIR=";
@@ -237,28 +279,8 @@ std::string ParseDesktopDirectory(const std::string& userDirs, const std::string
   while (std::getline(lines, line)) {
     const auto start = line.find_first_not_of(" \t");
     if (start == std::string::npos || line.compare(start, Key.size(), Key) != 0) continue;
-    // A shell assignment: a quoted value with backslash escapes, or a bare
-    // word. The last assignment wins, as when the shell reads the file.
-    std::string value;
-    std::size_t i = start + Key.size();
-    if (i < line.size() && line[i] == '"') {
-      for (++i; i < line.size() && line[i] != '"'; ++i) {
-        if (line[i] == '\\' && i + 1 < line.size()) ++i;
-        value += line[i];
-      }
-    } else {
-      const auto end = line.find_first_of(" \t\r", i);
-      value = line.substr(i, end == std::string::npos ? std::string::npos : end - i);
-    }
-    if (value == "$HOME") {
-      result = home;
-    } else if (value.rfind("$HOME/", 0) == 0) {
-      result = (home == "/" ? std::string() : home) + value.substr(5);
-    } else if (!value.empty() && value.front() == '/') {
-      result = value;
-    } else {
-      result.clear();
-    }
+    // The last assignment wins, as when the shell reads the file.
+    result = FolderOfValue(AssignedValue(line, start + Key.size()), home);
   }
   while (result.size() > 1 && result.back() == '/') result.pop_back();
   return result;

@@ -43,14 +43,17 @@ ThreadPriority Current() {
   return state;
 }
 
-bool Apply(int policy, int rtPriority, int nice, int io) {
+Status Apply(int policy, int rtPriority, int nice, int io) {
   sched_param param{};
   param.sched_priority = rtPriority;
-  if (::sched_setscheduler(0, policy, &param) != 0) return false;
+  if (::sched_setscheduler(0, policy, &param) != 0) return Status::Failure(errno);
   // nice has no meaning under SCHED_IDLE and real-time classes; set it anyway
   // so that a later switch back to SCHED_OTHER starts from a known value.
-  if (policy == SCHED_OTHER && ::setpriority(PRIO_PROCESS, 0, nice) != 0) return false;
-  return SetIoPriority(io);
+  if (policy == SCHED_OTHER && ::setpriority(PRIO_PROCESS, 0, nice) != 0) {
+    return Status::Failure(errno);
+  }
+  if (!SetIoPriority(io)) return Status::Failure(errno);
+  return {};
 }
 
 void Restore(const ThreadPriority& state) {
@@ -61,9 +64,9 @@ void Restore(const ThreadPriority& state) {
 
 }  // namespace
 
-bool SetPriorityClass(PriorityClass priority) {
+Status SetPriorityClass(PriorityClass priority) {
   const ThreadPriority previous = Current();
-  bool applied = false;
+  Status applied = Status::Failure(EINVAL);
   switch (priority) {
     case PriorityClass::Idle:
       applied = Apply(SCHED_IDLE, 0, 0, IoPriority(IoprioClassIdle, 0));
@@ -78,20 +81,21 @@ bool SetPriorityClass(PriorityClass priority) {
       applied = Apply(SCHED_RR, 1, 0, IoPriority(IoprioClassRt, 4));
       break;
   }
-  if (!applied) Restore(previous);
+  if (!applied.Ok()) Restore(previous);
   return applied;
 }
 
-bool LowerThreadPriority() {
+Status LowerThreadPriority() {
   // Under SCHED_IDLE (the idle class) it is below every other thread
   // already; a real-time thread first returns to the normal policy.
   const int policy = ::sched_getscheduler(0);
-  if (policy == SCHED_IDLE) return true;
+  if (policy == SCHED_IDLE) return {};
   if (policy == SCHED_FIFO || policy == SCHED_RR) {
     const sched_param param{};
-    if (::sched_setscheduler(0, SCHED_OTHER, &param) != 0) return false;
+    if (::sched_setscheduler(0, SCHED_OTHER, &param) != 0) return Status::Failure(errno);
   }
-  return ::setpriority(PRIO_PROCESS, 0, 19) == 0;
+  if (::setpriority(PRIO_PROCESS, 0, 19) != 0) return Status::Failure(errno);
+  return {};
 }
 
 }  // namespace tarnwell::platform

@@ -50,8 +50,8 @@ int WaitForExit(pid_t child) {
 
 }  // namespace
 
-bool OpenWithDesktop(const std::string& pathOrUrl, std::chrono::milliseconds wait) {
-  if (pathOrUrl.empty()) return false;
+Status OpenWithDesktop(const std::string& pathOrUrl, std::chrono::milliseconds wait) {
+  if (pathOrUrl.empty()) return Status::Failure(ENOENT);
   // The opener takes no "--": a relative path must not look like an option.
   const std::string argument = pathOrUrl.front() == '-' ? "./" + pathOrUrl : pathOrUrl;
 
@@ -71,8 +71,12 @@ bool OpenWithDesktop(const std::string& pathOrUrl, std::chrono::milliseconds wai
 
   char* const argv[] = {const_cast<char*>(Opener), const_cast<char*>(argument.c_str()), nullptr};
   pid_t child = 0;
-  if (::posix_spawnp(&child, Opener, &settings.actions, &settings.attributes, argv, environ) != 0) {
-    return false;  // no opener installed, or no process to run it in
+  // posix_spawnp answers with the error number itself: no opener installed,
+  // or no process to run it in.
+  if (const int error =
+          ::posix_spawnp(&child, Opener, &settings.actions, &settings.attributes, argv, environ);
+      error != 0) {
+    return Status::Failure(error);
   }
 
   // A thread of its own reaps the child whenever it ends, so an opener that
@@ -81,8 +85,10 @@ bool OpenWithDesktop(const std::string& pathOrUrl, std::chrono::milliseconds wai
   std::future<int> exitStatus = verdict->get_future();
   std::thread([child, verdict] { verdict->set_value(WaitForExit(child)); }).detach();
 
-  if (exitStatus.wait_for(wait) != std::future_status::ready) return true;
-  return exitStatus.get() == 0;
+  if (exitStatus.wait_for(wait) != std::future_status::ready) return {};
+  // The opener's refusal carries no native code: its exit status is its own.
+  if (exitStatus.get() != 0) return Status::Failure(0);
+  return {};
 }
 
 const char* OpenFolderCommandText() { return "ファイルマネージャで開く(&O)"; }

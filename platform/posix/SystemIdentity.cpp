@@ -22,7 +22,7 @@ namespace {
 constexpr const char* OsReleasePaths[] = {"/etc/os-release", "/usr/lib/os-release"};
 
 // os-release is a few hundred bytes; anything far larger is not one.
-constexpr std::size_t MaxOsReleaseSize = 64 * 1024;
+constexpr std::size_t MaxOsReleaseSize = std::size_t{64} * 1024;
 
 // Host names are at most 64 bytes on Linux; the room beyond that keeps a
 // NUL at the end whatever gethostname does with a longer one.
@@ -43,40 +43,39 @@ std::string ReadOsRelease() {
 
 }  // namespace
 
-bool QueryVersion(VersionRecord& record) {
+Result<VersionRecord> QueryVersion() {
   utsname names{};
-  if (::uname(&names) != 0) return false;
-  record = LinuxVersionRecord(names.release, OsReleaseValue(ReadOsRelease(), "PRETTY_NAME"));
-  return true;
+  if (::uname(&names) != 0) return Status::Failure(errno);
+  return LinuxVersionRecord(names.release, OsReleaseValue(ReadOsRelease(), "PRETTY_NAME"));
 }
 
 std::string SystemName(const VersionRecord& record) {
   return std::string(record.CSDVersion, strnlen(record.CSDVersion, sizeof record.CSDVersion));
 }
 
-bool QueryLoginUserName(std::string& name) {
+Result<std::string> QueryLoginUserName() {
   const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
   std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 1024);
   passwd entry{};
   passwd* found = nullptr;
-  int rc;
+  int rc = 0;
   // Entries from a directory service can exceed the suggested size.
   while ((rc = ::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
          buffer.size() < (1u << 20)) {
     buffer.resize(buffer.size() * 2);
   }
-  if (rc != 0 || found == nullptr || found->pw_name == nullptr) return false;
-  const std::string candidate = found->pw_name;
-  if (candidate.size() > MaxLoginNameLength) return false;
-  name = candidate;
-  return true;
+  // getpwuid_r answers with the error number; no entry is no error at all.
+  if (rc != 0) return Status::Failure(rc);
+  if (found == nullptr || found->pw_name == nullptr) return Status::Failure(0);
+  std::string name = found->pw_name;
+  if (name.size() > MaxLoginNameLength) return Status::Failure(ENAMETOOLONG);
+  return name;
 }
 
-bool QueryMachineName(std::string& name) {
+Result<std::string> QueryMachineName() {
   std::vector<char> buffer(HostNameBufferSize + 1, '\0');
-  if (::gethostname(buffer.data(), HostNameBufferSize) != 0) return false;
-  name = buffer.data();
-  return true;
+  if (::gethostname(buffer.data(), HostNameBufferSize) != 0) return Status::Failure(errno);
+  return std::string(buffer.data());
 }
 
 }  // namespace tarnwell::platform

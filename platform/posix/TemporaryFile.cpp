@@ -13,19 +13,15 @@
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "platform/PathNames.h"
 
 namespace tarnwell::platform {
 namespace {
 
 constexpr int TemporaryNameAttempts = 100;
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
 
 std::string NameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -53,7 +49,7 @@ std::optional<pid_t> WriterOf(std::string_view rest) {
 }  // namespace
 
 void RemoveStaleTemporaries(const std::string& path) {
-  const std::string folder = FolderOf(path);
+  const std::string folder = ContainingFolder(path);
   const std::string prefix = NameOf(path) + ".tmp-";
   DIR* listing = ::opendir(folder.c_str());
   if (listing == nullptr) return;
@@ -63,7 +59,9 @@ void RemoveStaleTemporaries(const std::string& path) {
     if (!name.starts_with(prefix)) continue;
     const std::optional<pid_t> writer = WriterOf(name.substr(prefix.size()));
     if (!writer) continue;
-    const std::string full = folder + "/" + name;
+    std::string full = folder;
+    full += '/';
+    full += name;
     struct stat info {};
     if (::lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
       continue;
@@ -74,21 +72,21 @@ void RemoveStaleTemporaries(const std::string& path) {
   for (const std::string& name : stale) ::unlink(name.c_str());
 }
 
-int CreateTemporaryBeside(const std::string& path, mode_t mode, std::string& name) {
+Result<TemporaryFile> CreateTemporaryBeside(const std::string& path, mode_t mode) {
   RemoveStaleTemporaries(path);
   const std::string base = path + ".tmp-" + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-    name = base + std::to_string(attempt);
-    int fd;
+    std::string name = base + std::to_string(attempt);
+    int fd = -1;
     do {
       // O_EXCL with O_NOFOLLOW: a file or link planted at the name is never
       // opened, we just move on to the next name.
       fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     } while (fd < 0 && errno == EINTR);
-    if (fd >= 0) return fd;
-    if (errno != EEXIST) return -1;
+    if (fd >= 0) return TemporaryFile{fd, std::move(name)};
+    if (errno != EEXIST) return Status::Failure(errno);
   }
-  return -1;
+  return Status::Failure(EEXIST);
 }
 
 }  // namespace tarnwell::platform

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/Error.h"
+
 namespace tarnwell::platform {
 
 // Removes temporaries of `path` that crashed or killed writers left: names of
@@ -15,8 +17,15 @@ namespace tarnwell::platform {
 // is never ours to delete.
 void RemoveStaleTemporaries(const std::string& path);
 
-// Clears stale temporaries, then creates a new one beside `path`; returns its
-// descriptor (-1 on failure) and its name in `name`.
-int CreateTemporaryBeside(const std::string& path, mode_t mode, std::string& name);
+// A temporary file made by CreateTemporaryBeside: its open descriptor and
+// its path.
+struct TemporaryFile {
+  int fd = -1;
+  std::string name;
+};
+
+// Clears stale temporaries, then creates a new one beside `path`; the
+// failure of the last attempt (its errno) when none could be made.
+Result<TemporaryFile> CreateTemporaryBeside(const std::string& path, mode_t mode);
 
 }  // namespace tarnwell::platform

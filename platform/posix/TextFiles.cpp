@@ -11,6 +11,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/posix/WriteAll.h"
+
 namespace tarnwell::platform {
 namespace {
 
@@ -35,40 +37,37 @@ bool LockWithin(int fd, std::chrono::milliseconds patience) {
   }
 }
 
-// The whole of `text` at the end of the file; false with errno on failure.
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = ENOSPC;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Appends to the opened, locked plain file; cuts it back to `size` when the
-// line did not arrive whole. Returns the errno of the failure, or 0.
-int AppendLocked(int fd, off_t size, std::string_view line) {
+// line did not arrive whole.
+Status AppendLocked(int fd, off_t size, std::string_view line) {
   std::string text;
   text.reserve(line.size() + 2);
   if (size > 0) {
     char last = '\n';
-    if (::pread(fd, &last, 1, size - 1) != 1) return errno != 0 ? errno : EIO;
+    if (::pread(fd, &last, 1, size - 1) != 1) return Failure(errno != 0 ? errno : EIO);
     if (last != '\n') text += '\n';
   }
   text += line;
   text += '\n';
-  int error = 0;
-  if (!WriteAll(fd, text) || ::fdatasync(fd) != 0) error = errno;
-  if (error != 0) {
+  Status status = WriteAll(fd, text);
+  if (status.Ok() && ::fdatasync(fd) != 0) status = Failure(errno);
+  if (!status.Ok()) {
     // A fragment would be glued to the next line and cost both runs.
     [[maybe_unused]] const int ignored = ::ftruncate(fd, size);
   }
-  return error;
+  return status;
+}
+
+// Appends to the opened file once it is known to be a plain file and this
+// appender holds its lock.
+Status AppendOpened(int fd, std::string_view line) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return Failure(errno);
+  if (!S_ISREG(info.st_mode)) return {IoError::NotRegular, 0};
+  if (!LockWithin(fd, std::chrono::seconds(5))) return Failure(errno);
+  // The length once no one else appends.
+  if (::fstat(fd, &info) != 0) return Failure(errno);
+  return AppendLocked(fd, info.st_size, line);
 }
 
 }  // namespace
@@ -91,18 +90,7 @@ Status AppendLine(const std::string& path, std::string_view line) {
                 0600);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return IsInTheWay(errno) ? Status{IoError::NotRegular, 0} : Failure(errno);
-  Status status;
-  if (::fstat(fd, &info) != 0) {
-    status = Failure(errno);
-  } else if (!S_ISREG(info.st_mode)) {
-    status = {IoError::NotRegular, 0};
-  } else if (!LockWithin(fd, std::chrono::seconds(5))) {
-    status = Failure(errno);
-  } else if (::fstat(fd, &info) != 0) {  // the length once no one else appends
-    status = Failure(errno);
-  } else if (const int error = AppendLocked(fd, info.st_size, line); error != 0) {
-    status = Failure(error);
-  }
+  Status status = AppendOpened(fd, line);
   // close() reports late write errors on some file systems (NFS); it also
   // drops the lock.
   if (::close(fd) != 0 && status.Ok()) status = Failure(errno);

@@ -40,7 +40,7 @@ IoError ErrorFromCode(DWORD code) {
 Status Failure() { return Status::Failure(static_cast<int>(::GetLastError())); }
 
 // What a call answering nonzero for success did.
-Status Result(BOOL succeeded) { return succeeded ? Status{} : Failure(); }
+Status StatusOf(BOOL succeeded) { return succeeded ? Status{} : Failure(); }
 
 // Anything but a plain file at `path`: a folder, a reparse point, a device.
 bool InTheWay(const std::wstring& path) {
@@ -157,7 +157,7 @@ public:
     ::CloseHandle(file);
     if (!asked.Ok()) return asked;
     if (info.nNumberOfLinks > 1) return {IoError::HardLinked, 0};
-    return Result(::DeleteFileW(path.c_str()));
+    return StatusOf(::DeleteFileW(path.c_str()));
   }
 
   std::int64_t TestFileBytes(FolderHandle folder, const char* name) override {
@@ -195,12 +195,12 @@ public:
 
   Status CommitText(FileHandle file) override {
     const Pending pending = TakePending(file);
-    Status status = Result(::FlushFileBuffers(AsHandle(file)));
-    const Status closed = Result(::CloseHandle(AsHandle(file)));
+    Status status = StatusOf(::FlushFileBuffers(AsHandle(file)));
+    const Status closed = StatusOf(::CloseHandle(AsHandle(file)));
     if (status.Ok()) status = closed;
     if (status.Ok()) {
-      status = Result(::MoveFileExW(pending.temporary.c_str(), pending.target.c_str(),
-                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+      status = StatusOf(::MoveFileExW(pending.temporary.c_str(), pending.target.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     }
     if (!status.Ok()) ::DeleteFileW(pending.temporary.c_str());
     return status;
@@ -225,7 +225,7 @@ public:
     return {done, IoError::None, 0};
   }
 
-  Status Flush(FileHandle file) override { return Result(::FlushFileBuffers(AsHandle(file))); }
+  Status Flush(FileHandle file) override { return StatusOf(::FlushFileBuffers(AsHandle(file))); }
 
   // Windows has no call to forget one file's cached pages; the fallback
   // writes through the cache and the notice says the measurement changed.
@@ -233,7 +233,7 @@ public:
 
   Status Close(FileHandle file) override {
     const Pending pending = TakePending(file);
-    const Status closed = Result(::CloseHandle(AsHandle(file)));
+    const Status closed = StatusOf(::CloseHandle(AsHandle(file)));
     if (!pending.temporary.empty()) ::DeleteFileW(pending.temporary.c_str());
     return closed;
   }
@@ -244,7 +244,7 @@ public:
   }
 
   Status MakeDirectory(const std::string& path) override {
-    return Result(::CreateDirectoryW(win32::Wide(path).c_str(), nullptr));
+    return StatusOf(::CreateDirectoryW(win32::Wide(path).c_str(), nullptr));
   }
 
   Status MakePrivateDirectories(const std::string& path) override {
@@ -285,7 +285,7 @@ public:
         }
       }
     }
-    return Result(::RemoveDirectoryW(folder.c_str()));
+    return StatusOf(::RemoveDirectoryW(folder.c_str()));
   }
 
 private:

@@ -25,9 +25,9 @@ bool IsFolder(const std::string& path) {
 
 }  // namespace
 
-bool ForEachSubFolder(const std::string& path,
-                      const std::function<bool(const std::string&)>& found) {
-  if (path.empty()) return false;
+Status ForEachSubFolder(const std::string& path,
+                        const std::function<bool(const std::string&)>& found) {
+  if (path.empty()) return Status::Failure(ERROR_PATH_NOT_FOUND);
   WIN32_FIND_DATAW entry{};
   const HANDLE search =
       ::FindFirstFileExW(win32::Wide(JoinPath(path, "*")).c_str(), FindExInfoBasic, &entry,
@@ -35,7 +35,8 @@ bool ForEachSubFolder(const std::string& path,
   if (search == INVALID_HANDLE_VALUE) {
     // An empty drive root lists nothing at all, not even "." and "..".
     const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return {};
+    return Status::Failure(static_cast<int>(error));
   }
   do {
     const std::wstring_view name = entry.cFileName;
@@ -50,7 +51,7 @@ bool ForEachSubFolder(const std::string& path,
     if (!found(win32::Utf8(name))) break;
   } while (::FindNextFileW(search, &entry));
   ::FindClose(search);
-  return true;
+  return {};
 }
 
 bool IsValidFolderName(const std::string& name) {
@@ -64,32 +65,37 @@ bool IsValidFolderName(const std::string& name) {
   return name.find_first_of("\\/:*?\"<>|") == std::string::npos;
 }
 
-bool RenameFolder(const std::string& from, const std::string& to) {
-  if (from.empty() || to.empty()) return false;
+Status RenameFolder(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return Status::Failure(ERROR_PATH_NOT_FOUND);
   // No MOVEFILE_REPLACE_EXISTING: an existing `to` makes it fail; and no
   // MOVEFILE_COPY_ALLOWED, so nothing is copied to another drive.
-  return ::MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(), 0) != 0;
-}
-
-std::string MakeUniqueFolder(const std::string& parent, const std::string& baseName) {
-  if (!IsValidFolderName(baseName)) return {};
-  for (int number = 1; number < 1000; ++number) {
-    const std::string name =
-        number == 1 ? baseName : baseName + " (" + std::to_string(number) + ")";
-    if (::CreateDirectoryW(win32::Wide(JoinPath(parent, name)).c_str(), nullptr)) return name;
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) return {};
+  if (::MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(), 0) == 0) {
+    return Status::Failure(static_cast<int>(::GetLastError()));
   }
   return {};
 }
 
-bool MoveToTrash(const std::string& path) {
+Result<std::string> MakeUniqueFolder(const std::string& parent, const std::string& baseName) {
+  if (!IsValidFolderName(baseName)) return Status::Failure(ERROR_INVALID_NAME);
+  for (int number = 1; number < 1000; ++number) {
+    std::string name = number == 1 ? baseName : baseName + " (" + std::to_string(number) + ")";
+    if (::CreateDirectoryW(win32::Wide(JoinPath(parent, name)).c_str(), nullptr)) return name;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) return Status::Failure(static_cast<int>(error));
+  }
+  return Status::Failure(ERROR_ALREADY_EXISTS);
+}
+
+Status MoveToTrash(const std::string& path) {
   // The shell deletes a relative path for good instead of recycling it.
-  if (!IsAbsolutePath(path) || IsRootPath(path)) return false;
+  if (!IsAbsolutePath(path) || IsRootPath(path)) return Status::Failure(ERROR_INVALID_NAME);
   std::wstring from = win32::Wide(WithoutClosingSeparators(path));
   for (wchar_t& c : from) {
     if (c == L'/') c = L'\\';
   }
-  if (::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  if (::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return Status::Failure(static_cast<int>(::GetLastError()));
+  }
   from.append(2, L'\0');  // a list of names, closed by an empty one
 
   SHFILEOPSTRUCTW operation{};
@@ -100,7 +106,12 @@ bool MoveToTrash(const std::string& path) {
   // user refuse that, as Explorer does.
   operation.fFlags =
       FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI | FOF_WANTNUKEWARNING;
-  return ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+  // SHFileOperationW answers with its own codes, not GetLastError()'s; a
+  // refusal by the user has none.
+  const int answer = ::SHFileOperationW(&operation);
+  if (answer != 0) return Status::Failure(answer);
+  if (operation.fAnyOperationsAborted) return Status::Failure(0);
+  return {};
 }
 
 namespace {

@@ -6,14 +6,23 @@
 
 namespace tarnwell::platform {
 
-bool SetPriorityClass(PriorityClass priority) {
-  static constexpr DWORD Classes[] = {IDLE_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
-                                      HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS};
-  return ::SetPriorityClass(::GetCurrentProcess(), Classes[static_cast<int>(priority)]) != 0;
+namespace {
+
+// How a call that answers with a BOOL went, with GetLastError()'s code.
+Status StatusOf(BOOL succeeded) {
+  return succeeded ? Status{} : Status::Failure(static_cast<int>(::GetLastError()));
 }
 
-bool LowerThreadPriority() {
-  return ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_LOWEST) != 0;
+}  // namespace
+
+Status SetPriorityClass(PriorityClass priority) {
+  static constexpr DWORD Classes[] = {IDLE_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
+                                      HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS};
+  return StatusOf(::SetPriorityClass(::GetCurrentProcess(), Classes[static_cast<int>(priority)]));
+}
+
+Status LowerThreadPriority() {
+  return StatusOf(::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_LOWEST));
 }
 
 }  // namespace tarnwell::platform

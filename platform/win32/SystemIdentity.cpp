@@ -18,15 +18,19 @@ std::string FromAnsiBuffer(const char* buffer, std::size_t capacity) {
   return win32::Utf8FromAnsi(std::string(buffer, strnlen(buffer, capacity)));
 }
 
+// GetLastError()'s code for a call that just failed.
+Status LastError() { return Status::Failure(static_cast<int>(::GetLastError())); }
+
 }  // namespace
 
-bool QueryVersion(VersionRecord& record) {
+Result<VersionRecord> QueryVersion() {
   OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof info;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!::GetVersionExA(&info)) return false;
+  if (!::GetVersionExA(&info)) return LastError();
 #pragma GCC diagnostic pop
+  VersionRecord record;
   record.MajorVersion = info.dwMajorVersion;
   record.MinorVersion = info.dwMinorVersion;
   record.BuildNumber = info.dwBuildNumber;
@@ -34,7 +38,7 @@ bool QueryVersion(VersionRecord& record) {
   const std::string text = FromAnsiBuffer(info.szCSDVersion, sizeof info.szCSDVersion);
   std::memset(record.CSDVersion, 0, sizeof record.CSDVersion);
   std::memcpy(record.CSDVersion, text.data(), std::min(text.size(), sizeof record.CSDVersion - 1));
-  return true;
+  return record;
 }
 
 std::string SystemName(const VersionRecord& record) {
@@ -52,20 +56,18 @@ std::string SystemName(const VersionRecord& record) {
   return name;
 }
 
-bool QueryLoginUserName(std::string& name) {
+Result<std::string> QueryLoginUserName() {
   char buffer[MaxLoginNameLength + 1] = {};
   DWORD size = sizeof buffer;
-  if (!::GetUserNameA(buffer, &size)) return false;
-  name = FromAnsiBuffer(buffer, sizeof buffer);
-  return true;
+  if (!::GetUserNameA(buffer, &size)) return LastError();
+  return FromAnsiBuffer(buffer, sizeof buffer);
 }
 
-bool QueryMachineName(std::string& name) {
+Result<std::string> QueryMachineName() {
   char buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = sizeof buffer;
-  if (!::GetComputerNameA(buffer, &size)) return false;
-  name = FromAnsiBuffer(buffer, sizeof buffer);
-  return true;
+  if (!::GetComputerNameA(buffer, &size)) return LastError();
+  return FromAnsiBuffer(buffer, sizeof buffer);
 }
 
 }  // namespace tarnwell::platform

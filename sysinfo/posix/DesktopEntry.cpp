@@ -16,42 +16,50 @@ constexpr const char* EscapedInQuotes = "\"`$\\";
 
 bool IsAllowedControl(unsigned char c) { return c == '\t' || c == '\n' || c == '\r'; }
 
+// The length of the multi-byte UTF-8 character at `i` (its lead byte at
+// least 0x80): 0 when it is malformed, overlong, a surrogate, past U+10FFFF
+// or a C1 control.
+std::size_t MultiByteLength(const std::string& text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  std::size_t length = 0;
+  unsigned int codePoint = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    codePoint = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    codePoint = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    codePoint = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (next & 0x3F);
+  }
+  if (length == 3 && (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint <= 0xDFFF))) return 0;
+  if (length == 4 && (codePoint < 0x10000 || codePoint > 0x10FFFF)) return 0;
+  if (codePoint >= 0x80 && codePoint <= 0x9F) return 0;  // C1 controls
+  return length;
+}
+
 // Well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF)
 // without control characters other than those that have escapes.
 bool IsWritableText(const std::string& text) {
   std::size_t i = 0;
   while (i < text.size()) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const auto lead = static_cast<unsigned char>(text[i]);
     if (lead < 0x80) {
       if ((lead < 0x20 && !IsAllowedControl(lead)) || lead == 0x7F) return false;
       ++i;
       continue;
     }
-    std::size_t length;
-    unsigned int codePoint;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      codePoint = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      codePoint = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      codePoint = lead & 0x07;
-    } else {
-      return false;
-    }
-    if (i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      codePoint = (codePoint << 6) | (next & 0x3F);
-    }
-    if ((length == 3 && (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint <= 0xDFFF))) ||
-        (length == 4 && (codePoint < 0x10000 || codePoint > 0x10FFFF))) {
-      return false;
-    }
-    if (codePoint >= 0x80 && codePoint <= 0x9F) return false;  // C1 controls
+    const std::size_t length = MultiByteLength(text, i);
+    if (length == 0) return false;
     i += length;
   }
   return true;

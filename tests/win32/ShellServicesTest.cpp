@@ -43,16 +43,16 @@ TEST(WindowsShell, FoldersAreListedRenamedMadeAndRecycled) {
   EXPECT_FALSE(platform::ListSubFolders(root + "\\missing"));
 
   // A hidden folder is still there: the rename must not replace it.
-  EXPECT_FALSE(platform::RenameFolder(root + "\\a", root + "\\hidden"));
-  EXPECT_TRUE(platform::RenameFolder(root + "\\a", root + "\\b"));
+  EXPECT_FALSE(platform::RenameFolder(root + "\\a", root + "\\hidden").Ok());
+  EXPECT_TRUE(platform::RenameFolder(root + "\\a", root + "\\b").Ok());
   EXPECT_FALSE(platform::IsValidFolderName("b."));
   EXPECT_FALSE(platform::IsValidFolderName("a:b"));
 
-  EXPECT_EQ(platform::MakeUniqueFolder(root, "b"), "b (2)");
-  EXPECT_EQ(platform::MakeUniqueFolder(root, "b"), "b (3)");
+  EXPECT_EQ(platform::MakeUniqueFolder(root, "b").ValueOr(""), "b (2)");
+  EXPECT_EQ(platform::MakeUniqueFolder(root, "b").ValueOr(""), "b (3)");
 
-  EXPECT_FALSE(platform::MoveToTrash("b"));  // relative: would be deleted for good
-  EXPECT_TRUE(platform::MoveToTrash(root + "\\b (2)"));
+  EXPECT_FALSE(platform::MoveToTrash("b").Ok());  // relative: would be deleted for good
+  EXPECT_TRUE(platform::MoveToTrash(root + "\\b (2)").Ok());
   EXPECT_FALSE(Exists(root + "\\b (2)"));
   EXPECT_TRUE(Exists(root + "\\b"));
 

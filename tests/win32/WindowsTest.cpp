@@ -132,8 +132,9 @@ TEST(Windows, AFolderThatCannotBeMadeSaysWhy) {
 }
 
 TEST(Windows, TheSystemTextNamesTheSystemBeforeItsServicePack) {
-  platform::VersionRecord version;
-  ASSERT_TRUE(platform::QueryVersion(version));
+  const platform::Result<platform::VersionRecord> queried = platform::QueryVersion();
+  ASSERT_TRUE(queried.Ok());
+  const platform::VersionRecord& version = *queried;
   RunRecord record;
   RunEnvironment().Describe(record);
   // "Microsoft Windows 7 Service Pack 1 (Windows 6.1.7601)" under Wine,
