@@ -205,8 +205,9 @@ void TFormMain::MenuFCheckClick() {
   // looked at before the run folder is locked).
   RunParameters sizes;
   std::optional<FillRecord> fill;
-  if (const std::optional<Refusal> refused = SizeFill(
-          sizes, choices.FileSizeIndex, services_.Environment().Identify(choices.Folder), 0, fill)) {
+  if (const std::optional<Refusal> refused =
+          SizeFill(sizes, choices.FileSizeIndex, services_.Environment().Identify(choices.Folder),
+                   0, fill)) {
     c_.Boxes.ShowMessage(refused->Message);
     return;
   }
