@@ -57,27 +57,16 @@ std::string LatencyJson(const std::optional<MergedLatency>& latency) {
          ", \"histogram\": " + HistogramJson(l.Histogram) + "}";
 }
 
-const char* KindName(VerdictKind kind) {
-  switch (kind) {
-    case VerdictKind::Device:
-      return "\"device\"";
-    case VerdictKind::Mixed:
-      return "\"mixed\"";
-    case VerdictKind::Cache:
-      return "\"cache\"";
-    case VerdictKind::Unknown:
-      return "\"unknown\"";
-    case VerdictKind::None:
-      break;
-  }
-  return "null";
+// The run document's name for a verdict, as a JSON value; null where the
+// phase was not judged.
+std::string KindName(VerdictKind kind) {
+  return kind == VerdictKind::None ? "null" : JsonString(VerdictKindKey(kind));
 }
 
 // Each repetition's verdict, null where the phase was not judged.
 std::string KindsJson(const std::vector<VerdictKind>& kinds) {
   std::string json = "[";
-  for (std::size_t i = 0; i < kinds.size(); ++i)
-    json += (i == 0 ? "" : ", ") + std::string(KindName(kinds[i]));
+  for (std::size_t i = 0; i < kinds.size(); ++i) json += (i == 0 ? "" : ", ") + KindName(kinds[i]);
   return json + "]";
 }
 
